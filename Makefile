@@ -1,0 +1,50 @@
+# Two commands do everything on a fresh Debian 12 machine (as root):
+#   make run    build, then start zentori.exe under Wine against the sample catalogue
+#   make test   build, then run every test (native, fuzz, and under Wine in a virtual display)
+# Other targets: build, bench, fuzz, dist, format, clean.
+
+NATIVE := build/native
+WIN := build/win
+FUZZ := build/fuzz
+CMAKE_GEN := -G Ninja
+
+.PHONY: all setup native win fuzz-build build prefix test run bench dist format clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+native: setup
+	@cmake -S . -B $(NATIVE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(NATIVE)
+
+win: native
+	@cmake -S . -B $(WIN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DZENTORI_NATIVE_BIN=$(CURDIR)/$(NATIVE)/bin >/dev/null
+	@cmake --build $(WIN)
+
+fuzz-build: setup
+	@cmake -S . -B $(FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZENTORI_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ)
+
+build: native win
+
+prefix: win
+	@scripts/wineprefix.sh $(WIN)/bin/wine_fonts.exe
+
+test: build fuzz-build prefix
+	@scripts/run-tests.sh
+
+bench: build prefix
+	@scripts/run-tests.sh --bench-only
+
+run: build prefix
+	@scripts/run.sh
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

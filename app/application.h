@@ -1,0 +1,45 @@
+// Application: the program's spine.
+//
+// Owns the navigation state and the main window; runs start-up, the message loop and shutdown.
+// Exactly one exists, on WinMain's stack, for the whole life of the process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/main_window.h"
+
+// What the next catalogue fetch asks for. Written by the navigation commands on the window
+// thread before a fetch starts; only read by the fetch.
+struct NavigationState {
+    std::string CurrentCategoryKey;  // "0", "7", "8", "9" or "100"
+    int CurrentPage = 0;
+    std::string SearchKeyword;  // already percent-encoded
+    int PendingFetch = 0;       // kHotListFetch or kSearchFetch
+};
+
+constexpr int kHotListFetch = 1;
+constexpr int kSearchFetch = 2;
+
+class Application {
+public:
+    explicit Application(HINSTANCE instance) : instance_(instance) {}
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Start-up, message loop until MainWindow closes, shutdown. Returns the exit code.
+    int Run(int showCommand);
+
+    NavigationState& Navigation() { return navigation_; }
+    HWND MainWindowHandle() const { return mainWindow_.Handle(); }
+
+private:
+    void OnMainWindowCreated(HWND window);
+    void OnMainWindowDoubleClicked();
+    void CloseRemainingWindows();
+
+    HINSTANCE instance_;
+    NavigationState navigation_;
+    MainWindow mainWindow_;
+};

@@ -1,0 +1,37 @@
+// Text and URL routines of the catalogue client.
+//
+// Portable: no Windows header here, so the same code is unit-tested, sanitised and fuzzed
+// natively on Linux. Program text is GBK (code page 936) bytes in std::string; positions are
+// 1-based byte positions and a search that finds nothing gives -1. Byte searches never start a
+// match on the trail byte of a double-byte character.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+// --- URL splitting (only the "http://" scheme is known; anything else is split as scheme-less)
+std::string UrlHost(std::string_view url);  // host, ASCII lower-cased
+int UrlPort(std::string_view url);          // 80 without ":port"; 0 when the port is not a number
+std::string UrlPath(std::string_view url);  // path with query, always starting with "/"
+
+// --- Escapes
+std::string UrlEncode(std::string_view text);       // every byte but [0-9A-Za-z] becomes %XX
+std::string PercentDecode(std::string_view text);   // %XX of a UTF-8 document, result in GBK
+std::string DecodeUnicodeEscapes(std::string_view text);  // "\uXXXX" groups to GBK
+std::string HexGroupsToText(std::string_view text);       // "4e2d6587" to GBK
+
+// --- Code-page conversions (code page 936 explicitly, whatever the system locale)
+std::string Utf8ToAnsi(std::string_view utf8);
+std::string WideToAnsi(std::u16string_view utf16);  // stops at the first NUL unit
+std::u16string AnsiToWide(std::string_view gbk);    // stops at the first NUL byte
+
+std::string JoinBytes(std::initializer_list<std::string_view> parts);
+
+// --- 1-based byte searches shared by the routines above and the reply parsers.
+// FindText: first match at or after `start`; -1 when there is none.
+int FindText(std::string_view text, std::string_view needle, int start = 1,
+             bool ignoreCase = false);
+// FindTextBackward: last match lying wholly within the first start - 1 bytes; -1 when none
+// (also when start <= 1).
+int FindTextBackward(std::string_view text, std::string_view needle, int start);
