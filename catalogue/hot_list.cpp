@@ -1,0 +1,94 @@
+#include "catalogue/hot_list.h"
+
+#include <exception>
+
+#include "catalogue/text_utils.h"
+
+namespace {
+
+// One record runs from the key app_id to the key app_url; group 1 holds the id value and the
+// record's other keys.
+constexpr char kRecordPattern[] = R"re(app_id(.*?)"app_url":")re";
+constexpr std::string_view kValueSeparator = R"(":")";
+constexpr std::string_view kValueTerminator = R"(",)";
+constexpr std::string_view kNameKey = R"(app_name":")";
+constexpr std::string_view kIntroductionKey = R"(app_shortdesc":")";
+constexpr std::string_view kEscapeMarker = R"(\u)";
+
+// The bytes from 1-based position `from` up to, not including, 1-based position `to`. A failed
+// search on either side (-1) or a reversed range gives the empty text, so a record with a
+// missing key never reads from a computed position.
+std::string_view Slice(std::string_view text, int from, int to) {
+    if (from < 1 || to < from || to - 1 > static_cast<int>(text.size())) return {};
+    return text.substr(from - 1, to - from);
+}
+
+std::string_view CutId(std::string_view segment) {
+    const int separator = FindText(segment, kValueSeparator);
+    if (separator < 0) return {};
+    const int start = separator + static_cast<int>(kValueSeparator.size());
+    return Slice(segment, start, FindText(segment, kValueTerminator, start));
+}
+
+// The value of `key` as the catalogue sent it, its "\u" escapes decoded. Text in front of the
+// first escape stays as it is, and a value without escapes is not touched, because the escape
+// decoder reads every piece as hex digits.
+std::string CutEscapedValue(std::string_view segment, std::string_view key) {
+    const int found = FindText(segment, key);
+    if (found < 0) return {};
+    const int start = found + static_cast<int>(key.size());
+    const std::string_view raw = Slice(segment, start, FindText(segment, kValueTerminator, start));
+    const int escape = FindText(raw, kEscapeMarker);
+    if (escape < 0) return std::string(raw);
+    std::string value(raw.substr(0, escape - 1));
+    value += DecodeUnicodeEscapes(raw.substr(escape - 1));
+    return value;
+}
+
+GameRecord CutRecord(std::string_view segment, std::string_view baseUrl, size_t position) {
+    GameRecord record;
+    record.index = std::to_string(position);
+    record.name = CutEscapedValue(segment, kNameKey);
+    record.introduction = CutEscapedValue(segment, kIntroductionKey);
+    const std::string_view id = CutId(segment);
+    if (!id.empty()) {
+        record.link.reserve(baseUrl.size() + 1 + id.size());
+        record.link.append(baseUrl).append("/").append(id);
+    }
+    return record;
+}
+
+}  // namespace
+
+std::string HotListUrl(std::string_view baseUrl, std::string_view categoryKey, int page) {
+    std::string url(baseUrl);
+    if (categoryKey == "100") {
+        url += "/appweb/getcathotlist?cid=1&leaf_cid=0&sort=2&pn=";
+    } else {
+        url += "/appweb/getcathotlist?cid=1&leaf_cid=";
+        url += categoryKey;
+        url += "&sort=1&pn=";
+    }
+    url += std::to_string(page);
+    return url;
+}
+
+std::vector<GameRecord> ParseHotList(std::string_view reply, std::string_view baseUrl,
+                                     boost::regex& pattern) {
+    std::vector<GameRecord> records;
+    // Boost reports a bad pattern, a match too complex for its limits and exhausted memory by
+    // throwing; none of that may leave this module.
+    try {
+        pattern.assign(kRecordPattern, boost::regex::perl | boost::regex::mod_s);
+        const boost::cregex_iterator end;
+        for (boost::cregex_iterator match(reply.data(), reply.data() + reply.size(), pattern);
+             match != end; ++match) {
+            const auto& group = (*match)[1];
+            const std::string_view segment(group.first, static_cast<size_t>(group.length()));
+            records.push_back(CutRecord(segment, baseUrl, records.size() + 1));
+        }
+    } catch (const std::exception&) {
+        return records;
+    }
+    return records;
+}
