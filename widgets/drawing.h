@@ -1,0 +1,90 @@
+// Drawing resources and helpers shared by every widget: the process-wide GDI+ start-up, the
+// default pen, brush and font, colour conversion, fonts, GBK <-> UTF-16 for GDI+, and small
+// drawing helpers (rectangles, gradients, frames, rounded outlines, clipping, text effects).
+//
+// All helpers run on the window thread and hold no state beyond the globals below, which
+// StartGraphics sets once before any widget exists. Handles returned by MakePen, MakeBrush and
+// MakeFont belong to the caller.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "widgets/gdiplus_flat.h"
+
+// --- Globals set once by StartGraphics and never released (GDI+ stays up until exit).
+extern ULONG_PTR GdiplusToken;
+extern GpPen* DefaultPen;
+extern GpBrush* DefaultBrush;
+extern GpFont* DefaultFont;  // never deleted by a widget
+extern int OsMajorVersion;
+
+ULONG_PTR StartGraphics(UINT32 version = 1);
+
+// Colour: a COLORREF (red in the low byte; the top byte is ignored) plus a separate alpha.
+ARGB MakeArgb(COLORREF colour, int alpha = 255);
+void SplitRgb(ARGB value, int& red, int& green, int& blue);
+
+GpPen* MakePen(ARGB colour, float width, int unit = 0);  // 0 when GDI+ fails
+GpBrush* MakeBrush(ARGB colour);
+
+// Font face of the system's menu (1), caption (2) or message (3) font; empty on failure.
+std::string SystemFontFace(int which = 1);
+GpFont* MakeFont(std::string_view face, float sizePixels, int style);  // 0 for an unknown face
+GpFont* MakeDefaultFont();
+std::string FontFace(GpFont* font);
+float FontHeight(GpGraphics* graphics, GpFont* font);
+
+// GBK <-> UTF-16 with code page 936, whatever the system locale. ToWide's result is
+// NUL-terminated (an empty text gives one NUL unit).
+std::wstring ToWide(std::string_view text);
+std::string FromWide(std::wstring_view text);
+
+bool FillRectF(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height);
+// Linear gradient of one colour between two alphas; mode: 0 horizontal, 1 vertical,
+// 2 forward diagonal, 3 backward diagonal.
+void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour, int alphaFrom,
+                       int alphaTo, int mode = 1);
+inline void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, int alpha) {
+    FillAlphaGradient(graphics, rect, 0xFFFFFF, alpha, alpha);
+}
+
+// Frame styles: 2 raised, 3 sunken, 4 flat (in colour); anything else draws nothing.
+enum FrameStyle { kFrameNone = 0, kFrameRaised = 2, kFrameSunken = 3, kFrameFlat = 4 };
+void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour = 0x646464,
+               int alpha = 255);
+// Rounded outline; `corner` is the arc box size (a diameter).
+void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
+                   int alpha);
+
+void SetClip(GpGraphics* graphics, const RectF& rect);
+void ResetClip(GpGraphics* graphics);
+
+// Text effects of PaintText.
+enum TextEffect { kEffectNone = 0, kEffectShadowUpLeft = 1, kEffectShadowDownRight = 2,
+                  kEffectGlow = 3 };
+
+// How a widget draws its text. Alignment 0/1/2: near/centre/far at the top; 3/4/5: the same
+// horizontally and centred vertically on one line of the font's height.
+struct TextStyle {
+    GpFont* font = nullptr;  // nullptr: DefaultFont
+    COLORREF colour = 0x000000;
+    int alpha = 255;
+    int alignment = 0;
+    int trimming = 0;
+    int hotkeyPrefix = 0;
+    int formatFlags = 0;
+    int effect = kEffectNone;
+};
+
+void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
+               const TextStyle& style);
+void PaintGlowText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
+                   GpStringFormat* format, GpFont* font, COLORREF glowColour, float glowSize = 5);
+
+void OffsetRectF(float dx, float dy, float dw, float dh, RectF& rect);
+void SetBounds(float left, float top, float width, float height, RectF& bounds);
+void MakeRect(int left, int top, int width, int height, RECT& rect);
+void BoundsToRect(const RectF& bounds, RECT& rect);
+inline int LoWord(LPARAM value) { return static_cast<int>(value & 0xFFFF); }
+inline int HiWord(LPARAM value) { return static_cast<int>(static_cast<INT32>(value) >> 16); }
