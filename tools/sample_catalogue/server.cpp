@@ -1,0 +1,247 @@
+#include "server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
+
+#include "pages.h"
+#include "text.h"
+
+namespace {
+
+constexpr size_t kMaxRequestBytes = 64 * 1024;
+
+// The request head up to the blank line; empty when the client sent none.
+std::string ReadRequestHead(const Socket& connection) {
+    std::string head;
+    char buffer[4096];
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestBytes) {
+        const ssize_t got = recv(connection.get(), buffer, sizeof buffer, 0);
+        if (got <= 0) break;
+        head.append(buffer, static_cast<size_t>(got));
+    }
+    return head;
+}
+
+// "GET /path?query HTTP/1.1" gives the method and "/path?query".
+bool ParseRequestLine(std::string_view head, std::string& method, std::string& target) {
+    const std::string_view line = head.substr(0, head.find("\r\n"));
+    const size_t first = line.find(' ');
+    if (first == std::string_view::npos) return false;
+    const size_t second = line.find(' ', first + 1);
+    method = line.substr(0, first);
+    target = line.substr(
+        first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
+    return !target.empty();
+}
+
+bool SendAll(const Socket& connection, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t sent = send(connection.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(sent));
+    }
+    return true;
+}
+
+std::string Head(const Response& response) {
+    return "HTTP/1.1 " + std::to_string(response.status) + " " + response.reason +
+           "\r\nServer: sample_catalogue\r\nContent-Type: " + response.contentType +
+           "\r\nContent-Length: " + std::to_string(response.body.size()) +
+           "\r\nConnection: close\r\n\r\n";
+}
+
+Response ErrorResponse(int status, std::string reason) {
+    Response response;
+    response.status = status;
+    response.body = ErrorHtml(status, reason);
+    response.reason = std::move(reason);
+    return response;
+}
+
+// Random bytes, the same for the same target.
+std::string Garbage(std::string_view target) {
+    uint64_t state = Hash(target);
+    std::string bytes(2048 + state % 4096, '\0');
+    for (char& byte : bytes) {
+        state = Mix(state);
+        byte = static_cast<char>(state & 0xFF);
+    }
+    return bytes;
+}
+
+int ToInt(const std::string& text, int fallback) {
+    if (text.empty() || text.size() > 9) return fallback;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return fallback;
+    }
+    return std::atoi(text.c_str());
+}
+
+std::string Parameter(const std::map<std::string, std::string>& query, const std::string& key) {
+    const auto found = query.find(key);
+    return found == query.end() ? std::string() : found->second;
+}
+
+}  // namespace
+
+std::optional<Mode> ModeFromName(std::string_view name) {
+    if (name == "normal") return Mode::normal;
+    if (name == "down") return Mode::down;
+    if (name == "garbage") return Mode::garbage;
+    if (name == "error") return Mode::error;
+    if (name == "close") return Mode::close;
+    if (name == "stall") return Mode::stall;
+    return std::nullopt;
+}
+
+Socket::~Socket() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Socket& Socket::operator=(Socket&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+int Socket::Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+Socket ListenOnLoopback(int port) {
+    Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket.valid()) return socket;
+    const int yes = 1;
+    setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(socket.get(), 64) != 0) {
+        return Socket();
+    }
+    return socket;
+}
+
+int LocalPort(const Socket& socket) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+    return ntohs(address.sin_port);
+}
+
+bool RequestLog::Open(const std::string& path) {
+    file_.reset(std::fopen(path.c_str(), "a"));
+    return file_ != nullptr;
+}
+
+void RequestLog::Append(std::string_view target) {
+    const std::lock_guard lock(mutex_);
+    if (!file_) return;
+    std::fwrite(target.data(), 1, target.size(), file_.get());
+    std::fputc('\n', file_.get());
+    std::fflush(file_.get());
+}
+
+CatalogueServer::CatalogueServer(std::string baseUrl, Mode mode, RequestLog& log)
+    : baseUrl_(std::move(baseUrl)), mode_(mode), log_(log) {}
+
+void CatalogueServer::Run(const Socket& listener) {
+    for (;;) {
+        Socket connection(accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!connection.valid()) {
+            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE) continue;
+            return;
+        }
+        std::thread([this, c = std::move(connection)]() mutable { Serve(std::move(c)); }).detach();
+    }
+}
+
+void CatalogueServer::Serve(Socket connection) {
+    // A client that never finishes its request must not hold a thread for ever.
+    const timeval timeout{30, 0};
+    setsockopt(connection.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+
+    const std::string head = ReadRequestHead(connection);
+    std::string method, target;
+    if (!ParseRequestLine(head, method, target)) {
+        SendAll(connection, Head(ErrorResponse(400, "Bad Request")));
+        return;
+    }
+    log_.Append(target);
+
+    Response response;
+    switch (mode_) {
+        case Mode::stall: {
+            // Hold the connection until the client gives up.
+            char byte;
+            const timeval forever{0, 0};
+            setsockopt(connection.get(), SOL_SOCKET, SO_RCVTIMEO, &forever, sizeof forever);
+            while (recv(connection.get(), &byte, 1, 0) > 0) {
+            }
+            return;
+        }
+        case Mode::garbage:
+            response.contentType = "application/octet-stream";
+            response.body = Garbage(target);
+            break;
+        case Mode::error:
+            response = ErrorResponse(500, "Internal Server Error");
+            break;
+        case Mode::normal:
+        case Mode::down:
+        case Mode::close:
+            response = method == "GET" || method == "HEAD"
+                           ? Answer(target)
+                           : ErrorResponse(405, "Method Not Allowed");
+            break;
+    }
+
+    std::string reply = Head(response);
+    if (method != "HEAD") {
+        reply += mode_ == Mode::close ? response.body.substr(0, response.body.size() / 2)
+                                      : response.body;
+    }
+    SendAll(connection, reply);
+    shutdown(connection.get(), SHUT_WR);
+}
+
+Response CatalogueServer::Answer(std::string_view target) {
+    const std::string path = PathOf(target);
+    const auto query = QueryOf(target);
+    Response response;
+    if (path == "/appweb/getcathotlist") {
+        const int page = ToInt(Parameter(query, "pn"), 0);
+        response.contentType = "application/json; charset=utf-8";
+        response.body = HotListJson(
+            games_.HotList(Parameter(query, "leaf_cid"), Parameter(query, "sort"), page), baseUrl_,
+            page);
+    } else if (path == "/appweb/search") {
+        const std::string keyword = KeywordToUtf8(Parameter(query, "lb"));
+        const int page = ToInt(Parameter(query, "pn"), 1);
+        const int pageSize = std::clamp(ToInt(Parameter(query, "ps"), 10), 1, 50);
+        response.body =
+            SearchHtml(keyword, games_.Search(keyword, page, pageSize), page, pageSize, baseUrl_);
+    } else if (path == "/") {
+        response.body = IndexHtml(baseUrl_);
+    } else {
+        const int id = ToInt(path.substr(1), -1);
+        const std::optional<Game> game = id >= 0 ? games_.Find(id) : std::nullopt;
+        if (!game) return ErrorResponse(404, "Not Found");
+        response.body = GameHtml(*game, baseUrl_);
+    }
+    return response;
+}

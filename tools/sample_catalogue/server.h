@@ -1,0 +1,86 @@
+// The sample catalogue's HTTP side: a loopback listener, one thread per connection, one
+// request per connection ("Connection: close").
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "game_data.h"
+
+// How every request is answered; all but `normal` are faults for the program's tests.
+enum class Mode {
+    normal,
+    down,     // the port is reported but nothing listens on it: connections are refused
+    garbage,  // "200 OK" with random bytes as the body
+    error,    // "500 Internal Server Error" with an HTML error page
+    close,    // the normal headers and half the body, then the connection is closed
+    stall,    // the request is read and never answered
+};
+
+std::optional<Mode> ModeFromName(std::string_view name);
+
+// A socket descriptor that is closed with its owner.
+class Socket {
+public:
+    explicit Socket(int fd = -1) : fd_(fd) {}
+    ~Socket();
+    Socket(Socket&& other) noexcept : fd_(other.Release()) {}
+    Socket& operator=(Socket&& other) noexcept;
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int Release();
+
+private:
+    int fd_;
+};
+
+// Listens on 127.0.0.1; port 0 takes any free port. An invalid socket on failure.
+Socket ListenOnLoopback(int port);
+int LocalPort(const Socket& socket);
+
+// Appends each request target as one line, flushed at once, so tests see every request.
+class RequestLog {
+public:
+    bool Open(const std::string& path);
+    void Append(std::string_view target);
+
+private:
+    struct FileCloser {
+        void operator()(FILE* file) const { std::fclose(file); }
+    };
+    std::mutex mutex_;
+    std::unique_ptr<FILE, FileCloser> file_;
+};
+
+struct Response {
+    int status = 200;
+    std::string reason = "OK";
+    std::string contentType = "text/html; charset=utf-8";
+    std::string body;
+};
+
+class CatalogueServer {
+public:
+    CatalogueServer(std::string baseUrl, Mode mode, RequestLog& log);
+
+    // Accepts connections until the listener fails; each is served on a thread of its own.
+    void Run(const Socket& listener);
+
+    // The normal answer to a request target.
+    Response Answer(std::string_view target);
+
+private:
+    void Serve(Socket connection);
+
+    std::string baseUrl_;
+    Mode mode_;
+    RequestLog& log_;
+    GameData games_;
+};
