@@ -12,23 +12,28 @@
 
 // --- URL splitting (only the "http://" scheme is known; anything else is split as scheme-less)
 std::string UrlHost(std::string_view url);  // host, ASCII lower-cased
-int UrlPort(std::string_view url);          // 80 without ":port"; 0 when the port is not a number
+int UrlPort(std::string_view url);  // 80 without ":port"; 0 when it is not a number or above 65535
 std::string UrlPath(std::string_view url);  // path with query, always starting with "/"
 
 // --- Escapes
-std::string UrlEncode(std::string_view text);       // every byte but [0-9A-Za-z] becomes %XX
-std::string PercentDecode(std::string_view text);   // %XX of a UTF-8 document, result in GBK
+std::string UrlEncode(std::string_view text);             // every byte but [0-9A-Za-z] becomes %XX
+std::string PercentDecode(std::string_view text);         // %XX of a UTF-8 document, result in GBK
 std::string DecodeUnicodeEscapes(std::string_view text);  // "\uXXXX" groups to GBK
 std::string HexGroupsToText(std::string_view text);       // "4e2d6587" to GBK
 
 // --- Code-page conversions (code page 936 explicitly, whatever the system locale)
 std::string Utf8ToAnsi(std::string_view utf8);
+// UTF-8 to UTF-16 as Windows decodes code page 65001: every malformed sequence becomes one
+// U+FFFD, and a sequence cut short by the end of the input takes the rest of the input with it.
+std::u16string Utf8ToWide(std::string_view utf8);
 std::string WideToAnsi(std::u16string_view utf16);  // stops at the first NUL unit
 std::u16string AnsiToWide(std::string_view gbk);    // stops at the first NUL byte
 
 std::string JoinBytes(std::initializer_list<std::string_view> parts);
 
 // --- 1-based byte searches shared by the routines above and the reply parsers.
+// An empty needle matches nowhere. A start below 1 counts as 1. ignoreCase folds ASCII letters
+// only, never the trail byte of a double-byte character.
 // FindText: first match at or after `start`; -1 when there is none.
 int FindText(std::string_view text, std::string_view needle, int start = 1,
              bool ignoreCase = false);
