@@ -9,11 +9,21 @@ namespace {
 // One record runs from the key app_id to the key app_url; group 1 holds the id value and the
 // record's other keys.
 constexpr char kRecordPattern[] = R"re(app_id(.*?)"app_url":")re";
+constexpr std::string_view kRecordEnd = R"re("app_url":")re";  // closing part of the pattern
 constexpr std::string_view kValueSeparator = R"(":")";
 constexpr std::string_view kValueTerminator = R"(",)";
 constexpr std::string_view kNameKey = R"(app_name":")";
 constexpr std::string_view kIntroductionKey = R"(app_shortdesc":")";
 constexpr std::string_view kEscapeMarker = R"(\u)";
+
+// No match can end behind the last closing part of the pattern. Matching only up to it spares
+// the matcher a scan to the end of the text for every opening behind it, which would make a
+// long garbage reply take quadratic time.
+std::string_view MatchableRange(std::string_view text, std::string_view closing) {
+    const size_t last = text.rfind(closing);
+    return last == std::string_view::npos ? std::string_view()
+                                          : text.substr(0, last + closing.size());
+}
 
 // The bytes from 1-based position `from` up to, not including, 1-based position `to`. A failed
 // search on either side (-1) or a reversed range gives the empty text, so a record with a
@@ -81,7 +91,8 @@ std::vector<GameRecord> ParseHotList(std::string_view reply, std::string_view ba
     try {
         pattern.assign(kRecordPattern, boost::regex::perl | boost::regex::mod_s);
         const boost::cregex_iterator end;
-        for (boost::cregex_iterator match(reply.data(), reply.data() + reply.size(), pattern);
+        const std::string_view range = MatchableRange(reply, kRecordEnd);
+        for (boost::cregex_iterator match(range.data(), range.data() + range.size(), pattern);
              match != end; ++match) {
             const auto& group = (*match)[1];
             const std::string_view segment(group.first, static_cast<size_t>(group.length()));

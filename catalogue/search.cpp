@@ -12,6 +12,8 @@ constexpr char kRecordPattern[] =
     R"(<dl class="app-single-item app-single-item-details">(.*?)</strong>)"
     "\xCD\xF2\xB4\xCE\xCA\xB9\xD3\xC3"  // 万次使用
     "</span>";
+constexpr std::string_view kRecordEnd =
+    "</strong>\xCD\xF2\xB4\xCE\xCA\xB9\xD3\xC3</span>";  // closing part of the pattern
 constexpr std::string_view kNextPageMarker = R"(<a class="next" data-item="btn-page-next")";
 constexpr std::string_view kLinkTextOpener = R"(">)";
 constexpr std::string_view kLinkCloser = "</a>";
@@ -19,6 +21,15 @@ constexpr std::string_view kIdKey = R"(data-appid=")";
 constexpr std::string_view kIdEndMarker = "target";
 constexpr std::string_view kTitleKey = R"(app-single-round" title=")";
 constexpr std::string_view kTitleEndMarker = "></i>";
+
+// No match can end behind the last closing part of the pattern. Matching only up to it spares
+// the matcher a scan to the end of the text for every opening behind it, which would make a
+// long garbage reply take quadratic time.
+std::string_view MatchableRange(std::string_view text, std::string_view closing) {
+    const size_t last = text.rfind(closing);
+    return last == std::string_view::npos ? std::string_view()
+                                          : text.substr(0, last + closing.size());
+}
 
 // The bytes from 1-based position `from` up to, not including, 1-based position `to`. A failed
 // search on either side (-1) or a reversed range gives the empty text, so an entry with a
@@ -62,7 +73,8 @@ std::vector<GameRecord> CutRecords(std::string_view page, std::string_view baseU
     try {
         pattern.assign(kRecordPattern, boost::regex::perl | boost::regex::mod_s);
         const boost::cregex_iterator end;
-        for (boost::cregex_iterator match(page.data(), page.data() + page.size(), pattern);
+        const std::string_view range = MatchableRange(page, kRecordEnd);
+        for (boost::cregex_iterator match(range.data(), range.data() + range.size(), pattern);
              match != end; ++match) {
             const auto& group = (*match)[1];
             const std::string_view segment(group.first, static_cast<size_t>(group.length()));

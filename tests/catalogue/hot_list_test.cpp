@@ -103,6 +103,17 @@ TEST(ParseHotList, RecordsMaySpanLines) {
     EXPECT_EQ(records[0].link, "http://games.example/77");
 }
 
+// Openings without a closing key behind them match nothing, however many there are, and do not
+// cost the records in front of them.
+TEST(ParseHotList, KeepsRecordsInFrontOfUnclosedOpenings) {
+    std::string reply = Reply({Record("1", "a", "b"), Record("2", "c", "d")});
+    for (int i = 0; i < 20000; ++i)
+        reply += R"({"app_id":"9","app_name":"x",)";
+    const auto records = Parse(reply);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].link, "http://games.example/2");
+}
+
 // The program keeps one pattern object for both parsers; whatever it held before, the hot-list
 // pattern is compiled into it.
 TEST(ParseHotList, RecompilesTheSharedPattern) {

@@ -99,6 +99,17 @@ TEST(ParseSearchReply, KeepsTitlesAsWritten) {
     EXPECT_EQ(result.records[1].link, "http://games.example/2");
 }
 
+// Opening tags without the usage-count suffix behind them match nothing, however many there
+// are, and do not cost the entries in front of them.
+TEST(ParseSearchReply, KeepsEntriesInFrontOfUnclosedOpenings) {
+    std::string body = Entry("1", u8"甲") + Entry("2", u8"乙");
+    for (int i = 0; i < 20000; ++i)
+        body += R"(<dl class="app-single-item app-single-item-details">)";
+    const SearchPage result = ParseReply(Page(body));
+    ASSERT_EQ(result.records.size(), 2u);
+    EXPECT_EQ(result.records[1].link, "http://games.example/2");
+}
+
 // The program keeps one pattern object for both parsers; whatever it held before, the search
 // pattern is compiled into it.
 TEST(ParseSearchReply, RecompilesTheSharedPattern) {
