@@ -5,6 +5,8 @@
 // All helpers run on the window thread and hold no state beyond the globals below, which
 // StartGraphics sets once before any widget exists. Handles returned by MakePen, MakeBrush and
 // MakeFont belong to the caller.
+//
+// Sections: globals and start-up; colours; fonts; text conversion; shapes; text.
 #pragma once
 
 #include <string>
@@ -19,27 +21,42 @@ extern GpBrush* DefaultBrush;
 extern GpFont* DefaultFont;  // never deleted by a widget
 extern int OsMajorVersion;
 
+// Starts GDI+ and creates the defaults; returns the token (0 when GDI+ cannot start). A second
+// call returns the first token and changes nothing.
 ULONG_PTR StartGraphics(UINT32 version = 1);
 
-// Colour: a COLORREF (red in the low byte; the top byte is ignored) plus a separate alpha.
-ARGB MakeArgb(COLORREF colour, int alpha = 255);
+// --- Colours: a COLORREF (red in the low byte; the top byte is ignored) plus a separate alpha.
+ARGB MakeArgb(COLORREF colour, int alpha = 255);  // alpha is clamped to 0..255
 void SplitRgb(ARGB value, int& red, int& green, int& blue);
+// Light: at least two of red, green and blue are 126 or more. Decides shadow and title colours.
+bool IsLightColour(ARGB value);
+// The shadow or glow colour for text of this colour: black for light text, white otherwise.
+COLORREF ContrastColour(ARGB text);
+COLORREF ArgbToColorref(ARGB value);
 
 GpPen* MakePen(ARGB colour, float width, int unit = 0);  // 0 when GDI+ fails
-GpBrush* MakeBrush(ARGB colour);
+GpBrush* MakeBrush(ARGB colour);                         // 0 when GDI+ fails
 
-// Font face of the system's menu (1), caption (2) or message (3) font; empty on failure.
+// --- Fonts. Sizes are pixel heights of the em.
+// Face of the system's menu (1), caption (2) or message (3) font; empty on failure or for any
+// other value.
 std::string SystemFontFace(int which = 1);
 GpFont* MakeFont(std::string_view face, float sizePixels, int style);  // 0 for an unknown face
+// MakeFont, falling back to "Microsoft YaHei", "SimSun" and then the generic sans-serif family
+// when GDI+ cannot create the face; 0 only when none of them exists.
+GpFont* MakeFontWithFallback(std::string_view face, float sizePixels, int style);
+// The system menu font's face at 12 pixels, regular, with the fallbacks above.
 GpFont* MakeDefaultFont();
-std::string FontFace(GpFont* font);
-float FontHeight(GpGraphics* graphics, GpFont* font);
+std::string FontFace(GpFont* font);                    // empty for a null font
+float FontHeight(GpGraphics* graphics, GpFont* font);  // line spacing in pixels; 0 on failure
 
-// GBK <-> UTF-16 with code page 936, whatever the system locale. ToWide's result is
-// NUL-terminated (an empty text gives one NUL unit).
+// --- GBK <-> UTF-16 with code page 936, whatever the system locale. ToWide's result holds the
+// terminating NUL as its last unit (an empty text gives one NUL unit), so its size() is the
+// text length + 1; conversion stops at the first NUL byte. FromWide stops at the first NUL unit.
 std::wstring ToWide(std::string_view text);
 std::string FromWide(std::wstring_view text);
 
+// --- Shapes.
 bool FillRectF(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height);
 // Linear gradient of one colour between two alphas; mode: 0 horizontal, 1 vertical,
 // 2 forward diagonal, 3 backward diagonal.
@@ -60,9 +77,13 @@ void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORR
 void SetClip(GpGraphics* graphics, const RectF& rect);
 void ResetClip(GpGraphics* graphics);
 
-// Text effects of PaintText.
-enum TextEffect { kEffectNone = 0, kEffectShadowUpLeft = 1, kEffectShadowDownRight = 2,
-                  kEffectGlow = 3 };
+// --- Text.
+enum TextEffect {
+    kEffectNone = 0,
+    kEffectShadowUpLeft = 1,
+    kEffectShadowDownRight = 2,
+    kEffectGlow = 3
+};
 
 // How a widget draws its text. Alignment 0/1/2: near/centre/far at the top; 3/4/5: the same
 // horizontally and centred vertically on one line of the font's height.
@@ -77,14 +98,26 @@ struct TextStyle {
     int effect = kEffectNone;
 };
 
+// The text band of alignments 3..5: one line of the font's height (truncated to whole pixels),
+// centred in `rect` and raised by one pixel.
+RectF TextLineRect(const RectF& rect, float fontHeight);
+
+// Text in GBK, or already in UTF-16 (the window title).
 void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
+               const TextStyle& style);
+void PaintText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
                const TextStyle& style);
 void PaintGlowText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
                    GpStringFormat* format, GpFont* font, COLORREF glowColour, float glowSize = 5);
 
+// --- Rectangles.
 void OffsetRectF(float dx, float dy, float dw, float dh, RectF& rect);
 void SetBounds(float left, float top, float width, float height, RectF& bounds);
 void MakeRect(int left, int top, int width, int height, RECT& rect);
 void BoundsToRect(const RectF& bounds, RECT& rect);
-inline int LoWord(LPARAM value) { return static_cast<int>(value & 0xFFFF); }
-inline int HiWord(LPARAM value) { return static_cast<int>(static_cast<INT32>(value) >> 16); }
+inline int LoWord(LPARAM value) {
+    return static_cast<int>(value & 0xFFFF);
+}
+inline int HiWord(LPARAM value) {
+    return static_cast<int>(static_cast<INT32>(value) >> 16);
+}

@@ -7,6 +7,8 @@
 
 #include "widgets/gdiplus_flat.h"
 
+#include <uxtheme.h>
+
 namespace detail {
 
 template <typename Handle, auto Close>
@@ -40,31 +42,42 @@ private:
     Handle handle_{};
 };
 
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
-inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
-inline void DeleteGraphics(GpGraphics* graphics) { GdipDeleteGraphics(graphics); }
-inline void DeletePen(GpPen* pen) { GdipDeletePen(pen); }
-inline void DeleteBrush(GpBrush* brush) { GdipDeleteBrush(brush); }
-inline void DeleteFont(GpFont* font) { GdipDeleteFont(font); }
-inline void DeleteFontFamily(GpFontFamily* family) { GdipDeleteFontFamily(family); }
-inline void DisposeImage(GpImage* image) { GdipDisposeImage(image); }
-inline void DeletePath(GpPath* path) { GdipDeletePath(path); }
-inline void DeleteStringFormat(GpStringFormat* format) { GdipDeleteStringFormat(format); }
+// The close functions, as static members so each stays on one line.
+struct Close {
+    static void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+    static void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
+    static void DeleteGraphics(GpGraphics* graphics) { GdipDeleteGraphics(graphics); }
+    static void DeletePen(GpPen* pen) { GdipDeletePen(pen); }
+    static void DeleteBrush(GpBrush* brush) { GdipDeleteBrush(brush); }
+    static void DeleteFont(GpFont* font) { GdipDeleteFont(font); }
+    static void DeleteFontFamily(GpFontFamily* family) { GdipDeleteFontFamily(family); }
+    static void DisposeImage(GpImage* image) { GdipDisposeImage(image); }
+    static void DeletePath(GpPath* path) { GdipDeletePath(path); }
+    static void DeleteStringFormat(GpStringFormat* format) { GdipDeleteStringFormat(format); }
+    static void FreeGlobal(HGLOBAL memory) { GlobalFree(memory); }
+    static void ReleaseUnknown(IUnknown* object) { object->Release(); }
+    static void CloseTheme(HTHEME theme) { CloseThemeData(theme); }
+    static void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
+};
 
 }  // namespace detail
 
-using UniqueBitmap = detail::UniqueHandle<HBITMAP, detail::DeleteGdiObject>;
-using UniqueBrushGdi = detail::UniqueHandle<HBRUSH, detail::DeleteGdiObject>;
-using UniqueRegion = detail::UniqueHandle<HRGN, detail::DeleteGdiObject>;
-using UniqueMemoryDc = detail::UniqueHandle<HDC, detail::DeleteMemoryDc>;
-using UniqueGraphics = detail::UniqueHandle<GpGraphics*, detail::DeleteGraphics>;
-using UniquePen = detail::UniqueHandle<GpPen*, detail::DeletePen>;
-using UniqueBrush = detail::UniqueHandle<GpBrush*, detail::DeleteBrush>;
-using UniqueFont = detail::UniqueHandle<GpFont*, detail::DeleteFont>;
-using UniqueFontFamily = detail::UniqueHandle<GpFontFamily*, detail::DeleteFontFamily>;
-using UniqueImage = detail::UniqueHandle<GpImage*, detail::DisposeImage>;
-using UniquePath = detail::UniqueHandle<GpPath*, detail::DeletePath>;
-using UniqueStringFormat = detail::UniqueHandle<GpStringFormat*, detail::DeleteStringFormat>;
+using UniqueBitmap = detail::UniqueHandle<HBITMAP, detail::Close::DeleteGdiObject>;
+using UniqueBrushGdi = detail::UniqueHandle<HBRUSH, detail::Close::DeleteGdiObject>;
+using UniqueRegion = detail::UniqueHandle<HRGN, detail::Close::DeleteGdiObject>;
+using UniqueMemoryDc = detail::UniqueHandle<HDC, detail::Close::DeleteMemoryDc>;
+using UniqueGraphics = detail::UniqueHandle<GpGraphics*, detail::Close::DeleteGraphics>;
+using UniquePen = detail::UniqueHandle<GpPen*, detail::Close::DeletePen>;
+using UniqueBrush = detail::UniqueHandle<GpBrush*, detail::Close::DeleteBrush>;
+using UniqueFont = detail::UniqueHandle<GpFont*, detail::Close::DeleteFont>;
+using UniqueFontFamily = detail::UniqueHandle<GpFontFamily*, detail::Close::DeleteFontFamily>;
+using UniqueImage = detail::UniqueHandle<GpImage*, detail::Close::DisposeImage>;
+using UniquePath = detail::UniqueHandle<GpPath*, detail::Close::DeletePath>;
+using UniqueStringFormat = detail::UniqueHandle<GpStringFormat*, detail::Close::DeleteStringFormat>;
+using UniqueGlobal = detail::UniqueHandle<HGLOBAL, detail::Close::FreeGlobal>;
+using UniqueStream = detail::UniqueHandle<IStream*, detail::Close::ReleaseUnknown>;
+using UniqueTheme = detail::UniqueHandle<HTHEME, detail::Close::CloseTheme>;
+using UniqueIcon = detail::UniqueHandle<HICON, detail::Close::DestroyIconHandle>;
 
 // GetDC of a window, released with ReleaseDC.
 class WindowDc {

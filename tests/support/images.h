@@ -1,0 +1,67 @@
+// Test helpers for pictures and colours: GDI+ start-up, image files and byte buffers of a given
+// size and colour (or painted by the test), hand-made animated GIFs, temporary paths, and colour
+// comparisons that tolerate anti-aliasing and Wine's rounding.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "widgets/canvas.h"
+#include "widgets/gdiplus_flat.h"
+
+namespace test {
+
+// StartGraphics once per process; fails the calling test when GDI+ does not start.
+void EnsureGraphics();
+
+enum class ImageFormat { kPng, kJpeg, kBmp, kGif };
+
+// Paints a width x height 32-bit ARGB bitmap (starting transparent) and encodes it.
+using ImagePainter = std::function<void(GpGraphics* graphics)>;
+std::string EncodeImage(int width, int height, ImageFormat format, const ImagePainter& paint);
+// A picture filled with one colour (COLORREF, opaque).
+std::string EncodeSolidImage(int width, int height, COLORREF colour, ImageFormat format);
+
+// A GIF of 1 x 1 frames, one per delay (hundredths of a second), written byte by byte so the
+// delays are exactly these.
+std::string MakeAnimatedGif(const std::vector<int>& delays);
+
+// A path in the temporary folder unique to this process; the file is deleted when the
+// TempFile goes away.
+class TempFile {
+public:
+    explicit TempFile(std::wstring_view name);
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile();
+
+    const std::wstring& Path() const { return path_; }
+    std::string GbkPath() const;  // what the toolkit's GBK operations take
+    bool Write(std::string_view bytes) const;
+
+private:
+    std::wstring path_;
+};
+
+// Colour checks on COLORREF values (red in the low byte).
+bool NearColour(COLORREF actual, COLORREF expected, int tolerance = 8);
+// Channel values of an ARGB pixel (as Canvas::Pixel returns) turned into a COLORREF.
+COLORREF PixelToColorref(ARGB pixel);
+std::string ColourText(COLORREF colour);  // "#RRGGBB", for failure messages
+
+// Pixel searches over any picture the test can read: a Canvas, a form buffer, the window.
+using PixelSource = std::function<COLORREF(int x, int y)>;
+using PixelTest = std::function<bool(COLORREF colour)>;
+PixelSource CanvasPixels(const Canvas& canvas);
+// The smallest rectangle (right and bottom exclusive) around the pixels of `area` that pass
+// `test`; an empty RECT (all 0) when none does.
+RECT FindPixels(const PixelSource& source, const RECT& area, const PixelTest& test);
+int CountPixels(const PixelSource& source, const RECT& area, const PixelTest& test);
+// Pixels that differ from `background` by more than `tolerance` in some channel.
+PixelTest DiffersFrom(COLORREF background, int tolerance = 24);
+
+}  // namespace test

@@ -1,0 +1,330 @@
+// Drawing helpers: colour and text conversions, text geometry and effects, frames, rounded
+// outlines, gradients, fonts and the string-format wrapper. Pixels are read back from a canvas.
+#include "widgets/drawing.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/images.h"
+#include "widgets/canvas.h"
+#include "widgets/gdi_handles.h"
+#include "widgets/text_format.h"
+
+namespace {
+
+using test::CanvasPixels;
+using test::ColourText;
+using test::CountPixels;
+using test::DiffersFrom;
+using test::FindPixels;
+using test::NearColour;
+
+class DrawingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureGraphics();
+        ASSERT_TRUE(canvas_.Create(nullptr, kSize, kSize));
+        Clear(0xFFFFFF);
+    }
+    void Clear(COLORREF colour) { GdipGraphicsClear(canvas_.Graphics(), MakeArgb(colour)); }
+    COLORREF At(int x, int y) const { return test::PixelToColorref(canvas_.Pixel(x, y)); }
+    int Changed(COLORREF background) const {
+        return CountPixels(CanvasPixels(canvas_), RECT{0, 0, kSize, kSize},
+                           DiffersFrom(background, 0));
+    }
+
+    static constexpr int kSize = 120;
+    Canvas canvas_;
+};
+
+TEST(MakeArgbTest, MovesRedToTheHighByteAndAddsAlpha) {
+    struct Case {
+        COLORREF colour;
+        int alpha;
+        ARGB expected;
+    };
+    const Case cases[] = {
+        {0x000000, 255, 0xFF000000}, {0x0000FF, 128, 0x80FF0000},   {0xFFFFFF, 255, 0xFFFFFFFF},
+        {0x123456, 255, 0xFF563412}, {0xAB123456, 255, 0xFF563412},  // top byte ignored
+        {0x00FF00, 0, 0x0000FF00},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MakeArgb(c.colour, c.alpha), c.expected) << std::hex << c.colour;
+    }
+    EXPECT_EQ(MakeArgb(0x000000), 0xFF000000u) << "alpha defaults to opaque";
+}
+
+TEST(MakeArgbTest, SplitRgbReadsTheChannelsBack) {
+    int red = 0, green = 0, blue = 0;
+    SplitRgb(MakeArgb(0x336699, 10), red, green, blue);
+    EXPECT_EQ(red, 0x99);
+    EXPECT_EQ(green, 0x66);
+    EXPECT_EQ(blue, 0x33);
+}
+
+TEST(TextConversionTest, ToWideKeepsTheTerminatingNul) {
+    EXPECT_EQ(ToWide(""), std::wstring(1, L'\0'));
+    EXPECT_EQ(ToWide("共"), (std::wstring{L'\x5171', L'\0'}));
+    EXPECT_EQ(ToWide(std::string_view("ab\0cd", 5)), (std::wstring{L'a', L'b', L'\0'}));
+}
+
+TEST(TextConversionTest, FromWideWritesGbkWhateverTheLocale) {
+    EXPECT_EQ(FromWide(L"\x5171"), "\xB9\xB2");
+    EXPECT_EQ(FromWide(ToWide("游戏盒子")), "游戏盒子");
+    EXPECT_EQ(FromWide(std::wstring_view(L"a\0b", 3)), "a");
+    EXPECT_EQ(FromWide(L""), "");
+}
+
+TEST(RectangleTest, ConversionsTruncateTowardZero) {
+    RECT rect;
+    BoundsToRect(RectF(1.9f, 2.5f, 10.6f, 3.2f), rect);
+    EXPECT_EQ(rect.left, 1);
+    EXPECT_EQ(rect.top, 2);
+    EXPECT_EQ(rect.right, 12);  // 12.5
+    EXPECT_EQ(rect.bottom, 5);  // 5.7
+    MakeRect(3, 4, 10, 20, rect);
+    EXPECT_EQ(rect.right, 13);
+    EXPECT_EQ(rect.bottom, 24);
+    RectF bounds;
+    SetBounds(1, 2, 3, 4, bounds);
+    OffsetRectF(2, 2, -4, -4, bounds);
+    EXPECT_FLOAT_EQ(bounds.X, 3);
+    EXPECT_FLOAT_EQ(bounds.Height, 0);
+    EXPECT_EQ(LoWord(0xFFFF0010), 0x10);
+    EXPECT_EQ(HiWord(0xFFFF0010), -1) << "the high word is signed";
+}
+
+TEST(TextGeometryTest, CentredAlignmentsUseOneLineOfWholePixels) {
+    const RectF band = TextLineRect(RectF(5, 100, 200, 40), 16.7f);
+    EXPECT_FLOAT_EQ(band.X, 5);
+    EXPECT_FLOAT_EQ(band.Y, 111);  // y + (40 - 16) / 2 - 1
+    EXPECT_FLOAT_EQ(band.Width, 200);
+    EXPECT_FLOAT_EQ(band.Height, 16);
+}
+
+TEST(TextGeometryTest, ContrastColourFollowsTheLightChannelCount) {
+    struct Case {
+        COLORREF text;
+        COLORREF contrast;
+    };
+    const Case cases[] = {
+        {0xC0C0C0, 0x000000}, {0x808080, 0x000000}, {0x7E7E7E, 0x000000},
+        {0x7D7D7D, 0xFFFFFF}, {0x0000FF, 0xFFFFFF}, {0x00FFFF, 0x000000},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ContrastColour(MakeArgb(c.text)), c.contrast) << ColourText(c.text);
+    }
+}
+
+TEST_F(DrawingTest, CentredTextSitsInTheMiddleOfItsRectangle) {
+    TextStyle style;
+    style.alignment = 4;
+    PaintText(RectF(0, 0, kSize, 40), canvas_.Graphics(), std::string("共ABC"), style);
+    const RECT ink =
+        FindPixels(CanvasPixels(canvas_), RECT{0, 0, kSize, kSize}, DiffersFrom(0xFFFFFF, 60));
+    ASSERT_GT(ink.bottom, ink.top) << "no text drawn";
+    EXPECT_NEAR((ink.top + ink.bottom) / 2.0, 19.0, 4.0);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, kSize / 2.0, 4.0);
+
+    Clear(0xFFFFFF);
+    style.alignment = 0;
+    PaintText(RectF(0, 0, kSize, 40), canvas_.Graphics(), std::string("共ABC"), style);
+    const RECT top =
+        FindPixels(CanvasPixels(canvas_), RECT{0, 0, kSize, kSize}, DiffersFrom(0xFFFFFF, 60));
+    EXPECT_LT(top.top, ink.top - 5) << "alignment 0 draws at the top";
+    EXPECT_LT(top.left, 4) << "alignment 0 draws at the left";
+}
+
+TEST_F(DrawingTest, ShadowIsBlackUnderLightTextAndWhiteOtherwise) {
+    struct Case {
+        COLORREF text;
+        bool blackShadow;
+    };
+    const Case cases[] = {{0xC0C0C0, true}, {0x808080, true}, {0x7D7D7D, false}, {0x0000FF, false}};
+    const COLORREF background = 0xA0A0A0;
+    const RECT all{0, 0, kSize, kSize};
+    auto dark = [](COLORREF c) { return GetRValue(c) < 0x60 && GetGValue(c) < 0x60; };
+    auto light = [](COLORREF c) {
+        return GetRValue(c) > 0xC8 && GetGValue(c) > 0xC8 && GetBValue(c) > 0xC8;
+    };
+    for (const Case& c : cases) {
+        Clear(background);
+        TextStyle style;
+        style.colour = c.text;
+        style.effect = kEffectShadowUpLeft;
+        PaintText(RectF(10, 10, 100, 40), canvas_.Graphics(), std::string("囗囗"), style);
+        const int darkPixels = CountPixels(CanvasPixels(canvas_), all, dark);
+        const int lightPixels = CountPixels(CanvasPixels(canvas_), all, light);
+        if (c.blackShadow) {
+            EXPECT_GT(darkPixels, 5) << ColourText(c.text);
+            EXPECT_EQ(lightPixels, 0) << ColourText(c.text);
+        } else {
+            EXPECT_GT(lightPixels, 5) << ColourText(c.text);
+            EXPECT_EQ(darkPixels, 0) << ColourText(c.text);
+        }
+    }
+}
+
+TEST_F(DrawingTest, GlowAndDownRightShadowDrawAroundTheText) {
+    for (int effect : {kEffectShadowDownRight, kEffectGlow}) {
+        Clear(0x000000);
+        TextStyle style;
+        style.colour = 0x202020;  // dark text: the shadow or glow is white
+        style.effect = effect;
+        PaintText(RectF(10, 10, 100, 40), canvas_.Graphics(), std::string("囗囗"), style);
+        EXPECT_GT(Changed(0x000000), 20) << "effect " << effect;
+    }
+}
+
+TEST_F(DrawingTest, UnknownFrameStylesDrawNothing) {
+    for (int style : {0, 1, 5, -1}) {
+        Clear(0xFFFFFF);
+        DrawFrame(canvas_.Graphics(), RectF(10, 10, 50, 30), style, 0x0000FF);
+        EXPECT_EQ(Changed(0xFFFFFF), 0) << "style " << style;
+    }
+}
+
+TEST_F(DrawingTest, FlatFrameOutlinesTheRectangleInItsColour) {
+    DrawFrame(canvas_.Graphics(), RectF(10, 10, 50, 30), kFrameFlat, 0x0000FF);
+    for (auto [x, y] : {std::pair{10, 10}, {59, 10}, {10, 39}, {59, 39}, {30, 10}, {10, 20}}) {
+        EXPECT_TRUE(NearColour(At(x, y), 0x0000FF)) << x << "," << y << " " << ColourText(At(x, y));
+    }
+    EXPECT_TRUE(NearColour(At(30, 20), 0xFFFFFF)) << "inside stays untouched";
+    EXPECT_TRUE(NearColour(At(60, 20), 0xFFFFFF)) << "nothing right of the rectangle";
+}
+
+TEST_F(DrawingTest, RaisedAndSunkenFramesSwapTheirEdgeColours) {
+    Clear(0x000000);
+    DrawFrame(canvas_.Graphics(), RectF(10, 10, 50, 30), kFrameSunken);
+    EXPECT_TRUE(NearColour(At(30, 10), 0xA0A0A0)) << ColourText(At(30, 10));
+    EXPECT_TRUE(NearColour(At(30, 39), 0xFFFFFF, 40)) << ColourText(At(30, 39));
+    Clear(0x000000);
+    DrawFrame(canvas_.Graphics(), RectF(10, 10, 50, 30), kFrameRaised);
+    EXPECT_TRUE(NearColour(At(30, 10), 0xFFFFFF, 40)) << ColourText(At(30, 10));
+    EXPECT_TRUE(NearColour(At(30, 39), 0xA0A0A0)) << ColourText(At(30, 39));
+}
+
+TEST_F(DrawingTest, RoundRectOutlinesTheEdgesButNotTheCorners) {
+    DrawRoundRect(canvas_.Graphics(), RectF(10, 10, 60, 40), 12, 0x000000, 255);
+    const RECT box =
+        FindPixels(CanvasPixels(canvas_), RECT{0, 0, kSize, kSize}, DiffersFrom(0xFFFFFF));
+    EXPECT_GE(box.left, 9);
+    EXPECT_GE(box.top, 9);
+    EXPECT_LE(box.right, 71);
+    EXPECT_LE(box.bottom, 51);
+    for (auto [x, y] : {std::pair{40, 10}, {10, 30}, {69, 30}, {40, 49}}) {
+        EXPECT_FALSE(NearColour(At(x, y), 0xFFFFFF, 60)) << "edge " << x << "," << y;
+    }
+    for (auto [x, y] : {std::pair{10, 10}, {69, 10}, {10, 49}, {69, 49}}) {
+        EXPECT_TRUE(NearColour(At(x, y), 0xFFFFFF, 60)) << "corner " << x << "," << y;
+    }
+    EXPECT_TRUE(NearColour(At(40, 30), 0xFFFFFF, 0)) << "an outline, not a fill";
+}
+
+TEST_F(DrawingTest, AlphaGradientRunsAlongItsAxis) {
+    Clear(0x000000);
+    FillAlphaGradient(canvas_.Graphics(), RectF(0, 0, 100, 100), 0xFFFFFF, 0, 255, 1);
+    int previous = -1;
+    for (int y : {1, 20, 40, 60, 80, 98}) {
+        const int level = GetRValue(At(50, y));
+        EXPECT_GT(level, previous) << "row " << y;
+        previous = level;
+    }
+    EXPECT_LT(GetRValue(At(50, 1)), 20);
+    EXPECT_GT(GetRValue(At(50, 98)), 235);
+    EXPECT_NEAR(GetRValue(At(5, 50)), GetRValue(At(95, 50)), 2) << "vertical: rows are even";
+    EXPECT_TRUE(NearColour(At(105, 50), 0x000000, 0)) << "nothing outside the rectangle";
+
+    Clear(0x000000);
+    FillAlphaGradient(canvas_.Graphics(), RectF(0, 0, 100, 100), 0x0000FF, 255, 0, 0);
+    EXPECT_GT(GetRValue(At(2, 50)), 235);
+    EXPECT_LT(GetRValue(At(97, 50)), 20);
+}
+
+TEST_F(DrawingTest, ClipLimitsDrawingUntilReset) {
+    UniqueBrush black(MakeBrush(MakeArgb(0)));
+    SetClip(canvas_.Graphics(), RectF(10, 10, 20, 20));
+    FillRectF(canvas_.Graphics(), black.get(), 0, 0, kSize, kSize);
+    EXPECT_EQ(Changed(0xFFFFFF), 400);
+    ResetClip(canvas_.Graphics());
+    EXPECT_TRUE(FillRectF(canvas_.Graphics(), black.get(), 0, 0, kSize, kSize));
+    EXPECT_EQ(Changed(0xFFFFFF), kSize * kSize);
+}
+
+TEST(FontTest, DefaultFontExistsAndUsesTheMenuFace) {
+    test::EnsureGraphics();
+    ASSERT_NE(DefaultFont, nullptr);
+    const std::string menuFace = SystemFontFace(1);
+    ASSERT_FALSE(menuFace.empty());
+    UniqueFont menuFont(MakeFont(menuFace, 12, 0));
+    ASSERT_TRUE(menuFont) << "the test prefix sets a menu face GDI+ knows";
+    EXPECT_EQ(FontFace(DefaultFont), FontFace(menuFont.get()));
+    float size = 0;
+    GdipGetFontSize(DefaultFont, &size);
+    EXPECT_FLOAT_EQ(size, 12);
+    for (int which : {1, 2, 3})
+        EXPECT_FALSE(SystemFontFace(which).empty()) << which;
+    EXPECT_TRUE(SystemFontFace(0).empty());
+    EXPECT_TRUE(SystemFontFace(4).empty());
+}
+
+TEST(FontTest, UnknownFaceFallsBackToAFaceGdiplusCanCreate) {
+    test::EnsureGraphics();
+    EXPECT_EQ(MakeFont("No Such Face Anywhere", 12, 0), nullptr);
+    EXPECT_EQ(MakeFont("", 12, 0), nullptr);
+    UniqueFont fallback(MakeFontWithFallback("No Such Face Anywhere", 14, 1));
+    ASSERT_NE(fallback.get(), nullptr);
+    UniqueFont yahei(MakeFont("Microsoft YaHei", 14, 1));
+    UniqueFont simsun(MakeFont("SimSun", 14, 1));
+    const std::string face = FontFace(fallback.get());
+    EXPECT_TRUE((yahei && face == FontFace(yahei.get())) ||
+                (simsun && face == FontFace(simsun.get())))
+        << face;
+    int style = 0;
+    GdipGetFontStyle(fallback.get(), &style);
+    EXPECT_EQ(style, 1);
+}
+
+TEST(FontTest, FontHeightIsTheLineSpacing) {
+    test::EnsureGraphics();
+    Canvas canvas;
+    ASSERT_TRUE(canvas.Create(nullptr, 10, 10));
+    const float height = FontHeight(canvas.Graphics(), DefaultFont);
+    EXPECT_GE(height, 12);
+    EXPECT_LT(height, 24);
+    EXPECT_EQ(FontHeight(canvas.Graphics(), nullptr), 0);
+}
+
+TEST(TextFormatTest, SettersNeedACreatedFormat) {
+    test::EnsureGraphics();
+    TextFormat format;
+    format.Delete();  // nothing to delete: no effect
+    EXPECT_EQ(format.GetHandle(), nullptr);
+    EXPECT_FALSE(format.SetAlign(1));
+    EXPECT_FALSE(format.SetTrimming(3));
+    EXPECT_FALSE(format.SetHotkeyPrefix(1));
+    EXPECT_FALSE(format.SetFlags(0x1000));
+    ASSERT_TRUE(format.CreateTypographic());
+    EXPECT_TRUE(format.SetAlign(1));
+    EXPECT_TRUE(format.SetTrimming(3));
+    EXPECT_TRUE(format.SetHotkeyPrefix(1));
+    EXPECT_TRUE(format.SetFlags(0x1000));
+    Gdiplus::StringAlignment align{};
+    GdipGetStringFormatAlign(format.GetHandle(), &align);
+    EXPECT_EQ(align, Gdiplus::StringAlignmentCenter);
+    format.Delete();
+    EXPECT_EQ(format.GetHandle(), nullptr);
+}
+
+TEST(TextFormatTest, EachFormatIsItsOwnCopy) {
+    test::EnsureGraphics();
+    TextFormat first, second;
+    ASSERT_TRUE(first.CreateTypographic());
+    ASSERT_TRUE(second.CreateTypographic());
+    EXPECT_NE(first.GetHandle(), second.GetHandle());
+    first.SetAlign(2);
+    Gdiplus::StringAlignment align{};
+    GdipGetStringFormatAlign(second.GetHandle(), &align);
+    EXPECT_EQ(align, Gdiplus::StringAlignmentNear) << "changing one format changed another";
+}
+
+}  // namespace

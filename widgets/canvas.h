@@ -1,0 +1,48 @@
+// Canvas: an off-screen 32-bit picture, that is, a memory DC with a DIB section selected into it
+// and a GDI+ graphics on it. The form's screen and background buffers are canvases; a widget
+// that keeps a buffer of its own (the list control) and the tests use the same type.
+//
+// The canvas owns all three; the previously selected bitmap is put back before the DIB is
+// deleted. Move-only.
+#pragma once
+
+#include <cstdint>
+
+#include "widgets/gdi_handles.h"
+
+class Canvas {
+public:
+    Canvas() = default;
+    Canvas(Canvas&& other) noexcept;
+    Canvas& operator=(Canvas&& other) noexcept;
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas() { Reset(); }
+
+    // A new picture of width x height (previous contents released), compatible with `dc`
+    // (nullptr: the screen). Bottom-up rows unless topDown. All pixels start as 0 (transparent
+    // black). False when any piece cannot be made; the canvas is then empty.
+    bool Create(HDC dc, int width, int height, bool topDown = false);
+    void Reset();
+
+    explicit operator bool() const { return dc_ && graphics_; }
+    HDC Dc() const { return dc_.get(); }
+    GpGraphics* Graphics() const { return graphics_.get(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The pixel at (x, y) as GDI stores it: 0xAARRGGBB (alpha as last written, often 0 after
+    // GDI drawing). 0 outside the picture.
+    ARGB Pixel(int x, int y) const;
+    // Row y of the picture, left to right; nullptr outside.
+    const std::uint32_t* Row(int y) const;
+
+private:
+    UniqueMemoryDc dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ previous_ = nullptr;
+    UniqueGraphics graphics_;
+    std::uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    bool topDown_ = false;
+};

@@ -1,0 +1,400 @@
+#include "widgets/drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cwchar>
+
+#include "widgets/gdi_handles.h"
+#include "widgets/text_format.h"
+
+ULONG_PTR GdiplusToken = 0;
+GpPen* DefaultPen = nullptr;
+GpBrush* DefaultBrush = nullptr;
+GpFont* DefaultFont = nullptr;
+int OsMajorVersion = 0;
+
+namespace {
+
+constexpr UINT kGbkCodePage = 936;
+constexpr int kShadowAlpha = 150;
+
+int RunningMajorVersion() {
+    // Without a compatibility manifest Windows reports at most 6.2 here; only "6 or later"
+    // matters (the themed caption), so that is precise enough.
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    return GetVersionExW(&info) ? static_cast<int>(info.dwMajorVersion) : 0;
+}
+
+GpFont* FontFromFamily(GpFontFamily* family, float sizePixels, int style) {
+    GpFont* font = nullptr;
+    if (GdipCreateFont(family, sizePixels, style, Gdiplus::UnitPixel, &font) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    return font;
+}
+
+GpFont* GenericSansSerifFont(float sizePixels, int style) {
+    // Missing under Wine: the call fails and leaves no family behind.
+    UniqueFontFamily family;
+    if (GdipGetGenericFontFamilySansSerif(family.out()) != Gdiplus::Ok || !family) return nullptr;
+    return FontFromFamily(family.get(), sizePixels, style);
+}
+
+void DrawLine(GpGraphics* graphics, GpPen* pen, float x1, float y1, float x2, float y2) {
+    if (pen) GdipDrawLine(graphics, pen, x1, y1, x2, y2);
+}
+
+// Draws `text` once with a brush of `colour`; the brush is released before returning.
+void DrawStringOnce(GpGraphics* graphics, const wchar_t* text, GpFont* font, const RectF& rect,
+                    GpStringFormat* format, ARGB colour) {
+    UniqueBrush brush(MakeBrush(colour));
+    if (!brush) return;
+    GdipDrawString(graphics, text, lstrlenW(text), font, &rect, format, brush.get());
+}
+
+}  // namespace
+
+ULONG_PTR StartGraphics(UINT32 version) {
+    if (GdiplusToken) return GdiplusToken;
+    Gdiplus::GdiplusStartupInput input;
+    input.GdiplusVersion = version;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 0;
+    GdiplusToken = token;
+    DefaultPen = MakePen(MakeArgb(0), 1.0f);
+    DefaultBrush = MakeBrush(MakeArgb(0));
+    DefaultFont = MakeDefaultFont();
+    OsMajorVersion = RunningMajorVersion();
+    return GdiplusToken;
+}
+
+// --- Colours
+
+ARGB MakeArgb(COLORREF colour, int alpha) {
+    const ARGB red = GetRValue(colour);
+    const ARGB green = GetGValue(colour);
+    const ARGB blue = GetBValue(colour);
+    const ARGB a = static_cast<ARGB>(std::clamp(alpha, 0, 255));
+    return (a << 24) | (red << 16) | (green << 8) | blue;
+}
+
+void SplitRgb(ARGB value, int& red, int& green, int& blue) {
+    red = static_cast<int>((value >> 16) & 255);
+    green = static_cast<int>((value >> 8) & 255);
+    blue = static_cast<int>(value & 255);
+}
+
+bool IsLightColour(ARGB value) {
+    int red, green, blue;
+    SplitRgb(value, red, green, blue);
+    return (red >= 126) + (green >= 126) + (blue >= 126) >= 2;
+}
+
+COLORREF ContrastColour(ARGB text) {
+    return IsLightColour(text) ? 0x000000 : 0xFFFFFF;
+}
+
+COLORREF ArgbToColorref(ARGB value) {
+    int red, green, blue;
+    SplitRgb(value, red, green, blue);
+    return RGB(red, green, blue);
+}
+
+GpPen* MakePen(ARGB colour, float width, int unit) {
+    GpPen* pen = nullptr;
+    if (GdipCreatePen1(colour, width, static_cast<Gdiplus::GpUnit>(unit), &pen) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    return pen;
+}
+
+GpBrush* MakeBrush(ARGB colour) {
+    GpSolidFill* brush = nullptr;
+    if (GdipCreateSolidFill(colour, &brush) != Gdiplus::Ok) return nullptr;
+    return brush;
+}
+
+// --- Fonts
+
+std::string SystemFontFace(int which) {
+    if (which < 1 || which > 3) return {};
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        // Systems before Vista know the structure without its last field.
+        metrics.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+            return {};
+        }
+    }
+    const LOGFONTW& font = which == 2   ? metrics.lfCaptionFont
+                           : which == 3 ? metrics.lfMessageFont
+                                        : metrics.lfMenuFont;
+    // The face field need not be terminated when the name fills it.
+    return FromWide(std::wstring_view(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE)));
+}
+
+GpFont* MakeFont(std::string_view face, float sizePixels, int style) {
+    const std::wstring wide = ToWide(face);
+    if (wide.size() <= 1) return nullptr;
+    UniqueFontFamily family;
+    if (GdipCreateFontFamilyFromName(wide.c_str(), nullptr, family.out()) != Gdiplus::Ok ||
+        !family) {
+        return nullptr;
+    }
+    return FontFromFamily(family.get(), sizePixels, style);
+}
+
+GpFont* MakeFontWithFallback(std::string_view face, float sizePixels, int style) {
+    for (std::string_view candidate :
+         {face, std::string_view("Microsoft YaHei"), std::string_view("SimSun")}) {
+        if (GpFont* font = MakeFont(candidate, sizePixels, style)) return font;
+    }
+    return GenericSansSerifFont(sizePixels, style);
+}
+
+GpFont* MakeDefaultFont() {
+    return MakeFontWithFallback(SystemFontFace(1), 12.0f, 0);
+}
+
+std::string FontFace(GpFont* font) {
+    if (!font) return {};
+    UniqueFontFamily family;
+    if (GdipGetFamily(font, family.out()) != Gdiplus::Ok || !family) return {};
+    wchar_t name[LF_FACESIZE] = {};
+    if (GdipGetFamilyName(family.get(), name, 0) != Gdiplus::Ok) return {};
+    return FromWide(std::wstring_view(name, wcsnlen(name, LF_FACESIZE)));
+}
+
+float FontHeight(GpGraphics* graphics, GpFont* font) {
+    float height = 0;
+    if (GdipGetFontHeight(font, graphics, &height) != Gdiplus::Ok) return 0;
+    return height;
+}
+
+// --- Text conversion
+
+std::wstring ToWide(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    std::wstring wide;
+    if (!text.empty()) {
+        const int size = static_cast<int>(text.size());
+        const int count = MultiByteToWideChar(kGbkCodePage, 0, text.data(), size, nullptr, 0);
+        if (count > 0) {
+            wide.resize(count);
+            MultiByteToWideChar(kGbkCodePage, 0, text.data(), size, wide.data(), count);
+        }
+    }
+    wide.push_back(L'\0');
+    return wide;
+}
+
+std::string FromWide(std::wstring_view text) {
+    text = text.substr(0, text.find(L'\0'));
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int count =
+        WideCharToMultiByte(kGbkCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    if (count <= 0) return {};
+    std::string narrow(count, '\0');
+    WideCharToMultiByte(kGbkCodePage, 0, text.data(), size, narrow.data(), count, nullptr, nullptr);
+    return narrow;
+}
+
+// --- Shapes
+
+bool FillRectF(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height) {
+    return GdipFillRectangle(graphics, brush, x, y, width, height) == Gdiplus::Ok;
+}
+
+void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour, int alphaFrom,
+                       int alphaTo, int mode) {
+    GpLineGradient* gradient = nullptr;
+    if (GdipCreateLineBrushFromRect(&rect, MakeArgb(colour, alphaFrom), MakeArgb(colour, alphaTo),
+                                    static_cast<Gdiplus::LinearGradientMode>(mode),
+                                    Gdiplus::WrapModeTileFlipXY, &gradient) != Gdiplus::Ok) {
+        return;
+    }
+    UniqueBrush brush(gradient);
+    FillRectF(graphics, brush.get(), rect.X, rect.Y, rect.Width, rect.Height);
+}
+
+void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour, int alpha) {
+    const float x = rect.X, y = rect.Y, w = rect.Width, h = rect.Height;
+    if (style == kFrameFlat) {
+        UniquePen pen(MakePen(MakeArgb(colour, alpha), 1.0f));
+        if (pen) GdipDrawRectangle(graphics, pen.get(), x, y, w - 1, h - 1);
+        return;
+    }
+    if (style != kFrameRaised && style != kFrameSunken) return;
+    UniquePen grey(MakePen(MakeArgb(0xA0A0A0, alpha), 1.0f));
+    UniquePen white(MakePen(MakeArgb(0xFFFFFF, alpha), 0.5f));
+    if (style == kFrameSunken) {
+        DrawLine(graphics, grey.get(), x, y, x + w - 1, y);
+        DrawLine(graphics, grey.get(), x, y, x, y + h - 1);
+        DrawLine(graphics, white.get(), x, y + h - 1, x + w - 1, y + h - 1);
+        DrawLine(graphics, white.get(), x + w - 1, y, x + w - 1, y + h - 1);
+    } else {
+        DrawLine(graphics, white.get(), x, y, x + w - 1, y);
+        DrawLine(graphics, white.get(), x, y, x, y + h - 1);
+        DrawLine(graphics, grey.get(), x + 1, y + h - 1, x + w - 1, y + h - 1);
+        DrawLine(graphics, grey.get(), x + w - 1, y + 1, x + w - 1, y + h - 2);
+    }
+}
+
+void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
+                   int alpha) {
+    const float x = rect.X, y = rect.Y, d = corner;
+    const float right = x + rect.Width - 1;
+    const float bottom = y + rect.Height - 1;
+    UniquePath path;
+    if (GdipCreatePath(Gdiplus::FillModeWinding, path.out()) != Gdiplus::Ok) return;
+    GdipAddPathArc(path.get(), right - d, y, d, d, 270, 90);
+    GdipAddPathArc(path.get(), right - d, bottom - d, d, d, 0, 90);
+    GdipAddPathArc(path.get(), x, bottom - d, d, d, 90, 90);
+    GdipAddPathArc(path.get(), x, y, d, d, 180, 90);
+    GdipAddPathLine(path.get(), x + d, y, right - d / 2, y);
+    UniquePen pen(MakePen(MakeArgb(colour, alpha), 1.0f));
+    if (pen) GdipDrawPath(graphics, pen.get(), path.get());
+}
+
+void SetClip(GpGraphics* graphics, const RectF& rect) {
+    GdipSetClipRect(graphics, rect.X, rect.Y, rect.Width, rect.Height, Gdiplus::CombineModeReplace);
+}
+
+void ResetClip(GpGraphics* graphics) {
+    GdipResetClip(graphics);
+}
+
+// --- Text
+
+RectF TextLineRect(const RectF& rect, float fontHeight) {
+    const float line = std::trunc(fontHeight);
+    return RectF(rect.X, rect.Y + (rect.Height - line) / 2 - 1, rect.Width, line);
+}
+
+void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
+               const TextStyle& style) {
+    PaintText(rect, graphics, std::wstring_view(ToWide(text)), style);
+}
+
+void PaintText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
+               const TextStyle& style) {
+    // GdipDrawString needs a terminated text; the view may point into a larger buffer.
+    const std::wstring wide(text.substr(0, text.find(L'\0')));
+    GpFont* font = style.font ? style.font : DefaultFont;
+    if (!graphics || !font || wide.empty()) return;
+
+    RectF area = rect;
+    int alignment = style.alignment;
+    if (alignment >= 3 && alignment <= 5) {
+        alignment -= 3;
+        area = TextLineRect(area, FontHeight(graphics, font));
+    }
+    TextFormat format;
+    format.CreateTypographic();
+    format.SetAlign(alignment);
+    format.SetTrimming(style.trimming);
+    format.SetFlags(style.formatFlags);
+    format.SetHotkeyPrefix(style.hotkeyPrefix);
+
+    const ARGB colour = MakeArgb(style.colour, style.alpha);
+    const COLORREF contrast = ContrastColour(colour);
+    switch (style.effect) {
+        case kEffectShadowUpLeft:
+        case kEffectShadowDownRight: {
+            const float shift = style.effect == kEffectShadowUpLeft ? -1.0f : 1.0f;
+            RectF shadow = area;
+            OffsetRectF(shift, shift, 0, 0, shadow);
+            DrawStringOnce(graphics, wide.c_str(), font, shadow, format.GetHandle(),
+                           MakeArgb(contrast, kShadowAlpha));
+            break;
+        }
+        case kEffectGlow:
+            PaintGlowText(area, graphics, wide, format.GetHandle(), font, contrast);
+            OffsetRectF(1, 0, 0, 0, area);
+            break;
+        default:
+            break;
+    }
+    DrawStringOnce(graphics, wide.c_str(), font, area, format.GetHandle(), colour);
+}
+
+void PaintGlowText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
+                   GpStringFormat* format, GpFont* font, COLORREF glowColour, float glowSize) {
+    const std::wstring wide(text.substr(0, text.find(L'\0')));
+    if (!graphics || !font || wide.empty()) return;
+    const int length = static_cast<int>(wide.size());
+
+    UniqueFontFamily family;
+    int style = 0;
+    float size = 0;
+    if (GdipGetFamily(font, family.out()) != Gdiplus::Ok || !family ||
+        GdipGetFontStyle(font, &style) != Gdiplus::Ok ||
+        GdipGetFontSize(font, &size) != Gdiplus::Ok) {
+        return;
+    }
+    const float innerSize = size - glowSize / 2;
+    UniqueFont inner(FontFromFamily(family.get(), innerSize, style));
+    if (!inner) return;
+
+    const RectF origin(0, 0, 0, 0);
+    RectF outer, box;
+    if (GdipMeasureString(graphics, wide.c_str(), length, font, &origin, format, &outer, nullptr,
+                          nullptr) != Gdiplus::Ok ||
+        GdipMeasureString(graphics, wide.c_str(), length, inner.get(), &origin, format, &box,
+                          nullptr, nullptr) != Gdiplus::Ok) {
+        return;
+    }
+    const int width = static_cast<int>(box.Width), height = static_cast<int>(box.Height);
+    if (width <= 0 || height <= 0) return;
+
+    GpBitmap* bitmap = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &bitmap) !=
+        Gdiplus::Ok) {
+        return;
+    }
+    UniqueImage image(bitmap);
+    UniqueGraphics canvas;
+    UniquePath path;
+    if (GdipGetImageGraphicsContext(image.get(), canvas.out()) != Gdiplus::Ok ||
+        GdipCreatePath(Gdiplus::FillModeAlternate, path.out()) != Gdiplus::Ok) {
+        return;
+    }
+    GdipAddPathString(path.get(), wide.c_str(), length, family.get(), style, innerSize, &box,
+                      format);
+    for (auto [alpha, penWidth] : {std::pair{30, 4.0f}, std::pair{40, 2.0f}}) {
+        UniquePen pen(MakePen(MakeArgb(glowColour, alpha), penWidth));
+        if (pen) GdipDrawPath(canvas.get(), pen.get(), path.get());
+    }
+    const float x = rect.X, y = rect.Y;
+    GdipDrawImageRectRect(graphics, image.get(), x, y, outer.Width + 2, outer.Height, 0, 0,
+                          box.Width, box.Height, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+    GdipDrawImageRectRect(graphics, image.get(), x + 1, y + 2, outer.Width - 2, outer.Height - 4, 0,
+                          0, box.Width, box.Height, Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+}
+
+// --- Rectangles
+
+void OffsetRectF(float dx, float dy, float dw, float dh, RectF& rect) {
+    rect.X += dx;
+    rect.Y += dy;
+    rect.Width += dw;
+    rect.Height += dh;
+}
+
+void SetBounds(float left, float top, float width, float height, RectF& bounds) {
+    bounds = RectF(left, top, width, height);
+}
+
+void MakeRect(int left, int top, int width, int height, RECT& rect) {
+    rect = RECT{left, top, left + width, top + height};
+}
+
+void BoundsToRect(const RectF& bounds, RECT& rect) {
+    rect = RECT{static_cast<LONG>(bounds.X), static_cast<LONG>(bounds.Y),
+                static_cast<LONG>(bounds.X + bounds.Width),
+                static_cast<LONG>(bounds.Y + bounds.Height)};
+}
