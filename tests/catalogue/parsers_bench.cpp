@@ -33,7 +33,7 @@ unsigned Ideograph(uint64_t seed) {
 
 std::string Escapes(uint64_t seed, int count) {
     std::string text;
-    char escape[8];
+    char escape[16];
     for (int i = 0; i < count; ++i) {
         std::snprintf(escape, sizeof escape, "\\u%04x", Ideograph(seed * 131 + i));
         text += escape;

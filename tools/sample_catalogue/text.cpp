@@ -46,8 +46,8 @@ char32_t NextCodePoint(std::string_view text, size_t& i) {
 }
 
 void AppendUnitEscape(std::string& out, unsigned unit) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "\\u%04x", unit);
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "\\u%04x", unit & 0xFFFF);
     out += buffer;
 }
 
