@@ -301,7 +301,8 @@ TEST_F(SampleCatalogueTest, EveryGenreFindsSeveralPages) {
 
 TEST_F(SampleCatalogueTest, TypedKeywordsArriveAsGbk) {
     // Words the program percent-encodes from the search box's GBK text.
-    const char* words[] = {"连连看", "搜索游戏", "Q版", "2048"};
+    // 猫 is C3 A8 in GBK, which also reads as UTF-8 (è).
+    const char* words[] = {"连连看", "搜索游戏", "Q版", "2048", "猫"};
     for (const char* word : words) {
         const SearchPage result = Search(UrlEncode(word));
         ASSERT_FALSE(result.records.empty()) << word;

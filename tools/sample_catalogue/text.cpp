@@ -105,10 +105,14 @@ std::map<std::string, std::string> QueryOf(std::string_view target) {
     return query;
 }
 
-bool IsUtf8(std::string_view bytes) {
+// Whether the bytes read as UTF-8 Chinese text: valid UTF-8 whose non-ASCII characters are all
+// CJK characters or full-width punctuation. Short GBK texts can be valid UTF-8 by chance (猫 is
+// C3 A8, which UTF-8 reads as è), but not with characters from these blocks.
+bool IsUtf8Chinese(std::string_view bytes) {
     char32_t code;
     for (size_t i = 0; i < bytes.size();) {
         if (!DecodeCodePoint(bytes, i, code)) return false;
+        if (code >= 0x80 && code < 0x2E80) return false;
     }
     return true;
 }
@@ -136,7 +140,7 @@ std::string GbkToUtf8(std::string_view gbk) {
 }
 
 std::string KeywordToUtf8(std::string_view bytes) {
-    return IsUtf8(bytes) ? std::string(bytes) : GbkToUtf8(bytes);
+    return IsUtf8Chinese(bytes) ? std::string(bytes) : GbkToUtf8(bytes);
 }
 
 std::string JsonEscape(std::string_view utf8) {

@@ -18,9 +18,10 @@ std::string DecodeQueryValue(std::string_view value);
 std::map<std::string, std::string> QueryOf(std::string_view target);
 std::string PathOf(std::string_view target);
 
-bool IsUtf8(std::string_view bytes);
 // GBK bytes to UTF-8; bytes that are not GBK become U+FFFD.
 std::string GbkToUtf8(std::string_view gbk);
+// Valid UTF-8 whose non-ASCII characters are all CJK characters or full-width punctuation.
+bool IsUtf8Chinese(std::string_view bytes);
 // A search keyword as the program sends it: UTF-8 (genre keys) or GBK (typed text).
 std::string KeywordToUtf8(std::string_view bytes);
 
