@@ -92,7 +92,6 @@ protected:
     }
 };
 
-// <chrono> cannot be compiled with the GBK execution character set, hence the tick count.
 double SecondsSince(ULONGLONG startTicks) {
     return (GetTickCount64() - startTicks) / 1000.0;
 }
