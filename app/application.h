@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "widgets/skin_form.h"
 
 // What the next catalogue fetch asks for. Written by the navigation commands on the window
 // thread before a fetch starts; only read by the fetch.
@@ -33,6 +34,8 @@ public:
 
     NavigationState& Navigation() { return navigation_; }
     HWND MainWindowHandle() const { return mainWindow_.Handle(); }
+    // The skinned form of MainWindow: its skin, caption buttons and widget routing.
+    SkinForm& MainSkin() { return mainSkin_; }
 
 private:
     void OnMainWindowCreated(HWND window);
@@ -42,4 +45,5 @@ private:
     HINSTANCE instance_;
     NavigationState navigation_;
     MainWindow mainWindow_;
+    SkinForm mainSkin_;
 };

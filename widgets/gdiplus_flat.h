@@ -16,6 +16,7 @@ using Gdiplus::GpFont;
 using Gdiplus::GpFontFamily;
 using Gdiplus::GpGraphics;
 using Gdiplus::GpImage;
+using Gdiplus::GpImageAttributes;
 using Gdiplus::GpLineGradient;
 using Gdiplus::GpPath;
 using Gdiplus::GpPen;

@@ -1,0 +1,395 @@
+// SkinForm: composing the skin in its three background modes, the caption colour, the fade,
+// pictures that are missing or broken or huge, the caption double-click zone, sizing, the
+// region, opacity and the form's life cycle. Pixels come from the form's buffers and the window.
+#include "widgets/skin_form.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/recording_widget.h"
+#include "tests/support/test_form.h"
+#include "widgets/caption_buttons.h"
+#include "widgets/drawing.h"
+
+namespace {
+
+using test::EncodeImage;
+using test::ImageFormat;
+using test::NearColour;
+using test::TempFile;
+using test::TestForm;
+
+constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kBlue = 0xFF0000;
+constexpr COLORREF kNoSkin = 0xF0F0F0;
+
+void Fill(GpGraphics* graphics, COLORREF colour, float x, float y, float w, float h) {
+    UniqueBrush brush(MakeBrush(MakeArgb(colour)));
+    FillRectF(graphics, brush.get(), x, y, w, h);
+}
+
+// A 200 x 150 red picture with a 60 x 60 blue block in its bottom-right corner, so the colour
+// sampled 50 pixels in from that corner (blue) differs from the picture's edges (red).
+std::string SmallSkin() {
+    return EncodeImage(200, 150, ImageFormat::kPng, [](GpGraphics* graphics) {
+        Fill(graphics, kRed, 0, 0, 200, 150);
+        Fill(graphics, kBlue, 140, 90, 60, 60);
+    });
+}
+
+std::string SolidSkin(int width, int height, COLORREF colour, ImageFormat format) {
+    return test::EncodeSolidImage(width, height, colour, format);
+}
+
+TestForm::Options FormOptions(const std::string& skinPath, int width = 400, int height = 300) {
+    TestForm::Options options;
+    options.window.width = width;
+    options.window.height = height;
+    options.skinPath = skinPath;
+    return options;
+}
+
+class SkinFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureGraphics();
+        ASSERT_TRUE(small_.Write(SmallSkin()));
+    }
+    // All pixels of `area` in the screen buffer are exactly `colour`.
+    static int Differing(const TestForm& form, const RECT& area, COLORREF colour, int tolerance) {
+        return test::CountPixels(form.Screen(), area, test::DiffersFrom(colour, tolerance));
+    }
+
+    test::CursorAway cursorAway_;
+    TempFile small_{L"small-skin.png"};
+};
+
+TEST_F(SkinFormTest, ASmallSkinFadesIntoItsSampledColour) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    EXPECT_EQ(form.Form().Record().backgroundColour, kBlue);
+    // Beyond the picture: the sampled colour.
+    for (auto [x, y] : {std::pair{300, 200}, {250, 50}, {50, 250}, {390, 290}}) {
+        EXPECT_TRUE(NearColour(form.ScreenPixel(x, y), kBlue, 2)) << x << "," << y;
+    }
+    EXPECT_TRUE(NearColour(form.ScreenPixel(30, 30), kRed, 2)) << "the picture itself";
+    // The last 100 columns blend from red into blue, left to right ...
+    int previousBlue = -1;
+    for (int x : {102, 120, 150, 180, 197}) {
+        const COLORREF pixel = form.ScreenPixel(x, 40);
+        EXPECT_GT(GetBValue(pixel), previousBlue) << "column " << x;
+        previousBlue = GetBValue(pixel);
+    }
+    EXPECT_GT(GetRValue(form.ScreenPixel(102, 40)), 230);
+    EXPECT_LT(GetRValue(form.ScreenPixel(197, 40)), 25);
+    EXPECT_TRUE(NearColour(form.ScreenPixel(98, 40), kRed, 2)) << "no fade before the last 100";
+    // ... and the last 100 rows from top to bottom.
+    int previous = -1;
+    for (int y : {52, 80, 110, 147}) {
+        const COLORREF pixel = form.ScreenPixel(40, y);
+        EXPECT_GT(GetBValue(pixel), previous) << "row " << y;
+        previous = GetBValue(pixel);
+    }
+    EXPECT_TRUE(NearColour(form.BackgroundPixel(30, 30), kRed, 2)) << "background buffer";
+    EXPECT_TRUE(NearColour(form.WindowPixel(300, 200), kBlue, 2)) << "shown on the window";
+}
+
+TEST_F(SkinFormTest, StretchedAndColourOnlyModes) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    EXPECT_EQ(form.Form().BackgroundMode(1), 1);
+    EXPECT_TRUE(NearColour(form.ScreenPixel(200, 60), kRed, 8)) << "stretched over the window";
+    EXPECT_TRUE(NearColour(form.ScreenPixel(380, 280), kBlue, 8));
+    EXPECT_EQ(form.Form().BackgroundMode(2), 2);
+    EXPECT_EQ(Differing(form, RECT{3, 3, 397, 297}, kBlue, 0), 0) << "the colour alone";
+}
+
+TEST_F(SkinFormTest, TitleColourFollowsTheTopRowOfTheSkin) {
+    struct Case {
+        const char* name;
+        COLORREF middleSample;  // the picture at (W / 2, 10); elsewhere dark
+        COLORREF title;
+    };
+    // The dark parts are dark grey, clearly apart from both title colours.
+    const Case cases[] = {{"all dark", 0x505050, 0xFFFFFF}, {"one light", 0xE0E0E0, 0x000000}};
+    for (const Case& c : cases) {
+        TempFile skin(L"title-skin.png");
+        ASSERT_TRUE(skin.Write(EncodeImage(400, 300, ImageFormat::kPng, [&](GpGraphics* g) {
+            Fill(g, 0x505050, 0, 0, 400, 300);
+            Fill(g, c.middleSample, 195, 5, 10, 10);
+        })));
+        TestForm::Options options = FormOptions(skin.GbkPath());
+        options.form.captionMode = 1;
+        TestForm form(options);
+        EXPECT_EQ(form.Form().CaptionColour(), c.title) << c.name;
+        // The title "测试窗口" is drawn in the caption colour (with a glow around it).
+        const RECT title{26, 5, 26 + 150, 22};
+        const int inTitleColour = test::CountPixels(
+            form.Screen(), title, [&](COLORREF p) { return NearColour(p, c.title, 40); });
+        EXPECT_GT(inTitleColour, 15) << c.name;
+    }
+}
+
+TEST_F(SkinFormTest, CaptionModesDecideIconTitleAndButtons) {
+    TempFile dark(L"dark.png");
+    ASSERT_TRUE(dark.Write(SolidSkin(400, 300, 0x303030, ImageFormat::kPng)));
+    struct Case {
+        int mode;
+        int buttons;
+        bool title;
+        bool closeDisabled;
+    };
+    const Case cases[] = {{0, 0, false, false}, {1, 0, true, false}, {2, 3, true, false},
+                          {3, 3, true, true},   {4, 1, true, false}, {5, 1, true, true},
+                          {9, 1, true, false}};
+    for (const Case& c : cases) {
+        TestForm::Options options = FormOptions(dark.GbkPath());
+        options.form.captionMode = c.mode;
+        TestForm form(options);
+        EXPECT_EQ(form.Form().CaptionButtonCount(), c.buttons) << "mode " << c.mode;
+        EXPECT_EQ(GetPropW(form.Handle(), SysButton::kStripProperty) != nullptr, c.buttons > 0)
+            << "mode " << c.mode;
+        const int titlePixels = Differing(form, RECT{26, 5, 200, 22}, 0x303030, 30);
+        EXPECT_EQ(titlePixels > 10, c.title) << "mode " << c.mode;
+        if (c.buttons) {
+            EXPECT_EQ(form.Form().CaptionButton(1)->Disabled(), c.closeDisabled)
+                << "mode " << c.mode;
+        }
+    }
+}
+
+TEST_F(SkinFormTest, AFadeBlendsInAtEightyFiveAHundredSeventyAndOpaque) {
+    TempFile red(L"red.png"), blue(L"blue.png");
+    ASSERT_TRUE(red.Write(SolidSkin(400, 300, kRed, ImageFormat::kPng)));
+    ASSERT_TRUE(blue.Write(SolidSkin(400, 300, kBlue, ImageFormat::kPng)));
+    TestForm form(FormOptions(red.GbkPath()));
+    SkinForm& skin = form.Form();
+    ASSERT_TRUE(NearColour(form.WindowPixel(100, 100), kRed, 2));
+
+    ASSERT_TRUE(skin.SetSkin(blue.GbkPath(), 1));
+    EXPECT_EQ(skin.FadeAlpha(), 0);
+    EXPECT_TRUE(NearColour(form.WindowPixel(100, 100), kRed, 2)) << "the fade has not begun";
+    EXPECT_TRUE(NearColour(form.ScreenPixel(100, 100), kBlue, 2)) << "the new skin is ready";
+
+    // Ticks by hand (sent, so the real timer cannot interleave): each blends the new picture
+    // over what the window shows with the step's alpha.
+    double shownRed = 255, shownBlue = 0;
+    for (int alpha : {85, 170, 255}) {
+        SendMessageW(form.Handle(), WM_TIMER, kSkinFadeTimerId, 0);
+        EXPECT_EQ(skin.FadeAlpha(), alpha);
+        shownRed = shownRed * (255 - alpha) / 255;
+        shownBlue = 255 * alpha / 255.0 + shownBlue * (255 - alpha) / 255;
+        const COLORREF pixel = form.WindowPixel(100, 100);
+        EXPECT_NEAR(GetRValue(pixel), shownRed, 6) << "alpha " << alpha;
+        EXPECT_NEAR(GetBValue(pixel), shownBlue, 6) << "alpha " << alpha;
+    }
+    SendMessageW(form.Handle(), WM_TIMER, kSkinFadeTimerId, 0);
+    EXPECT_EQ(skin.FadeAlpha(), 0) << "the fade is over";
+    EXPECT_TRUE(NearColour(form.WindowPixel(100, 100), kBlue, 2));
+    test::PumpMessages(250);
+    EXPECT_EQ(skin.FadeAlpha(), 0) << "the timer is gone";
+
+    // With the real timer the fade finishes by itself.
+    ASSERT_TRUE(skin.SetSkin(red.GbkPath(), 1));
+    EXPECT_TRUE(test::PumpUntil([&] { return skin.FadeAlpha() == 255; }, 2000));
+    EXPECT_TRUE(test::PumpUntil([&] { return skin.FadeAlpha() == 0; }, 2000));
+    EXPECT_TRUE(NearColour(form.WindowPixel(100, 100), kRed, 2));
+}
+
+TEST_F(SkinFormTest, MissingBrokenOrHugePicturesLeaveAClearForm) {
+    const RECT inside{3, 3, 397, 297};
+    TestForm missing(FormOptions("C:\\no\\such\\folder\\skin.jpg"));
+    EXPECT_TRUE(missing.Form().Attached());
+    EXPECT_EQ(Differing(missing, inside, kNoSkin, 0), 0) << "the background colour only";
+    EXPECT_EQ(missing.Form().CaptionColour(), 0x000000u) << "a light colour: black title";
+
+    TempFile broken(L"broken.jpg");
+    ASSERT_TRUE(broken.Write("this is not a picture"));
+    TestForm form(FormOptions(small_.GbkPath()));
+    EXPECT_TRUE(form.Form().SetSkin(broken.GbkPath(), 0));
+    EXPECT_EQ(form.Form().CurrentSkinPath(), broken.GbkPath());
+    EXPECT_EQ(Differing(form, inside, kBlue, 0), 0) << "the last sampled colour only";
+
+    TempFile empty(L"empty.png");
+    ASSERT_TRUE(empty.Write(""));
+    EXPECT_TRUE(form.Form().SetSkin(empty.GbkPath(), 1));
+    EXPECT_EQ(Differing(form, inside, kBlue, 0), 0);
+
+    // Larger than the buffers in both directions.
+    const int bufferWidth = form.Form().ScreenBuffer().Width();
+    const int bufferHeight = form.Form().ScreenBuffer().Height();
+    TempFile huge(L"huge.jpg");
+    ASSERT_TRUE(
+        huge.Write(SolidSkin(bufferWidth + 600, bufferHeight + 400, 0x30A040, ImageFormat::kJpeg)));
+    EXPECT_TRUE(form.Form().SetSkin(huge.GbkPath(), 0));
+    EXPECT_EQ(Differing(form, inside, 0x30A040, 6), 0);
+    EXPECT_TRUE(NearColour(form.WindowPixel(200, 150), 0x30A040, 6));
+}
+
+TEST_F(SkinFormTest, TinyPicturesAreSampledInside) {
+    TempFile tiny(L"tiny.png");
+    ASSERT_TRUE(tiny.Write(SolidSkin(3, 2, 0x40C080, ImageFormat::kPng)));
+    TestForm form(FormOptions(tiny.GbkPath()));
+    EXPECT_EQ(form.Form().Record().backgroundColour, 0x40C080u);
+    EXPECT_TRUE(NearColour(form.ScreenPixel(200, 150), 0x40C080, 0));
+}
+
+TEST_F(SkinFormTest, CaptionDoubleClickZoneTogglesMaximise) {
+    TestForm::Options options = FormOptions(small_.GbkPath());
+    options.window.style = WS_POPUP | WS_MAXIMIZEBOX | WS_MINIMIZEBOX;
+    options.form.captionMode = 2;
+    TestForm form(options);
+    const int w = form.Form().Width();
+    struct Case {
+        int x, y;
+        bool toggles;
+    };
+    const Case cases[] = {
+        {w - 101, 19, true}, {w - 100, 19, false}, {w - 101, 20, false}, {5, 0, true}};
+    for (const Case& c : cases) {
+        form.Window().ClearSeen();
+        SendMessageW(form.Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(c.x, c.y));
+        test::PumpMessages(30);
+        EXPECT_EQ(form.Window().CountSeen(WM_SYSCOMMAND, SC_MAXIMIZE), c.toggles ? 1 : 0)
+            << c.x << "," << c.y;
+    }
+
+    ShowWindow(form.Handle(), SW_MAXIMIZE);
+    test::PumpMessages(30);
+    ASSERT_TRUE(IsZoomed(form.Handle()));
+    form.Window().ClearSeen();
+    SendMessageW(form.Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 10));
+    test::PumpMessages(30);
+    EXPECT_EQ(form.Window().CountSeen(WM_SYSCOMMAND, SC_RESTORE), 1);
+}
+
+TEST_F(SkinFormTest, NoDoubleClickMaximiseWithoutTheMaximiseBox) {
+    TestForm::Options options = FormOptions(small_.GbkPath());
+    options.form.captionMode = 2;
+    TestForm form(options);
+    SendMessageW(form.Handle(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(10, 10));
+    test::PumpMessages(30);
+    EXPECT_EQ(form.Window().CountSeen(WM_SYSCOMMAND), 0);
+    EXPECT_EQ(form.Window().CountSeen(WM_LBUTTONDBLCLK), 1) << "still passed on";
+}
+
+TEST_F(SkinFormTest, TheRegionRoundsEveryCorner) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(form.Handle(), region.get()), ERROR);
+    for (auto [x, y] : {std::pair{0, 0}, {399, 0}, {0, 299}, {399, 299}}) {
+        EXPECT_FALSE(PtInRegion(region.get(), x, y)) << "corner " << x << "," << y;
+    }
+    for (auto [x, y] : {std::pair{200, 0}, {0, 150}, {399, 150}, {200, 299}, {3, 3}}) {
+        EXPECT_TRUE(PtInRegion(region.get(), x, y)) << x << "," << y;
+    }
+    EXPECT_FALSE(PtInRegion(region.get(), 400, 150));
+}
+
+TEST_F(SkinFormTest, OpacityMakesALayeredWindow) {
+    TestForm plain(FormOptions(small_.GbkPath()));
+    EXPECT_FALSE(GetWindowLongPtrW(plain.Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    TestForm::Options options = FormOptions(small_.GbkPath());
+    options.form.opacity = 200;
+    TestForm translucent(options);
+    ASSERT_TRUE(GetWindowLongPtrW(translucent.Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(translucent.Handle(), nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 200);
+    EXPECT_TRUE(flags & LWA_ALPHA);
+}
+
+TEST_F(SkinFormTest, SizingRepaintsTheNewStripsAndTheFrame) {
+    TestForm::Options options = FormOptions(small_.GbkPath(), 300, 200);
+    options.form.captionMode = 2;
+    TestForm form(options);
+    test::RecordingWidget inStrip, inside;
+    inStrip.Register(form.Handle(), {.x = 20, .y = 205, .width = 50, .height = 20});
+    inside.Register(form.Handle(), {.x = 20, .y = 60, .width = 50, .height = 20});
+    inStrip.Clear();
+    inside.Clear();
+
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(form.Form().Width(), 360);
+    EXPECT_EQ(form.Form().Height(), 260);
+    ASSERT_EQ(inStrip.Messages(), std::vector<UINT>{WM_PAINT});
+    EXPECT_EQ(inStrip.Calls()[0].lParam, 0);
+    EXPECT_TRUE(inside.Calls().empty()) << "widgets outside the new strips keep their pixels";
+    EXPECT_TRUE(NearColour(form.ScreenPixel(299, 100), kBlue, 2)) << "old frame line restored";
+    EXPECT_FALSE(NearColour(form.ScreenPixel(359, 100), kBlue, 2)) << "frame at the new edge";
+    const int expectedLeft[] = {360 - 42, 360 - 70, 360 - 98};
+    for (int number = 1; number <= 3; ++number) {
+        EXPECT_EQ(form.Form().CaptionButton(number)->GetLeft(), expectedLeft[number - 1]);
+        const WidgetRecord* record =
+            WidgetAt(FindWidget(form.Form().CaptionButton(number)->GetId()));
+        EXPECT_EQ(record->bounds.X, expectedLeft[number - 1]);
+    }
+    UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    GetWindowRgn(form.Handle(), region.get());
+    EXPECT_TRUE(PtInRegion(region.get(), 359, 130));
+}
+
+TEST_F(SkinFormTest, EdgesShowSizingCursorsUnlessFixed) {
+    struct Case {
+        int x, y;
+        LPCWSTR cursor;
+    };
+    TestForm form(FormOptions(small_.GbkPath()));
+    const Case cases[] = {{2, 100, IDC_SIZEWE},   {395, 100, IDC_SIZEWE}, {200, 3, IDC_SIZENS},
+                          {200, 296, IDC_SIZENS}, {1, 1, IDC_SIZENWSE},   {396, 296, IDC_SIZENWSE},
+                          {396, 2, IDC_SIZENESW}, {2, 296, IDC_SIZENESW}, {200, 150, IDC_ARROW}};
+    for (const Case& c : cases) {
+        test::SendMouse(form.Handle(), WM_MOUSEMOVE, c.x, c.y);
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, c.cursor)) << c.x << "," << c.y;
+    }
+    TestForm::Options options = FormOptions(small_.GbkPath());
+    options.form.fixedSize = 1;
+    TestForm fixed(options);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    test::SendMouse(fixed.Handle(), WM_MOUSEMOVE, 2, 100);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+TEST_F(SkinFormTest, MaximisedHeightStopsAtTheWorkArea) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    MINMAXINFO info{};
+    SendMessageW(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(info.ptMaxSize.y, work.bottom);
+}
+
+TEST_F(SkinFormTest, AttachingTwiceIsRefusedAndDestroyingCleansUp) {
+    TestForm::Options options = FormOptions(small_.GbkPath());
+    options.form.captionMode = 2;
+    TestForm form(options);
+    SkinForm second;
+    EXPECT_FALSE(second.Attach(form.Handle(), small_.GbkPath()));
+    EXPECT_FALSE(second.SetSkin(small_.GbkPath(), 0)) << "not attached";
+    EXPECT_FALSE(second.Attach(nullptr, small_.GbkPath()));
+
+    const HWND window = form.Handle();
+    EXPECT_EQ(form.Form().Record().window, window);
+    form.DestroyWindow();
+    EXPECT_FALSE(form.Form().Attached());
+    EXPECT_EQ(FindForm(window), 0);
+    EXPECT_EQ(form.Form().CaptionButtonCount(), 0);
+    for (const auto& record : WidgetTable())
+        EXPECT_NE(record->parent, window);
+}
+
+TEST_F(SkinFormTest, DestroyingTheSkinFormFirstDetachesIt) {
+    test::TestWindow window({});
+    LONG_PTR original = GetWindowLongPtrW(window.Handle(), GWLP_WNDPROC);
+    {
+        SkinForm form;
+        ASSERT_TRUE(form.Attach(window.Handle(), small_.GbkPath(), {.captionMode = 2}));
+        EXPECT_NE(GetWindowLongPtrW(window.Handle(), GWLP_WNDPROC), original);
+    }
+    EXPECT_EQ(GetWindowLongPtrW(window.Handle(), GWLP_WNDPROC), original);
+    EXPECT_EQ(FindForm(window.Handle()), 0);
+    EXPECT_EQ(GetPropW(window.Handle(), SkinForm::kFormProperty), nullptr);
+    SendMessageW(window.Handle(), WM_PAINT, 0, 0);  // reaches the window's own procedure only
+    SkinForm again;
+    EXPECT_TRUE(again.Attach(window.Handle(), small_.GbkPath()));
+}
+
+}  // namespace

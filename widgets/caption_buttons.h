@@ -1,0 +1,47 @@
+// SysButton: one caption button of a skinned form (close, maximise/restore or minimise), drawn
+// from the caption-button strip and posting the matching window command when clicked. The form
+// creates, places and relayouts its buttons; nothing else needs to.
+//
+// The strip (381 x 19, built into the program) holds normal, hover and pressed cells per button;
+// the form loads it and leaves its image in the window property "prop_sysbtn", which the
+// buttons read when created (they do not own it).
+#pragma once
+
+#include <string_view>
+
+#include "widgets/form_widget.h"
+
+// The bytes of the caption-button strip PNG.
+std::string_view CaptionStripPng();
+
+enum CaptionButtonKind { kCaptionClose = 0, kCaptionMaximise = 1, kCaptionMinimise = 2 };
+
+class SysButton : public FormWidget {
+public:
+    static constexpr wchar_t kStripProperty[] = L"prop_sysbtn";
+    static constexpr int kTop = 1;
+    static constexpr int kHeight = 19;
+
+    // Left edge of caption button `number` (1 close, 2 maximise, 3 minimise) on a form of
+    // width formWidth, and the button's width.
+    static int LeftFor(int number, int formWidth);
+    static int WidthFor(int number);
+
+    int Create(HWND parent, int left, int top, int width, int height, int kind, bool disabled,
+               bool visible = true);
+    // Moves the button to its place for the form width and redraws it; with keep set the new
+    // look stays in the screen buffer for the form to present (during a skin fade).
+    void Relayout(HWND window, int number, int formWidth, bool keep);
+    int Kind() const { return kind_; }
+
+protected:
+    bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
+    int FadeStart(UINT message) const override;
+    void OnClick(HWND window) override;
+
+private:
+    int CellLeft(HWND window, UINT message) const;
+
+    GpImage* strip_ = nullptr;  // not owned
+    int kind_ = kCaptionClose;
+};

@@ -1,0 +1,221 @@
+#include "widgets/form_widget.h"
+
+#include <algorithm>
+
+#include "widgets/drawing.h"
+
+namespace {
+
+constexpr int kFadeStep = 51;
+
+bool OnThreadOf(HWND window) {
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+}  // namespace
+
+FormWidget::~FormWidget() {
+    ReleaseFont();
+}
+
+LRESULT FormWidget::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case MsgAttach:
+            formIndex_ = static_cast<int>(wParam);
+            return 0;
+        case MsgClick:
+            if (!disabled_) OnClick(window);
+            return 0;
+        case MsgTimerTick:
+            OnTimerTick(window, static_cast<UINT_PTR>(lParam));
+            return 0;
+        case MsgWidgetPost:
+            OnPost(window, lParam);
+            return 0;
+        default:
+            break;
+    }
+    if (message == lastMessage_ && message != WM_PAINT) return 0;
+    if (message == WM_DESTROY) {
+        // The form and this widget's record are going: draw nothing from now on.
+        ReleaseFont();
+        OnDestroy();
+        formIndex_ = 0;
+        id_ = 0;
+        fadeAlpha_ = 0;
+        lastMessage_ = WM_DESTROY;
+        return 0;
+    }
+    // Mouse messages sent while the widget holds the capture carry its position in wParam;
+    // only the release counts.
+    if (wParam != 0 && message != WM_LBUTTONUP) return 0;
+    if (disabled_ && lParam == 0 && message != WM_PAINT) return 0;
+    FormRecord* form = Form();
+    if (!form) return 0;
+    FlushFade(*form);
+    if (!Paint(*form, message, lParam)) return 0;
+    ShowLook(window, *form, message, lParam);
+    lastMessage_ = message;
+    return 0;
+}
+
+void FormWidget::Move(std::optional<float> x, std::optional<float> y, std::optional<float> width,
+                      std::optional<float> height) {
+    if (const FormRecord* form = Form()) {
+        const RECT old = BoundsRect();
+        RestoreBackground(*form);
+        if (form->windowDc) {
+            BitBlt(form->windowDc, old.left, old.top, old.right - old.left, old.bottom - old.top,
+                   form->backgroundDc, old.left, old.top, SRCCOPY);
+        }
+    }
+    Bounds bounds = bounds_;
+    if (const WidgetRecord* record = WidgetAt(FindWidget(id_))) bounds = record->bounds;
+    if (x) bounds.X = *x;
+    if (y) bounds.Y = *y;
+    if (width) bounds.Width = *width;
+    if (height) bounds.Height = *height;
+    StoreBounds(bounds);
+    if (const FormRecord* form = Form()) HandleMessage(form->window, WM_PAINT, 0, 0);
+}
+
+bool FormWidget::Disabled(bool value) {
+    if (value != disabled_) {
+        disabled_ = value;
+        Repaint();
+    }
+    return disabled_;
+}
+
+int FormWidget::Register(const Placement& placement) {
+    if (id_ && FindWidget(id_)) return id_;
+    parent_ = placement.parent;
+    visible_ = placement.visible;
+    disabled_ = placement.disabled;
+    SetBounds(static_cast<float>(placement.x), static_cast<float>(placement.y),
+              static_cast<float>(placement.width), static_cast<float>(placement.height), bounds_);
+    if (!font_) font_ = DefaultFont;
+
+    WidgetRecord record;
+    record.parent = parent_;
+    record.id = NextWidgetId();
+    record.bounds = bounds_;
+    record.entry = this;
+    record.visible = placement.visible;
+    record.focusable = placement.focusable;
+    record.kind = placement.kind;
+    id_ = RegisterWidget(record);
+    if (id_ && visible_) HandleMessage(parent_, WM_PAINT, 0, 0);
+    return id_;
+}
+
+void FormWidget::UseFont(const FontChoice& choice) {
+    ReleaseFont();
+    if (!choice.Given()) {
+        font_ = DefaultFont;
+        return;
+    }
+    const std::string face = choice.face.empty() ? SystemFontFace(1) : choice.face;
+    font_ = MakeFont(face, choice.size.value_or(12.0f), choice.style.value_or(0));
+}
+
+FormRecord* FormWidget::Form() const {
+    FormRecord* form = FormAt(formIndex_);
+    return form && form->window == parent_ ? form : nullptr;
+}
+
+RECT FormWidget::BoundsRect() const {
+    RECT rect;
+    BoundsToRect(bounds_, rect);
+    return rect;
+}
+
+void FormWidget::RestoreBackground(const FormRecord& form) const {
+    ::RestoreBackground(form, BoundsRect());
+}
+
+void FormWidget::Present(const FormRecord& form, int alpha) const {
+    PresentRect(form, BoundsRect(), alpha);
+}
+
+void FormWidget::Repaint() {
+    if (!parent_ || !id_) return;
+    if (OnThreadOf(parent_)) {
+        HandleMessage(parent_, WM_PAINT, 0, 0);
+    } else {
+        PostMessageW(parent_, MsgWidgetPost, static_cast<WPARAM>(id_), kPostRepaint);
+    }
+}
+
+void FormWidget::StoreBounds(const Bounds& bounds) {
+    bounds_ = bounds;
+    if (WidgetRecord* record = WidgetAt(FindWidget(id_))) record->bounds = bounds;
+}
+
+void FormWidget::OnClick(HWND) {
+    // A copy: the handler may replace itself (or more) while it runs.
+    const std::function<void()> handler = clickHandler_;
+    if (handler) handler();
+}
+
+void FormWidget::OnPost(HWND window, LPARAM payload) {
+    if (payload == kPostRepaint) HandleMessage(window, WM_PAINT, 0, 0);
+}
+
+void FormWidget::OnTimerTick(HWND window, UINT_PTR timerId) {
+    const FormRecord* form = Form();
+    // Ends after the step that reached 255, or when a fade was cut short and not restarted.
+    if (!form || fadeAlpha_ > 254 || fadeAlpha_ <= 0) {
+        fadeAlpha_ = 0;
+        KillTimer(window, timerId);
+        return;
+    }
+    fadeAlpha_ = std::min(fadeAlpha_ + kFadeStep, 255);
+    Present(*form, fadeAlpha_);
+}
+
+void FormWidget::FlushFade(const FormRecord& form) {
+    if (fadeAlpha_ == 0) return;
+    Present(form);
+    fadeAlpha_ = -1;
+}
+
+void FormWidget::ShowLook(HWND window, const FormRecord& form, UINT message, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        // A non-zero lParam: the form repaints everything and presents it itself.
+        if (lParam == 0) Present(form);
+        return;
+    }
+    const int start = FadeStart(message);
+    if (form.widgetFade && start > 0) {
+        const bool timerRunning = fadeAlpha_ == -1;
+        fadeAlpha_ = start;
+        if (!timerRunning) StartWidgetTimer(window, static_cast<UINT_PTR>(id_));
+        return;
+    }
+    Present(form);
+}
+
+void FormWidget::ReleaseFont() {
+    if (font_ && font_ != DefaultFont) GdipDeleteFont(font_);
+    font_ = nullptr;
+}
+
+std::string TextWidget::Text() const {
+    std::lock_guard lock(textLock_);
+    return text_;
+}
+
+std::string TextWidget::Text(std::string_view text) {
+    {
+        std::lock_guard lock(textLock_);
+        text_.assign(text);
+    }
+    Repaint();
+    return Text();
+}
+
+void TextWidget::SetInitialText(std::string_view text) {
+    std::lock_guard lock(textLock_);
+    text_.assign(text);
+}

@@ -1,0 +1,154 @@
+// FormWidget: the skeleton every small widget of a skinned form shares (Label, TextButton,
+// IconButton, AnimatedPicture, the caption buttons). It holds the form index, id, bounds, last
+// message, disabled flag, font and click handler; registers the widget; applies the message
+// rules (MsgAttach, MsgClick, repeated messages, the wParam and disabled rules, WM_DESTROY);
+// and restores, presents and fades the widget's rectangle. A derived widget supplies only its
+// looks: Paint, and optionally FadeStart, OnClick, OnDestroy and OnPost.
+//
+// How a derived widget is built:
+//   class Badge : public FormWidget {
+//   public:
+//       int Create(HWND parent, int x, int y, int w, int h) {
+//           return Register({parent, x, y, w, h, true, false, kKindLabel});
+//       }
+//   protected:
+//       bool Paint(FormRecord& form, UINT message, LPARAM) override {
+//           RestoreBackground(form);           // erase the old image
+//           ...draw into form.screenGraphics at GetBounds()...
+//           return true;                       // the base presents (or fades) it
+//       }
+//   };
+//
+// Threads: Text (TextWidget) and Disabled may be called from any thread; off the window thread
+// they post the repaint to the form window (MsgWidgetPost). Everything else runs on the window
+// thread.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "widgets/dispatch.h"
+
+// The font rule of Create: nothing given means DefaultFont; otherwise the widget makes its own
+// font from the face (the system menu font's face when empty), the size (12 pixels when not
+// given) and the style (0 when not given). A widget's own font is deleted with the widget's
+// WM_DESTROY (or the widget); DefaultFont never is.
+struct FontChoice {
+    std::string face;  // GBK
+    std::optional<float> size;
+    std::optional<int> style;  // GDI+ FontStyle bits: 1 bold, 2 italic, 4 underline, 8 strikeout
+
+    bool Given() const { return !face.empty() || size || style; }
+};
+
+// MsgWidgetPost payload the skeleton answers with a repaint; derived widgets may use any other.
+constexpr LPARAM kPostRepaint = -1;
+
+class FormWidget : public Widget {
+public:
+    ~FormWidget() override;
+
+    // The dispatcher's entry point: the skeleton's rules, then the derived widget's looks.
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) final;
+
+    int GetId() const { return id_; }
+    float GetLeft() const { return bounds_.X; }
+    float GetTop() const { return bounds_.Y; }
+    float GetWidth() const { return bounds_.Width; }
+    float GetHeight() const { return bounds_.Height; }
+    const Bounds& GetBounds() const { return bounds_; }
+    HWND Parent() const { return parent_; }
+    int FormIndex() const { return formIndex_; }
+    bool Visible() const { return visible_; }
+
+    // Moves and resizes: values not given stay. The old rectangle is erased on the window too.
+    void Move(std::optional<float> x, std::optional<float> y = std::nullopt,
+              std::optional<float> width = std::nullopt,
+              std::optional<float> height = std::nullopt);
+    bool Disabled() const { return disabled_; }
+    // Stores and repaints when the value changes; returns the value now held.
+    bool Disabled(bool value);
+    void SetClickHandler(std::function<void()> handler) { clickHandler_ = std::move(handler); }
+
+protected:
+    FormWidget() = default;
+
+    struct Placement {
+        HWND parent = nullptr;
+        int x = 0, y = 0, width = 0, height = 0;
+        bool visible = true;
+        bool focusable = false;
+        WidgetKind kind = kKindLabel;
+        bool disabled = false;
+    };
+    // The common tail of every Create: stores the bounds, registers the widget and, when
+    // visible, paints it at once. Returns the id, 0 when registration failed. A widget is
+    // created once; a second call returns the id it already has.
+    int Register(const Placement& placement);
+
+    // The font rule above; call before Register.
+    void UseFont(const FontChoice& choice);
+    GpFont* Font() const { return font_; }
+
+    // The parent form's record; nullptr before MsgAttach or after the form went away, so a
+    // widget never draws with form index 0.
+    FormRecord* Form() const;
+    RECT BoundsRect() const;
+    void RestoreBackground(const FormRecord& form) const;
+    void Present(const FormRecord& form, int alpha = 255) const;
+    // WM_PAINT now on the window thread; posted to the form window from any other thread.
+    void Repaint();
+    // Writes new bounds into the widget and its WidgetRecord (no drawing).
+    void StoreBounds(const Bounds& bounds);
+
+    // Draw the look for `message` into form's screen buffer (starting with RestoreBackground).
+    // Return false when the message has no look: nothing is presented and the message is not
+    // remembered as the last one. lParam is non-zero when the whole form repaints after its
+    // background changed.
+    virtual bool Paint(FormRecord& form, UINT message, LPARAM lParam) = 0;
+    // The alpha a look change starts fading in at when the form fades widgets (stepping by 51
+    // every 100 ms up to 255); 0 shows the look at once. Not asked for WM_PAINT.
+    virtual int FadeStart(UINT /*message*/) const { return 0; }
+    // MsgClick on an enabled widget; the default calls the click handler.
+    virtual void OnClick(HWND window);
+    // WM_DESTROY of the form: release drawing resources (the font is the base's).
+    virtual void OnDestroy() {}
+    // MsgWidgetPost; the default repaints on kPostRepaint.
+    virtual void OnPost(HWND window, LPARAM payload);
+    // MsgTimerTick of the widget's own timer; the default runs the fade.
+    virtual void OnTimerTick(HWND window, UINT_PTR timerId);
+
+private:
+    void FlushFade(const FormRecord& form);
+    void ShowLook(HWND window, const FormRecord& form, UINT message, LPARAM lParam);
+    void ReleaseFont();
+
+    int formIndex_ = 0;
+    int id_ = 0;
+    HWND parent_ = nullptr;
+    Bounds bounds_;
+    bool visible_ = true;
+    UINT lastMessage_ = 0;  // MsgLookNormal: so a first MsgLookNormal does not repaint
+    bool disabled_ = false;
+    int fadeAlpha_ = 0;       // 0 idle, -1 a running fade was cut short, else the last step's alpha
+    GpFont* font_ = nullptr;  // own font or DefaultFont
+    std::function<void()> clickHandler_;
+};
+
+// A FormWidget with a text (Label, TextButton) that other threads may set.
+class TextWidget : public FormWidget {
+public:
+    std::string Text() const;
+    // Stores a copy, repaints, and returns the text now held.
+    std::string Text(std::string_view text);
+
+protected:
+    void SetInitialText(std::string_view text);
+
+private:
+    mutable std::mutex textLock_;
+    std::string text_;  // GBK
+};

@@ -1,0 +1,37 @@
+#include "widgets/label.h"
+
+#include "widgets/gdi_handles.h"
+
+int Label::Create(HWND parent, std::string_view text, int x, int y, int width, int height,
+                  const LabelOptions& options) {
+    UseFont(options.font);
+    style_.colour = options.textColour;
+    style_.alignment = options.alignment;
+    style_.formatFlags = options.formatFlags;
+    style_.trimming = options.trimming;
+    style_.hotkeyPrefix = options.hotkeyPrefix;
+    style_.effect = options.effect;
+    backColour_ = options.backColour;
+    frameStyle_ = options.frameStyle;
+    SetInitialText(text);
+    return Register({parent, x, y, width, height, options.visible, false, kKindLabel});
+}
+
+bool Label::Paint(FormRecord& form, UINT, LPARAM) {
+    RestoreBackground(form);
+    const Bounds& bounds = GetBounds();
+    if (backColour_) {
+        UniqueBrush brush(MakeBrush(MakeArgb(*backColour_)));
+        FillRectF(form.screenGraphics, brush.get(), bounds.X, bounds.Y, bounds.Width,
+                  bounds.Height);
+    }
+    if (frameStyle_ > 0) DrawFrame(form.screenGraphics, bounds, frameStyle_);
+    RectF textArea = bounds;
+    OffsetRectF(2, 2, -4, -4, textArea);
+    TextStyle style = style_;
+    style.font = Font();
+    SetClip(form.screenGraphics, textArea);
+    PaintText(textArea, form.screenGraphics, Text(), style);
+    ResetClip(form.screenGraphics);
+    return true;
+}

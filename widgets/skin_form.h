@@ -1,0 +1,137 @@
+// SkinForm: turns a borderless top-level window into a skinned form. It subclasses the window,
+// owns the form's two off-screen buffers (screen: the composed picture; background: the skin
+// alone) and its FormRecord, paints the skin, the caption (icon, title, caption buttons) and a
+// rounded frame, clips the window to a rounded region, fades a new skin in, lets the user drag
+// the window by any empty spot and (unless fixed-size) size it by its edges, and routes input to
+// the widgets living on the window (through its WidgetRouter).
+//
+// One SkinForm serves one window at a time, from Attach until the window's WM_DESTROY (or the
+// SkinForm's destruction, which detaches it). Not copyable or movable: the tables and the
+// window hold its address.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "widgets/canvas.h"
+#include "widgets/dispatch.h"
+#include "widgets/gdi_handles.h"
+#include "widgets/picture.h"
+#include "widgets/widget_router.h"
+
+class SysButton;
+
+struct SkinFormOptions {
+    // 0 no caption; 1 icon and title; 2 minimise, maximise/restore and close; 3 the same with
+    // close disabled; 4 close only; 5 close only, disabled; above 5 as 4.
+    int captionMode = 2;
+    // -1: opaque. 0..255: the whole window is shown with this constant alpha (a layered window).
+    int opacity = -1;
+    int backgroundMode = 0;  // 0 natural size with faded edges, 1 stretched, 2 colour only
+    int widgetFade = 0;      // non-zero: widgets fade their look changes in
+    int fixedSize = 0;       // non-zero: the edges do not size the window
+};
+
+class SkinForm {
+public:
+    static constexpr wchar_t kFormProperty[] = L"zentori.skinform";
+
+    SkinForm();
+    SkinForm(const SkinForm&) = delete;
+    SkinForm& operator=(const SkinForm&) = delete;
+    ~SkinForm();
+
+    // Subclasses `window`, builds the buffers and caption buttons and shows the skin at
+    // `skinPath` (GBK) without a fade. False when the window is not a window, already has a
+    // form, or the buffers cannot be made (nothing is left attached then).
+    bool Attach(HWND window, std::string_view skinPath, const SkinFormOptions& options = {});
+    // The subclass procedure: the form's handling, then always the previous procedure.
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Loads a skin picture and repaints the form; fade non-zero blends it in over 400 ms.
+    // A missing or undecodable picture leaves only the background colour. False when the form
+    // is not attached.
+    bool SetSkin(std::string_view path, int fade);
+    void DrawBorder();
+    void DrawCaption(HWND window, int fade, bool reverse);
+    // WM_PAINT to every visible widget of the form inside the window (flag 1: the background
+    // changed, the form presents), or to one widget.
+    void PaintWidgets(LPARAM flag);
+    void PaintWidget(int widgetId, LPARAM flag);
+
+    int BackgroundMode() const { return record_.backgroundMode; }
+    // Sets the mode and shows the current skin again when it differs; returns the mode.
+    int BackgroundMode(int mode);
+    int WidgetFade() const { return record_.widgetFade; }
+    int WidgetFade(int flag);
+
+    void SetEnterHandler(WidgetRouter::Notify handler);
+    void SetLeaveHandler(WidgetRouter::Notify handler);
+
+    // --- State, for the application and the tests.
+    bool Attached() const { return attached_; }
+    HWND Window() const { return window_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int FormPosition() const { return FindForm(window_); }
+    COLORREF CaptionColour() const { return captionColour_; }
+    const std::string& CurrentSkinPath() const { return skinPath_; }
+    int FadeAlpha() const { return fadeAlpha_; }  // 0 when no fade runs
+    const FormRecord& Record() const { return record_; }
+    const Canvas& ScreenBuffer() const { return screen_; }
+    const Canvas& BackgroundBuffer() const { return background_; }
+    const WidgetRouter& Router() const { return router_; }
+    int CaptionButtonCount() const { return static_cast<int>(captionButtons_.size()); }
+    const SysButton* CaptionButton(int number) const;  // 1 close, 2 maximise, 3 minimise
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool InitForm(HWND window);
+    bool MakeBuffers(int width, int height);
+    void CreateCaptionButtons(HWND window);
+    void OnPaint(HWND window);
+    void OnDestroy(HWND window);
+    void OnSize(HWND window, int width, int height);
+    void OnMouse(HWND window, UINT message, LPARAM lParam);
+    void OnBareForm(HWND window, UINT message, LPARAM point);
+    void OnTimer(HWND window, UINT_PTR timerId);
+    void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam);
+    void OnDoubleClick(HWND window, LPARAM point);
+    void OnMinMaxInfo(LPARAM lParam);
+    void UpdateWindowRect();
+    int EdgeAt(LPARAM point) const;
+    void ApplyRegion();
+    void ComposeBackground(const Picture& skin);
+    void ChooseCaptionColour(const Picture& skin);
+    void DrawTitle(HWND window);
+    bool DrawThemedTitle(HWND window, const std::wstring& title);
+    void PresentAll(int alpha);
+    void Unsubclass();
+
+    HWND window_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    bool maximisable_ = false;
+    bool minimisable_ = false;
+    int captionMode_ = 2;
+    int opacity_ = -1;
+    bool fixedSize_ = false;
+    bool attached_ = false;
+    WNDPROC previous_ = nullptr;
+
+    FormRecord record_;
+    WindowDc windowDc_;
+    Canvas screen_;
+    Canvas background_;
+    WidgetRouter router_;
+    Picture buttonStrip_;
+    std::vector<std::unique_ptr<SysButton>> captionButtons_;
+    COLORREF captionColour_ = 0x000000;
+    std::string skinPath_;
+    int fadeAlpha_ = 0;
+};
