@@ -9,19 +9,8 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/navigation.h"
 #include "widgets/skin_form.h"
-
-// What the next catalogue fetch asks for. Written by the navigation commands on the window
-// thread before a fetch starts; only read by the fetch.
-struct NavigationState {
-    std::string CurrentCategoryKey;  // "0", "7", "8", "9" or "100"
-    int CurrentPage = 0;
-    std::string SearchKeyword;  // already percent-encoded
-    int PendingFetch = 0;       // kHotListFetch or kSearchFetch
-};
-
-constexpr int kHotListFetch = 1;
-constexpr int kSearchFetch = 2;
 
 class Application {
 public:

@@ -17,9 +17,9 @@ bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                   GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.lpszClassName = kClassName;
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
@@ -32,9 +32,9 @@ bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) 
     if (!RegisterWindowClass(instance, WindowProc)) return false;
     handlers_ = std::move(handlers);
     const std::u16string title = AnsiToWide(kTitle);
-    HWND window = CreateWindowExW(kExStyle, kClassName,
-                                  reinterpret_cast<const wchar_t*>(title.c_str()), kStyle, kLeft,
-                                  kTop, kWidth, kHeight, nullptr, nullptr, instance, this);
+    HWND window =
+        CreateWindowExW(kExStyle, kClassName, reinterpret_cast<const wchar_t*>(title.c_str()),
+                        kStyle, kLeft, kTop, kWidth, kHeight, nullptr, nullptr, instance, this);
     if (!window) return false;
     ShowWindow(window, showCommand);
     UpdateWindow(window);

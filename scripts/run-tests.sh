@@ -38,6 +38,9 @@ stage "starting a virtual display and Wine"
 start_display || exit 1
 wineserver -p
 trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+# Start Wine's background services now, with their output discarded: started by the first test,
+# they would inherit CTest's output pipe and keep it open after the test has ended.
+wine cmd /c exit </dev/null >/dev/null 2>&1
 
 if ((!bench_only)); then
     stage "Windows tests under Wine (display $DISPLAY)"

@@ -22,8 +22,8 @@ struct Program {
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         std::wstring command = L"\"" + ProgramPath() + L"\"";
-        return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &process) != 0;
+        return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process) != 0;
     }
     ~Program() {
         if (!process.hProcess) return;

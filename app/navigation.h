@@ -1,0 +1,74 @@
+// Navigation: turns a click on a list section, a genre, a paging button or the search controls
+// into new navigation state and exactly one catalogue fetch.
+//
+// The commands run on the window thread. The fetch itself runs behind the modal loading window
+// (NavigationHost::RunFetch), so while it runs no other command of the main window can start and
+// the state stays as the fetch read it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What the next catalogue fetch asks for.
+struct NavigationState {
+    std::string CurrentCategoryKey;  // "0", "7", "8", "9" or "100"
+    int CurrentPage = 0;
+    std::string SearchKeyword;  // already percent-encoded
+    int PendingFetch = 0;       // kHotListFetch or kSearchFetch
+};
+
+constexpr int kHotListFetch = 1;
+constexpr int kSearchFetch = 2;
+
+struct ListSection {
+    const char* caption;
+    const char* pageCountText;  // fixed; nothing recomputes it from a reply
+    const char* categoryKey;
+};
+// The five list sections in section-bar order: 热门游戏, 小游戏, 网页游戏, 最近更新, 游戏工具.
+extern const ListSection kListSections[5];
+enum ListSectionIndex { kHotGames, kSmallGames, kWebGames, kRecent, kTools };
+
+struct Genre {
+    const char* caption;
+    const char* key;  // UTF-8 of the caption, percent-encoded
+};
+extern const Genre kGenres[32];
+
+// What navigation needs of the main window.
+class NavigationHost {
+public:
+    virtual ~NavigationHost() = default;
+    virtual std::string PageCountText() = 0;
+    virtual void SetPageCountText(const std::string& text) = 0;
+    // Runs the fetch that state.PendingFetch names behind the modal loading window; returns
+    // once it has finished and its rows and labels are on screen.
+    virtual void RunFetch(const NavigationState& state) = 0;
+};
+
+class Navigation {
+public:
+    explicit Navigation(NavigationHost& host) : host_(host) {}
+
+    const NavigationState& State() const { return state_; }
+
+    void ShowListSection(int section);  // a ListSectionIndex
+    void ShowGenre(int genre);          // 0-based position in kGenres
+    // The search box's text (GBK) on Enter, or the search button's click.
+    void SubmitSearch(std::string_view typedText);
+    void FirstPage();
+    void PreviousPage();
+    void NextPage();
+    void LastPage();
+
+    // The page count shown in the page-count label: its leading digits once "共" and "页" are
+    // removed; 0 without digits.
+    int ReadPageCount();
+
+private:
+    void RefreshHotList();
+    void StartSearch();
+
+    NavigationHost& host_;
+    NavigationState state_;
+};
