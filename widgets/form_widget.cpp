@@ -52,7 +52,6 @@ LRESULT FormWidget::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     if (disabled_ && lParam == 0 && message != WM_PAINT) return 0;
     FormRecord* form = Form();
     if (!form) return 0;
-    FlushFade(*form);
     if (!Paint(*form, message, lParam)) return 0;
     ShowLook(window, *form, message, lParam);
     lastMessage_ = message;
@@ -130,7 +129,8 @@ RECT FormWidget::BoundsRect() const {
     return rect;
 }
 
-void FormWidget::RestoreBackground(const FormRecord& form) const {
+void FormWidget::RestoreBackground(const FormRecord& form) {
+    FlushFade(form);
     ::RestoreBackground(form, BoundsRect());
 }
 

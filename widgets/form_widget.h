@@ -24,6 +24,7 @@
 // thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,20 @@ struct FontChoice {
 
 // MsgWidgetPost payload the skeleton answers with a repaint; derived widgets may use any other.
 constexpr LPARAM kPostRepaint = -1;
+
+// One look of a push button (TextButton, IconButton): a rounded outer border, a rounded inner
+// border one pixel in, a plate filled with a vertical alpha gradient one more pixel in, and
+// the caption's alpha. Colours are COLORREFs, alphas 0..255.
+struct ButtonLook {
+    COLORREF outerColour;
+    int outerAlpha;
+    COLORREF innerColour;
+    int innerAlpha;
+    COLORREF plateColour;
+    int plateAlphaTop;
+    int plateAlphaBottom;
+    int captionAlpha;
+};
 
 class FormWidget : public Widget {
 public:
@@ -97,17 +112,19 @@ protected:
     // widget never draws with form index 0.
     FormRecord* Form() const;
     RECT BoundsRect() const;
-    void RestoreBackground(const FormRecord& form) const;
+    // Erases the widget's old image (screen buffer from background buffer). A fade still
+    // running is first finished at once on the window, so every Paint starts with this.
+    void RestoreBackground(const FormRecord& form);
     void Present(const FormRecord& form, int alpha = 255) const;
     // WM_PAINT now on the window thread; posted to the form window from any other thread.
     void Repaint();
     // Writes new bounds into the widget and its WidgetRecord (no drawing).
     void StoreBounds(const Bounds& bounds);
 
-    // Draw the look for `message` into form's screen buffer (starting with RestoreBackground).
-    // Return false when the message has no look: nothing is presented and the message is not
-    // remembered as the last one. lParam is non-zero when the whole form repaints after its
-    // background changed.
+    // Draw the look for `message` into form's screen buffer, starting with RestoreBackground.
+    // Return false (before drawing anything) when the message has no look: nothing is
+    // presented and the message is not remembered as the last one. lParam is non-zero when the
+    // whole form repaints after its background changed.
     virtual bool Paint(FormRecord& form, UINT message, LPARAM lParam) = 0;
     // The alpha a look change starts fading in at when the form fades widgets (stepping by 51
     // every 100 ms up to 255); 0 shows the look at once. Not asked for WM_PAINT.
@@ -132,7 +149,7 @@ private:
     Bounds bounds_;
     bool visible_ = true;
     UINT lastMessage_ = 0;  // MsgLookNormal: so a first MsgLookNormal does not repaint
-    bool disabled_ = false;
+    std::atomic<bool> disabled_ = false;  // may be set from another thread
     int fadeAlpha_ = 0;       // 0 idle, -1 a running fade was cut short, else the last step's alpha
     GpFont* font_ = nullptr;  // own font or DefaultFont
     std::function<void()> clickHandler_;

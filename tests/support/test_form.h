@@ -76,6 +76,7 @@ public:
     HWND Handle() const { return window_.Handle(); }
     TestWindow& Window() { return window_; }
     SkinForm& Form() { return *form_; }
+    const SkinForm& Form() const { return *form_; }
     // The window goes (WM_DESTROY through the form), the SkinForm object stays.
     void DestroyWindow() { window_.Destroy(); }
 

@@ -284,16 +284,6 @@ TEST(FontTest, UnknownFaceFallsBackToAFaceGdiplusCanCreate) {
     EXPECT_EQ(style, 1);
 }
 
-TEST(FontTest, FontHeightIsTheLineSpacing) {
-    test::EnsureGraphics();
-    Canvas canvas;
-    ASSERT_TRUE(canvas.Create(nullptr, 10, 10));
-    const float height = FontHeight(canvas.Graphics(), DefaultFont);
-    EXPECT_GE(height, 12);
-    EXPECT_LT(height, 24);
-    EXPECT_EQ(FontHeight(canvas.Graphics(), nullptr), 0);
-}
-
 TEST(TextFormatTest, SettersNeedACreatedFormat) {
     test::EnsureGraphics();
     TextFormat format;

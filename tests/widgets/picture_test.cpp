@@ -147,17 +147,6 @@ TEST_F(PictureTest, SetHandleHandsTheOldImageBackUndisposed) {
     GdipDisposeImage(first);
 }
 
-TEST_F(PictureTest, CreatesBitmapsFromPixels) {
-    std::vector<std::uint32_t> pixels(6, 0x80FF0000);
-    Picture picture;
-    ASSERT_TRUE(picture.CreateFromPixels(3, 2, 12, PixelFormat32bppARGB,
-                                         reinterpret_cast<BYTE*>(pixels.data())));
-    EXPECT_EQ(picture.GetWidth(), 3);
-    EXPECT_EQ(picture.GetPixel(2, 1), 0x80FF0000u);
-    EXPECT_FALSE(picture.CreateFromPixels(0, 2));
-    EXPECT_EQ(picture.GetHandle(), nullptr);
-}
-
 // A 16 x 16 icon whose colour plane is half-transparent red.
 UniqueIcon MakeTranslucentIcon() {
     BITMAPV5HEADER header{};
@@ -198,18 +187,6 @@ TEST_F(PictureTest, IconsKeepTheirAlphaWhenAskedTo) {
     EXPECT_EQ(picture.GetWidth(), 16);
     EXPECT_EQ(picture.LoadFromIcon(nullptr), nullptr);
     EXPECT_EQ(picture.LoadFromIconWithAlpha(nullptr), nullptr);
-}
-
-TEST_F(PictureTest, MovingHandsTheImageOver) {
-    Picture first;
-    ASSERT_TRUE(first.CreateFromPixels(2, 2));
-    GpImage* image = first.GetHandle();
-    Picture second(std::move(first));
-    EXPECT_EQ(second.GetHandle(), image);
-    EXPECT_EQ(first.GetHandle(), nullptr);  // NOLINT(bugprone-use-after-move)
-    Picture third;
-    third = std::move(second);
-    EXPECT_EQ(third.GetHandle(), image);
 }
 
 }  // namespace
