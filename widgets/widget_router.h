@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 
 class WidgetRouter {
 public:
