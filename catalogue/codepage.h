@@ -3,6 +3,7 @@
 // the same tables from iconv so that native tests and fuzzing see what Windows does.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,14 @@ std::u16string GbkToUtf16(std::string_view gbk);
 // Each UTF-16 unit is converted on its own, so surrogates (paired or not) become '?', like every
 // other character GBK cannot hold. No look-alike substitution.
 std::string Utf16ToGbk(std::u16string_view utf16);
+
+// The same conversion appended to `out`, for callers that assemble a text from many pieces.
+// Units 0x01-0x7F come out as the same bytes, so callers may copy plain ASCII themselves.
+void AppendGbk(std::u16string_view utf16, std::string& out);
+
+// Plain ASCII runs at least this long are better copied by the caller than converted along with
+// the text around them: natively a conversion costs only its table look-ups, on Windows every
+// call has a fixed cost that short pieces would pay again and again.
+extern const size_t kDirectAsciiRun;
 
 }  // namespace codepage

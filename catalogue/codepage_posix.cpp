@@ -121,41 +121,53 @@ const Cp936Tables& Tables() {
 
 }  // namespace
 
+// Looked up unit by unit, so pieces of a text may be converted separately: there is no call
+// cost worth saving by gathering them.
+const size_t kDirectAsciiRun = 16;
+
 std::u16string GbkToUtf16(std::string_view gbk) {
     const Cp936Tables& tables = Tables();
-    std::u16string wide;
-    wide.reserve(gbk.size());
+    std::u16string wide(gbk.size(), u'\0');
+    char16_t* out = wide.data();
     for (size_t i = 0; i < gbk.size(); ++i) {
         const auto byte = static_cast<unsigned char>(gbk[i]);
         if (!IsLeadByte(byte)) {
-            wide += tables.ToUnit(byte);
+            *out++ = tables.ToUnit(byte);
             continue;
         }
         const bool hasTrail = i + 1 < gbk.size() && gbk[i + 1] != '\0';
         if (!hasTrail) {
-            wide += kDefaultChar;
+            *out++ = kDefaultChar;
             continue;
         }
-        wide += tables.ToUnit(byte << 8 | static_cast<unsigned char>(gbk[++i]));
+        *out++ = tables.ToUnit(byte << 8 | static_cast<unsigned char>(gbk[++i]));
     }
+    wide.resize(static_cast<size_t>(out - wide.data()));
     return wide;
 }
 
-std::string Utf16ToGbk(std::u16string_view utf16) {
+void AppendGbk(std::u16string_view utf16, std::string& out) {
     const Cp936Tables& tables = Tables();
-    std::string gbk;
-    gbk.reserve(utf16.size() * 2);
+    const size_t oldSize = out.size();
+    out.resize(oldSize + utf16.size() * 2);  // no unit takes more than two bytes
+    char* next = out.data() + oldSize;
     for (char16_t unit : utf16) {
         const uint16_t code = tables.ToCode(unit);
-        if (code == kNoCode) {
-            gbk += static_cast<char>(kDefaultChar);
-        } else if (code > 0xFF) {
-            gbk += static_cast<char>(code >> 8);
-            gbk += static_cast<char>(code & 0xFF);
+        if (code <= 0xFF) {
+            *next++ = static_cast<char>(code);
+        } else if (code == kNoCode) {
+            *next++ = static_cast<char>(kDefaultChar);
         } else {
-            gbk += static_cast<char>(code);
+            *next++ = static_cast<char>(code >> 8);
+            *next++ = static_cast<char>(code & 0xFF);
         }
     }
+    out.resize(static_cast<size_t>(next - out.data()));
+}
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+    std::string gbk;
+    AppendGbk(utf16, gbk);
     return gbk;
 }
 

@@ -25,20 +25,29 @@ std::u16string GbkToUtf16(std::string_view gbk) {
     return wide;
 }
 
-std::string Utf16ToGbk(std::u16string_view utf16) {
-    if (utf16.empty() || utf16.size() > INT_MAX / 2) return {};
+// A conversion is a system call with a fixed cost; short ASCII runs between other text are
+// cheaper converted along with it than copied after a call of their own.
+const size_t kDirectAsciiRun = 256;
+
+void AppendGbk(std::u16string_view utf16, std::string& out) {
+    if (utf16.empty() || utf16.size() > INT_MAX / 2) return;
     const auto* source = reinterpret_cast<const wchar_t*>(utf16.data());
     const int length = static_cast<int>(utf16.size());
+    // Code page 936 writes at most two bytes per unit, so one call into a buffer of that size
+    // does without asking for the length first.
+    const int capacity = length * 2;
+    const size_t oldSize = out.size();
+    out.resize(oldSize + static_cast<size_t>(capacity));
     // Without WC_NO_BEST_FIT_CHARS Windows would turn e.g. U+00A5 into a full-width yen sign;
     // characters GBK cannot hold must come out as the default character instead.
-    constexpr DWORD kFlags = WC_NO_BEST_FIT_CHARS;
-    const int bytes =
-        WideCharToMultiByte(kGbkCodePage, kFlags, source, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string gbk(static_cast<size_t>(bytes), '\0');
-    const int written = WideCharToMultiByte(kGbkCodePage, kFlags, source, length, gbk.data(), bytes,
-                                            nullptr, nullptr);
-    gbk.resize(written > 0 ? static_cast<size_t>(written) : 0);
+    const int written = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, source, length,
+                                            out.data() + oldSize, capacity, nullptr, nullptr);
+    out.resize(oldSize + (written > 0 ? static_cast<size_t>(written) : 0));
+}
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+    std::string gbk;
+    AppendGbk(utf16, gbk);
     return gbk;
 }
 

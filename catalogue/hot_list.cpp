@@ -50,8 +50,12 @@ std::string CutEscapedValue(std::string_view segment, std::string_view key) {
     const std::string_view raw = Slice(segment, start, FindText(segment, kValueTerminator, start));
     const int escape = FindText(raw, kEscapeMarker);
     if (escape < 0) return std::string(raw);
-    std::string value(raw.substr(0, escape - 1));
-    value += DecodeUnicodeEscapes(raw.substr(escape - 1));
+    if (escape == 1) return DecodeUnicodeEscapes(raw);
+    const std::string_view plain = raw.substr(0, escape - 1);
+    const std::string decoded = DecodeUnicodeEscapes(raw.substr(escape - 1));
+    std::string value;
+    value.reserve(plain.size() + decoded.size());
+    value.append(plain).append(decoded);
     return value;
 }
 

@@ -99,6 +99,8 @@ TEST(TextUtilsEscapes, PercentDecodeReadsUtf8Escapes) {
         {"%E2%82%AC" /* euro sign */, "\x80"},
         // Literal UTF-8 between escapes is converted too.
         {"\xE4\xB8\xAD%20" /* 中 + blank */, "\xD6\xD0 "},
+        // A character whose bytes come partly escaped, partly literal.
+        {"\xE4%B8\xAD%E6\x96%87" /* 中文 */, "\xD6\xD0\xCE\xC4"},
         // A zero byte is dropped.
         {"a%00b", "ab"},
         // Every "%" is an escape; non-hexadecimal digits count as 0.
@@ -308,6 +310,16 @@ TEST(TextUtilsCodePage, AnsiToWideHandlesBrokenPairs) {
     for (const GbkCase& c : cases) {
         SCOPED_TRACE(UrlEncode(c.gbk));
         EXPECT_EQ(AnsiToWide(c.gbk), c.utf16);
+    }
+}
+
+// The conversions copy plain ASCII without looking it up, which relies on this.
+TEST(TextUtilsCodePage, AsciiIsTheSameInGbk) {
+    for (int c = 1; c <= 0x7F; ++c) {
+        const std::string ansi(1, static_cast<char>(c));
+        const std::u16string wide(1, static_cast<char16_t>(c));
+        EXPECT_EQ(WideToAnsi(wide), ansi);
+        EXPECT_EQ(AnsiToWide(ansi), wide);
     }
 }
 
