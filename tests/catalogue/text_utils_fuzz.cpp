@@ -24,8 +24,71 @@ bool StartsCharacter(std::string_view text, size_t index) {
     return i == index;
 }
 
+// The first match at or after `start` that starts on a character, by trying every position.
+int FirstMatch(std::string_view text, std::string_view needle, int start) {
+    if (needle.empty() || needle.size() > text.size()) return -1;
+    for (size_t i = start > 1 ? static_cast<size_t>(start) - 1 : 0;
+         i <= text.size() - needle.size(); ++i) {
+        if (text.substr(i, needle.size()) == needle && StartsCharacter(text, i)) {
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return -1;
+}
+
+unsigned HexDigit(char c) {
+    const std::string_view digits = "0123456789abcdef";
+    const size_t found = digits.find(c >= 'A' && c <= 'F' ? static_cast<char>(c + 32) : c);
+    return found == std::string_view::npos ? 0 : static_cast<unsigned>(found);
+}
+
+// The conversions below take shortcuts (ASCII copied, text converted a buffer at a time); their
+// results must equal those of decoding the whole text first and converting it in one piece.
+void CheckConversions(std::string_view input) {
+    Require(Utf8ToAnsi(input) == WideToAnsi(Utf8ToWide(input)));
+
+    std::string bytes;
+    for (size_t i = 0; i < input.size();) {
+        if (input[i] != '%') {
+            bytes += input[i++];
+            continue;
+        }
+        if (input.size() - i < 3) break;
+        const unsigned byte = HexDigit(input[i + 1]) * 16 + HexDigit(input[i + 2]);
+        if (byte != 0) bytes += static_cast<char>(byte);
+        i += 3;
+    }
+    Require(PercentDecode(input) == WideToAnsi(Utf8ToWide(bytes)));
+
+    // Each "\u" piece on its own: a group of up to four digits, then the rest as it is.
+    std::string decoded;
+    size_t pieceStart = 0;
+    auto addPiece = [&](std::string_view piece) {
+        const std::string_view group = piece.substr(0, 4);
+        unsigned low = 0;
+        for (char c : group.substr(group.size() > 2 ? group.size() - 2 : 0))
+            low = low * 16 + HexDigit(c);
+        unsigned high = 0;
+        for (char c : group.substr(0, 2))
+            high = high * 16 + HexDigit(c);
+        if (!group.empty())
+            decoded += WideToAnsi(std::u16string(1, static_cast<char16_t>(high << 8 | low)));
+        if (piece.size() > 4) decoded += piece.substr(4);
+    };
+    for (size_t i = 0; i + 1 < input.size(); ++i) {
+        if (input.substr(i, 2) == "\\u" && StartsCharacter(input, i)) {
+            addPiece(input.substr(pieceStart, i - pieceStart));
+            pieceStart = i + 2;
+            ++i;
+        }
+    }
+    addPiece(input.substr(pieceStart));
+    Require(DecodeUnicodeEscapes(input) == (decoded.empty() ? std::string(input) : decoded));
+}
+
 void CheckSearches(std::string_view text, std::string_view needle, int start) {
     const int found = FindText(text, needle, start);
+    Require(found == FirstMatch(text, needle, start));
     if (found != -1) {
         Require(found >= 1 && found >= start);
         Require(text.substr(static_cast<size_t>(found) - 1, needle.size()) == needle);
@@ -74,9 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (c != '\0') withoutZeros += c;
     }
     Require(PercentDecode(encoded) == Utf8ToAnsi(withoutZeros));
-    PercentDecode(input);
-
-    DecodeUnicodeEscapes(input);
+    CheckConversions(input);
     HexGroupsToText(input);
 
     const std::u16string wide = Utf8ToWide(input);
