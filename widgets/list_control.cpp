@@ -1,0 +1,360 @@
+// ListControl, part 1: creation and placement; columns and rows; selection; geometry (content
+// area, item size, scroll state); teardown. Drawing is in list_control_draw.cpp, input in
+// list_control_input.cpp.
+#include "widgets/list_control.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kTolerance = 1e-7;
+// The scroll bar column: this far from the content's right edge to its left side, this wide,
+// one pixel below the content top and two pixels shorter than the content area.
+constexpr int kScrollBarInset = 17;
+constexpr int kScrollBarWidth = 16;
+constexpr int kHeaderPadding = 6;        // header and row height = font height + this
+constexpr int kHeaderImagePadding = 10;  // header height with a header image provider
+constexpr int kItemImagePadding = 8;     // row height with an item image provider
+
+bool Framed(int borderStyle) {
+    return borderStyle == kFrameRaised || borderStyle == kFrameSunken || borderStyle == kFrameFlat;
+}
+
+int ProviderHeight(const std::shared_ptr<ListImageProvider>& provider) {
+    return provider ? provider->Height() : 0;
+}
+
+}  // namespace
+
+double ListControl::thumbGrabOffset_ = 0;
+
+ListControl::~ListControl() {
+    ReleaseFont();
+}
+
+// --- Creation and placement
+
+int ListControl::Create(HWND parent, int left, int top, int width, int height,
+                        const ListCreateOptions& options) {
+    if (id_ && FindWidget(id_)) return id_;
+    ReleaseFont();
+    font_ = DefaultFont;
+    if (options.font.Given()) {
+        const std::string face = options.font.face.empty() ? SystemFontFace(1) : options.font.face;
+        // An unknown face keeps DefaultFont rather than drawing no text at all.
+        if (GpFont* own =
+                MakeFont(face, options.font.size.value_or(12.0f), options.font.style.value_or(0))) {
+            font_ = own;
+        }
+    }
+    backgroundColour_ = options.backgroundColour;
+    backgroundAlpha_ = std::clamp(options.backgroundAlpha, 0, 255);
+    textEffect_ = options.textEffect;
+    borderStyle_ = options.borderStyle;
+    parent_ = parent;
+    SetBounds(static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
+              static_cast<float>(height), bounds_);
+
+    WidgetRecord record;
+    record.parent = parent;
+    record.id = NextWidgetId();
+    record.bounds = bounds_;
+    record.entry = this;
+    record.visible = options.visible;
+    record.focusable = true;
+    record.kind = kKindListControl;
+    id_ = RegisterWidget(record);
+    return id_;
+}
+
+void ListControl::Move(std::optional<float> left, std::optional<float> top,
+                       std::optional<float> width, std::optional<float> height) {
+    if (const FormRecord* form = Form()) {
+        RECT old;
+        BoundsToRect(bounds_, old);
+        RestoreBackground(*form, old);
+        if (form->windowDc && form->backgroundDc) {
+            BitBlt(form->windowDc, old.left, old.top, old.right - old.left, old.bottom - old.top,
+                   form->backgroundDc, old.left, old.top, SRCCOPY);
+        }
+    }
+    WidgetRecord* record = WidgetAt(FindWidget(id_));
+    Bounds bounds = record ? record->bounds : bounds_;
+    if (left) bounds.X = *left;
+    if (top) bounds.Y = *top;
+    if (width) bounds.Width = *width;
+    if (height) bounds.Height = *height;
+    bounds_ = bounds;
+    if (record) record->bounds = bounds;
+    Relayout();
+    // The content area may have changed size, and it now lies over another part of the
+    // background either way.
+    PrepareBuffer(true);
+    Redraw();
+}
+
+bool ListControl::Hidden(bool hidden) {
+    if (hidden == hidden_) return hidden_;
+    hidden_ = hidden;
+    FormRecord* form = Form();
+    if (!form) return hidden_;
+    if (hidden_) {
+        // Paint requests are ignored from now on, so the list's picture goes here.
+        RECT rect;
+        BoundsToRect(bounds_, rect);
+        RestoreBackground(*form, rect);
+        PresentRect(*form, rect);
+    } else {
+        HandleMessage(parent_, WM_PAINT, 0, 0);
+    }
+    return hidden_;
+}
+
+bool ListControl::Redraw() {
+    const WidgetRecord* record = WidgetAt(FindWidget(id_));
+    if (!record || !record->visible) return false;
+    HandleMessage(parent_, WM_PAINT, 0, 0);
+    return true;
+}
+
+FormRecord* ListControl::Form() const {
+    FormRecord* form = FormAt(formIndex_);
+    return form && form->window == parent_ ? form : nullptr;
+}
+
+// --- Columns and rows
+
+void ListControl::SetColumns(const std::vector<ListColumnSpec>& columns,
+                             const ListViewOptions& options) {
+    const FormRecord* form = Form();
+    headerColour_ = options.headerColour.value_or(form ? form->backgroundColour : 0xFFFFFF);
+    headerAlphaTop_ = std::clamp(options.headerAlphaTop, 0, 255);
+    headerAlphaBottom_ = std::clamp(options.headerAlphaBottom, 0, 255);
+    viewMode_ = options.viewMode;
+    headerImages_ = options.headerImages;
+    itemImages_ = options.itemImages;
+
+    columns_.clear();
+    for (const ListColumnSpec& spec : columns) {
+        columns_.push_back({spec.title, spec.alignment, spec.width, spec.headerImage, false});
+    }
+    // Rows added under fewer columns get empty cells, so every column can be read and set.
+    for (Row& row : rows_) {
+        if (row.cells.size() < columns_.size()) {
+            row.cells.resize(columns_.size());
+            row.images.resize(columns_.size(), 0);
+        }
+        for (size_t k = 0; k < columns_.size(); ++k) {
+            if (row.images[k] != 0) columns_[k].hasCellImages = true;
+        }
+    }
+
+    if (viewMode_ == kReportView) {
+        headerHidden_ = options.headerHidden;
+        rowLines_ = options.rowLines;
+    }
+    selectionEnabled_ = options.selectionEnabled;
+    Relayout();
+    PrepareBuffer(false);
+}
+
+int ListControl::AddRow(std::optional<int> position, std::string_view text, int image, int data,
+                        std::string_view tag) {
+    const int count = RowCount();
+    const int at = position.value_or(count + 1);
+    if (at < 1 || at > count + 1) return 0;
+
+    Row row;
+    const size_t cells = std::max<size_t>(columns_.size(), 1);
+    row.cells.resize(cells);
+    row.images.resize(cells, 0);
+    row.cells[0].assign(text);
+    row.images[0] = image;
+    row.data = data;
+    row.tag.assign(tag);
+    if (image != 0 && !columns_.empty()) columns_[0].hasCellImages = true;
+
+    if (at == count + 1) {
+        rows_.push_back(std::move(row));
+    } else {
+        rows_.insert(rows_.begin() + (at - 1), std::move(row));
+        // The selection stays with its row.
+        if (selectedRow_ >= at) ++selectedRow_;
+    }
+    UpdateScrollBar();
+    return at;
+}
+
+void ListControl::SetCell(int row, int column, std::string_view text, int image) {
+    Row* target = RowAt(row);
+    if (!target || column < 1 || column > static_cast<int>(target->cells.size())) return;
+    target->cells[column - 1].assign(text);
+    target->images[column - 1] = image;
+    if (image != 0 && column <= ColumnCount()) columns_[column - 1].hasCellImages = true;
+    if (const int slot = SlotOfRow(row)) DrawItem(slot, RestingState(slot), true);
+}
+
+std::string ListControl::GetCellText(int row, int column) const {
+    const Row* source = RowAt(row);
+    if (!source || column < 1 || column > static_cast<int>(source->cells.size())) return {};
+    return source->cells[column - 1];
+}
+
+int ListControl::GetRowData(int row) const {
+    const Row* source = RowAt(row);
+    return source ? source->data : 0;
+}
+
+std::string ListControl::GetRowTag(int row) const {
+    const Row* source = RowAt(row);
+    return source ? source->tag : std::string();
+}
+
+int ListControl::GetColumnWidth(int column) const {
+    if (column < 1 || column > ColumnCount()) return 0;
+    return columns_[column - 1].width;
+}
+
+void ListControl::SetColumnWidth(int column, int width) {
+    if (column < 1 || column > ColumnCount()) return;
+    columns_[column - 1].width = width;
+    Redraw();
+}
+
+void ListControl::Clear() {
+    selectedRow_ = 0;
+    hoverSlot_ = 0;
+    scroll_.thumbPosition = 0;
+    rows_.clear();
+    visibleItems_.clear();
+    UpdateScrollBar();
+    Redraw();
+}
+
+const ListControl::Row* ListControl::RowAt(int row) const {
+    if (row < 1 || row > RowCount()) return nullptr;
+    return &rows_[row - 1];
+}
+
+ListControl::Row* ListControl::RowAt(int row) {
+    if (row < 1 || row > RowCount()) return nullptr;
+    return &rows_[row - 1];
+}
+
+int ListControl::SlotOfRow(int row) const {
+    // Laid-out rows are consecutive and ascending, so the slot follows from the first one;
+    // this keeps SetCell cheap whatever the number of rows.
+    if (visibleItems_.empty()) return 0;
+    const int first = visibleItems_.front().row;
+    if (row < first || row > visibleItems_.back().row) return 0;
+    const int slot = row - first + 1;
+    if (slot <= static_cast<int>(visibleItems_.size()) && visibleItems_[slot - 1].row == row) {
+        return slot;
+    }
+    for (size_t i = 0; i < visibleItems_.size(); ++i) {
+        if (visibleItems_[i].row == row) return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+// --- Selection
+
+int ListControl::SelectedRow(int row) {
+    selectedRow_ = row;
+    return selectedRow_;
+}
+
+// --- Geometry
+
+void ListControl::Relayout() {
+    const FormRecord* form = Form();
+    if (!form) return;
+    const double oldTop = contentArea_.Y;
+    const float x = bounds_.X, y = bounds_.Y, w = bounds_.Width, h = bounds_.Height;
+    const bool framed = Framed(borderStyle_);
+    fontHeight_ = FontHeight(form->screenGraphics, font_);
+    const int lineHeight = static_cast<int>(fontHeight_ + kHeaderPadding);
+
+    if (viewMode_ == kReportView) {
+        const int headerImage = ProviderHeight(headerImages_) + kHeaderImagePadding;
+        headerHeight_ = headerImage > lineHeight ? headerImage : lineHeight;
+        if (headerHidden_) {
+            contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds_;
+        } else {
+            const float header = static_cast<float>(headerHeight_);
+            contentArea_ = framed ? RectF(x + 1, y + header + 1, w - 2, h - header - 2)
+                                  : RectF(x, y + header, w, h - header);
+        }
+        itemWidth_ = static_cast<int>(contentArea_.Width);
+        itemHeight_ = lineHeight;
+        const int itemImage = ProviderHeight(itemImages_) + kItemImagePadding;
+        if (itemImage > itemHeight_) itemHeight_ = itemImage;
+    } else {
+        contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds_;
+        itemWidth_ = kTileWidth;
+        itemHeight_ = kTileHeight;
+    }
+    // The thumb position is a form coordinate: it moves with the content area.
+    if (std::abs(scroll_.thumbPosition) > kTolerance) {
+        scroll_.thumbPosition += contentArea_.Y - oldTop;
+    }
+    UpdateScrollBar();
+}
+
+void ListControl::UpdateScrollBar() {
+    if (itemWidth_ <= 0 || itemHeight_ <= 0) {
+        scroll_.enabled = false;
+        return;
+    }
+    int perLine = static_cast<int>(contentArea_.Width / itemWidth_);
+    if (perLine == 0) perLine = 1;
+    const int count = RowCount();
+    const int lines = count / perLine + (count % perLine ? 1 : 0);
+    const double content = static_cast<double>(lines) * itemHeight_;
+    const double visible = static_cast<int>(contentArea_.Height);
+    scroll_.contentHeight = static_cast<int>(content);
+    scroll_.visibleHeight = static_cast<int>(visible);
+    if (visible >= content) {
+        scroll_.enabled = false;
+        return;
+    }
+    scroll_.enabled = true;
+    const double thumb = visible * (visible / content);
+    if (thumb - kMinThumbLength > kTolerance) {
+        scroll_.thumbLength = static_cast<int>(thumb);
+        scroll_.ratio = content / visible;
+    } else {
+        // The thumb is held at its minimum length; the track left to it sets the ratio.
+        scroll_.thumbLength = kMinThumbLength;
+        const double adjusted = visible * ((visible - (kMinThumbLength - thumb)) / content);
+        scroll_.ratio = content / (visible - (kMinThumbLength - adjusted));
+    }
+    MakeRect(static_cast<int>(contentArea_.X + contentArea_.Width - kScrollBarInset),
+             static_cast<int>(contentArea_.Y + 1), kScrollBarWidth,
+             static_cast<int>(contentArea_.Height - 2), scrollBar_);
+    // A taller thumb (fewer rows, a taller list) must still end inside the track.
+    if (std::abs(scroll_.thumbPosition) > kTolerance) ClampThumb();
+}
+
+// --- Teardown
+
+void ListControl::ReleaseResources() {
+    for (auto* provider : {&headerImages_, &itemImages_}) {
+        if (*provider) (*provider)->Release();
+        provider->reset();
+    }
+    ReleaseFont();
+    columns_.clear();
+    visibleItems_.clear();
+    buffer_.Reset();
+    hoverSlot_ = 0;
+    dragging_ = false;
+    formIndex_ = 0;
+    id_ = 0;
+}
+
+void ListControl::ReleaseFont() {
+    if (font_ && font_ != DefaultFont) GdipDeleteFont(font_);
+    font_ = nullptr;
+}

@@ -1,0 +1,302 @@
+// ListControl: the windowless, custom-drawn grid of a skinned form in which the catalogue's games
+// are listed. Columns with a header band, rows of text cells (optionally with small images drawn
+// by an image provider), hover, pressed and selected looks, a scroll bar, wheel scrolling and
+// thumb dragging. Like every widget it lives in its form's WidgetTable, receives the form's
+// messages through HandleMessage and draws into the form's screen buffer; unlike the small
+// widgets it keeps a buffer of its own holding the background of its content area, so that one
+// row, the header or the scroll bar can be erased and redrawn alone.
+//
+// Numbering: rows and columns from 1. A slot is a 1-based position in VisibleItems(), the rows
+// laid out on screen by the last full redraw; slots are renumbered by every full redraw. Row and
+// column numbers out of range are ignored: reads give an empty text or 0, writes do nothing.
+// Every text is GBK, copied in and copied out.
+//
+// Ownership: the list owns its font (unless it is DefaultFont), its rows and its buffer; it
+// shares the image providers with the caller and calls their Release once when its form goes.
+// Everything runs on the form's window thread.
+//
+// Sections of the implementation: list_control.cpp (creation, model, geometry, teardown),
+// list_control_draw.cpp (buffer, header, rows, items, images, scroll bar),
+// list_control_input.cpp (message dispatch, hit test, hover, clicks, wheel, thumb drag).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "widgets/canvas.h"
+#include "widgets/dispatch.h"
+#include "widgets/drawing.h"
+#include "widgets/form_widget.h"
+
+// Draws small pictures for the list: the header provider draws columns' header image values, the
+// item provider draws cells' image values. All images of one provider share one size. Value 0
+// means "no image" and is never drawn.
+class ListImageProvider {
+public:
+    virtual ~ListImageProvider() = default;
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+    // One image with its top-left corner at (x, y) of `dc`, the form's screen buffer.
+    virtual void Draw(int value, HDC dc, int x, int y) = 0;
+    // The list's form is being destroyed; called once per list holding the provider.
+    virtual void Release() {}
+};
+
+// Item states passed to DrawItem. 0 and 15 draw no state background; 514 and 515 look like 512;
+// any other value draws no visible state.
+enum ListItemState {
+    kItemNormal = 0,
+    kItemHover = 512,
+    kItemPressed = 513,
+    kItemSelected = 10086,
+};
+
+enum ListViewMode {
+    kReportView = 0,  // columns and an optional header
+    kTileView = 1,    // 70 x 60 tiles showing the first cell; other values lay rows out likewise
+};
+
+struct ListCreateOptions {
+    std::optional<COLORREF> backgroundColour;  // fill of the content area; none: no fill
+    int backgroundAlpha = 255;
+    FontChoice font;  // nothing given: DefaultFont
+    int textEffect = kEffectNone;
+    int borderStyle = kFrameNone;  // a FrameStyle; 2, 3 and 4 draw a one-pixel frame
+    bool visible = true;           // the WidgetRecord's visible flag
+};
+
+struct ListColumnSpec {
+    std::string title;    // GBK
+    int alignment = 0;    // PaintText alignment 0..5, for the title and the cells
+    int width = 0;        // pixels; 0 hides the column (it still holds data)
+    int headerImage = 0;  // value for the header image provider; 0 none
+};
+
+struct ListViewOptions {
+    int viewMode = kReportView;
+    std::shared_ptr<ListImageProvider> headerImages;
+    std::shared_ptr<ListImageProvider> itemImages;
+    std::optional<COLORREF> headerColour;  // none: the parent form's colour
+    int headerAlphaTop = 100;
+    int headerAlphaBottom = 0;
+    bool headerHidden = false;  // report view only; other views keep the previous value
+    bool rowLines = false;      // report view only; other views keep the previous value
+    bool selectionEnabled = false;
+};
+
+struct ListScrollState {
+    bool enabled = false;      // the rows are taller than the content area
+    double thumbPosition = 0;  // form y of the thumb's top; 0 = not placed yet (content top)
+    int contentHeight = 0;     // pixels of all rows
+    int thumbLength = 0;       // at least 15
+    int visibleHeight = 0;     // the content area's height
+    double ratio = 0;          // content pixels per thumb pixel
+};
+
+struct ListVisibleItem {
+    int row = 0;
+    RectF rect;  // form coordinates, inset by 1 pixel on every side
+};
+
+class ListControl : public Widget {
+public:
+    static constexpr int kTileWidth = 70;
+    static constexpr int kTileHeight = 60;
+    static constexpr int kMinThumbLength = 15;
+
+    ListControl() = default;
+    ~ListControl() override;
+
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // --- Creation and placement
+    // Registers the list on `parent` (a window with an attached SkinForm). Draws nothing: call
+    // SetColumns, then Redraw. Returns the widget id, 0 when it could not be registered.
+    int Create(HWND parent, int left, int top, int width, int height,
+               const ListCreateOptions& options = {});
+    int GetId() const { return id_; }
+    // Moves or resizes (values not given stay), erasing the old place, and repaints.
+    void Move(std::optional<float> left, std::optional<float> top = std::nullopt,
+              std::optional<float> width = std::nullopt,
+              std::optional<float> height = std::nullopt);
+    float GetLeft() const { return bounds_.X; }
+    float GetTop() const { return bounds_.Y; }
+    float GetWidth() const { return bounds_.Width; }
+    float GetHeight() const { return bounds_.Height; }
+    bool Hidden() const { return hidden_; }
+    // A hidden list draws nothing and ignores hover and clicks (the wheel still scrolls it).
+    // Hiding erases it from the form; showing repaints it. Returns the flag now held.
+    bool Hidden(bool hidden);
+    // Repaints the whole list and shows it; false when its WidgetRecord is not visible.
+    bool Redraw();
+
+    // --- Columns and rows
+    // Replaces the columns and the view options; rows keep their cells (rows shorter than the new
+    // column count get empty cells). Call before adding rows.
+    void SetColumns(const std::vector<ListColumnSpec>& columns,
+                    const ListViewOptions& options = {});
+    // Appends (no position) or inserts so that the row becomes row `position`
+    // (1..RowCount() + 1). Returns the new row's number; 0 when the position is out of range and
+    // nothing was added. Nothing is repainted.
+    int AddRow(std::optional<int> position = std::nullopt, std::string_view text = {},
+               int image = 0, int data = 0, std::string_view tag = {});
+    // Replaces one cell's text and image value and repaints that row at once when it is on
+    // screen.
+    void SetCell(int row, int column, std::string_view text = {}, int image = 0);
+    std::string GetCellText(int row, int column = 1) const;
+    int GetRowData(int row) const;
+    std::string GetRowTag(int row) const;
+    int GetColumnWidth(int column) const;
+    // Sets the width and redraws.
+    void SetColumnWidth(int column, int width);
+    // Removes every row, forgets selection, hover and scrolling, and redraws.
+    void Clear();
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+
+    // --- Selection
+    int SelectedRow() const { return selectedRow_; }
+    // Stores the row as given (no range check) without repainting; returns it.
+    int SelectedRow(int row);
+    // Called after every click with the selected row (0 after a deselecting click).
+    void SetOnActivate(std::function<void(int row)> handler) { onActivate_ = std::move(handler); }
+
+    // --- Geometry
+    // Content area and item size from the bounds, view mode, font and providers; then
+    // UpdateScrollBar.
+    void Relayout();
+    // Scroll state and scroll bar rectangle from the row count and the geometry.
+    void UpdateScrollBar();
+
+    // --- Drawing (list_control_draw.cpp)
+    // (Re)builds the list's own buffer: the form background under the content area, filled with
+    // the background colour. Also rebuilt whenever its size no longer matches the content area.
+    void PrepareBuffer(bool recreate = false);
+    void Paint();  // header, frame and rows into the form's screen buffer
+    void DrawHeader(bool present = false);
+    void DrawRows(bool present = false);
+    void DrawItem(int slot, int state, bool present);
+    void DrawScrollBar();
+
+    // --- Interaction (list_control_input.cpp)
+    int HitTestItem() const;  // slot under the cursor, 0 when none
+
+    // --- Read-only state, for the application's tests and benchmarks.
+    const ListScrollState& Scroll() const { return scroll_; }
+    const std::vector<ListVisibleItem>& VisibleItems() const { return visibleItems_; }
+    const RectF& ContentArea() const { return contentArea_; }
+    int HeaderHeight() const { return headerHeight_; }
+    int ItemWidth() const { return itemWidth_; }
+    int ItemHeight() const { return itemHeight_; }
+    const RECT& ScrollBarRect() const { return scrollBar_; }
+    int HoverSlot() const { return hoverSlot_; }
+    int PressedSlot() const { return pressedSlot_; }
+    bool Dragging() const { return dragging_; }
+    int ClampCount() const { return clampCount_; }
+
+private:
+    struct Column {
+        std::string title;
+        int alignment = 0;
+        int width = 0;
+        int headerImage = 0;
+        bool hasCellImages = false;
+    };
+    struct Row {
+        std::vector<std::string> cells;
+        std::vector<int> images;
+        int data = 0;
+        std::string tag;
+    };
+
+    // list_control.cpp
+    FormRecord* Form() const;
+    const Row* RowAt(int row) const;
+    Row* RowAt(int row);
+    int SlotOfRow(int row) const;  // first slot showing the row, 0 when none
+    void ReleaseResources();
+    void ReleaseFont();
+
+    // list_control_draw.cpp
+    // The form to draw on; nullptr while hidden or without form, so nothing is drawn then.
+    FormRecord* DrawingForm() const;
+    bool BufferFits() const;
+    void OnPaintRequest(LPARAM lParam);
+    void LayOutRow(FormRecord& form, int row, int x, int y);
+    void DrawItem(FormRecord& form, int slot, int state, bool present, bool withScrollBar);
+    void DrawItemContent(FormRecord& form, const RectF& rect, int row);
+    void DrawCellIcon(FormRecord& form, const RectF& rect, int row, int column);
+    void PaintCell(GpGraphics* graphics, const RectF& rect, const std::string& text,
+                   int alignment) const;
+    void DrawScrollBar(FormRecord& form);
+    double ThumbTop() const;  // the thumb position, the content top while not placed
+    int ContentOffset() const;
+
+    // list_control_input.cpp
+    POINT CursorInForm() const;
+    int RestingState(int slot) const;    // selected or normal
+    int HoverState(int slot) const;      // selected or hover
+    void ShowItem(int slot, int state);  // draws and presents one slot, if it exists
+    void OnHover();
+    void OnPress();
+    void OnRelease();
+    void OnWheel(WPARAM wParam);
+    void OnCapturedMove();
+    // Puts the thumb back inside its track: -1 when it was above, 1 below, 0 when inside.
+    int ClampThumb();
+    void Activate();
+
+    // Identity and placement.
+    int formIndex_ = 0;
+    int id_ = 0;
+    HWND parent_ = nullptr;
+    Bounds bounds_;
+    RectF contentArea_;
+    int headerHeight_ = 0;
+    bool hidden_ = false;
+
+    // Looks.
+    GpFont* font_ = nullptr;  // own font or DefaultFont
+    std::optional<COLORREF> backgroundColour_;
+    int backgroundAlpha_ = 255;
+    int textEffect_ = kEffectNone;
+    int borderStyle_ = kFrameNone;
+    bool headerHidden_ = false;
+    bool rowLines_ = false;
+    bool selectionEnabled_ = false;
+    int viewMode_ = kReportView;
+    COLORREF headerColour_ = 0xFFFFFF;
+    int headerAlphaTop_ = 100;
+    int headerAlphaBottom_ = 0;
+    std::shared_ptr<ListImageProvider> headerImages_;
+    std::shared_ptr<ListImageProvider> itemImages_;
+
+    // Model.
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+    int itemWidth_ = 0;
+    int itemHeight_ = 0;
+    float fontHeight_ = 0;  // of the list's font on the form's screen buffer
+
+    // Drawing state.
+    Canvas buffer_;  // background of the content area
+    ListScrollState scroll_;
+    RECT scrollBar_{};
+    std::vector<ListVisibleItem> visibleItems_;
+
+    // Interaction state.
+    int hoverSlot_ = 0;
+    int selectedRow_ = 0;
+    int pressedSlot_ = 0;
+    int clampCount_ = 0;
+    bool dragging_ = false;
+    std::function<void(int)> onActivate_;
+
+    // Distance from the thumb's top to the pointer when a drag starts; one for all lists, since
+    // the form's single mouse capture lets only one thumb be dragged at a time.
+    static double thumbGrabOffset_;
+};

@@ -1,0 +1,418 @@
+// ListControl, part 2: drawing. Sections: the list's own buffer and the paint request; header;
+// rows (layout with arithmetic skipping of the rows above the view); one item in one state; cell
+// images; scroll bar and its rounded fill.
+//
+// Everything is drawn into the form's screen buffer and shown by copying the changed rectangle
+// to the window. The list's buffer holds the background of the content area, so an item, the
+// scroll bar or all rows are erased by one copy from it.
+#include <algorithm>
+#include <cmath>
+
+#include "widgets/gdi_handles.h"
+#include "widgets/list_control.h"
+
+namespace {
+
+constexpr double kTolerance = 1e-7;
+constexpr COLORREF kTextColour = 0x000000;
+constexpr int kTextAlpha = 230;
+constexpr int kTrimEllipsisCharacter = 3;
+constexpr int kLineAlpha = 60;  // header separators, header bottom line, row lines
+constexpr int kTrackAlpha = 40;
+constexpr int kThumbAlpha = 80;
+constexpr float kScrollBarRadius = 4;
+// Hover and selection backgrounds stop this far short of the item's right end while the scroll
+// bar shows, so they never cover it.
+constexpr float kScrollBarClearance = 18;
+constexpr float kOuterCorner = 6;
+constexpr float kInnerCorner = 3;
+
+// Alphas of the state backgrounds, all in the form's colour.
+struct StateStyle {
+    int outer, inner, fillTop, fillBottom;
+};
+constexpr StateStyle kHoverStyle{80, 10, 20, 50};
+constexpr StateStyle kPressedStyle{80, 40, 60, 60};
+constexpr StateStyle kSelectedStyle{100, 60, 80, 80};
+
+const StateStyle* StyleFor(int state) {
+    switch (state) {
+        case kItemHover:
+        case 514:
+        case 515:
+            return &kHoverStyle;
+        case kItemPressed:
+            return &kPressedStyle;
+        case kItemSelected:
+            return &kSelectedStyle;
+        default:
+            return nullptr;  // normal (0, 15) and unknown states show no background
+    }
+}
+
+bool Framed(int borderStyle) {
+    return borderStyle == kFrameRaised || borderStyle == kFrameSunken || borderStyle == kFrameFlat;
+}
+
+RECT ToRect(const RectF& rect) {
+    RECT result;
+    BoundsToRect(rect, result);
+    return result;
+}
+
+void DrawLineF(GpGraphics* graphics, GpPen* pen, float x1, float y1, float x2, float y2) {
+    if (pen) GdipDrawLine(graphics, pen, x1, y1, x2, y2);
+}
+
+// A filled rectangle with rounded corners, drawn as three bands and four quarter pies that do
+// not overlap, so a translucent colour stays even.
+void FillRoundRect(GpGraphics* graphics, const RectF& rect, float radius, COLORREF colour,
+                   int alpha) {
+    const float r = std::clamp(radius, 1.0f, 100.0f), d = 2 * r;
+    const float x = rect.X, y = rect.Y, w = rect.Width, h = rect.Height;
+    UniqueBrush brush(MakeBrush(MakeArgb(colour, alpha)));
+    if (!brush) return;
+    GpBrush* b = brush.get();
+    FillRectF(graphics, b, x, y + r, r, h - d);
+    FillRectF(graphics, b, x + r, y, w - d, h);
+    FillRectF(graphics, b, x + w - r, y + r, r, h - d);
+    GdipFillPie(graphics, b, x, y, d, d, 180, 90);
+    GdipFillPie(graphics, b, x + w - d, y + h - d, d - 1, d - 1, 360, 90);
+    GdipFillPie(graphics, b, x + w - d, y, d - 1, d, 270, 90);
+    GdipFillPie(graphics, b, x, y + h - d, d, d - 1, 90, 90);
+}
+
+// A strip of a DC kept aside while something is drawn over it with GDI, which the GDI+ clip
+// does not hold back, and put back afterwards.
+class SavedStrip {
+public:
+    SavedStrip(HDC dc, int x, int y, int width, int height) : dc_(dc), x_(x), y_(y) {
+        if (width > 0 && height > 0 && copy_.Create(dc, width, height)) {
+            BitBlt(copy_.Dc(), 0, 0, width, height, dc, x, y, SRCCOPY);
+        }
+    }
+    void Restore() const {
+        if (copy_) BitBlt(dc_, x_, y_, copy_.Width(), copy_.Height(), copy_.Dc(), 0, 0, SRCCOPY);
+    }
+
+private:
+    HDC dc_;
+    int x_, y_;
+    Canvas copy_;
+};
+
+}  // namespace
+
+// --- The list's buffer and the paint request
+
+FormRecord* ListControl::DrawingForm() const {
+    return hidden_ ? nullptr : Form();
+}
+
+bool ListControl::BufferFits() const {
+    return buffer_ && buffer_.Width() == static_cast<int>(contentArea_.Width) &&
+           buffer_.Height() == static_cast<int>(contentArea_.Height);
+}
+
+void ListControl::PrepareBuffer(bool recreate) {
+    const FormRecord* form = Form();
+    if (!form || !form->windowDc || !form->backgroundDc) return;
+    const int width = static_cast<int>(contentArea_.Width);
+    const int height = static_cast<int>(contentArea_.Height);
+    if (width <= 0 || height <= 0) {
+        buffer_.Reset();
+        return;
+    }
+    // A buffer of another size than the content area would erase the wrong pixels.
+    if ((recreate || !BufferFits()) && !buffer_.Create(form->windowDc, width, height)) return;
+    BitBlt(buffer_.Dc(), 0, 0, width, height, form->backgroundDc, static_cast<int>(contentArea_.X),
+           static_cast<int>(contentArea_.Y), SRCCOPY);
+    if (backgroundColour_) {
+        UniqueBrush brush(MakeBrush(MakeArgb(*backgroundColour_, backgroundAlpha_)));
+        if (brush) {
+            FillRectF(buffer_.Graphics(), brush.get(), 0, 0, static_cast<float>(width),
+                      static_cast<float>(height));
+        }
+    }
+}
+
+void ListControl::OnPaintRequest(LPARAM lParam) {
+    FormRecord* form = DrawingForm();
+    if (!form) return;
+    if (!selectionEnabled_) selectedRow_ = 0;
+    if (lParam != 0) {
+        // The form's background changed: take it again.
+        Relayout();
+        PrepareBuffer(true);
+    } else if (!BufferFits()) {
+        PrepareBuffer(true);
+    }
+    const RECT bounds = ToRect(bounds_);
+    RestoreBackground(*form, bounds);
+    Paint();
+    // With lParam set the form repaints everything and shows it itself.
+    if (lParam == 0) PresentRect(*form, bounds);
+}
+
+void ListControl::Paint() {
+    FormRecord* form = DrawingForm();
+    if (!form) return;
+    DrawHeader(false);
+    if (borderStyle_ > 0) DrawFrame(form->screenGraphics, bounds_, borderStyle_);
+    DrawRows(false);
+}
+
+// --- Header
+
+void ListControl::DrawHeader(bool present) {
+    FormRecord* form = DrawingForm();
+    if (!form || viewMode_ != kReportView || headerHidden_) return;
+    const float height = static_cast<float>(headerHeight_);
+    const RectF band = Framed(borderStyle_)
+                           ? RectF(bounds_.X + 1, bounds_.Y + 1, bounds_.Width - 2, height)
+                           : RectF(bounds_.X, bounds_.Y, bounds_.Width, height);
+    const RECT bandRect = ToRect(band);
+    RestoreBackground(*form, bandRect);
+
+    GpGraphics* graphics = form->screenGraphics;
+    UniquePen pen(MakePen(MakeArgb(0x000000, kLineAlpha), 1.0f));
+    const float bottom = band.Y + height - 1;
+    DrawLineF(graphics, pen.get(), band.X, bottom, band.X + band.Width - 1, bottom);
+    FillAlphaGradient(graphics, band, headerColour_, headerAlphaTop_, headerAlphaBottom_);
+
+    const int imageWidth = headerImages_ ? headerImages_->Width() : 0;
+    const int imageHeight = headerImages_ ? headerImages_->Height() : 0;
+    const float textTop = band.Y + 2;
+    float x = std::trunc(band.X);
+    for (const Column& column : columns_) {
+        // A hidden column (width 0) only holds data: no title and no separator.
+        if (column.width <= 0) continue;
+        const float width = static_cast<float>(column.width);
+        RectF text(x + 2, textTop, width - 5, height - 4);
+        if (imageWidth != 0 && column.headerImage != 0) {
+            text = RectF(x + imageWidth + 4, textTop, width - imageWidth - 7, height - 4);
+            GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+            headerImages_->Draw(column.headerImage, form->screenDc, static_cast<int>(x + 2),
+                                static_cast<int>(band.Y + (band.Height - imageHeight) / 2));
+        }
+        PaintCell(graphics, text, column.title, column.alignment);
+        x += width;
+        DrawLineF(graphics, pen.get(), x - 1, textTop, x - 1, textTop + height - 5);
+    }
+    if (present) PresentRect(*form, bandRect);
+}
+
+// --- Rows
+
+double ListControl::ThumbTop() const {
+    return std::abs(scroll_.thumbPosition) < kTolerance ? contentArea_.Y : scroll_.thumbPosition;
+}
+
+int ListControl::ContentOffset() const {
+    // The tolerance keeps a whole number of rows (a wheel notch) from truncating to one pixel
+    // less through rounding noise.
+    const double offset = (ThumbTop() - contentArea_.Y) * scroll_.ratio + kTolerance;
+    return std::max(0, static_cast<int>(offset));
+}
+
+void ListControl::DrawRows(bool present) {
+    FormRecord* form = DrawingForm();
+    if (!form) return;
+    if (!BufferFits()) PrepareBuffer(true);
+    const int left = static_cast<int>(contentArea_.X), top = static_cast<int>(contentArea_.Y);
+    if (buffer_) {
+        BitBlt(form->screenDc, left, top, buffer_.Width(), buffer_.Height(), buffer_.Dc(), 0, 0,
+               SRCCOPY);
+    }
+    visibleItems_.clear();
+
+    if (itemWidth_ > 0 && itemHeight_ > 0) {
+        const double contentTop = contentArea_.Y;
+        const double contentBottom = contentTop + contentArea_.Height;
+        const double contentRight = contentArea_.X + contentArea_.Width;
+        int row = 0;  // rows before row + 1 are skipped
+        int y = top;
+        if (scroll_.enabled) {
+            if (std::abs(scroll_.thumbPosition) < kTolerance) scroll_.thumbPosition = contentTop;
+            const int offset = ContentOffset();
+            const int perLine = std::max(1, static_cast<int>(contentArea_.Width / itemWidth_));
+            const int firstLine = offset / itemHeight_;
+            row = firstLine * perLine;
+            y = static_cast<int>(contentTop + static_cast<double>(firstLine) * itemHeight_ -
+                                 offset);
+        }
+        int x = left;
+        const int count = RowCount();
+        while (row < count && y < contentBottom) {
+            ++row;
+            if (y + itemHeight_ > contentTop) LayOutRow(*form, row, x, y);
+            if (x + 2 * itemWidth_ > contentRight) {
+                x = left;
+                y += itemHeight_;
+            } else {
+                x += itemWidth_;
+            }
+        }
+        if (scroll_.enabled) DrawScrollBar(*form);
+    }
+    if (present) PresentRect(*form, ToRect(contentArea_));
+}
+
+void ListControl::LayOutRow(FormRecord& form, int row, int x, int y) {
+    const RectF rect(static_cast<float>(x + 1), static_cast<float>(y + 1),
+                     static_cast<float>(itemWidth_ - 2), static_cast<float>(itemHeight_ - 2));
+    visibleItems_.push_back({row, rect});
+    const int state = selectionEnabled_ && row == selectedRow_ ? kItemSelected : kItemNormal;
+    // The scroll bar is drawn once after all rows.
+    DrawItem(form, static_cast<int>(visibleItems_.size()), state, false, false);
+}
+
+// --- One item
+
+void ListControl::DrawItem(int slot, int state, bool present) {
+    if (FormRecord* form = DrawingForm()) DrawItem(*form, slot, state, present, true);
+}
+
+void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
+                           bool withScrollBar) {
+    if (slot < 1 || slot > static_cast<int>(visibleItems_.size()) || !buffer_) return;
+    const ListVisibleItem item = visibleItems_[slot - 1];
+    GpGraphics* graphics = form.screenGraphics;
+    SetClip(graphics, contentArea_);
+
+    // Erase from the list's buffer, but only inside the content area: a row cut by the top
+    // must not wipe the header.
+    const RECT itemRect = ToRect(item.rect), content = ToRect(contentArea_);
+    RECT shown{};
+    if (IntersectRect(&shown, &itemRect, &content)) {
+        BitBlt(form.screenDc, shown.left, shown.top, shown.right - shown.left,
+               shown.bottom - shown.top, buffer_.Dc(), shown.left - content.left,
+               shown.top - content.top, SRCCOPY);
+    }
+
+    if (const StateStyle* style = StyleFor(state)) {
+        const COLORREF colour = form.backgroundColour;
+        RectF back = item.rect;
+        if (viewMode_ == kReportView && scroll_.enabled) back.Width -= kScrollBarClearance;
+        DrawRoundRect(graphics, back, kOuterCorner, colour, style->outer);
+        OffsetRectF(1, 1, -2, -2, back);
+        DrawRoundRect(graphics, back, kInnerCorner, colour, style->inner);
+        OffsetRectF(1, 1, -2, -2, back);
+        FillAlphaGradient(graphics, back, colour, style->fillTop, style->fillBottom);
+    }
+    DrawItemContent(form, item.rect, item.row);
+
+    RECT overlap;
+    if (withScrollBar && scroll_.enabled && IntersectRect(&overlap, &itemRect, &scrollBar_)) {
+        DrawScrollBar(form);
+    }
+    if (present) PresentRect(form, shown);
+    ResetClip(graphics);
+}
+
+void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) {
+    const Row* source = RowAt(row);
+    if (!source) return;
+    GpGraphics* graphics = form.screenGraphics;
+    const int imageWidth = itemImages_ ? itemImages_->Width() : 0;
+    const int imageHeight = itemImages_ ? itemImages_->Height() : 0;
+    int textHeight = static_cast<int>(fontHeight_ + 4);
+
+    if (viewMode_ == kTileView) {
+        const RectF text(rect.X + 2, rect.Y + rect.Height - textHeight - 2, rect.Width - 4,
+                         static_cast<float>(textHeight));
+        PaintCell(graphics, text, source->cells.front(), 1);
+        if (imageWidth != 0) {
+            const RectF icon(rect.X + (rect.Width - imageWidth) / 2,
+                             rect.Y + (rect.Height - textHeight - imageHeight) / 2,
+                             static_cast<float>(imageWidth), static_cast<float>(imageHeight));
+            DrawCellIcon(form, icon, row, 1);
+        }
+        return;
+    }
+    if (viewMode_ != kReportView) return;  // other views show only the state background
+
+    if (imageHeight + 4 > textHeight) textHeight = imageHeight + 4;
+    const float textBand = static_cast<float>(textHeight);
+    float x = std::trunc(rect.X);
+    const size_t cells = std::min(columns_.size(), source->cells.size());
+    for (size_t k = 0; k < cells; ++k) {
+        const Column& column = columns_[k];
+        if (column.width <= 0) continue;  // a hidden column draws neither text nor image
+        const float width = static_cast<float>(column.width);
+        RectF text(x + 2, rect.Y + 2, width - 6, textBand - 4);
+        if (imageWidth != 0 && column.hasCellImages) {
+            text = RectF(x + imageWidth + 4, rect.Y + 2, width - imageWidth - 8, textBand - 2);
+            const RectF icon(x + 2, rect.Y + (rect.Height - imageHeight) / 2,
+                             static_cast<float>(imageWidth), static_cast<float>(imageHeight));
+            DrawCellIcon(form, icon, row, static_cast<int>(k) + 1);
+        }
+        PaintCell(graphics, text, source->cells[k], column.alignment);
+        x += width;
+    }
+    if (rowLines_) {
+        UniquePen pen(MakePen(MakeArgb(0x000000, kLineAlpha), 1.0f));
+        const float y = rect.Y + rect.Height + 0.5f;
+        DrawLineF(graphics, pen.get(), rect.X, y, rect.X + rect.Width, y);
+    }
+}
+
+void ListControl::PaintCell(GpGraphics* graphics, const RectF& rect, const std::string& text,
+                            int alignment) const {
+    // GDI+ takes a zero width as "no limit": a column too narrow for any text draws none.
+    if (text.empty() || rect.Width <= 0 || rect.Height <= 0) return;
+    TextStyle style;
+    style.font = font_;
+    style.colour = kTextColour;
+    style.alpha = kTextAlpha;
+    style.alignment = alignment;
+    style.trimming = kTrimEllipsisCharacter;
+    style.effect = textEffect_;
+    PaintText(rect, graphics, text, style);
+}
+
+// --- Cell images
+
+void ListControl::DrawCellIcon(FormRecord& form, const RectF& rect, int row, int column) {
+    const Row* source = RowAt(row);
+    if (!itemImages_ || !source || column < 1 || column > static_cast<int>(source->images.size()))
+        return;
+    const int value = source->images[column - 1];
+    if (value == 0) return;
+    const int x = static_cast<int>(rect.X), y = static_cast<int>(rect.Y);
+    const int width = static_cast<int>(rect.Width);
+    const int bottom = static_cast<int>(rect.Y + rect.Height);
+    const int contentTop = static_cast<int>(contentArea_.Y);
+    const int contentBottom = static_cast<int>(contentArea_.Y + contentArea_.Height);
+    // The provider draws with GDI, past the GDI+ clip: what it would paint outside the content
+    // area is put back afterwards.
+    GdipFlush(form.screenGraphics, Gdiplus::FlushIntentionSync);
+    const SavedStrip above(form.screenDc, x, y, width, std::min(contentTop, bottom) - y);
+    const int belowTop = std::max(contentBottom, y);
+    const SavedStrip below(form.screenDc, x, belowTop, width, bottom - belowTop);
+    itemImages_->Draw(value, form.screenDc, x, y);
+    above.Restore();
+    below.Restore();
+}
+
+// --- Scroll bar
+
+void ListControl::DrawScrollBar() {
+    if (FormRecord* form = DrawingForm(); form && scroll_.enabled) DrawScrollBar(*form);
+}
+
+void ListControl::DrawScrollBar(FormRecord& form) {
+    if (!buffer_) return;
+    const RECT& bar = scrollBar_;
+    const int width = bar.right - bar.left, height = bar.bottom - bar.top;
+    BitBlt(form.screenDc, bar.left, bar.top, width, height, buffer_.Dc(),
+           bar.left - static_cast<int>(contentArea_.X), bar.top - static_cast<int>(contentArea_.Y),
+           SRCCOPY);
+    GpGraphics* graphics = form.screenGraphics;
+    const RectF track(static_cast<float>(bar.left), static_cast<float>(bar.top),
+                      static_cast<float>(width), static_cast<float>(height));
+    FillRoundRect(graphics, track, kScrollBarRadius, form.backgroundColour, kTrackAlpha);
+    const RectF thumb(track.X + 1, static_cast<float>(ThumbTop() + 1), track.Width - 2,
+                      static_cast<float>(scroll_.thumbLength - 2));
+    FillRoundRect(graphics, thumb, kScrollBarRadius, 0x000000, kThumbAlpha);
+}

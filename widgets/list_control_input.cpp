@@ -1,0 +1,219 @@
+// ListControl, part 3: input. Sections: message dispatch; hit testing and item states; hover,
+// press and release (clicks, selection, the activation handler); wheel; thumb dragging.
+//
+// The form forwards mouse messages with lParam 0 (wParam is the list's WidgetTable position
+// while the form holds the capture for it), so the list reads the pointer with GetCursorPos.
+#include <cmath>
+
+#include "widgets/list_control.h"
+
+namespace {
+
+constexpr double kTolerance = 1e-7;
+constexpr int kWheelRows = 3;
+
+}  // namespace
+
+// --- Message dispatch
+
+LRESULT ListControl::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            ReleaseResources();
+            return 0;
+        case MsgAttach:
+            formIndex_ = static_cast<int>(wParam);
+            return 0;
+        case WM_MOUSEWHEEL:
+            OnWheel(wParam);
+            return 0;
+        default:
+            break;
+    }
+    // Moves while the form holds the capture for the list.
+    if (wParam != 0 && message != WM_LBUTTONUP) {
+        OnCapturedMove();
+        return 0;
+    }
+    if (hidden_) return 0;
+    switch (message) {
+        case MsgLookNormal:
+        case MsgLookSelected:
+            // The pointer left the list: no row stays hovered, so coming back onto the same row
+            // shows it hovered again.
+            hoverSlot_ = 0;
+            OnPaintRequest(lParam);
+            return 0;
+        case WM_PAINT:
+            OnPaintRequest(lParam);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnHover();
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnPress();
+            return 0;
+        case WM_LBUTTONUP:
+            OnRelease();
+            return 0;
+        default:
+            return 0;  // MsgClick among others: the release has done the work
+    }
+}
+
+// --- Hit testing and item states
+
+POINT ListControl::CursorInForm() const {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT window{};
+    if (parent_) GetWindowRect(parent_, &window);
+    return POINT{cursor.x - window.left, cursor.y - window.top};
+}
+
+int ListControl::HitTestItem() const {
+    if (!Form()) return 0;
+    const POINT point = CursorInForm();
+    RECT content;
+    BoundsToRect(contentArea_, content);
+    if (!PtInRect(&content, point)) return 0;
+    for (size_t slot = visibleItems_.size(); slot > 0; --slot) {
+        RECT item;
+        BoundsToRect(visibleItems_[slot - 1].rect, item);
+        if (PtInRect(&item, point)) return static_cast<int>(slot);
+    }
+    return 0;
+}
+
+int ListControl::RestingState(int slot) const {
+    if (slot < 1 || slot > static_cast<int>(visibleItems_.size())) return kItemNormal;
+    const int row = visibleItems_[slot - 1].row;
+    return selectionEnabled_ && row == selectedRow_ ? kItemSelected : kItemNormal;
+}
+
+int ListControl::HoverState(int slot) const {
+    return RestingState(slot) == kItemSelected ? kItemSelected : kItemHover;
+}
+
+void ListControl::ShowItem(int slot, int state) {
+    if (slot >= 1 && slot <= static_cast<int>(visibleItems_.size())) DrawItem(slot, state, true);
+}
+
+// --- Hover, press, release
+
+void ListControl::OnHover() {
+    if (scroll_.enabled) {
+        const POINT point = CursorInForm();
+        if (PtInRect(&scrollBar_, point)) {
+            if (hoverSlot_) ShowItem(hoverSlot_, RestingState(hoverSlot_));
+            hoverSlot_ = 0;
+            return;
+        }
+    }
+    const int slot = HitTestItem();
+    if (slot == hoverSlot_) return;
+    if (hoverSlot_) ShowItem(hoverSlot_, RestingState(hoverSlot_));
+    if (slot) ShowItem(slot, HoverState(slot));
+    hoverSlot_ = slot;
+}
+
+void ListControl::OnPress() {
+    // The pointer may not have moved since the rows last changed under it (a wheel turn): look
+    // again, so the press lands on the row under it.
+    OnHover();
+    if (hoverSlot_) ShowItem(hoverSlot_, kItemPressed);
+    pressedSlot_ = hoverSlot_;
+}
+
+void ListControl::OnRelease() {
+    const bool endsDrag = dragging_;
+    dragging_ = false;
+    thumbGrabOffset_ = 0;
+    // Letting go of the thumb is no click: wherever the pointer ends up (a gap between rows,
+    // outside the list), the selection stays. The next move shows the hovered row.
+    if (endsDrag) return;
+    const int hit = HitTestItem();
+    if (hit != 0 && hit == pressedSlot_) {
+        // A click: pressed and released on the same slot (or released again with no new press).
+        const int row = visibleItems_[hit - 1].row;
+        if (selectedRow_ != 0 && selectedRow_ != row) ShowItem(SlotOfRow(selectedRow_), 0);
+        ShowItem(hit, selectionEnabled_ ? kItemSelected : kItemHover);
+        selectedRow_ = row;
+        hoverSlot_ = hit;
+        Activate();
+        return;
+    }
+    if (hit != 0) {
+        if (pressedSlot_) ShowItem(pressedSlot_, RestingState(pressedSlot_));
+        ShowItem(hit, HoverState(hit));
+    } else if (pressedSlot_) {
+        ShowItem(pressedSlot_, RestingState(pressedSlot_));
+    } else if (selectedRow_ != 0) {
+        // Pressed and released outside every row: nothing stays selected.
+        ShowItem(SlotOfRow(selectedRow_), kItemNormal);
+        selectedRow_ = 0;
+        hoverSlot_ = 0;
+        Activate();
+        return;
+    }
+    hoverSlot_ = hit;
+}
+
+void ListControl::Activate() {
+    // Copies: the handler may clear the list or replace itself.
+    const std::function<void(int)> handler = onActivate_;
+    const int row = selectedRow_;
+    if (handler) handler(row);
+}
+
+// --- Wheel
+
+void ListControl::OnWheel(WPARAM wParam) {
+    if (!scroll_.enabled || scroll_.ratio <= 0) return;
+    const int delta = HiWord(static_cast<LPARAM>(wParam));
+    // Three rows of content, in thumb pixels, whatever the size of the turn.
+    const double step = kWheelRows / scroll_.ratio * itemHeight_;
+    scroll_.thumbPosition = ThumbTop() + (delta < 1 ? step : -step);
+    if (ClampThumb() < 0) ++clampCount_;
+    hoverSlot_ = 0;
+    DrawRows(true);  // draws nothing while hidden; the position still changed
+}
+
+// --- Thumb dragging
+
+void ListControl::OnCapturedMove() {
+    if (!scroll_.enabled) {
+        dragging_ = false;
+        return;
+    }
+    const POINT point = CursorInForm();
+    if (dragging_) {
+        scroll_.thumbPosition = point.y - thumbGrabOffset_;
+        clampCount_ = ClampThumb() != 0 ? clampCount_ + 1 : 0;
+        // Held against an end, only the first move redraws.
+        if (clampCount_ < 2) {
+            hoverSlot_ = 0;
+            DrawRows(true);
+        }
+        return;
+    }
+    if (pressedSlot_ == 0 && PtInRect(&scrollBar_, point)) {
+        dragging_ = true;
+        clampCount_ = 0;
+        thumbGrabOffset_ = point.y - ThumbTop();
+    }
+}
+
+int ListControl::ClampThumb() {
+    const double top = contentArea_.Y;
+    const double end = top + contentArea_.Height - scroll_.thumbLength;
+    if (scroll_.thumbPosition < top - kTolerance) {
+        scroll_.thumbPosition = top;
+        return -1;
+    }
+    if (scroll_.thumbPosition > end + kTolerance) {
+        scroll_.thumbPosition = end;
+        return 1;
+    }
+    return 0;
+}
