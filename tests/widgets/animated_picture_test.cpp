@@ -1,0 +1,307 @@
+// AnimatedPicture: stills and multi-frame pictures scaled into their bounds, frames in order at
+// the clock's pace, paint requests while stopped and while playing, late frames after a stop,
+// and stopping or destroying a playing picture, many times over, without hanging, crashing or
+// leaving threads behind.
+#include "widgets/animated_picture.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/support/test_form.h"
+
+namespace {
+
+using test::NearColour;
+using test::TestForm;
+
+constexpr COLORREF kMarker = 0xFF00FF;
+constexpr COLORREF kFrameColours[] = {0x0000FF, 0x00FF00, 0xFF0000};  // red, green, blue
+constexpr int kX = 50, kY = 50, kW = 100, kH = 60;
+constexpr int kMiddleX = kX + kW / 2, kMiddleY = kY + kH / 2;
+constexpr RECT kSpot{kX + 20, kY + 20, kX + 30, kY + 30};
+
+void AppendWord(std::string& bytes, int value) {
+    bytes += static_cast<char>(value & 0xFF);
+    bytes += static_cast<char>((value >> 8) & 0xFF);
+}
+
+// LZW data of a GIF frame whose pixels all have colour index `index`, with 3-bit codes: a
+// clear code before every two pixels keeps the code table (and so the code width) from
+// growing.
+std::string SolidLzw(int index, int pixels) {
+    constexpr int kClear = 4, kEnd = 5;
+    std::vector<int> codes;
+    for (int i = 0; i < pixels; ++i) {
+        if (i % 2 == 0) codes.push_back(kClear);
+        codes.push_back(index);
+    }
+    codes.push_back(kEnd);
+    std::string bytes;
+    unsigned bits = 0;
+    int count = 0;
+    for (int code : codes) {
+        bits |= static_cast<unsigned>(code) << count;
+        count += 3;
+        while (count >= 8) {
+            bytes += static_cast<char>(bits & 0xFF);
+            bits >>= 8;
+            count -= 8;
+        }
+    }
+    if (count > 0) bytes += static_cast<char>(bits & 0xFF);
+    return bytes;
+}
+
+// A GIF of 8 x 8 frames, frame i all in kFrameColours[i] (at most three frames), each with a
+// long stored delay that the widget must not follow.
+std::string ColourGif(int frames) {
+    constexpr int kSide = 8;
+    std::string gif = "GIF89a";
+    AppendWord(gif, kSide);
+    AppendWord(gif, kSide);
+    gif += '\x81';  // a global colour table of four entries
+    gif += '\0';
+    gif += '\0';
+    gif.append("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\x00\x00\x00", 12);
+    for (int i = 0; i < frames; ++i) {
+        gif.append("\x21\xF9\x04\x00", 4);  // graphic control extension
+        AppendWord(gif, 200);               // 2 s
+        gif.append("\x00\x00", 2);
+        gif += '\x2C';  // image descriptor: the whole screen
+        AppendWord(gif, 0);
+        AppendWord(gif, 0);
+        AppendWord(gif, kSide);
+        AppendWord(gif, kSide);
+        gif += '\0';
+        const std::string data = SolidLzw(i, kSide * kSide);
+        gif += '\x02';  // minimum code size
+        gif += static_cast<char>(data.size());
+        gif += data;
+        gif += '\0';
+    }
+    gif += '\x3B';
+    return gif;
+}
+
+// Which of kFrameColours a pixel shows; -1 for none.
+int FrameShown(COLORREF pixel) {
+    for (int i = 0; i < 3; ++i) {
+        if (NearColour(pixel, kFrameColours[i], 24)) return i;
+    }
+    return -1;
+}
+
+void Scribble(const TestForm& form, const RECT& rect) {
+    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
+    FillRect(form.Form().Record().screenDc, &rect, brush.get());
+    FillRect(form.Form().Record().windowDc, &rect, brush.get());
+}
+
+bool HasMarker(const test::PixelSource& source, const RECT& rect) {
+    return test::CountPixels(source, rect, [](COLORREF c) { return NearColour(c, kMarker, 0); }) >
+           0;
+}
+
+// Dispatches this thread's messages for `milliseconds` or until `maxFrames` frames posted to
+// the widget went through; after each of those, records what `probe` returns then.
+template <typename Probe>
+auto PumpFrames(HWND window, int widgetId, int milliseconds, size_t maxFrames, Probe probe) {
+    std::vector<decltype(probe())> seen;
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < deadline && seen.size() < maxFrames) {
+        MSG message;
+        while (seen.size() < maxFrames && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            if (message.message == MsgWidgetPost && message.hwnd == window &&
+                message.wParam == static_cast<WPARAM>(widgetId)) {
+                seen.push_back(probe());
+            }
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return seen;
+}
+
+int CountFrames(HWND window, int widgetId, int milliseconds) {
+    return static_cast<int>(
+        PumpFrames(window, widgetId, milliseconds, 1000, [] { return 0; }).size());
+}
+
+int ThreadsOfThisProcess() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+class AnimatedPictureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureGraphics();
+        still_ = test::EncodeSolidImage(20, 20, kFrameColours[2], test::ImageFormat::kPng);
+        ASSERT_FALSE(still_.empty());
+        form_ = std::make_unique<TestForm>();
+    }
+
+    HWND Window() const { return form_->Handle(); }
+    COLORREF Middle() const { return form_->WindowPixel(kMiddleX, kMiddleY); }
+
+    test::CursorAway cursorAway_;
+    std::string still_;
+    std::unique_ptr<TestForm> form_;
+};
+
+TEST_F(AnimatedPictureTest, CreateWithoutPlayingDrawsFrameZeroOnceAndStartsNoClock) {
+    AnimatedPicture picture;
+    const int id = picture.Create(Window(), kX, kY, kW, kH, ColourGif(3));
+    ASSERT_GT(id, 0);
+    EXPECT_EQ(picture.FrameCount(), 3);
+    EXPECT_FALSE(picture.Playing());
+    EXPECT_EQ(FrameShown(Middle()), 0) << test::ColourText(Middle());
+
+    Scribble(*form_, kSpot);
+    EXPECT_EQ(CountFrames(Window(), id, 400), 0) << "a clock is running";
+    EXPECT_TRUE(HasMarker(form_->OnWindow(), kSpot)) << "drawn again";
+}
+
+TEST_F(AnimatedPictureTest, AOneFramePictureIsDrawnAgainEveryHundredMillisecondsWhilePlaying) {
+    AnimatedPicture picture;
+    const int id = picture.Create(Window(), kX, kY, kW, kH, still_, true);
+    ASSERT_GT(id, 0);
+    EXPECT_TRUE(picture.Playing());
+    EXPECT_EQ(WidgetAt(FindWidget(id))->kind, kKindAnimatedPicture);
+    ASSERT_EQ(PumpFrames(Window(), id, 1000, 1, [] { return 0; }).size(), 1u) << "no frame";
+    // Scaled into the bounds (GDI+ softens the outermost pixels of a scaled picture).
+    for (auto [x, y] : {std::pair{kX + 4, kY + 4}, {kX + kW - 5, kY + kH - 5}}) {
+        EXPECT_TRUE(NearColour(form_->WindowPixel(x, y), kFrameColours[2], 24))
+            << x << "," << y << ": " << test::ColourText(form_->WindowPixel(x, y));
+    }
+    EXPECT_FALSE(NearColour(form_->WindowPixel(kX + kW + 2, kMiddleY), kFrameColours[2], 60))
+        << "nothing beyond the bounds";
+
+    // Each frame restores the picture over whatever was drawn on it since.
+    for (int round = 0; round < 3; ++round) {
+        Scribble(*form_, kSpot);
+        EXPECT_EQ(
+            PumpFrames(Window(), id, 1000, 1, [&] { return HasMarker(form_->OnWindow(), kSpot); }),
+            std::vector<bool>{false})
+            << "round " << round;
+    }
+    // Ten a second; loose bounds, a busy machine may fall behind.
+    const int frames = CountFrames(Window(), id, 1000);
+    EXPECT_GE(frames, 4);
+    EXPECT_LE(frames, 12);
+    EXPECT_EQ(FrameShown(Middle()), 2);
+}
+
+TEST_F(AnimatedPictureTest, FramesFollowEachOtherInOrderAndStartAgainFromFrameZero) {
+    AnimatedPicture picture;
+    const int id = picture.Create(Window(), kX, kY, kW, kH, ColourGif(3), true);
+    ASSERT_GT(id, 0);
+    const auto shown = [&] { return FrameShown(Middle()); };
+    EXPECT_EQ(PumpFrames(Window(), id, 3000, 7, shown), (std::vector<int>{0, 1, 2, 0, 1, 2, 0}))
+        << "the stored 2-second delays are not followed";
+    EXPECT_EQ(picture.CurrentFrame(), 0);
+    PumpFrames(Window(), id, 1000, 1, shown);
+    EXPECT_EQ(picture.CurrentFrame(), 1);
+
+    EXPECT_FALSE(picture.Playing(false));
+    EXPECT_EQ(shown(), 1) << "stopping keeps the frame shown last";
+    test::PumpMessages(150);  // a frame posted just before the stop is dropped meanwhile
+    EXPECT_EQ(shown(), 1);
+    EXPECT_TRUE(picture.Playing(true));
+    EXPECT_EQ(PumpFrames(Window(), id, 1000, 2, shown), (std::vector<int>{0, 1}));
+}
+
+TEST_F(AnimatedPictureTest, AStoppedPictureRepaintsOnRequestAPlayingOneIgnoresRequests) {
+    AnimatedPicture picture;
+    const int id = picture.Create(Window(), kX, kY, kW, kH, ColourGif(3), true);
+    ASSERT_GT(id, 0);
+    PumpFrames(Window(), id, 1000, 2, [] { return 0; });
+
+    // No messages are dispatched between the request and the look: no frame can come between.
+    Scribble(*form_, kSpot);
+    form_->Form().PaintWidget(id, 0);
+    picture.HandleMessage(Window(), WM_PAINT, 0, 0);
+    EXPECT_TRUE(HasMarker(form_->OnWindow(), kSpot)) << "a playing picture painted on request";
+
+    EXPECT_FALSE(picture.Playing(false));
+    form_->Form().PaintWidget(id, 0);
+    EXPECT_FALSE(HasMarker(form_->OnWindow(), kSpot));
+    EXPECT_EQ(FrameShown(Middle()), 1) << "the current frame";
+    for (int request = 0; request < 2; ++request) {
+        Scribble(*form_, kSpot);
+        picture.HandleMessage(Window(), WM_PAINT, 0, 0);
+        EXPECT_FALSE(HasMarker(form_->OnWindow(), kSpot)) << "request " << request;
+    }
+
+    // Frames posted before a stop and still queued are not drawn.
+    EXPECT_TRUE(picture.Playing(true));
+    Sleep(250);  // the clock posts while nobody dispatches
+    EXPECT_FALSE(picture.Playing(false));
+    Scribble(*form_, kSpot);
+    EXPECT_GE(CountFrames(Window(), id, 300), 2);
+    EXPECT_TRUE(HasMarker(form_->OnWindow(), kSpot));
+}
+
+TEST_F(AnimatedPictureTest, PlayingTurnsOnAndOffOnlyOnChangeAndNeedsAWidget) {
+    AnimatedPicture unregistered;
+    EXPECT_FALSE(unregistered.Playing(true)) << "nowhere to post frames to";
+
+    AnimatedPicture picture;
+    const int id = picture.Create(Window(), kX, kY, kW, kH, still_);
+    EXPECT_FALSE(picture.Playing(false));
+    EXPECT_TRUE(picture.Playing(true));
+    EXPECT_TRUE(picture.Playing(true)) << "a second start";
+    EXPECT_EQ(PumpFrames(Window(), id, 1000, 3, [] { return 0; }).size(), 3u);
+    EXPECT_FALSE(picture.Playing(false));
+    EXPECT_EQ(CountFrames(Window(), id, 300), 0) << "only one clock was started";
+}
+
+TEST_F(AnimatedPictureTest, StoppingDestroyingAndDeletingWhilePlayingEndTheClockAtOnce) {
+    const int threadsBefore = ThreadsOfThisProcess();
+    ASSERT_GT(threadsBefore, 0);
+    const std::string gif = ColourGif(3);
+
+    for (int round = 0; round < 100; ++round) {
+        AnimatedPicture picture;
+        const int id = picture.Create(Window(), kX, kY, kW, kH, gif, true);
+        ASSERT_GT(id, 0);
+        if (round % 2) test::PumpMessages(round % 7);
+        ASSERT_FALSE(picture.Playing(false)) << "round " << round;
+    }
+    for (int round = 0; round < 100; ++round) {
+        auto picture = std::make_unique<AnimatedPicture>();
+        ASSERT_GT(picture->Create(Window(), kX, kY, kW, kH, gif, true), 0);
+        if (round % 2) test::PumpMessages(round % 7);
+        picture.reset();  // the object goes while its form stays
+    }
+    for (int round = 0; round < 100; ++round) {
+        TestForm form;
+        AnimatedPicture picture;
+        ASSERT_GT(picture.Create(form.Handle(), kX, kY, kW, kH, gif, true), 0);
+        if (round % 2) test::PumpMessages(round % 7);
+        form.DestroyWindow();
+        ASSERT_FALSE(picture.Playing()) << "round " << round;
+        EXPECT_EQ(picture.FrameCount(), 0);
+        EXPECT_FALSE(picture.Playing(true)) << "no form to play on";
+    }
+    // Frames still queued for windows and widgets that are gone are harmless.
+    test::PumpMessages(300);
+    EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore) << "clock threads left behind";
+}
+
+}  // namespace

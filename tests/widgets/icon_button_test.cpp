@@ -1,0 +1,406 @@
+// IconButton: the three layouts (exactly, and as drawn on a real skinned form), a missing or
+// undecodable picture, the selected look and Selected, hover, press, disabled, the fade starts
+// and the release of the picture and font when the form goes.
+#include "widgets/icon_button.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/support/test_form.h"
+
+namespace {
+
+using test::FindPixels;
+using test::NearColour;
+using test::SendMouse;
+using test::TestForm;
+
+constexpr int kSkinGrey = 0x50;
+constexpr COLORREF kSkin = RGB(kSkinGrey, kSkinGrey, kSkinGrey);
+constexpr COLORREF kMarker = 0xFF00FF;
+constexpr COLORREF kRed = 0x0000FF;   // the captions
+constexpr COLORREF kBlue = 0xFF0000;  // the test icons
+constexpr int kFormWidth = 400, kFormHeight = 300;
+
+// Grey of a white plate at `alpha` over the skin.
+int PlateGrey(int alpha) {
+    return (0xFF * alpha + kSkinGrey * (255 - alpha) + 127) / 255;
+}
+
+bool IsBlue(COLORREF c) {
+    return GetBValue(c) > 0xC0 && GetRValue(c) < 0x40 && GetGValue(c) < 0x40;
+}
+bool IsReddish(COLORREF c) {
+    return GetRValue(c) > GetGValue(c) + 40 && GetRValue(c) > GetBValue(c) + 40;
+}
+
+class IconButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureGraphics();
+        ASSERT_TRUE(skin_.Write(
+            test::EncodeSolidImage(kFormWidth, kFormHeight, kSkin, test::ImageFormat::kPng)));
+        icon_ = test::EncodeSolidImage(32, 32, kBlue, test::ImageFormat::kPng);
+        ASSERT_FALSE(icon_.empty());
+    }
+
+    std::unique_ptr<TestForm> MakeForm(int widgetFade = 0) {
+        TestForm::Options options;
+        options.window.width = kFormWidth;
+        options.window.height = kFormHeight;
+        options.skinPath = skin_.GbkPath();
+        options.form.widgetFade = widgetFade;
+        return std::make_unique<TestForm>(options);
+    }
+
+    IconButtonOptions Options(bool iconAbove, bool selected = false) const {
+        IconButtonOptions options;
+        options.iconBytes = icon_;
+        options.iconAbove = iconAbove;
+        options.selected = selected;
+        options.textColour = kRed;
+        return options;
+    }
+
+    test::CursorAway cursorAway_;
+    test::TempFile skin_{L"icon-button-skin.png"};
+    std::string icon_;
+};
+
+void ExpectRect(const RectF& actual, float x, float y, float width, float height,
+                const char* what) {
+    EXPECT_FLOAT_EQ(actual.X, x) << what;
+    EXPECT_FLOAT_EQ(actual.Y, y) << what;
+    EXPECT_FLOAT_EQ(actual.Width, width) << what;
+    EXPECT_FLOAT_EQ(actual.Height, height) << what;
+}
+
+void Scribble(const TestForm& form, const RECT& rect) {
+    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
+    FillRect(form.Form().Record().screenDc, &rect, brush.get());
+    FillRect(form.Form().Record().windowDc, &rect, brush.get());
+}
+
+bool ScreenHasMarker(const TestForm& form, const RECT& rect) {
+    return test::CountPixels(form.Screen(), rect,
+                             [](COLORREF c) { return NearColour(c, kMarker, 0); }) > 0;
+}
+
+// How many WM_TIMERs of `timerId` on `window` go through while this thread's messages are
+// dispatched for `milliseconds`.
+int CountTicks(HWND window, UINT_PTR timerId, int milliseconds) {
+    int ticks = 0;
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < deadline) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            if (message.message == WM_TIMER && message.hwnd == window &&
+                message.wParam == timerId) {
+                ++ticks;
+            }
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return ticks;
+}
+
+TEST(IconButtonLayoutTest, PictureAboveLeftOrNone) {
+    struct Case {
+        const char* what;
+        RectF bounds;
+        int iconWidth, iconHeight;
+        bool above, pressed;
+        RectF icon, caption;
+    };
+    const Case cases[] = {
+        {"60 x 60, 32 x 32 above",
+         {5, 30, 60, 60},
+         32,
+         32,
+         true,
+         false,
+         {7, 32, 56, 32},
+         {7, 66, 54, 22}},
+        {"pressed: both move by one",
+         {5, 30, 60, 60},
+         32,
+         32,
+         true,
+         true,
+         {8, 33, 56, 32},
+         {8, 67, 54, 22}},
+        {"left", {10, 10, 120, 40}, 32, 24, false, false, {12, 12, 32, 36}, {46, 12, 80, 36}},
+        {"left, pressed",
+         {10, 10, 120, 40},
+         32,
+         24,
+         false,
+         true,
+         {13, 13, 32, 36},
+         {47, 13, 80, 36}},
+        {"no picture, above asked",
+         {10, 10, 120, 40},
+         0,
+         0,
+         true,
+         false,
+         {0, 0, 0, 0},
+         {12, 12, 114, 36}},
+        {"no picture, left",
+         {10, 10, 120, 40},
+         0,
+         0,
+         false,
+         false,
+         {0, 0, 0, 0},
+         {12, 12, 114, 36}},
+    };
+    for (const Case& c : cases) {
+        const IconButtonLayout layout =
+            IconButton::LayoutFor(c.bounds, c.iconWidth, c.iconHeight, c.above, c.pressed);
+        ExpectRect(layout.icon, c.icon.X, c.icon.Y, c.icon.Width, c.icon.Height, c.what);
+        ExpectRect(layout.caption, c.caption.X, c.caption.Y, c.caption.Width, c.caption.Height,
+                   c.what);
+    }
+}
+
+TEST_F(IconButtonTest, ASixtyPixelButtonDrawsItsIconCentredAboveTheCaption) {
+    auto form = MakeForm();
+    IconButton button;
+    constexpr int x = 100, y = 100;
+    ASSERT_GT(button.Create(form->Handle(), "热门游戏", x, y, 60, 60, Options(true)), 0);
+    EXPECT_EQ(button.IconWidth(), 32);
+    EXPECT_EQ(button.IconHeight(), 32);
+
+    const RECT icon = FindPixels(form->OnWindow(), RECT{x, y, x + 60, y + 60}, IsBlue);
+    EXPECT_EQ(icon.left, x + 14);
+    EXPECT_EQ(icon.top, y + 2);
+    EXPECT_EQ(icon.right, x + 46);
+    EXPECT_EQ(icon.bottom, y + 34);
+
+    const RECT caption = FindPixels(form->OnWindow(), RECT{x, y, x + 60, y + 60}, IsReddish);
+    ASSERT_LT(caption.left, caption.right) << "no caption";
+    EXPECT_GE(caption.left, x + 2);
+    EXPECT_LE(caption.right, x + 56);
+    EXPECT_GE(caption.top, y + 36);
+    EXPECT_LE(caption.bottom, y + 58);
+    EXPECT_NEAR((caption.left + caption.right) / 2.0, x + 2 + 27, 2) << "centred";
+
+    // The normal look is only picture and caption: no plate, no border.
+    for (auto [px, py] : {std::pair{x, y}, {x + 59, y + 30}, {x + 1, y + 45}, {x + 30, y + 59}}) {
+        EXPECT_EQ(form->WindowPixel(px, py), kSkin) << px << "," << py;
+    }
+}
+
+TEST_F(IconButtonTest, IconLeftOfTheCaption) {
+    auto form = MakeForm();
+    IconButton button;
+    constexpr int x = 100, y = 100;
+    ASSERT_GT(button.Create(form->Handle(), "小游戏", x, y, 140, 40, Options(false)), 0);
+
+    const RECT icon = FindPixels(form->OnWindow(), RECT{x, y, x + 140, y + 40}, IsBlue);
+    EXPECT_EQ(icon.left, x + 2);
+    EXPECT_EQ(icon.top, y + 4) << "centred in the 36 rows";
+    EXPECT_EQ(icon.right, x + 34);
+    EXPECT_EQ(icon.bottom, y + 36);
+
+    const RECT caption = FindPixels(form->OnWindow(), RECT{x, y, x + 140, y + 40}, IsReddish);
+    ASSERT_LT(caption.left, caption.right) << "no caption";
+    EXPECT_GE(caption.left, x + 36);
+    EXPECT_LE(caption.left, x + 40) << "left-aligned after the picture";
+    EXPECT_NEAR((caption.top + caption.bottom) / 2.0, y + 20, 3) << "vertically centred";
+}
+
+TEST_F(IconButtonTest, AMissingOrUndecodablePictureGivesTheCaptionTheWholeButton) {
+    constexpr int x = 100, y = 100, w = 140, h = 40;
+    struct Case {
+        const char* what;
+        std::string_view bytes;
+        bool above;
+    };
+    const Case cases[] = {
+        {"no bytes, left", {}, false},
+        {"not a picture, left", "not a picture at all", false},
+        {"no bytes, above", {}, true},
+        {"truncated PNG, above", std::string_view(icon_).substr(0, 40), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto form = MakeForm();
+        IconButton button;
+        IconButtonOptions options = Options(c.above);
+        options.iconBytes = c.bytes;
+        ASSERT_GT(button.Create(form->Handle(), "网页游戏", x, y, w, h, options), 0);
+        EXPECT_EQ(button.IconWidth(), 0);
+        const RECT area{x, y, x + w, y + h};
+        const RECT caption = FindPixels(form->OnWindow(), area, IsReddish);
+        ASSERT_LT(caption.left, caption.right) << "no caption";
+        EXPECT_NEAR((caption.top + caption.bottom) / 2.0, y + h / 2.0, 3);
+        if (c.above) {
+            EXPECT_NEAR((caption.left + caption.right) / 2.0, x + 2 + (w - 6) / 2.0, 2)
+                << "centred in the whole button";
+        } else {
+            EXPECT_GE(caption.left, x + 2);
+            EXPECT_LE(caption.left, x + 6) << "starts at the left edge";
+        }
+        EXPECT_EQ(FindPixels(form->OnWindow(), area, IsBlue).right, 0);
+    }
+}
+
+TEST_F(IconButtonTest, TheSelectedLookReplacesTheNormalLook) {
+    auto form = MakeForm();
+    IconButton selected, plain;
+    ASSERT_GT(selected.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true, true)), 0);
+    ASSERT_GT(plain.Create(form->Handle(), "小游戏", 140, 40, 60, 60, Options(true)), 0);
+    EXPECT_TRUE(selected.Selected());
+    EXPECT_FALSE(plain.Selected());
+
+    // A plate 80 -> 20 from top to bottom: lighter at the top, a little lighter than the skin
+    // at the bottom. Sampled beside the picture.
+    const auto top = [&](int x) { return GetGValue(form->WindowPixel(x + 4, 40 + 3)); };
+    const auto bottom = [&](int x) { return GetGValue(form->WindowPixel(x + 4, 40 + 56)); };
+    EXPECT_NEAR(top(40), PlateGrey(80), 6);
+    EXPECT_NEAR(bottom(40), PlateGrey(20), 6);
+    EXPECT_EQ(top(140), kSkinGrey) << "a normal button has no plate";
+
+    // The pointer comes and goes: hover, then the selected look again.
+    const HWND window = form->Handle();
+    SendMouse(window, WM_MOUSEMOVE, 70, 70);
+    EXPECT_NEAR(top(40), PlateGrey(120), 6) << "hover";
+    SendMouse(window, WM_MOUSEMOVE, 300, 250);
+    EXPECT_NEAR(top(40), PlateGrey(80), 6) << "selected again after the pointer left";
+
+    EXPECT_FALSE(selected.Selected(false));
+    EXPECT_EQ(top(40), kSkinGrey) << "unselected: no plate";
+    EXPECT_TRUE(plain.Selected(true));
+    EXPECT_NEAR(top(140), PlateGrey(80), 6);
+}
+
+TEST_F(IconButtonTest, SelectedRepaintsOnlyWhenTheValueChanges) {
+    auto form = MakeForm();
+    IconButton button;
+    ASSERT_GT(button.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true, true)), 0);
+    const RECT spot{44, 80, 50, 86};
+    Scribble(*form, spot);
+    EXPECT_TRUE(button.Selected(true));
+    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "selecting a selected button repainted it";
+    EXPECT_FALSE(button.Selected(false));
+    EXPECT_FALSE(ScreenHasMarker(*form, spot));
+    Scribble(*form, spot);
+    EXPECT_FALSE(button.Selected(false));
+    EXPECT_TRUE(ScreenHasMarker(*form, spot));
+}
+
+TEST_F(IconButtonTest, HoverPressReleaseAndClick) {
+    auto form = MakeForm();
+    IconButton button;
+    ASSERT_GT(button.Create(form->Handle(), "游戏工具", 40, 40, 60, 60, Options(true)), 0);
+    int clicks = 0;
+    button.SetClickHandler([&] { ++clicks; });
+    const HWND window = form->Handle();
+    const auto top = [&] { return GetGValue(form->WindowPixel(44, 43)); };
+    const auto bottom = [&] { return GetGValue(form->WindowPixel(44, 96)); };
+    const auto icon = [&] { return FindPixels(form->OnWindow(), RECT{40, 40, 100, 100}, IsBlue); };
+
+    SendMouse(window, WM_MOUSEMOVE, 70, 70);
+    EXPECT_GT(top(), bottom() + 20) << "hover: 120 at the top, 10 at the bottom";
+    EXPECT_EQ(icon().left, 54);
+
+    const RECT spot{44, 60, 48, 64};
+    Scribble(*form, spot);
+    SendMouse(window, WM_MOUSEMOVE, 72, 71);
+    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "a repeated move repainted";
+
+    SendMouse(window, WM_LBUTTONDOWN, 70, 70);
+    EXPECT_LT(top(), bottom() - 20) << "pressed: 10 at the top, 120 at the bottom";
+    EXPECT_EQ(icon().left, 55) << "the picture sinks by one pixel";
+    EXPECT_EQ(icon().top, 43);
+    EXPECT_EQ(clicks, 0);
+
+    SendMouse(window, WM_LBUTTONUP, 70, 70);
+    EXPECT_GT(top(), bottom() + 20) << "released: the hover look";
+    EXPECT_EQ(icon().left, 54);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(button.Selected()) << "a click does not select";
+}
+
+TEST_F(IconButtonTest, ADisabledButtonIgnoresInputAndRepaintsWhenEnabled) {
+    auto form = MakeForm();
+    IconButton button;
+    ASSERT_GT(button.Create(form->Handle(), "皮肤更换", 40, 40, 60, 60, Options(true)), 0);
+    int clicks = 0;
+    button.SetClickHandler([&] { ++clicks; });
+    const HWND window = form->Handle();
+
+    EXPECT_TRUE(button.Disabled(true));
+    // The disabled plate: 0xECECEC at 100, the same top and bottom.
+    const int disabled = (0xEC * 100 + kSkinGrey * 155 + 127) / 255;
+    EXPECT_NEAR(GetGValue(form->WindowPixel(44, 43)), disabled, 5);
+    EXPECT_NEAR(GetGValue(form->WindowPixel(44, 96)), disabled, 5);
+
+    const RECT spot{44, 60, 48, 64};
+    Scribble(*form, spot);
+    SendMouse(window, WM_MOUSEMOVE, 70, 70);
+    test::Click(window, 70, 70);
+    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "input repainted a disabled button";
+    EXPECT_EQ(clicks, 0);
+
+    EXPECT_FALSE(button.Disabled(false));
+    EXPECT_FALSE(ScreenHasMarker(*form, spot));
+    EXPECT_EQ(form->WindowPixel(44, 43), kSkin) << "enabled again: the normal look";
+}
+
+TEST_F(IconButtonTest, FadesStartAtFiftyOneOrAtOneHundredFiftyThreeForPressAndRelease) {
+    auto form = MakeForm(1);
+    IconButton button;
+    const int id = button.Create(form->Handle(), "最近更新", 40, 40, 60, 60, Options(true));
+    ASSERT_GT(id, 0);
+    const HWND window = form->Handle();
+    // Straight to the widget, as the dispatcher calls it (a release carries the widget's
+    // position): going through the form, the release of the capture adds a mouse move.
+    const WPARAM position = static_cast<WPARAM>(FindWidget(id));
+    struct Step {
+        UINT message;
+        WPARAM wParam;
+        int ticks;  // blending ticks, then the one that stops the timer
+    };
+    const Step steps[] = {
+        {WM_MOUSEMOVE, 0, 4 + 1},  {WM_LBUTTONDOWN, 0, 2 + 1},  {WM_LBUTTONUP, position, 2 + 1},
+        {MsgLookNormal, 0, 4 + 1}, {MsgLookSelected, 0, 4 + 1},
+    };
+    for (const Step& step : steps) {
+        button.HandleMessage(window, step.message, step.wParam, 0);
+        EXPECT_EQ(CountTicks(window, static_cast<UINT_PTR>(id), 1000), step.ticks)
+            << "message " << step.message;
+        EXPECT_EQ(form->WindowPixel(44, 43), form->ScreenPixel(44, 43))
+            << "fully shown after message " << step.message;
+    }
+}
+
+TEST_F(IconButtonTest, DestroyingTheFormReleasesPictureAndOwnFontButNotDefaultFont) {
+    auto form = MakeForm();
+    IconButton plain, ownFont;
+    ASSERT_GT(plain.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true)), 0);
+    IconButtonOptions options = Options(true);
+    options.font.size = 14;
+    options.font.style = 1;
+    ASSERT_GT(ownFont.Create(form->Handle(), "小游戏", 140, 40, 60, 60, options), 0);
+
+    form->DestroyWindow();
+    float size = 0;
+    EXPECT_EQ(GdipGetFontSize(DefaultFont, &size), Gdiplus::Ok) << "DefaultFont was deleted";
+    EXPECT_FLOAT_EQ(size, 12);
+    EXPECT_EQ(plain.IconWidth(), 0) << "picture released";
+    EXPECT_EQ(ownFont.IconWidth(), 0);
+    EXPECT_EQ(plain.FormIndex(), 0);
+    // Nothing draws any more, and nothing breaks.
+    plain.Selected(true);
+    plain.Disabled(true);
+    plain.Move(10);
+}
+
+}  // namespace

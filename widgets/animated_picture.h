@@ -1,0 +1,81 @@
+// AnimatedPicture: a windowless picture on a skinned form, scaled into its bounds. A
+// multi-frame image (an animated GIF) can play, frames 0, 1, ..., count - 1, 0, ... at ten a
+// second; the frame delays stored in the image are not used. The main window's logo is one.
+//
+// Threads: while playing, a FrameClock thread of the widget's own keeps time and posts each
+// frame number to the form window (MsgWidgetPost); the window thread selects and draws the
+// frame. So frame drawing never runs beside the form's other painting and takes no lock, and
+// the clock thread touches neither the picture nor the form's buffers. Playing(false), the
+// form's WM_DESTROY and the destructor stop the clock: they signal it and wait for its thread,
+// which only waits and posts, so it ends at once. Everything else runs on the window thread.
+//
+// Registration, the message rules, Move, Disabled, the geometry getters and SetClickHandler are
+// the skeleton's (FormWidget).
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+#include <thread>
+
+#include "widgets/form_widget.h"
+#include "widgets/picture.h"
+
+// Posts frame numbers to a widget on a form window every 100 ms from a thread of its own,
+// starting with frame 0 at once, until stopped. Owns the thread and its stop event.
+class FrameClock {
+public:
+    static constexpr DWORD kFrameMilliseconds = 100;
+
+    FrameClock();
+    FrameClock(const FrameClock&) = delete;
+    FrameClock& operator=(const FrameClock&) = delete;
+    ~FrameClock();  // stops the thread
+
+    // Starts posting MsgWidgetPost (wParam widgetId, lParam the frame number, cycling through
+    // frameCount frames; fewer than 1 counts as 1) to `window`. False when already running or
+    // when the thread cannot be started.
+    bool Start(HWND window, int widgetId, int frameCount);
+    // Signals the thread and waits for it to end; nothing when not running.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+
+private:
+    static void Run(HWND window, int widgetId, int frameCount, HANDLE stop);
+
+    HANDLE stop_ = nullptr;  // owned manual-reset event: set while stopping
+    std::thread thread_;
+};
+
+class AnimatedPicture : public FormWidget {
+public:
+    // Registers the picture on `parent` (a window with an attached SkinForm), decoding
+    // `imageBytes` (an undecodable picture shows nothing), draws frame 0 when visible and not
+    // playing, and starts playing when asked. Returns the widget id, 0 when it could not be
+    // registered.
+    int Create(HWND parent, int x, int y, int width, int height, std::string_view imageBytes,
+               bool playing = false, bool visible = true);
+
+    bool Playing() const { return playing_; }
+    // Starts or stops the animation; returns the value now held. Stopping leaves the frame
+    // shown last on the form; playing again starts from frame 0. Window thread only.
+    bool Playing(bool value);
+
+    int FrameCount() const { return frameCount_; }
+    int CurrentFrame() const { return frame_; }  // the picture's selected frame
+
+protected:
+    bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
+    void OnPost(HWND window, LPARAM payload) override;
+    void OnDestroy() override;
+
+private:
+    void DrawFrame(FormRecord& form);
+    void Stop();
+
+    Picture picture_;
+    int frameCount_ = 0;  // frames along the time dimension; 0 without picture
+    int frame_ = 0;
+    bool playing_ = false;
+    FrameClock clock_;  // last: stopped before the picture goes
+};
