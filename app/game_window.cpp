@@ -1,0 +1,150 @@
+#include "app/game_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/community.h"
+#include "app/wide_text.h"
+#include "catalogue/text_utils.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZentoriGameWindow";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+const char GameWindow::kTitle[] = "Zentori网页游戏游戏画面";
+const char GameWindow::kPlayingSuffix[] = "游戏中";
+const char GameWindow::kCommunityText[] = "玩家交流 QQ群：";
+const char GameWindow::kBrowserMissingText[] = "无法创建网页浏览器控件，游戏画面不能显示";
+
+GameWindow::GameWindow(const CLSID& browserClass) : browser_(browserClass) {}
+
+GameWindow::~GameWindow() {
+    Close();
+}
+
+bool GameWindow::Open(HINSTANCE instance, std::string_view link, std::string_view name) {
+    if (!window_) {
+        if (!Create(instance)) return false;
+    } else if (IsIconic(window_)) {
+        // Another game chosen while this window sits minimised: show it again.
+        ShowWindow(window_, SW_RESTORE);
+    }
+    browser_.Navigate(link);
+    SetWindowTextW(window_, GbkToWide(JoinBytes({name, kPlayingSuffix})).c_str());
+    return true;
+}
+
+void GameWindow::Close() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool GameWindow::Create(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!RegisterWindowClass(instance, WindowProc)) return false;
+    HWND window = CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, kLeft, kTop,
+                                  kWidth, kHeight, nullptr, nullptr, instance, this);
+    if (!window) return false;
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+    UpdateWindow(window);
+    return true;
+}
+
+LRESULT CALLBACK GameWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<GameWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            OnCreate(window);
+            return 0;
+        case WM_SIZE:
+            // Minimised, the client area is empty; the parts keep their widths for the restore.
+            if (wParam != SIZE_MINIMIZED) Layout();
+            return 0;
+        case WM_DESTROY:
+            browser_.Destroy();
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            statusBar_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void GameWindow::OnCreate(HWND window) {
+    window_ = window;
+    statusBar_ = CreateWindowExW(
+        0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
+        nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
+    const int parts[2] = {kInitialStatusPartWidth, -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    SetPartText(1, GbkToWide(JoinBytes({kCommunityText, kCommunityGroupNumber})));
+
+    browser_.SetStatusTextHandler([this](std::wstring_view text) { SetPartText(0, text); });
+    if (!browser_.Create(window, 0, 0, kInitialBrowserWidth, kInitialBrowserHeight)) {
+        SetPartText(0, GbkToWide(kBrowserMissingText));
+    }
+}
+
+// The browser takes the client area above the status bar; part 1 of the status bar all but the
+// last kCommunityPartWidth pixels.
+void GameWindow::Layout() {
+    if (!window_ || !statusBar_) return;
+    RECT client{};
+    GetClientRect(window_, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+
+    SendMessageW(statusBar_, WM_SIZE, 0, 0);  // the status bar docks itself at the bottom
+    // Never -1 or less: a right edge of -1 would stretch part 1 over the whole bar.
+    const int parts[2] = {std::max(0, width - kCommunityPartWidth), -1};
+    SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+
+    RECT bar{};
+    GetWindowRect(statusBar_, &bar);
+    const int barHeight = IsWindowVisible(statusBar_) ? bar.bottom - bar.top : 0;
+    browser_.Move(0, 0, width, std::max(0, height - barHeight));
+}
+
+void GameWindow::SetPartText(int part, std::wstring_view text) {
+    if (!statusBar_) return;
+    const std::wstring terminated(text);
+    SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(terminated.c_str()));
+}
+
+bool OpenSelectedGame(GameWindow& gameWindow, HINSTANCE instance, int row, std::string_view name,
+                      std::string_view link) {
+    if (row == 0 || link.empty()) return false;
+    return gameWindow.Open(instance, link, name);
+}
