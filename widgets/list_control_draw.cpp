@@ -175,6 +175,8 @@ void ListControl::DrawHeader(bool present) {
     RestoreBackground(*form, bandRect);
 
     GpGraphics* graphics = form->screenGraphics;
+    // Columns wider than the list in all must not draw titles or separators beside it.
+    SetClip(graphics, band);
     UniquePen pen(MakePen(MakeArgb(0x000000, kLineAlpha), 1.0f));
     const float bottom = band.Y + height - 1;
     DrawLineF(graphics, pen.get(), band.X, bottom, band.X + band.Width - 1, bottom);
@@ -191,14 +193,18 @@ void ListControl::DrawHeader(bool present) {
         RectF text(x + 2, textTop, width - 5, height - 4);
         if (imageWidth != 0 && column.headerImage != 0) {
             text = RectF(x + imageWidth + 4, textTop, width - imageWidth - 7, height - 4);
-            GdipFlush(graphics, Gdiplus::FlushIntentionSync);
-            headerImages_->Draw(column.headerImage, form->screenDc, static_cast<int>(x + 2),
-                                static_cast<int>(band.Y + (band.Height - imageHeight) / 2));
+            // The provider draws with GDI, which the clip does not hold back.
+            if (x + 2 + imageWidth <= band.X + band.Width) {
+                GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+                headerImages_->Draw(column.headerImage, form->screenDc, static_cast<int>(x + 2),
+                                    static_cast<int>(band.Y + (band.Height - imageHeight) / 2));
+            }
         }
         PaintCell(graphics, text, column.title, column.alignment);
         x += width;
         DrawLineF(graphics, pen.get(), x - 1, textTop, x - 1, textTop + height - 5);
     }
+    ResetClip(graphics);
     if (present) PresentRect(*form, bandRect);
 }
 
@@ -382,17 +388,23 @@ void ListControl::DrawCellIcon(FormRecord& form, const RectF& rect, int row, int
     const int x = static_cast<int>(rect.X), y = static_cast<int>(rect.Y);
     const int width = static_cast<int>(rect.Width);
     const int bottom = static_cast<int>(rect.Y + rect.Height);
+    const int height = bottom - y;
     const int contentTop = static_cast<int>(contentArea_.Y);
     const int contentBottom = static_cast<int>(contentArea_.Y + contentArea_.Height);
+    const int contentRight = static_cast<int>(contentArea_.X + contentArea_.Width);
     // The provider draws with GDI, past the GDI+ clip: what it would paint outside the content
-    // area is put back afterwards.
+    // area (above or below it for a row cut by an edge, right of it for a column wider than the
+    // list) is put back afterwards.
     GdipFlush(form.screenGraphics, Gdiplus::FlushIntentionSync);
     const SavedStrip above(form.screenDc, x, y, width, std::min(contentTop, bottom) - y);
     const int belowTop = std::max(contentBottom, y);
     const SavedStrip below(form.screenDc, x, belowTop, width, bottom - belowTop);
+    const int rightLeft = std::max(contentRight, x);
+    const SavedStrip right(form.screenDc, rightLeft, y, x + width - rightLeft, height);
     itemImages_->Draw(value, form.screenDc, x, y);
     above.Restore();
     below.Restore();
+    right.Restore();
 }
 
 // --- Scroll bar

@@ -246,6 +246,10 @@ protected:
     Snapshot Screen(const RECT& area = ListBounds()) const {
         return Snapshot::OfScreen(form_, area);
     }
+    // The form's background alone: what an erased area shows.
+    Snapshot Background(const RECT& area = ListBounds()) const {
+        return Snapshot(form_.Form().BackgroundBuffer(), area);
+    }
     Snapshot OnWindow(const RECT& area = ListBounds()) const {
         return Snapshot::OfWindow(form_.Handle(), area);
     }
