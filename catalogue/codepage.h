@@ -18,9 +18,10 @@ std::u16string GbkToUtf16(std::string_view gbk);
 // other character GBK cannot hold. No look-alike substitution.
 std::string Utf16ToGbk(std::u16string_view utf16);
 
-// The same conversion appended to `out`, for callers that assemble a text from many pieces.
+// The same conversion written to `out`, which has room for two bytes per unit (no unit takes
+// more); returns the number of bytes written. For callers that assemble a text from many pieces.
 // Units 0x01-0x7F come out as the same bytes, so callers may copy plain ASCII themselves.
-void AppendGbk(std::u16string_view utf16, std::string& out);
+size_t WriteGbk(std::u16string_view utf16, char* out);
 
 // Plain ASCII runs at least this long are better copied by the caller than converted along with
 // the text around them: natively a conversion costs only its table look-ups, on Windows every

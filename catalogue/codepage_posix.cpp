@@ -146,11 +146,9 @@ std::u16string GbkToUtf16(std::string_view gbk) {
     return wide;
 }
 
-void AppendGbk(std::u16string_view utf16, std::string& out) {
+size_t WriteGbk(std::u16string_view utf16, char* out) {
     const Cp936Tables& tables = Tables();
-    const size_t oldSize = out.size();
-    out.resize(oldSize + utf16.size() * 2);  // no unit takes more than two bytes
-    char* next = out.data() + oldSize;
+    char* next = out;
     for (char16_t unit : utf16) {
         const uint16_t code = tables.ToCode(unit);
         if (code <= 0xFF) {
@@ -162,12 +160,12 @@ void AppendGbk(std::u16string_view utf16, std::string& out) {
             *next++ = static_cast<char>(code & 0xFF);
         }
     }
-    out.resize(static_cast<size_t>(next - out.data()));
+    return static_cast<size_t>(next - out);
 }
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
-    std::string gbk;
-    AppendGbk(utf16, gbk);
+    std::string gbk(utf16.size() * 2, '\0');
+    gbk.resize(WriteGbk(utf16, gbk.data()));
     return gbk;
 }
 

@@ -29,25 +29,21 @@ std::u16string GbkToUtf16(std::string_view gbk) {
 // cheaper converted along with it than copied after a call of their own.
 const size_t kDirectAsciiRun = 256;
 
-void AppendGbk(std::u16string_view utf16, std::string& out) {
-    if (utf16.empty() || utf16.size() > INT_MAX / 2) return;
+size_t WriteGbk(std::u16string_view utf16, char* out) {
+    if (utf16.empty() || utf16.size() > INT_MAX / 2) return 0;
     const auto* source = reinterpret_cast<const wchar_t*>(utf16.data());
     const int length = static_cast<int>(utf16.size());
-    // Code page 936 writes at most two bytes per unit, so one call into a buffer of that size
-    // does without asking for the length first.
-    const int capacity = length * 2;
-    const size_t oldSize = out.size();
-    out.resize(oldSize + static_cast<size_t>(capacity));
     // Without WC_NO_BEST_FIT_CHARS Windows would turn e.g. U+00A5 into a full-width yen sign;
-    // characters GBK cannot hold must come out as the default character instead.
-    const int written = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, source, length,
-                                            out.data() + oldSize, capacity, nullptr, nullptr);
-    out.resize(oldSize + (written > 0 ? static_cast<size_t>(written) : 0));
+    // characters GBK cannot hold must come out as the default character instead. Code page 936
+    // writes at most two bytes per unit, so the buffer is large enough without asking first.
+    const int written = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, source, length, out,
+                                            length * 2, nullptr, nullptr);
+    return written > 0 ? static_cast<size_t>(written) : 0;
 }
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
-    std::string gbk;
-    AppendGbk(utf16, gbk);
+    std::string gbk(utf16.size() * 2, '\0');
+    gbk.resize(WriteGbk(utf16, gbk.data()));
     return gbk;
 }
 

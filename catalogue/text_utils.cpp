@@ -140,32 +140,39 @@ private:
 
 // Finds a needle in a long text by Horspool's method on byte pairs: the pair under the end of
 // the window says how far the needle may move on, which for a needle of a few dozen bytes skips
-// most of a page without looking at it. Shifts are kept to one byte each; a smaller shift than
-// possible is only slower, never wrong.
+// most of a page without looking at it. A pair the needle lacks moves it by its whole length, a
+// fixed stride, so the next look-ups need not wait for this one.
 class PairSkipSearcher {
 public:
     static constexpr size_t kMinNeedle = 4;
+    static constexpr size_t kMaxNeedle = 256;
 
     explicit PairSkipSearcher(std::string_view needle) : needle_(needle) {
         const size_t last = needle.size() - 1;
-        shifts_.fill(Shift(last));
-        // A pair inside the needle lets it move until its copy in the needle lies under it; the
-        // later the copy, the smaller and safer the move.
+        // Where each pair last ends inside the needle (0: nowhere). Pairs that share a hash share
+        // the later position, which only makes the move shorter, never wrong.
+        positions_.fill(0);
         for (size_t j = 1; j < last; ++j)
-            shifts_[PairHash(needle[j - 1], needle[j])] = Shift(last - j);
+            positions_[PairHash(needle[j - 1], needle[j])] = static_cast<uint8_t>(j);
         const unsigned endPair = PairHash(needle[last - 1], needle[last]);
-        afterMismatch_ = shifts_[endPair];
-        shifts_[endPair] = 0;  // a pair that may end a match: compare the whole window
+        afterMismatch_ = last - positions_[endPair];
+        positions_[endPair] = static_cast<uint8_t>(last);  // may end a match: compare the window
     }
 
     size_t Find(std::string_view text, size_t from) const {
         const size_t last = needle_.size() - 1;
         if (from >= text.size() || text.size() - from < needle_.size()) return kNotFound;
         const char* data = text.data();
-        for (size_t end = from + last; end < text.size();) {
-            const uint8_t shift = shifts_[PairHash(data[end - 1], data[end])];
-            if (shift != 0) {
-                end += shift;
+        const size_t lastEnd = text.size() - 1;
+        for (size_t end = from + last; end <= lastEnd;) {
+            size_t position = positions_[PairHash(data[end - 1], data[end])];
+            while (position == 0) {
+                end += last;
+                if (end > lastEnd) return kNotFound;
+                position = positions_[PairHash(data[end - 1], data[end])];
+            }
+            if (position < last) {
+                end += last - position;
                 continue;
             }
             if (std::memcmp(data + end - last, needle_.data(), needle_.size()) == 0) {
@@ -182,13 +189,9 @@ private:
                0xFF;
     }
 
-    static uint8_t Shift(size_t distance) {
-        return static_cast<uint8_t>(std::min<size_t>(distance, 0xFF));
-    }
-
     std::string_view needle_;
-    std::array<uint8_t, 256> shifts_;
-    uint8_t afterMismatch_;
+    std::array<uint8_t, 256> positions_;
+    size_t afterMismatch_;
 };
 
 // Enumerates, left to right, the matches of a needle that start on a character, overlapping
@@ -218,7 +221,7 @@ private:
 
     size_t FindExactly() {
         if (!skipper_ && needle_.size() >= PairSkipSearcher::kMinNeedle &&
-            text_.size() - from_ >= kLongSearch) {
+            needle_.size() <= PairSkipSearcher::kMaxNeedle && text_.size() - from_ >= kLongSearch) {
             skipper_.emplace(needle_);
         }
         return skipper_ ? skipper_->Find(text_, from_) : FindShort();
@@ -314,9 +317,11 @@ size_t AsciiRunLength(std::string_view text, size_t from) {
 
 // Assembles GBK text in order from UTF-16 units, plain ASCII runs and raw bytes. Units are
 // gathered and converted a buffer at a time; ASCII is copied as it is unless it is short and
-// units are waiting (then converting it along is cheaper than another conversion call).
-// Buffers are never cut between the two halves of a surrogate pair, so the conversion sees the
-// same pairs as it would in one piece. Flush() writes what is still waiting.
+// units are waiting (then converting it along is cheaper than another conversion call). Pieces
+// are staged in a small byte buffer, so that the result string grows a few kilobytes at a time
+// rather than once per piece. Buffers are never cut between the two halves of a surrogate pair,
+// so the conversion sees the same pairs as it would in one piece. Flush() writes what is still
+// waiting.
 class GbkWriter {
 public:
     explicit GbkWriter(std::string& out) : out_(out) {}
@@ -324,8 +329,8 @@ public:
     GbkWriter& operator=(const GbkWriter&) = delete;
 
     void Unit(char16_t unit) {
-        if (size_ == kCapacity) FlushKeepingPair();
-        units_[size_++] = unit;
+        if (unitCount_ == kUnitCapacity) ConvertUnitsKeepingPair();
+        units_[unitCount_++] = unit;
     }
 
     void CodePoint(char32_t codePoint) {
@@ -333,15 +338,15 @@ public:
             Unit(static_cast<char16_t>(codePoint));
             return;
         }
-        if (kCapacity - size_ < 2) Flush();
+        if (kUnitCapacity - unitCount_ < 2) ConvertUnits();
         const char32_t offset = codePoint - 0x10000;
-        units_[size_++] = static_cast<char16_t>(0xD800 | offset >> 10);
-        units_[size_++] = static_cast<char16_t>(0xDC00 | (offset & 0x3FF));
+        units_[unitCount_++] = static_cast<char16_t>(0xD800 | offset >> 10);
+        units_[unitCount_++] = static_cast<char16_t>(0xDC00 | (offset & 0x3FF));
     }
 
     // Bytes 0x01-0x7F only.
     void Ascii(std::string_view ascii) {
-        if (size_ == 0 || ascii.size() >= codepage::kDirectAsciiRun) {
+        if (unitCount_ == 0 || ascii.size() >= codepage::kDirectAsciiRun) {
             Bytes(ascii);
             return;
         }
@@ -351,36 +356,54 @@ public:
 
     // Bytes that go into the result unconverted.
     void Bytes(std::string_view bytes) {
-        Flush();
-        out_.append(bytes);
+        ConvertUnits();
+        if (bytes.size() > kByteCapacity - byteCount_) WriteBytes();
+        if (bytes.size() > kByteCapacity) {  // nothing is staged any more
+            out_.append(bytes);
+            return;
+        }
+        std::memcpy(bytes_.data() + byteCount_, bytes.data(), bytes.size());
+        byteCount_ += bytes.size();
     }
 
     void Flush() {
-        if (size_ == 0) return;
-        codepage::AppendGbk(std::u16string_view(units_.data(), size_), out_);
-        size_ = 0;
+        ConvertUnits();
+        WriteBytes();
     }
 
-    // What converting a full buffer may add to the result beyond the input it came from.
-    static constexpr size_t kSlack = 2 * 1024;
-
 private:
-    static constexpr size_t kCapacity = kSlack / 2;
+    static constexpr size_t kUnitCapacity = 1024;
+    static constexpr size_t kByteCapacity = 4 * kUnitCapacity;
 
-    void FlushKeepingPair() {
-        const char16_t lastUnit = units_[size_ - 1];
+    void ConvertUnits() {
+        if (unitCount_ == 0) return;
+        if (2 * unitCount_ > kByteCapacity - byteCount_) WriteBytes();
+        byteCount_ += codepage::WriteGbk(std::u16string_view(units_.data(), unitCount_),
+                                         bytes_.data() + byteCount_);
+        unitCount_ = 0;
+    }
+
+    void ConvertUnitsKeepingPair() {
+        const char16_t lastUnit = units_[unitCount_ - 1];
         if (!IsHighSurrogate(lastUnit)) {
-            Flush();
+            ConvertUnits();
             return;
         }
-        --size_;
-        Flush();
-        units_[size_++] = lastUnit;
+        --unitCount_;
+        ConvertUnits();
+        units_[unitCount_++] = lastUnit;
+    }
+
+    void WriteBytes() {
+        out_.append(bytes_.data(), byteCount_);
+        byteCount_ = 0;
     }
 
     std::string& out_;
-    std::array<char16_t, kCapacity> units_;
-    size_t size_ = 0;
+    std::array<char16_t, kUnitCapacity> units_;
+    size_t unitCount_ = 0;
+    std::array<char, kByteCapacity> bytes_;
+    size_t byteCount_ = 0;
 };
 
 bool IsEscapeMarker(std::string_view text, size_t index) {
@@ -675,7 +698,7 @@ std::string UrlEncode(std::string_view text) {
 // end of the text ("%" or "%4" at the very end) yields nothing.
 std::string PercentDecode(std::string_view text) {
     std::string ansi;
-    ansi.reserve(text.size() + GbkWriter::kSlack);
+    ansi.reserve(text.size());
     Utf8ToGbk converter(ansi);
     size_t plain = 0;
     for (size_t escape = text.find('%'); escape != kNotFound; escape = text.find('%', plain)) {
@@ -764,7 +787,7 @@ std::u16string Utf8ToWide(std::string_view utf8) {
 
 std::string Utf8ToAnsi(std::string_view utf8) {
     std::string ansi;
-    ansi.reserve(utf8.size() + GbkWriter::kSlack);
+    ansi.reserve(utf8.size());
     GbkWriter writer(ansi);
     ConvertUtf8(utf8, true, writer);
     writer.Flush();

@@ -164,9 +164,13 @@ const Pieces kEscapePieces = {"\\u",     "\\u4e2d", "\\u6587", "\\u4E2D", "\\ud8
                               "zz",      " ",       "\\",      "u",       "\x95",    "\xD6\xD0",
                               "\xFF",    "\\u\\u",  {"\0", 1}};
 
-// UTF-8 (whole, cut short, malformed, beyond the BMP), escapes of its bytes, NUL, and "%" signs
-// that are not escapes.
+// Plain text of a few kilobytes, about the size of the conversion buffers.
+const std::string kLongPlainText(3000, 'x');
+
+// UTF-8 (whole, cut short, malformed, beyond the BMP), escapes of its bytes, NUL, "%" signs that
+// are not escapes, and long plain text.
 const Pieces kUtf8Pieces = {"a",
+                            kLongPlainText,
                             "<b>",
                             "xyzxyzxyzxyzxyzxyzxyzxyz",
                             "\xE4\xB8\xAD",
@@ -238,7 +242,7 @@ TEST(TextUtilsRandom, LongNeedlesInLongTexts) {
 TEST(TextUtilsRandom, Utf8ConversionsAgreeWithWholeTextConversion) {
     RandomText random(3);
     for (int round = 0; round < 1500; ++round) {
-        const std::string text = random.From(kUtf8Pieces, random.Length(40, 6000));
+        const std::string text = random.From(kUtf8Pieces, random.Length(40, 12000));
         SCOPED_TRACE(UrlEncode(text));
         ASSERT_EQ(PercentDecode(text), ReferencePercentDecode(text));
         ASSERT_EQ(Utf8ToAnsi(text), ReferenceUtf8ToAnsi(text));
