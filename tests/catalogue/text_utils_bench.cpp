@@ -59,6 +59,21 @@ void BM_FindTextBackwardOnTrailBytes(benchmark::State& state) {
 }
 BENCHMARK(BM_FindTextBackwardOnTrailBytes)->Range(1 << 10, 1 << 20);
 
+// The pager's next-page button looked for in a whole result page: a long needle in a long text.
+void BM_FindTextPagerButton(benchmark::State& state) {
+    const std::string button = "<a class=\"next\" data-item=\"btn-page-next\"";
+    std::string page;
+    while (page.size() < static_cast<size_t>(state.range(0))) {
+        page +=
+            "<dd class=\"app-name\"><a href=\"/appweb/search?lb=x\">\xCB\xFE\xB7\xC0</a></dd>\n";
+    }
+    page += button;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FindText(page, button));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_FindTextPagerButton)->Range(1 << 12, 1 << 22);
+
 void BM_PercentDecodePage(benchmark::State& state) {
     std::string page;
     while (page.size() < static_cast<size_t>(state.range(0))) {
