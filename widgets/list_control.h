@@ -292,7 +292,8 @@ private:
     int hoverSlot_ = 0;
     int selectedRow_ = 0;
     int pressedSlot_ = 0;
-    int clampCount_ = 0;
+    int clampCount_ = 0;  // consecutive drag moves that hit an end of the track
+    int clampSide_ = 0;   // which end the last one hit: -1 top, 1 bottom
     bool dragging_ = false;
     std::function<void(int)> onActivate_;
 

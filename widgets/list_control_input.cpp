@@ -189,8 +189,11 @@ void ListControl::OnCapturedMove() {
     const POINT point = CursorInForm();
     if (dragging_) {
         scroll_.thumbPosition = point.y - thumbGrabOffset_;
-        clampCount_ = ClampThumb() != 0 ? clampCount_ + 1 : 0;
-        // Held against an end, only the first move redraws.
+        // Held against one end, only the first move redraws; a jump to the other end counts
+        // afresh.
+        const int side = ClampThumb();
+        clampCount_ = side == 0 ? 0 : side == clampSide_ ? clampCount_ + 1 : 1;
+        clampSide_ = side;
         if (clampCount_ < 2) {
             hoverSlot_ = 0;
             DrawRows(true);
@@ -200,6 +203,7 @@ void ListControl::OnCapturedMove() {
     if (pressedSlot_ == 0 && PtInRect(&scrollBar_, point)) {
         dragging_ = true;
         clampCount_ = 0;
+        clampSide_ = 0;
         thumbGrabOffset_ = point.y - ThumbTop();
     }
 }

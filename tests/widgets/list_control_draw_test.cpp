@@ -197,6 +197,9 @@ TEST_F(ListDrawTest, ImagesAreDrawnByTheProvidersAndNeverOutsideTheContentArea) 
         EXPECT_EQ(call.x, 152 + 2);
     }
 
+    const RECT headerBand{151, 96, 709, 96 + h};
+    const Snapshot header = Screen();
+
     // Drag the thumb until the first row's image is cut by the content top.
     const RECT& bar = list.ScrollBarRect();
     const int barX = (bar.left + bar.right) / 2;
@@ -221,10 +224,35 @@ TEST_F(ListDrawTest, ImagesAreDrawnByTheProvidersAndNeverOutsideTheContentArea) 
     EXPECT_EQ(screen.Count(RECT{150, 85, 720, top}, IsRed), 0) << "above the content";
     EXPECT_EQ(screen.Count(RECT{150, bottom, 720, 520}, IsRed), 0) << "below the content";
     EXPECT_GT(screen.Count(RECT{154, top, 166, top + 2}, IsRed), 12) << "the cut image's rest";
+    EXPECT_EQ(screen.CountChanged(header, headerBand), 0) << "a cut row leaves the header alone";
     EXPECT_GT(screen.Count(RECT{151 + 40, 97, 151 + 60, 96 + h - 1},
                            [](COLORREF c) { return GetBValue(c) > 200 && GetRValue(c) < 60; }),
               50)
         << "the header image survived the scrolling";
+}
+
+TEST_F(ListDrawTest, NarrowColumnsAndANarrowListDrawNothingBesideThem) {
+    // Column 1 is 6 pixels wide: its text rectangle has no width at all, which GDI+ would take
+    // as "no limit". Column 3 starts right of the 100-pixel list and has images.
+    auto itemImages = std::make_shared<BlockImages>(12, 12, kRed);
+    ListControl list;
+    ListViewOptions view;
+    view.itemImages = itemImages;
+    list.Create(Window(), 20, 100, 100, 120);
+    list.SetColumns({{"a", 0, 6}, {"b", 0, 88}, {"c", 0, 60}}, view);
+    list.AddRow(std::nullopt, "WWWWWWWWWWWWWWWWWWWW", 3);
+    list.SetCell(1, 3, "", 4);
+    list.Redraw();
+
+    const RECT area{0, 90, 300, 240};
+    const Snapshot screen = Screen(area), background = Background(area);
+    EXPECT_EQ(screen.CountChanged(background, RECT{120, 90, 300, 240}), 0)
+        << "nothing right of the list";
+    const RectF& item = list.VisibleItems().front().rect;
+    const RECT nameColumn{26, static_cast<LONG>(item.Y), 100,
+                          static_cast<LONG>(item.Y + item.Height)};
+    EXPECT_EQ(screen.Count(nameColumn, [](COLORREF c) { return Brightness(c) < 3 * 60; }), 0)
+        << "column 1's text stays out of column 2";
 }
 
 TEST_F(ListDrawTest, AHiddenListIsErasedAndIgnoresPaintRequests) {
