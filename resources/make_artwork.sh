@@ -507,3 +507,40 @@ icon() {
 for name in home calendar folder tag user comment package; do
   icon $name
 done
+
+# ------------------------------------------------------------- program icon
+# zentori.ico: the logo's orange gamepad on a rounded tile in the blue of the
+# logo's "Zentori", drawn once at 256 x 256 (S times larger) and shrunk to
+# every size Windows asks for: 256 (PNG-compressed), 128, 64, 48, 32, 24, 16.
+IS=256 IM_=$((256 * S))
+isize="${IM_}x${IM_}"
+tile="roundrectangle $((10 * S)),$((10 * S)) $((IM_ - 1 - 10 * S)),$((IM_ - 1 - 10 * S)) $((52 * S)),$((52 * S))"
+tile_rim="roundrectangle $((13 * S)),$((13 * S)) $((IM_ - 1 - 13 * S)),$((IM_ - 1 - 13 * S)) $((49 * S)),$((49 * S))"
+ifit="scale $S,$S translate 128,140 scale 3.75,3.75 translate -29,-32.5"
+"$im" -size "$isize" xc:none -fill white -draw "$tile" "$tmp/tilemask.png"
+"$im" -size "$isize" gradient:'#45b3ff-#1456b8' -alpha set "$tmp/tilemask.png" -compose DstIn -composite \
+  \( -size "${IM_}x$((IM_ / 2))" gradient:'rgba(255,255,255,0.30)-rgba(255,255,255,0)' \
+  -background none -extent "$isize" "$tmp/tilemask.png" -compose DstIn -composite \) -compose Over -composite \
+  -fill none -stroke 'rgba(255,255,255,0.55)' -strokewidth $((3 * S)) -draw "$tile_rim" \
+  "$tmp/tile.png"
+"$im" -size "$isize" xc:none -draw "$ifit fill white $pad" "$tmp/ipadmask.png"
+"$im" -size "$isize" gradient:'#ffb74a-#f0502a' -alpha set "$tmp/ipadmask.png" -compose DstIn -composite \
+  \( -size "$isize" xc:none -draw "$ifit fill rgba(255,255,255,0.35) ellipse 29,22 20,5 0,360" \
+  "$tmp/ipadmask.png" -compose DstIn -composite \) -compose Over -composite \
+  -draw "$ifit fill none stroke white stroke-width 1.8 stroke-linejoin round $pad
+         stroke none fill white roundrectangle 13.4,23 16.6,35 0.8,0.8 roundrectangle 9,27.4 21,30.6 0.8,0.8
+         fill #ffe04d circle 43,24.6 43,26.9  fill #49d17a circle 47.4,29 47.4,31.3
+         fill #4aa8ff circle 43,33.4 43,35.7  fill #ff4f7a circle 38.6,29 38.6,31.3
+         fill rgba(120,40,10,0.35) roundrectangle 25,30 28,31.8 0.9,0.9 roundrectangle 30,30 33,31.8 0.9,0.9" \
+  "$tmp/ipad.png"
+"$im" "$tmp/ipadmask.png" -fill '#0a1830' -colorize 100 -channel A -evaluate multiply 0.45 \
+  -blur 0x$((3 * S)) +channel "$tmp/ishadow.png"
+"$im" "$tmp/tile.png" "$tmp/ishadow.png" -geometry +0+$((4 * S)) -compose Over -composite \
+  "$tmp/ipad.png" -geometry +0+0 -composite "$tmp/icon-master.png"
+ico_parts=()
+for size in 256 128 64 48 32 24 16; do
+  "$im" "$tmp/icon-master.png" -filter Lanczos -resize "${size}x${size}" "${png_out[@]}" "$tmp/icon-$size.png"
+  ico_parts+=("$tmp/icon-$size.png")
+done
+"$im" "${ico_parts[@]}" "$out/zentori.ico"
+echo "zentori.ico"
