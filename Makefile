@@ -43,6 +43,10 @@ bench: build prefix
 run: build prefix
 	@scripts/run.sh
 
+# build/dist/zentori-1.0-portable.zip and build/dist/zentori-1.0-setup.exe (NSIS)
+dist: win
+	@scripts/package.sh $(WIN)/bin build/dist
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
