@@ -23,9 +23,4 @@ std::string Utf16ToGbk(std::u16string_view utf16);
 // Units 0x01-0x7F come out as the same bytes, so callers may copy plain ASCII themselves.
 size_t WriteGbk(std::u16string_view utf16, char* out);
 
-// Plain ASCII runs at least this long are better copied by the caller than converted along with
-// the text around them: natively a conversion costs only its table look-ups, on Windows every
-// call has a fixed cost that short pieces would pay again and again.
-extern const size_t kDirectAsciiRun;
-
 }  // namespace codepage

@@ -121,10 +121,6 @@ const Cp936Tables& Tables() {
 
 }  // namespace
 
-// Looked up unit by unit, so pieces of a text may be converted separately: there is no call
-// cost worth saving by gathering them.
-const size_t kDirectAsciiRun = 16;
-
 std::u16string GbkToUtf16(std::string_view gbk) {
     const Cp936Tables& tables = Tables();
     std::u16string wide(gbk.size(), u'\0');

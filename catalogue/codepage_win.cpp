@@ -25,10 +25,6 @@ std::u16string GbkToUtf16(std::string_view gbk) {
     return wide;
 }
 
-// A conversion is a system call with a fixed cost; short ASCII runs between other text are
-// cheaper converted along with it than copied after a call of their own.
-const size_t kDirectAsciiRun = 256;
-
 size_t WriteGbk(std::u16string_view utf16, char* out) {
     if (utf16.empty() || utf16.size() > INT_MAX / 2) return 0;
     const auto* source = reinterpret_cast<const wchar_t*>(utf16.data());
