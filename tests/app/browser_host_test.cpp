@@ -167,6 +167,17 @@ TEST_F(BrowserHostTest, DestroyClosesTheControlAndDetachesTheSink) {
     ASSERT_TRUE(host.Create(parent.Handle(), 0, 0, 100, 50)) << "a destroyed host can start again";
 }
 
+// At exit the main window goes first and takes the control's window with it; the host is
+// released afterwards.
+TEST_F(BrowserHostTest, TeardownAfterTheParentWindowIsGoneIsSafe) {
+    ASSERT_TRUE(host.Create(parent.Handle(), 0, 0, 200, 100));
+    HWND control = host.ControlWindow();
+    parent.Destroy();
+    EXPECT_FALSE(IsWindow(control));
+    host.Destroy();
+    EXPECT_FALSE(host.Created());
+}
+
 TEST_F(BrowserHostTest, AControlThatCannotBeCreatedLeavesAnEmptyHost) {
     BrowserHost missing(CLSID_NULL);
     EXPECT_FALSE(missing.Create(parent.Handle(), 0, 0, 200, 100));
