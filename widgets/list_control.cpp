@@ -348,6 +348,7 @@ void ListControl::ReleaseResources() {
     columns_.clear();
     visibleItems_.clear();
     buffer_.Reset();
+    scrollBarPicture_.Reset();
     hoverSlot_ = 0;
     dragging_ = false;
     formIndex_ = 0;

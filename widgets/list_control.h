@@ -284,6 +284,19 @@ private:
 
     // Drawing state.
     Canvas buffer_;  // background of the content area
+    // The scroll bar as last drawn, and what it showed.
+    struct ScrollBarLook {
+        RECT bar{};
+        double thumbTop = 0;
+        int thumbLength = 0;
+        COLORREF colour = 0;
+        bool operator==(const ScrollBarLook& other) const {
+            return EqualRect(&bar, &other.bar) && thumbTop == other.thumbTop &&
+                   thumbLength == other.thumbLength && colour == other.colour;
+        }
+    };
+    Canvas scrollBarPicture_;
+    ScrollBarLook scrollBarLook_;
     ListScrollState scroll_;
     RECT scrollBar_{};
     std::vector<ListVisibleItem> visibleItems_;

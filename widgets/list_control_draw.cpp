@@ -125,6 +125,7 @@ void ListControl::PrepareBuffer(bool recreate) {
     }
     // A buffer of another size than the content area would erase the wrong pixels.
     if ((recreate || !BufferFits()) && !buffer_.Create(form->windowDc, width, height)) return;
+    scrollBarPicture_.Reset();  // it shows the old background
     BitBlt(buffer_.Dc(), 0, 0, width, height, form->backgroundDc, static_cast<int>(contentArea_.X),
            static_cast<int>(contentArea_.Y), SRCCOPY);
     if (backgroundColour_) {
@@ -417,6 +418,15 @@ void ListControl::DrawScrollBar(FormRecord& form) {
     if (!buffer_) return;
     const RECT& bar = scrollBar_;
     const int width = bar.right - bar.left, height = bar.bottom - bar.top;
+    if (width <= 0 || height <= 0) return;
+    // Every row touching the bar redraws it; the picture is kept and copied while nothing it
+    // shows has changed, since each GDI+ fill costs far more than the copy.
+    const ScrollBarLook look{bar, ThumbTop(), scroll_.thumbLength, form.backgroundColour};
+    if (scrollBarPicture_ && look == scrollBarLook_) {
+        BitBlt(form.screenDc, bar.left, bar.top, width, height, scrollBarPicture_.Dc(), 0, 0,
+               SRCCOPY);
+        return;
+    }
     BitBlt(form.screenDc, bar.left, bar.top, width, height, buffer_.Dc(),
            bar.left - static_cast<int>(contentArea_.X), bar.top - static_cast<int>(contentArea_.Y),
            SRCCOPY);
@@ -424,7 +434,15 @@ void ListControl::DrawScrollBar(FormRecord& form) {
     const RectF track(static_cast<float>(bar.left), static_cast<float>(bar.top),
                       static_cast<float>(width), static_cast<float>(height));
     FillRoundRect(graphics, track, kScrollBarRadius, form.backgroundColour, kTrackAlpha);
-    const RectF thumb(track.X + 1, static_cast<float>(ThumbTop() + 1), track.Width - 2,
+    const RectF thumb(track.X + 1, static_cast<float>(look.thumbTop + 1), track.Width - 2,
                       static_cast<float>(scroll_.thumbLength - 2));
     FillRoundRect(graphics, thumb, kScrollBarRadius, 0x000000, kThumbAlpha);
+
+    GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+    const bool fits = scrollBarPicture_.Width() == width && scrollBarPicture_.Height() == height;
+    if (fits || scrollBarPicture_.Create(form.screenDc, width, height)) {
+        BitBlt(scrollBarPicture_.Dc(), 0, 0, width, height, form.screenDc, bar.left, bar.top,
+               SRCCOPY);
+        scrollBarLook_ = look;
+    }
 }
