@@ -112,6 +112,64 @@ TEST_F(ListDrawTest, AScrollBarShowsOnlyWhileTheRowsDoNotFit) {
     EXPECT_EQ(darkPixels(), 0) << "cleared";
 }
 
+TEST_F(ListDrawTest, TheScrollBarFollowsTheThumbAndSurvivesRowRepaints) {
+    ListControl list;
+    list_test::CreateApplicationList(list, Window());
+    list_test::FillRows(list, 200);
+    const RECT& bar = list.ScrollBarRect();
+    const RECT column{bar.left, bar.top, bar.right, bar.bottom};
+    auto thumbRows = [&](const Snapshot& shot) {
+        // Rows of the bar whose middle pixel is the dark thumb.
+        RECT rows = test::FindPixels(
+            [&](int x, int y) { return shot.At(x, y); },
+            RECT{bar.left + 8, bar.top, bar.left + 9, bar.bottom},
+            [&](COLORREF c) { return Brightness(c) + 60 < Brightness(listBackground_); });
+        return std::pair{rows.top, rows.bottom};
+    };
+    const Snapshot atTop = Screen();
+    const auto [top, bottom] = thumbRows(atTop);
+    EXPECT_EQ(top, bar.top) << "the thumb starts one pixel below the content top, as the bar";
+    EXPECT_NEAR(bottom - top, list.Scroll().thumbLength - 2, 1);
+
+    // Rows drawn over the bar leave it as it was.
+    const POINT row = list_test::PointOnRow(list, 3);
+    list_test::MoveTo(Window(), row.x, row.y);
+    list.SetCell(4, 3, "改");
+    EXPECT_EQ(Screen().CountChanged(atTop, column), 0);
+
+    list_test::Wheel(Window(), row.x, row.y, -120);
+    const Snapshot moved = Screen();
+    EXPECT_NEAR(thumbRows(moved).first, list.Scroll().thumbPosition + 1, 1)
+        << "the thumb moved down";
+    EXPECT_EQ(OnWindow().CountChanged(moved, column), 0) << "and shows";
+
+    // A new skin colour repaints the track in it.
+    auto skin = list_test::MakeSkin(RGB(20, 110, 40), L"list-skin-green.png");
+    ASSERT_TRUE(form_.Form().SetSkin(skin->GbkPath(), 0));
+    const POINT other = list_test::PointOnRow(list, list.VisibleItems().at(5).row);
+    list_test::MoveTo(Window(), other.x, other.y);
+    const COLORREF track = Screen().At(bar.left + 8, bar.bottom - 3);
+    EXPECT_GT(GetGValue(track), GetBValue(track)) << test::ColourText(track);
+
+    // A skin of the same colour where it is sampled (below the list) but white behind the list:
+    // the track shows the new background through it.
+    test::TempFile lighter(L"list-skin-green-white.png");
+    lighter.Write(
+        test::EncodeImage(list_test::kFormWidth, list_test::kFormHeight, test::ImageFormat::kPng,
+                          [](GpGraphics* graphics) {
+                              UniqueBrush white(MakeBrush(MakeArgb(0xFFFFFF)));
+                              UniqueBrush green(MakeBrush(MakeArgb(RGB(20, 110, 40))));
+                              FillRectF(graphics, white.get(), 0, 0, list_test::kFormWidth, 496);
+                              FillRectF(graphics, green.get(), 0, 496, list_test::kFormWidth, 60);
+                          }));
+    ASSERT_TRUE(form_.Form().SetSkin(lighter.GbkPath(), 0));
+    ASSERT_EQ(form_.Form().Record().backgroundColour, RGB(20, 110, 40));
+    list_test::MoveTo(Window(), row.x, row.y);
+    const COLORREF lighterTrack = Screen().At(bar.left + 8, bar.bottom - 3);
+    EXPECT_GT(Brightness(lighterTrack), Brightness(track) + 30)
+        << test::ColourText(lighterTrack) << " after " << test::ColourText(track);
+}
+
 // Hover and selection looks of one row: what changed against the row at rest.
 struct LookCase {
     const char* name;
