@@ -106,7 +106,7 @@ bool ListControl::Hidden(bool hidden) {
         RestoreBackground(*form, rect);
         PresentRect(*form, rect);
     } else {
-        HandleMessage(parent_, WM_PAINT, 0, 0);
+        Redraw();
     }
     return hidden_;
 }
@@ -315,7 +315,8 @@ void ListControl::UpdateScrollBar() {
     const double visible = static_cast<int>(contentArea_.Height);
     scroll_.contentHeight = static_cast<int>(content);
     scroll_.visibleHeight = static_cast<int>(visible);
-    if (visible >= content) {
+    // A content area no taller than the shortest thumb has no track to scroll with.
+    if (visible >= content || visible <= kMinThumbLength) {
         scroll_.enabled = false;
         return;
     }

@@ -179,6 +179,7 @@ public:
     void Paint();  // header, frame and rows into the form's screen buffer
     void DrawHeader(bool present = false);
     void DrawRows(bool present = false);
+    // One laid-out item (slot) in one ListItemState; `present` shows it on the window at once.
     void DrawItem(int slot, int state, bool present);
     void DrawScrollBar();
 
