@@ -4,61 +4,128 @@
 
 #include <vector>
 
+#include "app/browser_emulation.h"
+#include "app/loading_window.h"
+#include "app/main_window_layout.h"
+#include "app/program_directory.h"
 #include "widgets/drawing.h"
 
-namespace {
+Application::Application(HINSTANCE instance) : instance_(instance) {}
 
-// The folder of zentori.exe (GBK, no trailing separator). Cut in UTF-16: a GBK trail byte may
-// look like a backslash.
-std::string ProgramDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return FromWide(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
-}
-
-}  // namespace
+Application::~Application() = default;
 
 int Application::Run(int showCommand) {
     // The runtime may be entered with a foreign floating-point control word (some injected
     // DLLs change it); start from the default state.
     _fpreset();
+    objects_ = std::make_unique<GlobalObjects>();
+    skinMenu_ = std::make_unique<SkinMenu>(objects_->MainSkin(), ProgramDirectory());
+    // Browser games need the browser control's newest standards mode, set before the first
+    // browser is created.
+    WriteBrowserEmulation();
 
     MainWindow::Handlers handlers;
     handlers.created = [this](HWND window) { OnMainWindowCreated(window); };
     handlers.doubleClicked = [this] { OnMainWindowDoubleClicked(); };
+    handlers.searchKeyDown = [this](UINT key) { OnSearchKeyDown(key); };
     if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return 1;
 
-    MSG message;
+    // The first screen is page 1 of the hot list. It runs once the window is on screen; the
+    // loading window keeps the user from clicking anything until it is there.
+    navigation_.ShowListSection(kHotGames);
+
+    MSG message{};
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     CloseRemainingWindows();
+    hiddenBrowser_.Destroy();
+    objects_.reset();  // in construction order
     return result < 0 ? 1 : static_cast<int>(message.wParam);
 }
 
 // The start-up work, run when MainWindow reports that it has been created.
 void Application::OnMainWindowCreated(HWND window) {
     StartGraphics();
-    SkinFormOptions skin;
-    skin.captionMode = 2;
-    skin.widgetFade = 0;
-    skin.fixedSize = 1;
-    mainSkin_.Attach(window, ProgramDirectory() + "\\skin\\1.jpg", skin);
+
+    MainWindowCommands commands;
+    commands.showListSection = [this](int section) { navigation_.ShowListSection(section); };
+    commands.openHomepage = [] { OpenHomepage(); };
+    commands.showSkinMenu = [this] { skinMenu_->Show(mainWindow_.Handle()); };
+    commands.page = [this](int button) {
+        switch (button) {
+            case kFirstPageButton:
+                navigation_.FirstPage();
+                break;
+            case kLastPageButton:
+                navigation_.LastPage();
+                break;
+            case kPrevPageButton:
+                navigation_.PreviousPage();
+                break;
+            case kNextPageButton:
+                navigation_.NextPage();
+                break;
+            default:
+                break;
+        }
+    };
+    commands.submitSearch = [this] { navigation_.SubmitSearch(mainWindow_.SearchText()); };
+    commands.showGenre = [this](int genre) { navigation_.ShowGenre(genre); };
+    BuildMainWindow(*objects_, window, ProgramDirectory(), commands);
+    hiddenBrowser_.Create(window);  // starts loading its page; nothing waits for it
 }
 
-void Application::OnMainWindowDoubleClicked() {}
+void Application::OnSearchKeyDown(UINT virtualKey) {
+    if (virtualKey != VK_RETURN) return;
+    navigation_.SubmitSearch(mainWindow_.SearchText());
+}
+
+// A double-click anywhere in the client area opens the selected row's game.
+void Application::OnMainWindowDoubleClicked() {
+    ListControl& list = objects_->GameList();
+    const int row = list.SelectedRow();
+    if (row == 0) return;
+    OpenSelectedGame(gameWindow_, instance_, row, list.GetCellText(row, 2),
+                     list.GetCellText(row, 4));
+}
+
+std::string Application::PageCountText() {
+    return objects_->PageCountLabel().Text();
+}
+
+void Application::SetPageCountText(const std::string& text) {
+    objects_->PageCountLabel().Text(text);
+}
+
+void Application::RunFetch(const NavigationState& state) {
+    std::shared_ptr<boost::regex> pattern = objects_->RecordPattern();
+    auto work = [state, baseUrl = CatalogueBaseUrl(), pattern] {
+        return RunPendingFetch(state, baseUrl, *pattern);
+    };
+    std::optional<FetchResult> result =
+        LoadingWindow::Run(instance_, mainWindow_.Handle(), std::move(work));
+    if (result) ShowFetchResult(*result);
+}
+
+// The rows replace the list's content; each row is shown as it is added.
+void Application::ShowFetchResult(const FetchResult& result) {
+    objects_->PageLabel().Text(result.pageText);
+    ListControl& list = objects_->GameList();
+    list.Clear();
+    if (result.pageCountText) objects_->PageCountLabel().Text(*result.pageCountText);
+    int row = 1;
+    for (const GameRecord& record : result.records) {
+        list.AddRow(row, record.index);
+        list.SetCell(row, 2, record.name);
+        list.SetCell(row, 3, record.introduction);
+        list.SetCell(row, 4, record.link);
+        list.Redraw();
+        ++row;
+    }
+}
 
 // Closing MainWindow ends the program, also while other windows of it (a game window) are open:
 // destroy them so they release what they hold before the process exits.

@@ -1,38 +1,52 @@
 // Application: the program's spine.
 //
-// Owns the navigation state and the main window; runs start-up, the message loop and shutdown.
-// Exactly one exists, on WinMain's stack, for the whole life of the process.
+// Owns the global objects, the navigation state and the three windows; runs start-up, the
+// message loop and shutdown; and answers the main window's commands. Exactly one exists, on
+// WinMain's stack, for the whole life of the process.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "app/browser_host.h"
+#include "app/catalogue_fetch.h"
+#include "app/game_window.h"
+#include "app/global_objects.h"
+#include "app/homepage.h"
 #include "app/main_window.h"
 #include "app/navigation.h"
-#include "widgets/skin_form.h"
+#include "app/skin_menu.h"
 
-class Application {
+class Application : private NavigationHost {
 public:
-    explicit Application(HINSTANCE instance) : instance_(instance) {}
+    explicit Application(HINSTANCE instance);
+    ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
     // Start-up, message loop until MainWindow closes, shutdown. Returns the exit code.
     int Run(int showCommand);
 
-    NavigationState& Navigation() { return navigation_; }
-    HWND MainWindowHandle() const { return mainWindow_.Handle(); }
-    // The skinned form of MainWindow: its skin, caption buttons and widget routing.
-    SkinForm& MainSkin() { return mainSkin_; }
-
 private:
+    // NavigationHost
+    std::string PageCountText() override;
+    void SetPageCountText(const std::string& text) override;
+    void RunFetch(const NavigationState& state) override;
+
     void OnMainWindowCreated(HWND window);
     void OnMainWindowDoubleClicked();
+    void OnSearchKeyDown(UINT virtualKey);
+    void ShowFetchResult(const FetchResult& result);
     void CloseRemainingWindows();
 
+    OleSession ole_;  // first in, last out: everything below may use OLE
     HINSTANCE instance_;
-    NavigationState navigation_;
+    std::unique_ptr<GlobalObjects> objects_;
+    Navigation navigation_{*this};
     MainWindow mainWindow_;
-    SkinForm mainSkin_;
+    HiddenBrowser hiddenBrowser_;
+    GameWindow gameWindow_;
+    std::unique_ptr<SkinMenu> skinMenu_;
 };

@@ -1,5 +1,8 @@
 #include "app/main_window.h"
 
+#include <commctrl.h>
+
+#include "app/wide_text.h"
 #include "catalogue/text_utils.h"
 
 namespace {
@@ -27,6 +30,63 @@ bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 }  // namespace
 
 const char MainWindow::kTitle[] = "Zentori网页游戏盒子";
+const char MainWindow::kSearchBoxText[] = "搜索游戏";
+
+MainWindow::~MainWindow() {
+    if (searchFont_) DeleteObject(searchFont_);
+}
+
+std::string MainWindow::SearchText() const {
+    if (!searchBox_) return {};
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(searchBox_)) + 1, L'\0');
+    text.resize(GetWindowTextW(searchBox_, text.data(), static_cast<int>(text.size())));
+    return WideToGbk(text);
+}
+
+// The edit box uses the system's message font, which can show Chinese on every locale.
+void MainWindow::CreateSearchBox(HWND window) {
+    const std::wstring text = GbkToWide(kSearchBoxText);
+    searchBox_ = CreateWindowExW(0, L"EDIT", text.c_str(),
+                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                                 kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight,
+                                 window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!searchBox_) return;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        metrics.lfMessageFont.lfHeight = -12;
+        searchFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
+        if (searchFont_) SendMessageW(searchBox_, WM_SETFONT, WPARAM(searchFont_), FALSE);
+    }
+    SetWindowSubclass(searchBox_, SearchBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK MainWindow::SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+    auto* owner = reinterpret_cast<MainWindow*>(self);
+    switch (message) {
+        case WM_KEYDOWN:
+            if (owner->handlers_.searchKeyDown) {
+                // The handler may run a modal fetch; let the box finish its own key handling
+                // first so its state is consistent while that runs.
+                LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+                owner->handlers_.searchKeyDown(static_cast<UINT>(wParam));
+                return result;
+            }
+            break;
+        case WM_CHAR:
+            // Enter searches; a single-line edit box would only beep at it.
+            if (wParam == '\r' || wParam == '\n') return 0;
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(box, SearchBoxProc, 1);
+            owner->searchBox_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(box, message, wParam, lParam);
+}
 
 bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) {
     if (!RegisterWindowClass(instance, WindowProc)) return false;
@@ -56,6 +116,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_CREATE:
             window_ = window;
+            CreateSearchBox(window);
             if (handlers_.created) handlers_.created(window);
             return 0;
         case WM_LBUTTONDBLCLK:

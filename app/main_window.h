@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 class MainWindow {
 public:
@@ -20,20 +21,36 @@ public:
     struct Handlers {
         std::function<void(HWND)> created;  // the start-up work
         std::function<void()> doubleClicked;
+        std::function<void(UINT virtualKey)> searchKeyDown;  // a key went down in SearchBox
     };
 
+    // SearchBox: the single-line edit box of the search term.
+    static constexpr int kSearchBoxLeft = 208;
+    static constexpr int kSearchBoxTop = 501;
+    static constexpr int kSearchBoxWidth = 120;
+    static constexpr int kSearchBoxHeight = 18;
+    static const char kSearchBoxText[];  // GBK, the initial text
+
     MainWindow() = default;
+    ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates and shows the window; false when the window cannot be created.
     bool Create(HINSTANCE instance, Handlers handlers, int showCommand);
     HWND Handle() const { return window_; }
+    HWND SearchBox() const { return searchBox_; }
+    std::string SearchText() const;  // GBK
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self);
+    void CreateSearchBox(HWND window);
 
     HWND window_ = nullptr;
+    HWND searchBox_ = nullptr;  // child of window_, destroyed with it
+    HFONT searchFont_ = nullptr;
     Handlers handlers_;
 };

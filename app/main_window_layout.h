@@ -1,0 +1,29 @@
+// BuildMainWindow: puts every widget of the main window on it, in the fixed order, with its
+// position, size, texts, pictures, options and click command.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "app/global_objects.h"
+
+// The click commands of the main window's widgets.
+struct MainWindowCommands {
+    std::function<void(int listSection)> showListSection;  // a ListSectionIndex
+    std::function<void()> openHomepage;
+    std::function<void()> showSkinMenu;
+    std::function<void(int pagingButton)> page;  // a PagingButton
+    std::function<void()> submitSearch;          // the search button
+    std::function<void(int genre)> showGenre;    // 0-based position in kGenres
+};
+
+// Attaches MainSkin with the start-up skin, then creates the widgets. Pictures come from the
+// skin folder of `programDirectory` (GBK, no trailing separator); a missing file gives a
+// widget without that picture.
+void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
+                     const MainWindowCommands& commands);
+
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
