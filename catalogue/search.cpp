@@ -1,10 +1,11 @@
 #include "catalogue/search.h"
 
-#include <exception>
-
+#include "catalogue/record_matching.h"
 #include "catalogue/text_utils.h"
 
 namespace {
+
+using record_matching::Slice;
 
 // An entry runs from its opening tag to the usage-count suffix; the suffix is matched as the
 // GBK bytes of the converted page.
@@ -21,23 +22,6 @@ constexpr std::string_view kIdKey = R"(data-appid=")";
 constexpr std::string_view kIdEndMarker = "target";
 constexpr std::string_view kTitleKey = R"(app-single-round" title=")";
 constexpr std::string_view kTitleEndMarker = "></i>";
-
-// No match can end behind the last closing part of the pattern. Matching only up to it spares
-// the matcher a scan to the end of the text for every opening behind it, which would make a
-// long garbage reply take quadratic time.
-std::string_view MatchableRange(std::string_view text, std::string_view closing) {
-    const size_t last = text.rfind(closing);
-    return last == std::string_view::npos ? std::string_view()
-                                          : text.substr(0, last + closing.size());
-}
-
-// The bytes from 1-based position `from` up to, not including, 1-based position `to`. A failed
-// search on either side (-1) or a reversed range gives the empty text, so an entry with a
-// missing key never reads from a computed position.
-std::string_view Slice(std::string_view text, int from, int to) {
-    if (from < 1 || to < from || to - 1 > static_cast<int>(text.size())) return {};
-    return text.substr(from - 1, to - from);
-}
 
 // The value after `key`, ending `dropped` bytes before the next `endMarker`.
 std::string_view CutAttribute(std::string_view segment, std::string_view key,
@@ -67,23 +51,10 @@ GameRecord CutRecord(std::string_view segment, std::string_view baseUrl, size_t 
 
 std::vector<GameRecord> CutRecords(std::string_view page, std::string_view baseUrl,
                                    boost::regex& pattern) {
-    std::vector<GameRecord> records;
-    // Boost reports a bad pattern, a match too complex for its limits and exhausted memory by
-    // throwing; none of that may leave this module.
-    try {
-        pattern.assign(kRecordPattern, boost::regex::perl | boost::regex::mod_s);
-        const boost::cregex_iterator end;
-        const std::string_view range = MatchableRange(page, kRecordEnd);
-        for (boost::cregex_iterator match(range.data(), range.data() + range.size(), pattern);
-             match != end; ++match) {
-            const auto& group = (*match)[1];
-            const std::string_view segment(group.first, static_cast<size_t>(group.length()));
-            records.push_back(CutRecord(segment, baseUrl, records.size() + 1));
-        }
-    } catch (const std::exception&) {
-        return records;
-    }
-    return records;
+    return record_matching::CutRecords(page, kRecordPattern, kRecordEnd, pattern,
+                                       [baseUrl](std::string_view segment, size_t number) {
+                                           return CutRecord(segment, baseUrl, number);
+                                       });
 }
 
 // The text of the last pager link in front of the next-page button: the number of the last
