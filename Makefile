@@ -4,11 +4,12 @@
 # Other targets: build, bench, fuzz, dist, format, clean.
 
 NATIVE := build/native
+BENCH := build/bench
 WIN := build/win
 FUZZ := build/fuzz
 CMAKE_GEN := -G Ninja
 
-.PHONY: all setup native win fuzz-build build prefix test run bench dist format clean
+.PHONY: all setup native bench-build win fuzz-build build prefix test run bench dist format clean
 
 all: build
 
@@ -18,6 +19,11 @@ setup:
 native: setup
 	@cmake -S . -B $(NATIVE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(NATIVE)
+
+# The native benchmarks are measured without sanitizers.
+bench-build: setup
+	@cmake -S . -B $(BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DZENTORI_SANITIZE=OFF >/dev/null
+	@cmake --build $(BENCH) --target benchmarks
 
 win: native
 	@cmake -S . -B $(WIN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -29,7 +35,7 @@ fuzz-build: setup
 		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZENTORI_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ)
 
-build: native win
+build: native win bench-build
 
 prefix: win
 	@scripts/wineprefix.sh $(WIN)/bin/wine_fonts.exe

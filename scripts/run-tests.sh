@@ -50,7 +50,7 @@ if ((!bench_only)); then
 fi
 
 stage "benchmarks"
-ctest --test-dir build/native -L bench -V ${CTEST_ARGS:-} | grep -v '^[0-9]*: Test command' ||
+ctest --test-dir build/bench -L bench -V ${CTEST_ARGS:-} | grep -v '^[0-9]*: Test command' ||
     failed+=("native benchmarks")
 ctest --test-dir build/win -L bench -V ${CTEST_ARGS:-} | grep -v '^[0-9]*: Test command' ||
     failed+=("Windows benchmarks")
