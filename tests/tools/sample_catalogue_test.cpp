@@ -129,12 +129,19 @@ public:
         return fd;
     }
 
-    HttpReply Get(const std::string& target) const {
-        HttpReply reply;
+    // Sends a GET of `target` on a new connection; the socket, or -1.
+    int Send(const std::string& target) const {
         const int fd = Connect();
-        if (fd < 0) return reply;
+        if (fd < 0) return fd;
         const std::string request = "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
         send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+        return fd;
+    }
+
+    // Reads the reply up to the server's close and closes the socket.
+    static HttpReply Receive(int fd) {
+        HttpReply reply;
+        if (fd < 0) return reply;
         std::string raw;
         char buffer[8192];
         for (ssize_t got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;)
@@ -149,6 +156,8 @@ public:
         reply.body = raw.substr(blank + 4);
         return reply;
     }
+
+    HttpReply Get(const std::string& target) const { return Receive(Send(target)); }
 
 private:
     std::string folder_;
@@ -370,17 +379,23 @@ TEST(SampleCatalogueModes, CloseCutsTheBodyShort) {
     EXPECT_EQ(reply.body.size(), reply.contentLength / 2);
 }
 
-TEST(SampleCatalogueModes, StallNeverAnswers) {
-    SampleCatalogue server({"--mode", "stall"});
-    ASSERT_NE(server.port(), 0);
-    const int fd = server.Connect();
-    ASSERT_GE(fd, 0);
-    const std::string request = "GET /appweb/search?lb=x HTTP/1.1\r\n\r\n";
-    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+// True when no byte and no close arrives on `fd` within half a second.
+bool StaysSilent(int fd) {
     const timeval shortWait{0, 500000};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &shortWait, sizeof shortWait);
     char byte;
-    EXPECT_LT(recv(fd, &byte, 1, 0), 0);  // timed out: no byte, no close
+    const bool silent = recv(fd, &byte, 1, MSG_PEEK) < 0;
+    const timeval longWait{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &longWait, sizeof longWait);
+    return silent;
+}
+
+TEST(SampleCatalogueModes, StallNeverAnswers) {
+    SampleCatalogue server({"--mode", "stall"});
+    ASSERT_NE(server.port(), 0);
+    const int fd = server.Send("/appweb/search?lb=x");
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(StaysSilent(fd));
     close(fd);
     EXPECT_EQ(server.LoggedTargets(), std::vector<std::string>{"/appweb/search?lb=x"});
 }
@@ -389,6 +404,57 @@ TEST(SampleCatalogueModes, DownRefusesConnections) {
     SampleCatalogue server({"--mode", "down"});
     ASSERT_NE(server.port(), 0);
     EXPECT_LT(server.Connect(), 0);
+}
+
+// --- Switching modes at run time
+
+constexpr char kHotListTarget[] = "/appweb/getcathotlist?cid=1&leaf_cid=0&sort=1&pn=1";
+
+TEST(SampleCatalogueControl, SwitchesTheModeOfLaterRequestsAndStaysOutOfTheLog) {
+    SampleCatalogue server;
+    ASSERT_NE(server.port(), 0);
+    boost::regex pattern;
+    struct Step {
+        const char* mode;
+        int status;        // of the hot list asked for next
+        bool halfTheBody;  // the connection closed mid-reply
+    };
+    for (const Step& step : {Step{"error", 500, false}, Step{"garbage", 200, false},
+                             Step{"close", 200, true}, Step{"normal", 200, false}}) {
+        const HttpReply control = server.Get(std::string("/control/mode?m=") + step.mode);
+        EXPECT_EQ(control.status, 200) << step.mode;
+        EXPECT_EQ(control.body, std::string("mode ") + step.mode + "\n");
+        const HttpReply reply = server.Get(kHotListTarget);
+        EXPECT_EQ(reply.status, step.status) << step.mode;
+        EXPECT_EQ(reply.body.size(),
+                  step.halfTheBody ? reply.contentLength / 2 : reply.contentLength)
+            << step.mode;
+        EXPECT_EQ(ParseHotList(reply.body, server.baseUrl(), pattern).size() == 10,
+                  std::string(step.mode) == "normal")
+            << step.mode;
+    }
+    // `down` would take the control path away with the catalogue.
+    EXPECT_EQ(server.Get("/control/mode?m=down").status, 400);
+    EXPECT_EQ(server.Get("/control/mode?m=sideways").status, 400);
+    EXPECT_EQ(server.Get("/control/mode").status, 400);
+    EXPECT_EQ(server.Get("/control/other").status, 404);
+    EXPECT_EQ(server.LoggedTargets(), std::vector<std::string>(4, kHotListTarget));
+}
+
+TEST(SampleCatalogueControl, StallHoldsCatalogueRequestsUntilTheModeChanges) {
+    SampleCatalogue server;
+    ASSERT_NE(server.port(), 0);
+    ASSERT_EQ(server.Get("/control/mode?m=stall").status, 200);
+    const int held = server.Send(kHotListTarget);
+    ASSERT_GE(held, 0);
+    EXPECT_TRUE(StaysSilent(held));
+    // The control path answers during the stall; the held request then gets the new mode's reply.
+    EXPECT_EQ(server.Get("/control/mode?m=normal").status, 200);
+    const HttpReply reply = SampleCatalogue::Receive(held);
+    EXPECT_EQ(reply.status, 200);
+    boost::regex pattern;
+    EXPECT_EQ(ParseHotList(reply.body, server.baseUrl(), pattern).size(), 10u);
+    EXPECT_EQ(server.LoggedTargets(), std::vector<std::string>{kHotListTarget});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -181,42 +182,63 @@ void CatalogueServer::Serve(Socket connection) {
         SendAll(connection, Head(ErrorResponse(400, "Bad Request")));
         return;
     }
+    // The control path is answered at once in every mode and kept out of the log, which holds
+    // only what the program asked for.
+    if (PathOf(target).starts_with("/control/")) {
+        const Response response = Control(target);
+        SendAll(connection, Head(response) + response.body);
+        shutdown(connection.get(), SHUT_WR);
+        return;
+    }
     log_.Append(target);
+    if (!WaitWhileStalled(connection)) return;
 
+    // A released stall is answered in the mode that released it.
+    const Mode mode = mode_.load();
     Response response;
-    switch (mode_) {
-        case Mode::stall: {
-            // Hold the connection until the client gives up.
-            char byte;
-            const timeval forever{0, 0};
-            setsockopt(connection.get(), SOL_SOCKET, SO_RCVTIMEO, &forever, sizeof forever);
-            while (recv(connection.get(), &byte, 1, 0) > 0) {
-            }
-            return;
-        }
-        case Mode::garbage:
-            response.contentType = "application/octet-stream";
-            response.body = Garbage(target);
-            break;
-        case Mode::error:
-            response = ErrorResponse(500, "Internal Server Error");
-            break;
-        case Mode::normal:
-        case Mode::down:
-        case Mode::close:
-            response = method == "GET" || method == "HEAD"
-                           ? Answer(target)
-                           : ErrorResponse(405, "Method Not Allowed");
-            break;
+    if (mode == Mode::garbage) {
+        response.contentType = "application/octet-stream";
+        response.body = Garbage(target);
+    } else if (mode == Mode::error) {
+        response = ErrorResponse(500, "Internal Server Error");
+    } else if (method == "GET" || method == "HEAD") {
+        response = Answer(target);
+    } else {
+        response = ErrorResponse(405, "Method Not Allowed");
     }
 
     std::string reply = Head(response);
     if (method != "HEAD") {
-        reply += mode_ == Mode::close ? response.body.substr(0, response.body.size() / 2)
-                                      : response.body;
+        reply +=
+            mode == Mode::close ? response.body.substr(0, response.body.size() / 2) : response.body;
     }
     SendAll(connection, reply);
     shutdown(connection.get(), SHUT_WR);
+}
+
+bool CatalogueServer::WaitWhileStalled(const Socket& connection) const {
+    constexpr int kCheckMs = 20;
+    while (mode_.load() == Mode::stall) {
+        pollfd ready{connection.get(), POLLIN, 0};
+        if (poll(&ready, 1, kCheckMs) <= 0) continue;
+        // Readable now means the client closed (or sent more, which is dropped).
+        char byte;
+        const ssize_t got = recv(connection.get(), &byte, 1, MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return false;
+    }
+    return true;
+}
+
+Response CatalogueServer::Control(std::string_view target) {
+    if (PathOf(target) != "/control/mode") return ErrorResponse(404, "Not Found");
+    const std::string name = Parameter(QueryOf(target), "m");
+    const std::optional<Mode> mode = ModeFromName(name);
+    if (!mode || *mode == Mode::down) return ErrorResponse(400, "Bad Request");
+    mode_.store(*mode);
+    Response response;
+    response.contentType = "text/plain; charset=utf-8";
+    response.body = "mode " + name + "\n";
+    return response;
 }
 
 Response CatalogueServer::Answer(std::string_view target) {

@@ -2,6 +2,7 @@
 // request per connection ("Connection: close").
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -18,7 +19,7 @@ enum class Mode {
     garbage,  // "200 OK" with random bytes as the body
     error,    // "500 Internal Server Error" with an HTML error page
     close,    // the normal headers and half the body, then the connection is closed
-    stall,    // the request is read and never answered
+    stall,    // the request is read and held until the mode changes or the client gives up
 };
 
 std::optional<Mode> ModeFromName(std::string_view name);
@@ -76,11 +77,18 @@ public:
     // The normal answer to a request target.
     Response Answer(std::string_view target);
 
+    // The answer to a /control/ target. GET /control/mode?m=NAME switches how later requests
+    // are answered (every mode but `down`, which would take the control path away too) and
+    // releases the requests a stall holds.
+    Response Control(std::string_view target);
+
 private:
     void Serve(Socket connection);
+    // Holds a request while the mode is `stall`; false when the client gave up meanwhile.
+    bool WaitWhileStalled(const Socket& connection) const;
 
     std::string baseUrl_;
-    Mode mode_;
+    std::atomic<Mode> mode_;
     RequestLog& log_;
     GameData games_;
 };
