@@ -1,0 +1,514 @@
+"""Drives the real zentori.exe as a user would: under Wine, on an X display, with xdotool.
+
+Each test gets its own sample catalogue (a native loopback server with a request log) and its own
+copy of the program folder, starts the program through scripts/wine-run and looks at the screen
+through screenshots of client-area regions (ImageMagick's `import`, read as PPM). There is no
+OCR: what the program shows is judged by pixel statistics (rows of ink in the list and their
+widths against the names the catalogue sent, region crops compared between states, the skin's
+own pixels).
+
+Environment (CTest sets the first two; scripts/run-tests.sh provides the rest):
+  ZENTORI_BIN_DIR     the Windows build's bin folder: zentori.exe and its skin folder
+  ZENTORI_NATIVE_BIN  the folder holding the native sample_catalogue
+  DISPLAY, WINEPREFIX an X display with a window manager, a prepared Wine prefix
+"""
+
+import atexit
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unicodedata
+import unittest
+import urllib.request
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINE_RUN = os.path.join(REPO, "scripts", "wine-run")
+# /usr/local/bin may hold wrappers around ImageMagick; these are the real programs.
+IMPORT = "/usr/bin/import"
+CONVERT = "/usr/bin/convert"
+
+MAIN_TITLE = "Zentori网页游戏盒子"
+# Windows' default double-click time (500 ms) and a little more.
+DOUBLE_CLICK_TIME = 0.6
+PLAYING_SUFFIX = "游戏中"
+
+# --- Where things are: client coordinates of the main window (x, y, width, height) -----------
+
+LIST = (150, 95, 560, 400)
+# Below the list's header, inside its frame and left of its scroll bar: where rows are drawn.
+LIST_BODY = (154, 119, 536, 372)
+# The name column inside LIST_BODY (x offset, width).
+NAME_COLUMN = (36, 180)
+PAGE_LABEL = (150, 500, 60, 20)
+PAGE_COUNT_LABEL = (650, 500, 60, 20)
+TITLE_LABEL = (580, 528, 120, 20)
+COMMUNITY_LABEL = (5, 528, 400, 20)
+SEARCH_BOX = (208, 501, 120, 18)
+SEARCH_BUTTON = (330, 500, 50, 20)
+CLOSE_BUTTON_CENTRE = (694, 10)
+# Spots where only the skin shows: the gaps beside the genre columns and a stretch of the
+# caption bar. Clear of the skin's faded right and bottom ends.
+SKIN_PATCHES = [(71, 100, 8, 380), (141, 100, 8, 380), (200, 8, 350, 10)]
+
+SECTIONS = ["热门游戏", "小游戏", "网页游戏", "最近更新", "官方主页", "游戏工具", "皮肤更换"]
+PAGING = ["首页", "末页", "上页", "下页"]
+GENRES = ["策略", "逃脱", "益智", "角色扮演", "棋牌", "双人", "网游", "换装", "冒险", "射击", "扑克",
+          "美容", "经营", "技巧", "竞速", "模仿", "社区", "飞行", "夺宝", "厨房", "测试", "塔防",
+          "闯关", "麻将", "记忆", "格斗", "教学", "平衡", "休闲", "动作", "战争", "找茬"]
+SKIN_ITEMS = ["蓝色背景", "红色背景", "黄色背景", "白色背景", "可爱背景", "自定义背景"]
+
+
+def section_button(name):
+    i = SECTIONS.index(name)
+    return (5 + 70 * i, 30, 60, 60)
+
+
+def paging_button(name):
+    return (450 + 50 * PAGING.index(name), 500, 40, 18)
+
+
+def genre_button(name):
+    g = GENRES.index(name)
+    return (10 if g % 2 == 0 else 80, 95 + 25 * (g // 2), 60, 20)
+
+
+def centre(region):
+    x, y, width, height = region
+    return (x + width // 2, y + height // 2)
+
+
+def genre_key(name):
+    """The genre's search keyword: its UTF-8 bytes, percent-encoded in upper case."""
+    return "".join(f"%{byte:02X}" for byte in name.encode("utf-8"))
+
+
+def wait_until(predicate, timeout, what, interval=0.05):
+    """Polls `predicate` until it returns a true value, which is returned; fails the test after
+    `timeout` seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def xdotool(*args, check=True):
+    result = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True,
+                            check=False)
+    if check and result.returncode != 0:
+        raise RuntimeError(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
+    return result.stdout
+
+
+def pointer_position():
+    values = dict(field.split(":", 1) for field in xdotool("getmouselocation").split())
+    return (int(values["x"]), int(values["y"]))
+
+
+# --- Pictures -----------------------------------------------------------------------------------
+
+_PPM_FIELD = re.compile(rb"(?:\s|#[^\n]*\n)*(\S+)")
+
+
+class Image:
+    """An RGB picture: `pixels` holds width * height * 3 bytes, row by row."""
+
+    def __init__(self, width, height, pixels):
+        self.width, self.height, self.pixels = width, height, pixels
+
+    @classmethod
+    def from_ppm(cls, data):
+        fields, pos = [], 0
+        for _ in range(4):  # magic, width, height, maximum value
+            match = _PPM_FIELD.match(data, pos)
+            fields.append(match.group(1))
+            pos = match.end()
+        if fields[0] != b"P6" or fields[3] != b"255":
+            raise ValueError("not an 8-bit binary PPM")
+        width, height = int(fields[1]), int(fields[2])
+        pos += 1  # the single white-space character after the header
+        return cls(width, height, data[pos:pos + width * height * 3])
+
+    @classmethod
+    def load(cls, path):
+        """Any picture file ImageMagick reads."""
+        data = subprocess.run([CONVERT, path, "-depth", "8", "ppm:-"], capture_output=True,
+                              check=True).stdout
+        return cls.from_ppm(data)
+
+    def crop(self, x, y, width, height):
+        rows = []
+        for row in range(y, y + height):
+            start = (row * self.width + x) * 3
+            rows.append(self.pixels[start:start + width * 3])
+        return Image(width, height, b"".join(rows))
+
+    def difference(self, other):
+        """Mean absolute difference over all channels, 0..255."""
+        if (self.width, self.height) != (other.width, other.height):
+            raise ValueError("pictures of different sizes")
+        return sum(abs(a - b) for a, b in zip(self.pixels, other.pixels)) / len(self.pixels)
+
+    def ink(self, limit=150):
+        """Per pixel: True where all three channels are below `limit` (dark text on the light
+        skins and list)."""
+        p = self.pixels
+        return [p[i] < limit and p[i + 1] < limit and p[i + 2] < limit
+                for i in range(0, len(p), 3)]
+
+    def ink_count(self, limit=150):
+        return sum(self.ink(limit))
+
+    def ink_rows(self, limit=150):
+        """Bands of consecutive pixel rows holding ink, as (first, last) pairs: text lines."""
+        mask, width = self.ink(limit), self.width
+        bands, start = [], None
+        for row in range(self.height):
+            inked = any(mask[row * width:(row + 1) * width])
+            if inked and start is None:
+                start = row
+            elif not inked and start is not None:
+                bands.append((start, row - 1))
+                start = None
+        if start is not None:
+            bands.append((start, self.height - 1))
+        return bands
+
+    def ink_span(self, limit=150):
+        """Width in pixels from the leftmost to the rightmost inked column; 0 without ink."""
+        mask, width = self.ink(limit), self.width
+        columns = [x for x in range(width) if any(mask[x::width])]
+        return columns[-1] - columns[0] + 1 if columns else 0
+
+    def save(self, path):
+        with open(path, "wb") as f:
+            f.write(b"P6\n%d %d\n255\n" % (self.width, self.height) + self.pixels)
+
+
+def screenshot(x, y, width, height):
+    """What the screen shows in a rectangle of root-window coordinates."""
+    data = subprocess.run([IMPORT, "-silent", "-window", "root", "-crop",
+                           f"{width}x{height}+{x}+{y}", "+repage", "-depth", "8", "ppm:-"],
+                          capture_output=True, check=True).stdout
+    return Image.from_ppm(data)
+
+
+def text_width(text):
+    """About how wide the program's 12-pixel font draws `text`: CJK characters 12 pixels,
+    others about 6."""
+    return sum(12 if unicodedata.east_asian_width(ch) in "WF" else 6 for ch in text)
+
+
+def name_widths(body, rows):
+    """Ink widths of the name column in each of `rows` (bands of a LIST_BODY screenshot)."""
+    x, width = NAME_COLUMN
+    return [body.crop(x, first, width, last - first + 1).ink_span() for first, last in rows]
+
+
+# --- The sample catalogue -----------------------------------------------------------------------
+
+def native_program(name):
+    folder = os.environ.get("ZENTORI_NATIVE_BIN", "")
+    path = os.path.join(folder, name)
+    if not os.access(path, os.X_OK):
+        raise unittest.SkipTest(f"no {name} in ZENTORI_NATIVE_BIN ({folder!r})")
+    return path
+
+
+class Catalogue:
+    """A sample_catalogue on a free loopback port (or the given one), logging every request."""
+
+    def __init__(self, work_dir, mode="normal", port=0, name="catalogue"):
+        self.log_path = os.path.join(work_dir, f"{name}.log")
+        port_file = os.path.join(work_dir, f"{name}.port")
+        with open(os.path.join(work_dir, f"{name}.out"), "ab") as output:
+            self.process = subprocess.Popen(
+                [native_program("sample_catalogue"), "--port", str(port), "--port-file",
+                 port_file, "--log", self.log_path, "--mode", mode],
+                stdout=output, stderr=subprocess.STDOUT)
+        wait_until(lambda: os.path.exists(port_file) or self.process.poll() is not None, 10,
+                   "the sample catalogue to listen")
+        if self.process.poll() is not None:
+            raise RuntimeError(f"sample_catalogue --mode {mode} --port {port} did not start")
+        with open(port_file) as f:
+            self.port = int(f.read())
+        self.url = f"http://127.0.0.1:{self.port}"
+
+    def requests(self):
+        """Targets (path and query) of the requests received so far, in order."""
+        try:
+            with open(self.log_path, encoding="latin-1") as f:
+                return [line.rstrip("\n") for line in f if line.strip()]
+        except FileNotFoundError:
+            return []
+
+    def wait_for_requests(self, count, timeout=20):
+        wait_until(lambda: len(self.requests()) >= count, timeout,
+                   f"{count} request(s) at the catalogue (have {self.requests()})")
+        return self.requests()
+
+    def get(self, target):
+        """The reply body to `target`, asked directly (and logged like any request)."""
+        with urllib.request.urlopen(self.url + target, timeout=10) as reply:
+            return reply.read()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def hot_list_target(key, page):
+    if key == "100":
+        return f"/appweb/getcathotlist?cid=1&leaf_cid=0&sort=2&pn={page}"
+    return f"/appweb/getcathotlist?cid=1&leaf_cid={key}&sort=1&pn={page}"
+
+
+def search_target(keyword):
+    return f"/appweb/search?lb={keyword}&cid=1&lcid=0&ps=10&pn=1"
+
+
+_reference = []
+
+
+def reference_catalogue():
+    """A catalogue of the tests' own, to read what a reply holds without adding requests to the
+    log of the program's catalogue. Every instance serves the same data."""
+    if not _reference:
+        work = tempfile.mkdtemp(prefix="zentori-e2e-reference-")
+        _reference.append(Catalogue(work, name="reference"))
+        atexit.register(shutil.rmtree, work, ignore_errors=True)
+        atexit.register(_reference[0].stop)
+    return _reference[0]
+
+
+def names_sent(target):
+    """Game names, in order, of the catalogue's reply to `target` (a hot list or a search)."""
+    body = reference_catalogue().get(target)
+    if target.startswith("/appweb/search"):
+        html = body.decode("utf-8")
+        return re.findall(r'<i class="app-single-round" title="([^"]*)"', html)
+    return [game["app_name"] for game in json.loads(body)["data"]["list"]]
+
+
+# --- The program --------------------------------------------------------------------------------
+
+class Window:
+    def __init__(self, window_id):
+        self.id = window_id
+        values = dict(line.split("=", 1) for line in
+                      xdotool("getwindowgeometry", "--shell", window_id, check=False).split()
+                      if "=" in line)
+        self.x, self.y = int(values.get("X", -1)), int(values.get("Y", -1))
+        self.width, self.height = int(values.get("WIDTH", 0)), int(values.get("HEIGHT", 0))
+        self.title = xdotool("getwindowname", window_id, check=False).rstrip("\n")
+
+    def __repr__(self):
+        return f"<{self.title!r} {self.width}x{self.height}+{self.x}+{self.y}>"
+
+
+class Program:
+    """zentori.exe started from a private copy of the program folder."""
+
+    def __init__(self, work_dir, catalogue_url, pictures=True):
+        bin_dir = os.environ.get("ZENTORI_BIN_DIR", "")
+        exe = os.path.join(bin_dir, "zentori.exe")
+        if not os.path.isfile(exe):
+            raise unittest.SkipTest(f"no zentori.exe in ZENTORI_BIN_DIR ({bin_dir!r})")
+        for name in ("DISPLAY", "WINEPREFIX"):
+            if not os.environ.get(name):
+                raise unittest.SkipTest(f"{name} is not set (run through scripts/run-tests.sh)")
+        self.folder = os.path.join(work_dir, "program")
+        os.makedirs(os.path.join(self.folder, "skin"))
+        shutil.copy2(exe, self.folder)
+        if pictures:
+            shutil.copytree(os.path.join(bin_dir, "skin"), os.path.join(self.folder, "skin"),
+                            dirs_exist_ok=True)
+        self.exe = os.path.join(self.folder, "zentori.exe")
+        self.catalogue_url = catalogue_url
+        self.output_path = os.path.join(work_dir, "program.out")
+        self.process = None
+        self.main = None
+        self._last_click = None
+
+    def start(self):
+        env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url)
+        # Wine's helper processes inherit the output: a file, never a pipe they would hold open.
+        with open(self.output_path, "ab") as output:
+            self.process = subprocess.Popen([WINE_RUN, self.exe], env=env, cwd=self.folder,
+                                            stdin=subprocess.DEVNULL, stdout=output,
+                                            stderr=subprocess.STDOUT)
+        return self
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def windows(self):
+        """The program's visible top-level windows. Wine tags each X window with the Unix id of
+        its process, which is the one started here (wine-run and wine exec)."""
+        ids = xdotool("search", "--all", "--onlyvisible", "--pid", self.process.pid,
+                      check=False).split()
+        return [w for w in map(Window, ids) if w.width > 1]
+
+    def game_windows(self):
+        return [w for w in self.windows() if w.title.endswith(PLAYING_SUFFIX)
+                or w.title == "Zentori网页游戏游戏画面"]
+
+    def other_windows(self):
+        """Visible windows besides the main window: menus, dialogs, the loading window."""
+        return [w for w in self.windows() if w.id != self.main.id]
+
+    def loading_window_shown(self):
+        # The program's only window without a title, 370 x 30.
+        return any(w.title == "" and (w.width, w.height) == (370, 30) for w in self.windows())
+
+    def wait_for_main_window(self, timeout=30):
+        def found():
+            if not self.running():
+                raise AssertionError(f"zentori.exe ended (exit code {self.process.returncode})")
+            return [w for w in self.windows() if w.title == MAIN_TITLE]
+        self.main = wait_until(found, timeout, "the main window")[0]
+        return self.main
+
+    def activate(self):
+        xdotool("windowactivate", "--sync", self.main.id, check=False)
+
+    # --- input, at client coordinates of the main window (a borderless window: its client area
+    # starts at its top-left corner)
+    def move(self, point):
+        x, y = self.main.x + point[0], self.main.y + point[1]
+        # `mousemove --sync` waits for the pointer to move, which it never does when it is
+        # there already.
+        if pointer_position() != (x, y):
+            xdotool("mousemove", "--sync", x, y)
+
+    def click(self, point):
+        """A single click. A second click on the same spot within the double-click time would
+        arrive as a double-click, so it waits that long first, as a user's separate clicks do."""
+        if self._last_click and self._last_click[0] == point:
+            time.sleep(max(0.0, self._last_click[1] + DOUBLE_CLICK_TIME - time.monotonic()))
+        self.move(point)
+        xdotool("click", 1)
+        self._last_click = (point, time.monotonic())
+
+    def double_click(self, point):
+        self.move(point)
+        xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        self._last_click = (point, time.monotonic())
+
+    def key(self, *keys):
+        xdotool("key", "--delay", 30, *keys)
+
+    def type(self, text):
+        xdotool("type", "--delay", 30, text)
+
+    # --- looking
+    def shot(self, region):
+        x, y, width, height = region
+        return screenshot(self.main.x + x, self.main.y + y, width, height)
+
+    def stable_shot(self, region, timeout=10, interval=0.1):
+        """A screenshot of `region` once two in a row agree (fades and repaints are over)."""
+        last = [self.shot(region)]
+
+        def settled():
+            time.sleep(interval)
+            current = self.shot(region)
+            same = current.pixels == last[0].pixels
+            last[0] = current
+            return current if same else None
+        return wait_until(settled, timeout, f"region {region} to settle", interval=0)
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"zentori.exe still runs {timeout} s later") from None
+
+    def stop(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()
+
+
+class ProgramTestCase(unittest.TestCase):
+    """Starts a catalogue and the program per test and stops both afterwards."""
+
+    maxDiff = None
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="zentori-e2e-")
+        self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
+
+    def start_catalogue(self, mode="normal", port=0, name="catalogue"):
+        catalogue = Catalogue(self.work, mode=mode, port=port, name=name)
+        self.addCleanup(catalogue.stop)
+        return catalogue
+
+    def start_program(self, catalogue, pictures=True):
+        program = Program(self.work, catalogue.url, pictures=pictures).start()
+        self.addCleanup(program.stop)
+        program.wait_for_main_window()
+        return program
+
+    def start_at_first_page(self, pictures=True):
+        """Catalogue and program, once the start-up fetch is on screen."""
+        catalogue = self.start_catalogue()
+        program = self.start_program(catalogue, pictures=pictures)
+        self.wait_for_fetch(program, catalogue, 1)
+        return catalogue, program
+
+    def wait_for_fetch(self, program, catalogue, count):
+        """Waits until the catalogue has had `count` requests, the loading window has gone and
+        the list has settled; returns the list body's screenshot."""
+        catalogue.wait_for_requests(count)
+        wait_until(lambda: not program.loading_window_shown(), 25, "the loading window to close")
+        return program.stable_shot(LIST_BODY)
+
+    def run_command(self, program, catalogue, point, target):
+        """Clicks `point` and checks that exactly one request, for `target`, follows; returns
+        the settled list body."""
+        before = len(catalogue.requests())
+        program.click(point)
+        body = self.wait_for_fetch(program, catalogue, before + 1)
+        self.assertEqual(catalogue.requests()[before:], [target])
+        return body
+
+    def assert_no_request(self, catalogue, count, settle=1.0):
+        """Negative check: nothing more reaches the catalogue within `settle` seconds."""
+        time.sleep(settle)
+        self.assertEqual(len(catalogue.requests()), count, catalogue.requests())
+
+    def assert_rows(self, body, target):
+        """The list body shows one text line per game the catalogue sent for `target`, each
+        name about as wide as the name drawn in the font."""
+        names = names_sent(target)
+        # Index and name columns only: a long introduction wraps, and its clipped second line
+        # peeks out below the row.
+        rows = body.crop(0, 0, sum(NAME_COLUMN), body.height).ink_rows()
+        self.assertEqual(len(rows), len(names), f"rows {rows} for games {names}")
+        for name, width in zip(names, name_widths(body, rows)):
+            expected = text_width(name)
+            self.assertLessEqual(abs(width - expected), 4 + expected // 6,
+                                 f"{name!r} drawn {width} px wide, expected about {expected}")
+
+    def skin_distance(self, program, picture):
+        """How far the skin patches on screen are from the same spots of `picture` (Image)."""
+        shots = [(program.shot(patch), picture.crop(*patch)) for patch in SKIN_PATCHES]
+        return sum(shot.difference(reference) for shot, reference in shots) / len(shots)
+
+    def wait_for_skin(self, program, picture, what, timeout=10):
+        """Waits until the skin patches show `picture` (the fade-in has ended)."""
+        wait_until(lambda: self.skin_distance(program, picture) < 2, timeout,
+                   f"the skin to show {what}", interval=0.1)

@@ -1,0 +1,132 @@
+"""Sections, paging, genres and the search box, clicked and typed as a user would: each command
+sends its one catalogue request and the list shows what came back. While a fetch runs the main
+window takes no clicks."""
+
+import time
+import unittest
+
+from e2e_support import (GENRES, LIST_BODY, PAGE_COUNT_LABEL, PAGE_LABEL, SEARCH_BOX,
+                         SEARCH_BUTTON, ProgramTestCase, centre, genre_button, genre_key,
+                         hot_list_target, paging_button, search_target, section_button,
+                         wait_until)
+
+# Section caption, category key and the page count it shows.
+LIST_SECTIONS = [("小游戏", "7", 619), ("网页游戏", "8", 2), ("最近更新", "100", 644),
+                 ("游戏工具", "9", 25), ("热门游戏", "0", 644)]
+
+
+def paging(name):
+    return centre(paging_button(name))
+
+
+class NavigationTest(ProgramTestCase):
+
+    def test_each_list_section_fetches_page_one_of_its_category(self):
+        catalogue, program = self.start_at_first_page()
+        first_count = program.shot(PAGE_COUNT_LABEL)
+        first_page = program.shot(PAGE_LABEL)
+        counts = {}
+        for caption, key, page_count in LIST_SECTIONS:
+            with self.subTest(caption):
+                target = hot_list_target(key, 1)
+                body = self.run_command(program, catalogue, centre(section_button(caption)),
+                                        target)
+                self.assert_rows(body, target)
+                self.assertEqual(program.shot(PAGE_LABEL).pixels, first_page.pixels, "第1页")
+                counts.setdefault(page_count, []).append(program.shot(PAGE_COUNT_LABEL))
+        # Equal page counts look alike, different ones differ; more digits, wider text.
+        self.assertEqual(counts[644][0].pixels, first_count.pixels)
+        self.assertEqual(counts[644][1].pixels, first_count.pixels)
+        pictures = [counts[n][0].pixels for n in (619, 2, 25, 644)]
+        self.assertEqual(len(set(pictures)), 4, "page counts 619, 2, 25 and 644 look alike")
+        widths = [counts[n][0].ink_span() for n in (2, 25, 619, 644)]
+        self.assertLess(widths[0], widths[1])
+        self.assertLess(widths[1], widths[2])
+        self.assertIn(widths[3] - widths[2], range(-1, 2))
+
+    def test_paging_buttons_step_through_the_hot_list(self):
+        catalogue, program = self.start_at_first_page()
+        first_body = program.stable_shot(LIST_BODY)
+        first_page = program.shot(PAGE_LABEL)
+
+        program.click(paging("上页"))  # already on page 1
+        self.assert_no_request(catalogue, 1)
+        for button, page in [("下页", 2), ("下页", 3), ("上页", 2), ("末页", 644)]:
+            with self.subTest(f"{button} to page {page}"):
+                target = hot_list_target("0", page)
+                body = self.run_command(program, catalogue, paging(button), target)
+                self.assert_rows(body, target)
+                self.assertNotEqual(program.shot(PAGE_LABEL).pixels, first_page.pixels)
+        last_page = program.shot(PAGE_LABEL)
+        self.assertIn(last_page.ink_span() - first_page.ink_span(), range(11, 17),
+                      "第644页 is two digits wider than 第1页")
+        program.click(paging("下页"))  # already on the last page
+        self.assert_no_request(catalogue, 5)
+        body = self.run_command(program, catalogue, paging("末页"), hot_list_target("0", 644))
+        body = self.run_command(program, catalogue, paging("首页"), hot_list_target("0", 1))
+        self.assertEqual(body.pixels, first_body.pixels)
+        self.assertEqual(program.shot(PAGE_LABEL).pixels, first_page.pixels)
+
+    def test_genre_buttons_search_for_their_names(self):
+        catalogue, program = self.start_at_first_page()
+        show_rows = {"策略", "角色扮演", "找茬"}
+        for genre in GENRES:
+            with self.subTest(genre):
+                target = search_target(genre_key(genre))
+                body = self.run_command(program, catalogue, centre(genre_button(genre)), target)
+                if genre in show_rows:
+                    self.assert_rows(body, target)
+        # Paging after a search pages the hot list of the last section, not the search.
+        target = hot_list_target("0", 2)
+        self.assert_rows(self.run_command(program, catalogue, paging("下页"), target), target)
+
+    def test_typed_keyword_is_searched_on_enter_and_with_the_search_button(self):
+        catalogue, program = self.start_at_first_page()
+        program.click(centre(SEARCH_BOX))
+        program.key("End", "shift+Home", "BackSpace")
+        program.type("Puzzle")
+        self.assert_no_request(catalogue, 1, settle=0.5)  # keys other than Enter search nothing
+
+        target = search_target("Puzzle")
+        before = len(catalogue.requests())
+        program.key("Return")
+        body = self.wait_for_fetch(program, catalogue, before + 1)
+        self.assertEqual(catalogue.requests()[before:], [target])
+        self.assert_rows(body, target)
+
+        body = self.run_command(program, catalogue, centre(SEARCH_BUTTON), target)
+        self.assert_rows(body, target)
+
+    def test_clicks_during_a_fetch_are_ignored(self):
+        # The catalogue reads the start-up request and never answers it.
+        stalled = self.start_catalogue(mode="stall", name="stalled")
+        program = self.start_program(stalled)
+        stalled.wait_for_requests(1)
+        wait_until(program.loading_window_shown, 10, "the loading window")
+        # The section command has already shown its page count; a click that got through would
+        # change it (共619页) even if its fetch failed.
+        count_before = program.shot(PAGE_COUNT_LABEL)
+
+        for point in [centre(section_button("小游戏")), centre(genre_button("策略")),
+                      paging("下页"), centre(SEARCH_BUTTON)]:
+            program.click(point)
+        time.sleep(1.0)
+        self.assertEqual(stalled.requests(), [hot_list_target("0", 1)])
+        self.assertTrue(program.loading_window_shown())
+
+        # The connection drops: the fetch ends with an empty list and the program goes on.
+        stalled.stop()
+        wait_until(lambda: not program.loading_window_shown(), 10, "the loading window to close")
+        time.sleep(1.0)
+        self.assertEqual(program.shot(PAGE_COUNT_LABEL).pixels, count_before.pixels)
+        self.assertEqual(program.stable_shot(LIST_BODY).ink_rows(), [])
+
+        # Served again on the same port, the next click fetches as usual.
+        catalogue = self.start_catalogue(port=stalled.port)
+        target = hot_list_target("7", 1)
+        body = self.run_command(program, catalogue, centre(section_button("小游戏")), target)
+        self.assert_rows(body, target)
+
+
+if __name__ == "__main__":
+    unittest.main()
