@@ -218,7 +218,7 @@ def native_program(name):
     folder = os.environ.get("ZENTORI_NATIVE_BIN", "")
     path = os.path.join(folder, name)
     if not os.access(path, os.X_OK):
-        raise unittest.SkipTest(f"no {name} in ZENTORI_NATIVE_BIN ({folder!r})")
+        raise RuntimeError(f"no {name} in ZENTORI_NATIVE_BIN ({folder!r})")
     return path
 
 
@@ -293,13 +293,19 @@ def reference_catalogue():
     return _reference[0]
 
 
-def names_sent(target):
-    """Game names, in order, of the catalogue's reply to `target` (a hot list or a search)."""
+def games_sent(target):
+    """(name, app id) of each game, in order, in the catalogue's reply to `target` (a hot list
+    or a search)."""
     body = reference_catalogue().get(target)
     if target.startswith("/appweb/search"):
         html = body.decode("utf-8")
-        return re.findall(r'<i class="app-single-round" title="([^"]*)"', html)
-    return [game["app_name"] for game in json.loads(body)["data"]["list"]]
+        return [(name, app_id) for app_id, name in re.findall(
+            r'data-appid="([^"]*)"[^>]*><i class="app-single-round" title="([^"]*)"', html)]
+    return [(game["app_name"], game["app_id"]) for game in json.loads(body)["data"]["list"]]
+
+
+def names_sent(target):
+    return [name for name, _ in games_sent(target)]
 
 
 # --- The program --------------------------------------------------------------------------------
@@ -325,10 +331,10 @@ class Program:
         bin_dir = os.environ.get("ZENTORI_BIN_DIR", "")
         exe = os.path.join(bin_dir, "zentori.exe")
         if not os.path.isfile(exe):
-            raise unittest.SkipTest(f"no zentori.exe in ZENTORI_BIN_DIR ({bin_dir!r})")
+            raise RuntimeError(f"no zentori.exe in ZENTORI_BIN_DIR ({bin_dir!r})")
         for name in ("DISPLAY", "WINEPREFIX"):
             if not os.environ.get(name):
-                raise unittest.SkipTest(f"{name} is not set (run through scripts/run-tests.sh)")
+                raise RuntimeError(f"{name} is not set (run through scripts/run-tests.sh)")
         self.folder = os.path.join(work_dir, "program")
         os.makedirs(os.path.join(self.folder, "skin"))
         shutil.copy2(exe, self.folder)

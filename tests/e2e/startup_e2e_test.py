@@ -1,11 +1,14 @@
 """Start-up as the user sees it: the first page of the hot list, fetched once, and a program
 folder whose pictures are missing."""
 
+import sys
 import unittest
 
-from e2e_support import (COMMUNITY_LABEL, GENRES, LIST, LIST_BODY, PAGE_COUNT_LABEL, PAGE_LABEL, PAGING,
-                         SEARCH_BOX, SEARCH_BUTTON, SECTIONS, TITLE_LABEL, ProgramTestCase,
-                         centre, genre_button, hot_list_target, paging_button, section_button)
+sys.dont_write_bytecode = True
+from e2e_support import (  # noqa: E402
+    COMMUNITY_LABEL, GENRES, LIST, LIST_BODY, PAGE_COUNT_LABEL, PAGE_LABEL, PAGING, SEARCH_BOX,
+    SEARCH_BUTTON, SECTIONS, TITLE_LABEL, ProgramTestCase, centre, genre_button, hot_list_target,
+    paging_button, section_button)
 
 FIRST_PAGE = hot_list_target("0", 1)
 

@@ -1,0 +1,74 @@
+"""Playing: a selected row opens in the game window on a double-click, one window at a time, and
+closing the main window ends the program even while a game is open."""
+
+import sys
+import time
+import unittest
+
+sys.dont_write_bytecode = True
+from e2e_support import (  # noqa: E402
+    CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, TITLE_LABEL, ProgramTestCase, centre,
+    games_sent, hot_list_target, wait_until)
+
+FIRST_PAGE = hot_list_target("0", 1)
+
+
+class GameWindowTest(ProgramTestCase):
+
+    def row_centre(self, body, row):
+        """Where a user clicks to select `row` (1-based) of the list body's screenshot."""
+        first, last = body.crop(0, 0, 60, body.height).ink_rows()[row - 1]
+        return (LIST_BODY[0] + 200, LIST_BODY[1] + (first + last) // 2)
+
+    def wait_for_game_window(self, program, title):
+        def shown():
+            windows = program.game_windows()
+            return windows if any(w.title == title for w in windows) else None
+        return wait_until(shown, 15, f"a game window titled {title!r}")
+
+    def test_double_click_without_a_selected_row_opens_nothing(self):
+        catalogue, program = self.start_at_first_page()
+        program.double_click(centre(TITLE_LABEL))
+        program.double_click((LIST_BODY[0] + 200, LIST_BODY[1] + 300))  # below the last row
+        time.sleep(1.5)
+        self.assertEqual(program.game_windows(), [])
+        self.assertEqual(program.other_windows(), [])
+        self.assertEqual(len(catalogue.requests()), 1)
+
+    def test_selected_games_open_in_one_game_window_titled_with_their_names(self):
+        catalogue, program = self.start_at_first_page()
+        names, app_ids = zip(*games_sent(FIRST_PAGE))
+        body = program.stable_shot(LIST_BODY)
+
+        # Double-clicking a row selects it and opens it.
+        program.double_click(self.row_centre(body, 3))
+        windows = self.wait_for_game_window(program, names[2] + PLAYING_SUFFIX)
+        self.assertEqual(len(windows), 1, windows)
+        game = windows[0]
+        # The game window comes up maximised, over the main window.
+        self.assertGreater(game.width, 1000)
+
+        # Back in the main window: another row selected, then a double-click on a spot of the
+        # client area that is not the list.
+        program.activate()
+        program.click(self.row_centre(body, 5))
+        program.double_click(centre(TITLE_LABEL))
+        windows = self.wait_for_game_window(program, names[4] + PLAYING_SUFFIX)
+        self.assertEqual([w.id for w in windows], [game.id])
+        # The game window's browser went to each game's link; no list was fetched.
+        catalogue.wait_for_requests(3)
+        self.assertEqual(catalogue.requests(), [FIRST_PAGE, f"/{app_ids[2]}", f"/{app_ids[4]}"])
+
+    def test_closing_the_main_window_ends_the_program_while_a_game_is_open(self):
+        _, program = self.start_at_first_page()
+        body = program.stable_shot(LIST_BODY)
+        program.double_click(self.row_centre(body, 1))
+        wait_until(program.game_windows, 15, "the game window")
+
+        program.activate()
+        program.click(CLOSE_BUTTON_CENTRE)
+        self.assertEqual(program.wait_exit(20), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
