@@ -15,6 +15,16 @@ Application::Application(HINSTANCE instance) : instance_(instance) {}
 Application::~Application() = default;
 
 int Application::Run(int showCommand) {
+    if (!Start(showCommand)) {
+        Shutdown();
+        return 1;
+    }
+    const int exitCode = RunMessageLoop();
+    Shutdown();
+    return exitCode;
+}
+
+bool Application::Start(int showCommand) {
     // The runtime may be entered with a foreign floating-point control word (some injected
     // DLLs change it); start from the default state.
     _fpreset();
@@ -28,22 +38,28 @@ int Application::Run(int showCommand) {
     handlers.created = [this](HWND window) { OnMainWindowCreated(window); };
     handlers.doubleClicked = [this] { OnMainWindowDoubleClicked(); };
     handlers.searchKeyDown = [this](UINT key) { OnSearchKeyDown(key); };
-    if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return 1;
+    if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return false;
 
     // The first screen is page 1 of the hot list. It runs once the window is on screen; the
     // loading window keeps the user from clicking anything until it is there.
     navigation_.ShowListSection(kHotGames);
+    return true;
+}
 
+int Application::RunMessageLoop() {
     MSG message{};
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    return result < 0 ? 1 : static_cast<int>(message.wParam);
+}
+
+void Application::Shutdown() {
     CloseRemainingWindows();
     hiddenBrowser_.Destroy();
     objects_.reset();  // in construction order
-    return result < 0 ? 1 : static_cast<int>(message.wParam);
 }
 
 // The start-up work, run when MainWindow reports that it has been created.

@@ -29,6 +29,20 @@ public:
     // Start-up, message loop until MainWindow closes, shutdown. Returns the exit code.
     int Run(int showCommand);
 
+    // The three stages of Run, apart so tests can drive the running program in between.
+    // Start: from the global objects to the end of the first section command, so the first
+    // screen is on show when it returns; false when MainWindow could not be created.
+    bool Start(int showCommand);
+    // Until WM_QUIT (MainWindow has closed); returns the exit code.
+    int RunMessageLoop();
+    // Closes what is left of the windows and releases the global objects. Safe to repeat.
+    void Shutdown();
+
+    // Read access for tests; Objects() only between Start and Shutdown.
+    GlobalObjects& Objects() { return *objects_; }
+    MainWindow& Main() { return mainWindow_; }
+    const NavigationState& Navigation() const { return navigation_.State(); }
+
 private:
     // NavigationHost
     std::string PageCountText() override;
@@ -44,7 +58,7 @@ private:
     OleSession ole_;  // first in, last out: everything below may use OLE
     HINSTANCE instance_;
     std::unique_ptr<GlobalObjects> objects_;
-    Navigation navigation_{*this};
+    ::Navigation navigation_{*this};
     MainWindow mainWindow_;
     HiddenBrowser hiddenBrowser_;
     GameWindow gameWindow_;

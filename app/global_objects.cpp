@@ -1,30 +1,38 @@
 #include "app/global_objects.h"
 
-GlobalObjects::GlobalObjects(std::function<void(std::string_view)> onRelease)
-    : onRelease_(std::move(onRelease)),
-      gameList_(std::make_unique<ListControl>()),
-      mainSkin_(std::make_unique<SkinForm>()),
-      pageLabel_(std::make_unique<Label>()),
-      recordPattern_(std::make_shared<boost::regex>()),  // compiled by each fetch
-      pageCountLabel_(std::make_unique<Label>()),
-      sectionButtons_(std::make_unique<std::array<IconButton, kSectionButtonCount>>()),
-      logoPicture_(std::make_unique<AnimatedPicture>()),
-      titleLabel_(std::make_unique<Label>()),
-      communityLabel_(std::make_unique<Label>()),
-      pagingButtons_(std::make_unique<std::array<TextButton, kPagingButtonCount>>()),
-      searchButton_(std::make_unique<TextButton>()),
-      genreButtons_(std::make_unique<std::array<TextButton, kGenreButtonCount>>()) {}
-
 namespace {
 
+using Observer = std::function<void(std::string_view)>;
+
 template <typename Owner>
-void Release(Owner& owner, std::string_view name,
-             const std::function<void(std::string_view)>& onRelease) {
+void Construct(Owner& owner, std::string_view name, const Observer& onConstruct) {
+    owner.reset(new typename Owner::element_type());
+    if (onConstruct) onConstruct(name);
+}
+
+template <typename Owner>
+void Release(Owner& owner, std::string_view name, const Observer& onRelease) {
     owner.reset();
     if (onRelease) onRelease(name);
 }
 
 }  // namespace
+
+GlobalObjects::GlobalObjects(Observer onRelease, Observer onConstruct)
+    : onRelease_(std::move(onRelease)), onConstruct_(std::move(onConstruct)) {
+    Construct(gameList_, "GameList", onConstruct_);
+    Construct(mainSkin_, "MainSkin", onConstruct_);
+    Construct(pageLabel_, "PageLabel", onConstruct_);
+    Construct(recordPattern_, "RecordPattern", onConstruct_);  // compiled by each fetch
+    Construct(pageCountLabel_, "PageCountLabel", onConstruct_);
+    Construct(sectionButtons_, "SectionButtons", onConstruct_);
+    Construct(logoPicture_, "LogoPicture", onConstruct_);
+    Construct(titleLabel_, "TitleLabel", onConstruct_);
+    Construct(communityLabel_, "CommunityLabel", onConstruct_);
+    Construct(pagingButtons_, "PagingButtons", onConstruct_);
+    Construct(searchButton_, "SearchButton", onConstruct_);
+    Construct(genreButtons_, "GenreButtons", onConstruct_);
+}
 
 GlobalObjects::~GlobalObjects() {
     Release(gameList_, "GameList", onRelease_);

@@ -45,8 +45,10 @@ constexpr int kGenreButtonCount = 32;
 
 class GlobalObjects {
 public:
-    // `onRelease`, when given, hears the name of each object as it is destroyed.
-    explicit GlobalObjects(std::function<void(std::string_view)> onRelease = {});
+    // `onRelease` and `onConstruct`, when given, hear the name of each object as it is
+    // destroyed and as it is constructed.
+    explicit GlobalObjects(std::function<void(std::string_view)> onRelease = {},
+                           std::function<void(std::string_view)> onConstruct = {});
     ~GlobalObjects();
     GlobalObjects(const GlobalObjects&) = delete;
     GlobalObjects& operator=(const GlobalObjects&) = delete;
@@ -67,6 +69,7 @@ public:
 
 private:
     std::function<void(std::string_view)> onRelease_;
+    std::function<void(std::string_view)> onConstruct_;
     std::unique_ptr<ListControl> gameList_;
     std::unique_ptr<SkinForm> mainSkin_;
     std::unique_ptr<Label> pageLabel_;
