@@ -89,6 +89,9 @@ std::optional<FetchResult> LoadingWindow::Run(HINSTANCE instance, HWND mainWindo
     HFONT font = CreateMessageFont();
     if (label && font) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
+    // Where the keyboard focus was (the search box after an Enter there): the main window takes
+    // the focus itself when it is activated again, and the user would have to click back in.
+    const HWND focus = GetFocus();
     const bool mainWasEnabled = mainWindow && !EnableWindow(mainWindow, FALSE);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -117,6 +120,7 @@ std::optional<FetchResult> LoadingWindow::Run(HINSTANCE instance, HWND mainWindo
     if (mainWasEnabled) EnableWindow(mainWindow, TRUE);
     state.done = true;
     DestroyWindow(window);
+    if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
     if (font) DeleteObject(font);
 
     if (quitting) {

@@ -1,0 +1,92 @@
+// Click-to-rows latency of the running program against the sample catalogue: from the click on
+// a list section (or a genre button) until its rows are on screen and the loading window has
+// closed, beside the bare HttpRequest of the same URL. Figures only; nothing is asserted.
+// Each click is timed in the same iteration as its bare request, so the ratio holds on a busy
+// machine.
+//   click_ms   click to rows (the iteration time)
+//   bare_ms    HttpRequest of the URL the click requests
+//   ratio      click_ms / bare_ms (goal: at most 1.2, that is the program adds at most 20%)
+//   rows       rows on screen after the last click
+// Run with the sample catalogue (scripts/with-server), as CTest does.
+#include <windows.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "app/catalogue_fetch.h"
+#include "catalogue/hot_list.h"
+#include "catalogue/http_request.h"
+#include "catalogue/search.h"
+#include "tests/support/running_program.h"
+
+namespace {
+
+test::RunningProgram* program = nullptr;
+
+double Seconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// `widget` picks the widget to click; `url` is what the click requests.
+void ClickToRows(benchmark::State& state, const std::function<FormWidget&()>& widget,
+                 const std::string& url) {
+    double clicks = 0, bare = 0;
+    int iterations = 0;
+    for (auto _ : state) {
+        double start = Seconds();
+        test::ClickWidget(program->Window(), widget());
+        const double click = Seconds() - start;
+        state.SetIterationTime(click);
+        clicks += click;
+
+        start = Seconds();
+        benchmark::DoNotOptimize(HttpRequest(url));
+        bare += Seconds() - start;
+        ++iterations;
+
+        if (program->Objects().GameList().RowCount() == 0 || test::FindLoadingWindow()) {
+            state.SkipWithError("the click did not end with rows and the loading window closed");
+            break;
+        }
+    }
+    const double n = std::max(iterations, 1);
+    state.counters["click_ms"] = clicks / n * 1e3;
+    state.counters["bare_ms"] = bare / n * 1e3;
+    state.counters["ratio"] = bare > 0 ? clicks / bare : 0;
+    state.counters["rows"] = program->Objects().GameList().RowCount();
+}
+
+void BM_ClickHotList(benchmark::State& state) {
+    ClickToRows(
+        state, []() -> FormWidget& { return program->Objects().SectionButtons(kHotGamesButton); },
+        HotListUrl(CatalogueBaseUrl(), "0", 1));
+}
+
+// A search answer is HTML of several times the size of a hot list, percent-decoded and scraped.
+void BM_ClickGenreSearch(benchmark::State& state) {
+    ClickToRows(
+        state, []() -> FormWidget& { return program->Objects().GenreButtons(0); },
+        SearchUrl(CatalogueBaseUrl(), "%E7%AD%96%E7%95%A5"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    test::RunningProgram running;
+    if (!running.Started()) return 1;
+    program = &running;
+    for (auto* bench : {benchmark::RegisterBenchmark("BM_ClickHotList", BM_ClickHotList),
+                        benchmark::RegisterBenchmark("BM_ClickGenreSearch", BM_ClickGenreSearch)}) {
+        bench->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
