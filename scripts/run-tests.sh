@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs every test: native (sanitised), the fuzz targets for a bounded time, the Windows tests
-# under Wine in a private virtual display, then the benchmarks (which print their figures).
+# (end-to-end tests included) under Wine in a private virtual display, then the benchmarks and
+# the start-up measurement (which print their figures).
 # Options: --bench-only. Environment: ZENTORI_FUZZ_SECONDS (default 30 per target),
 # CTEST_ARGS (extra ctest arguments, e.g. "-R win.widgets" to run a subset).
 set -uo pipefail
@@ -54,6 +55,8 @@ ctest --test-dir build/bench -L bench -V ${CTEST_ARGS:-} | grep -v '^[0-9]*: Tes
     failed+=("native benchmarks")
 ctest --test-dir build/win -L bench -V ${CTEST_ARGS:-} | grep -v '^[0-9]*: Test command' ||
     failed+=("Windows benchmarks")
+# Start-up to the first page and peak memory, beside headless Chromium and a GDI+ floor.
+scripts/measure-startup.sh || failed+=("start-up measurement")
 
 if ((${#failed[@]})); then
     printf '\nFAILED: %s\n' "${failed[@]}"

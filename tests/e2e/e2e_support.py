@@ -254,6 +254,11 @@ class Catalogue:
                    f"{count} request(s) at the catalogue (have {self.requests()})")
         return self.requests()
 
+    def set_mode(self, mode):
+        """Answers later requests in `mode`; leaving "stall" releases the requests it holds.
+        The control request is not logged."""
+        self.get(f"/control/mode?m={mode}")
+
     def get(self, target):
         """The reply body to `target`, asked directly (and logged like any request)."""
         with urllib.request.urlopen(self.url + target, timeout=10) as reply:
@@ -352,9 +357,10 @@ class Program:
         env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url)
         # Wine's helper processes inherit the output: a file, never a pipe they would hold open.
         with open(self.output_path, "ab") as output:
+            # A session of its own: its process tree is easy to tell apart (measure_startup.py).
             self.process = subprocess.Popen([WINE_RUN, self.exe], env=env, cwd=self.folder,
                                             stdin=subprocess.DEVNULL, stdout=output,
-                                            stderr=subprocess.STDOUT)
+                                            stderr=subprocess.STDOUT, start_new_session=True)
         return self
 
     def running(self):
