@@ -32,6 +32,7 @@ IMPORT = "/usr/bin/import"
 CONVERT = "/usr/bin/convert"
 
 MAIN_TITLE = "Zentori网页游戏盒子"
+GAME_TITLE = "Zentori网页游戏游戏画面"  # before a game has been opened in it
 # Windows' default double-click time (500 ms) and a little more.
 DOUBLE_CLICK_TIME = 0.6
 PLAYING_SUFFIX = "游戏中"
@@ -374,8 +375,8 @@ class Program:
         return [w for w in map(Window, ids) if w.width > 1]
 
     def game_windows(self):
-        return [w for w in self.windows() if w.title.endswith(PLAYING_SUFFIX)
-                or w.title == "Zentori网页游戏游戏画面"]
+        return [w for w in self.windows()
+                if w.title.endswith(PLAYING_SUFFIX) or w.title == GAME_TITLE]
 
     def other_windows(self):
         """Visible windows besides the main window: menus, dialogs, the loading window."""
