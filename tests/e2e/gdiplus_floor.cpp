@@ -2,18 +2,21 @@
 // program does before its first text is on screen. It starts GDI+, shows a window, draws one
 // string with the face of the system menu font at 12 pixels (as the toolkit's default font),
 // and closes itself once the string is drawn. Exit code 0 when the string was drawn.
+// With the argument --park it stays open instead, in a corner of the screen: the measurement
+// keeps Wine's desktop process running that way, as a Windows shell always is.
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cwchar>
 #include <memory>
-#include <type_traits>
 
 using namespace Gdiplus::DllExports;
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZentoriGdiplusFloor";
+constexpr wchar_t kTitle[] = L"GDI+ floor";
 constexpr wchar_t kText[] = L"Zentori网页游戏盒子";
 
 template <auto Delete>
@@ -47,6 +50,7 @@ private:
 };
 
 bool drawn = false;
+bool parked = false;
 
 // The toolkit's default font: the system menu font's face, 12 pixels, regular.
 UniqueFont CreateDefaultFont() {
@@ -88,7 +92,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             drawn = DrawText(dc);
             EndPaint(window, &paint);
             // The first picture is on screen: that is all this program measures.
-            PostMessageW(window, WM_CLOSE, 0, 0);
+            if (!parked) PostMessageW(window, WM_CLOSE, 0, 0);
             return 0;
         }
         case WM_DESTROY:
@@ -101,7 +105,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    parked = commandLine && wcscmp(commandLine, L"--park") == 0;
     GdiplusSession gdiplus;
     if (!gdiplus.Started()) return 1;
 
@@ -113,7 +118,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) return 1;
-    HWND window = CreateWindowExW(0, kClassName, kText, WS_OVERLAPPEDWINDOW, 50, 50, 400, 120,
+    // Parked bottom right, clear of the main window the measurement watches at (50, 50).
+    const int x = parked ? 1000 : 50, y = parked ? 850 : 50;
+    HWND window = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, x, y, 250, 120,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return 1;
     ShowWindow(window, showCommand);
