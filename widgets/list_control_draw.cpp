@@ -17,6 +17,7 @@ constexpr double kTolerance = 1e-7;
 constexpr COLORREF kTextColour = 0x000000;
 constexpr int kTextAlpha = 230;
 constexpr int kTrimEllipsisCharacter = 3;
+constexpr int kNoWrap = 0x1000;  // StringFormatFlagsNoWrap
 constexpr int kLineAlpha = 60;  // header separators, header bottom line, row lines
 constexpr int kTrackAlpha = 40;
 constexpr int kThumbAlpha = 80;
@@ -374,6 +375,9 @@ void ListControl::PaintCell(GpGraphics* graphics, const RectF& rect, const std::
     style.alpha = kTextAlpha;
     style.alignment = alignment;
     style.trimming = kTrimEllipsisCharacter;
+    // One line per cell, ending in an ellipsis when it is too long: a wrapped second line
+    // would show under the row where the text rectangle is not clipped (as under Wine).
+    style.formatFlags = kNoWrap;
     style.effect = textEffect_;
     PaintText(rect, graphics, text, style);
 }
