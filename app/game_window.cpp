@@ -7,24 +7,13 @@
 
 #include "app/community.h"
 #include "app/wide_text.h"
+#include "app/window_class.h"
 #include "catalogue/text_utils.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZentoriGameWindow";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 }  // namespace
 
@@ -58,7 +47,13 @@ void GameWindow::Close() {
 bool GameWindow::Create(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    if (!RegisterWindowClass(instance, WindowProc)) return false;
+    if (!RegisterWindowClassOnce({.name = kClassName,
+                                  .procedure = WindowProc,
+                                  .instance = instance,
+                                  .background = GetSysColorBrush(COLOR_WINDOW),
+                                  .programIcon = true})) {
+        return false;
+    }
     HWND window = CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, kLeft, kTop,
                                   kWidth, kHeight, nullptr, nullptr, instance, this);
     if (!window) return false;
@@ -68,12 +63,7 @@ bool GameWindow::Create(HINSTANCE instance) {
 }
 
 LRESULT CALLBACK GameWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<GameWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowOwner<GameWindow>(window, message, lParam);
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     return self->HandleMessage(window, message, wParam, lParam);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/window_class.h"
 #include "catalogue/text_utils.h"
 
 namespace {
@@ -17,14 +18,8 @@ struct ModalState {
 };
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<ModalState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* state = WindowOwner<ModalState>(window, message, lParam);
     switch (message) {
-        case WM_NCCREATE: {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-            break;
-        }
         case kMsgWorkDone: {
             std::unique_ptr<std::optional<FetchResult>> result(
                 reinterpret_cast<std::optional<FetchResult>*>(lParam));
@@ -47,17 +42,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 // The label uses the system's message font, which can show Chinese on every locale.
 HFONT CreateMessageFont() {
     NONCLIENTMETRICSW metrics{};
@@ -73,7 +57,13 @@ HFONT CreateMessageFont() {
 const char LoadingWindow::kText[] = " 加载中！网速不同加载速度也不同            loading...";
 
 std::optional<FetchResult> LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, Work work) {
-    if (!RegisterWindowClass(instance)) return std::nullopt;
+    if (!RegisterWindowClassOnce({.name = kClassName,
+                                  .procedure = WindowProc,
+                                  .instance = instance,
+                                  .cursor = IDC_WAIT,
+                                  .background = GetSysColorBrush(COLOR_BTNFACE)})) {
+        return std::nullopt;
+    }
 
     ModalState state;
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_BORDER, kLeft,

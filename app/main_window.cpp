@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/wide_text.h"
+#include "app/window_class.h"
 #include "catalogue/text_utils.h"
 
 namespace {
@@ -10,22 +11,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"ZentoriMainWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
-
-bool RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    // CS_DBLCLKS: a double-click anywhere in the client area opens the selected game.
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), 0));
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
 
 }  // namespace
 
@@ -89,7 +74,15 @@ LRESULT CALLBACK MainWindow::SearchBoxProc(HWND box, UINT message, WPARAM wParam
 }
 
 bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) {
-    if (!RegisterWindowClass(instance, WindowProc)) return false;
+    if (!RegisterWindowClassOnce({.name = kClassName,
+                                  .procedure = WindowProc,
+                                  .instance = instance,
+                                  // A double-click anywhere in the client area opens the
+                                  // selected game.
+                                  .style = CS_DBLCLKS,
+                                  .programIcon = true})) {
+        return false;
+    }
     handlers_ = std::move(handlers);
     const std::u16string title = AnsiToWide(kTitle);
     HWND window =
@@ -102,12 +95,7 @@ bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) 
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = WindowOwner<MainWindow>(window, message, lParam);
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     return self->HandleMessage(window, message, wParam, lParam);
 }

@@ -1,0 +1,46 @@
+// What the program's three top-level windows share: registering their window class once per
+// process, and finding the C++ object that owns a window from its window procedure.
+#pragma once
+
+#include <windows.h>
+
+struct WindowClassSpec {
+    const wchar_t* name;
+    WNDPROC procedure;
+    HINSTANCE instance;
+    LPCWSTR cursor = IDC_ARROW;
+    HBRUSH background = nullptr;
+    UINT style = 0;
+    bool programIcon = false;  // the executable's icon (resource 1)
+};
+
+// True when the class exists afterwards, also when an earlier call registered it.
+inline bool RegisterWindowClassOnce(const WindowClassSpec& spec) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = spec.style;
+    windowClass.lpfnWndProc = spec.procedure;
+    windowClass.hInstance = spec.instance;
+    windowClass.hCursor = LoadCursorW(nullptr, spec.cursor);
+    windowClass.hbrBackground = spec.background;
+    if (spec.programIcon) {
+        windowClass.hIcon = LoadIconW(spec.instance, MAKEINTRESOURCEW(1));
+        windowClass.hIconSm = static_cast<HICON>(
+            LoadImageW(spec.instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    }
+    windowClass.lpszClassName = spec.name;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// The owner passed as CreateWindowEx's last argument, kept in GWLP_USERDATA from WM_NCCREATE
+// on; nullptr for the few messages before it.
+template <typename Owner>
+Owner* WindowOwner(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
