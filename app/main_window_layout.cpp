@@ -114,9 +114,9 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
                                     528, 400, 20);
 
     for (int i = 0; i < kPagingButtonCount; ++i) {
-        const TextButtonSpec& spec = kPagingButtonSpecs[i];
+        const TextButtonSpec& layout = kPagingButtonSpecs[i];
         TextButton& button = objects.PagingButtons(i);
-        button.Create(window, spec.caption, spec.x, spec.y, spec.width, spec.height);
+        button.Create(window, layout.caption, layout.x, layout.y, layout.width, layout.height);
         button.SetClickHandler([commands, i] {
             if (commands.page) commands.page(i);
         });

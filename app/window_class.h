@@ -15,21 +15,21 @@ struct WindowClassSpec {
 };
 
 // True when the class exists afterwards, also when an earlier call registered it.
-inline bool RegisterWindowClassOnce(const WindowClassSpec& spec) {
+inline bool RegisterWindowClassOnce(const WindowClassSpec& info) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = spec.style;
-    windowClass.lpfnWndProc = spec.procedure;
-    windowClass.hInstance = spec.instance;
-    windowClass.hCursor = LoadCursorW(nullptr, spec.cursor);
-    windowClass.hbrBackground = spec.background;
-    if (spec.programIcon) {
-        windowClass.hIcon = LoadIconW(spec.instance, MAKEINTRESOURCEW(1));
+    windowClass.style = info.style;
+    windowClass.lpfnWndProc = info.procedure;
+    windowClass.hInstance = info.instance;
+    windowClass.hCursor = LoadCursorW(nullptr, info.cursor);
+    windowClass.hbrBackground = info.background;
+    if (info.programIcon) {
+        windowClass.hIcon = LoadIconW(info.instance, MAKEINTRESOURCEW(1));
         windowClass.hIconSm = static_cast<HICON>(
-            LoadImageW(spec.instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+            LoadImageW(info.instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     }
-    windowClass.lpszClassName = spec.name;
+    windowClass.lpszClassName = info.name;
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 

@@ -136,8 +136,9 @@ void ListControl::SetColumns(const std::vector<ListColumnSpec>& columns,
     itemImages_ = options.itemImages;
 
     columns_.clear();
-    for (const ListColumnSpec& spec : columns) {
-        columns_.push_back({spec.title, spec.alignment, spec.width, spec.headerImage, false});
+    for (const ListColumnSpec& column : columns) {
+        columns_.push_back(
+            {column.title, column.alignment, column.width, column.headerImage, false});
     }
     // Rows added under fewer columns get empty cells, so every column can be read and set.
     for (Row& row : rows_) {
