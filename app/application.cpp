@@ -50,6 +50,7 @@ int Application::RunMessageLoop() {
     MSG message{};
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        if (gameWindow_.IsOpen() && gameWindow_.Browser().TranslateAccelerator(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

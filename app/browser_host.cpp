@@ -321,3 +321,12 @@ void BrowserHost::SetStatusTextHandler(StatusTextHandler handler) {
 IDispatch* BrowserHost::EventSink() const {
     return sink_.Get();
 }
+
+bool BrowserHost::TranslateAccelerator(MSG& message) {
+    if (!browser_ || message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+    HWND control = ControlWindow();
+    if (!control || (message.hwnd != control && !IsChild(control, message.hwnd))) return false;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active;
+    if (FAILED(browser_.As(&active))) return false;
+    return active->TranslateAccelerator(&message) == S_OK;
+}

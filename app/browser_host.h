@@ -53,6 +53,10 @@ public:
     // Unadvises the sink, closes the control without saving and releases it. Idempotent.
     void Destroy();
     bool Created() const { return browser_ != nullptr; }
+    // Gives the control the first look at a keyboard message meant for one of its windows, as
+    // a container must (Tab, Enter, Backspace and shortcuts inside pages). True when the control
+    // used it: the message is then not dispatched.
+    bool TranslateAccelerator(MSG& message);
 
     // Starts navigating to `url` (GBK) at once. False without a control, for an empty URL, or
     // when the control refuses.

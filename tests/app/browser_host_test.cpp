@@ -129,6 +129,18 @@ TEST_F(BrowserHostTest, OtherEventsAndMalformedCallsAreNotStatusTexts) {
     EXPECT_TRUE(statusTexts.empty());
 }
 
+TEST_F(BrowserHostTest, OffersTheControlOnlyKeyboardMessagesOfItsOwnWindows) {
+    MSG key{parent.Handle(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    EXPECT_FALSE(host.TranslateAccelerator(key)) << "no control yet";
+    ASSERT_TRUE(host.Create(parent.Handle(), 0, 0, 200, 100));
+    // Enter in another window of the program (the search box) must reach that window.
+    EXPECT_FALSE(host.TranslateAccelerator(key));
+    HWND control = host.ControlWindow();
+    ASSERT_NE(control, nullptr);
+    MSG mouse{control, WM_MOUSEMOVE, 0, 0, 0, {}};
+    EXPECT_FALSE(host.TranslateAccelerator(mouse));
+}
+
 TEST_F(BrowserHostTest, SinkAnswersAsTheBrowserEventInterface) {
     ASSERT_TRUE(host.Create(parent.Handle(), 0, 0, 200, 100));
     IUnknown* events = nullptr;
