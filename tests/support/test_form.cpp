@@ -173,4 +173,14 @@ void Click(HWND window, int x, int y) {
     SendMouse(window, WM_LBUTTONUP, x, y);
 }
 
+void Scribble(const TestForm& form, const RECT& rect) {
+    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
+    FillRect(form.Form().Record().screenDc, &rect, brush.get());
+    FillRect(form.Form().Record().windowDc, &rect, brush.get());
+}
+
+bool HasMarker(const PixelSource& source, const RECT& rect) {
+    return CountPixels(source, rect, [](COLORREF c) { return NearColour(c, kMarker, 0); }) > 0;
+}
+
 }  // namespace test

@@ -94,6 +94,12 @@ private:
     TestWindow window_;
 };
 
+// A colour no widget draws, and a patch of it painted straight into a form's screen buffer and
+// onto its window: a later check tells whether a widget repainted (erased) that spot.
+constexpr COLORREF kMarker = 0xFF00FF;
+void Scribble(const TestForm& form, const RECT& rect);
+bool HasMarker(const PixelSource& source, const RECT& rect);
+
 // Dispatches messages of this thread for `milliseconds`.
 void PumpMessages(int milliseconds);
 // Dispatches messages until `done` holds or the time is up; returns done().

@@ -20,7 +20,6 @@ namespace {
 using test::NearColour;
 using test::TestForm;
 
-constexpr COLORREF kMarker = 0xFF00FF;
 constexpr COLORREF kFrameColours[] = {0x0000FF, 0x00FF00, 0xFF0000};  // red, green, blue
 constexpr int kX = 50, kY = 50, kW = 100, kH = 60;
 constexpr int kMiddleX = kX + kW / 2, kMiddleY = kY + kH / 2;
@@ -97,17 +96,6 @@ int FrameShown(COLORREF pixel) {
     return -1;
 }
 
-void Scribble(const TestForm& form, const RECT& rect) {
-    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
-    FillRect(form.Form().Record().screenDc, &rect, brush.get());
-    FillRect(form.Form().Record().windowDc, &rect, brush.get());
-}
-
-bool HasMarker(const test::PixelSource& source, const RECT& rect) {
-    return test::CountPixels(source, rect, [](COLORREF c) { return NearColour(c, kMarker, 0); }) >
-           0;
-}
-
 // Dispatches this thread's messages for `milliseconds` or until `maxFrames` frames posted to
 // the widget went through; after each of those, records what `probe` returns then.
 template <typename Probe>
@@ -172,9 +160,9 @@ TEST_F(AnimatedPictureTest, CreateWithoutPlayingDrawsFrameZeroOnceAndStartsNoClo
     EXPECT_FALSE(picture.Playing());
     EXPECT_EQ(FrameShown(Middle()), 0) << test::ColourText(Middle());
 
-    Scribble(*form_, kSpot);
+    test::Scribble(*form_, kSpot);
     EXPECT_EQ(CountFrames(Window(), id, 400), 0) << "a clock is running";
-    EXPECT_TRUE(HasMarker(form_->OnWindow(), kSpot)) << "drawn again";
+    EXPECT_TRUE(test::HasMarker(form_->OnWindow(), kSpot)) << "drawn again";
 }
 
 TEST_F(AnimatedPictureTest, AOneFramePictureIsDrawnAgainEveryHundredMillisecondsWhilePlaying) {
@@ -194,10 +182,10 @@ TEST_F(AnimatedPictureTest, AOneFramePictureIsDrawnAgainEveryHundredMilliseconds
 
     // Each frame restores the picture over whatever was drawn on it since.
     for (int round = 0; round < 3; ++round) {
-        Scribble(*form_, kSpot);
-        EXPECT_EQ(
-            PumpFrames(Window(), id, 1000, 1, [&] { return HasMarker(form_->OnWindow(), kSpot); }),
-            std::vector<bool>{false})
+        test::Scribble(*form_, kSpot);
+        EXPECT_EQ(PumpFrames(Window(), id, 1000, 1,
+                             [&] { return test::HasMarker(form_->OnWindow(), kSpot); }),
+                  std::vector<bool>{false})
             << "round " << round;
     }
     // Ten a second; loose bounds, a busy machine may fall behind.
@@ -233,28 +221,29 @@ TEST_F(AnimatedPictureTest, AStoppedPictureRepaintsOnRequestAPlayingOneIgnoresRe
     PumpFrames(Window(), id, 1000, 2, [] { return 0; });
 
     // No messages are dispatched between the request and the look: no frame can come between.
-    Scribble(*form_, kSpot);
+    test::Scribble(*form_, kSpot);
     form_->Form().PaintWidget(id, 0);
     picture.HandleMessage(Window(), WM_PAINT, 0, 0);
-    EXPECT_TRUE(HasMarker(form_->OnWindow(), kSpot)) << "a playing picture painted on request";
+    EXPECT_TRUE(test::HasMarker(form_->OnWindow(), kSpot))
+        << "a playing picture painted on request";
 
     EXPECT_FALSE(picture.Playing(false));
     form_->Form().PaintWidget(id, 0);
-    EXPECT_FALSE(HasMarker(form_->OnWindow(), kSpot));
+    EXPECT_FALSE(test::HasMarker(form_->OnWindow(), kSpot));
     EXPECT_EQ(FrameShown(Middle()), 1) << "the current frame";
     for (int request = 0; request < 2; ++request) {
-        Scribble(*form_, kSpot);
+        test::Scribble(*form_, kSpot);
         picture.HandleMessage(Window(), WM_PAINT, 0, 0);
-        EXPECT_FALSE(HasMarker(form_->OnWindow(), kSpot)) << "request " << request;
+        EXPECT_FALSE(test::HasMarker(form_->OnWindow(), kSpot)) << "request " << request;
     }
 
     // Frames posted before a stop and still queued are not drawn.
     EXPECT_TRUE(picture.Playing(true));
     Sleep(250);  // the clock posts while nobody dispatches
     EXPECT_FALSE(picture.Playing(false));
-    Scribble(*form_, kSpot);
+    test::Scribble(*form_, kSpot);
     EXPECT_GE(CountFrames(Window(), id, 300), 2);
-    EXPECT_TRUE(HasMarker(form_->OnWindow(), kSpot));
+    EXPECT_TRUE(test::HasMarker(form_->OnWindow(), kSpot));
 }
 
 TEST_F(AnimatedPictureTest, PlayingTurnsOnAndOffOnlyOnChangeAndNeedsAWidget) {

@@ -19,7 +19,6 @@ using test::TestForm;
 
 constexpr int kSkinGrey = 0x50;
 constexpr COLORREF kSkin = RGB(kSkinGrey, kSkinGrey, kSkinGrey);
-constexpr COLORREF kMarker = 0xFF00FF;
 constexpr COLORREF kRed = 0x0000FF;   // the captions
 constexpr COLORREF kBlue = 0xFF0000;  // the test icons
 constexpr int kFormWidth = 400, kFormHeight = 300;
@@ -75,17 +74,6 @@ void ExpectRect(const RectF& actual, float x, float y, float width, float height
     EXPECT_FLOAT_EQ(actual.Y, y) << what;
     EXPECT_FLOAT_EQ(actual.Width, width) << what;
     EXPECT_FLOAT_EQ(actual.Height, height) << what;
-}
-
-void Scribble(const TestForm& form, const RECT& rect) {
-    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
-    FillRect(form.Form().Record().screenDc, &rect, brush.get());
-    FillRect(form.Form().Record().windowDc, &rect, brush.get());
-}
-
-bool ScreenHasMarker(const TestForm& form, const RECT& rect) {
-    return test::CountPixels(form.Screen(), rect,
-                             [](COLORREF c) { return NearColour(c, kMarker, 0); }) > 0;
 }
 
 // How many WM_TIMERs of `timerId` on `window` go through while this thread's messages are
@@ -285,14 +273,15 @@ TEST_F(IconButtonTest, SelectedRepaintsOnlyWhenTheValueChanges) {
     IconButton button;
     ASSERT_GT(button.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true, true)), 0);
     const RECT spot{44, 80, 50, 86};
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     EXPECT_TRUE(button.Selected(true));
-    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "selecting a selected button repainted it";
+    EXPECT_TRUE(test::HasMarker(form->Screen(), spot))
+        << "selecting a selected button repainted it";
     EXPECT_FALSE(button.Selected(false));
-    EXPECT_FALSE(ScreenHasMarker(*form, spot));
-    Scribble(*form, spot);
+    EXPECT_FALSE(test::HasMarker(form->Screen(), spot));
+    test::Scribble(*form, spot);
     EXPECT_FALSE(button.Selected(false));
-    EXPECT_TRUE(ScreenHasMarker(*form, spot));
+    EXPECT_TRUE(test::HasMarker(form->Screen(), spot));
 }
 
 TEST_F(IconButtonTest, HoverPressReleaseAndClick) {
@@ -311,9 +300,9 @@ TEST_F(IconButtonTest, HoverPressReleaseAndClick) {
     EXPECT_EQ(icon().left, 54);
 
     const RECT spot{44, 60, 48, 64};
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     SendMouse(window, WM_MOUSEMOVE, 72, 71);
-    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "a repeated move repainted";
+    EXPECT_TRUE(test::HasMarker(form->Screen(), spot)) << "a repeated move repainted";
 
     SendMouse(window, WM_LBUTTONDOWN, 70, 70);
     EXPECT_LT(top(), bottom() - 20) << "pressed: 10 at the top, 120 at the bottom";
@@ -343,14 +332,14 @@ TEST_F(IconButtonTest, ADisabledButtonIgnoresInputAndRepaintsWhenEnabled) {
     EXPECT_NEAR(GetGValue(form->WindowPixel(44, 96)), disabled, 5);
 
     const RECT spot{44, 60, 48, 64};
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     SendMouse(window, WM_MOUSEMOVE, 70, 70);
     test::Click(window, 70, 70);
-    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "input repainted a disabled button";
+    EXPECT_TRUE(test::HasMarker(form->Screen(), spot)) << "input repainted a disabled button";
     EXPECT_EQ(clicks, 0);
 
     EXPECT_FALSE(button.Disabled(false));
-    EXPECT_FALSE(ScreenHasMarker(*form, spot));
+    EXPECT_FALSE(test::HasMarker(form->Screen(), spot));
     EXPECT_EQ(form->WindowPixel(44, 43), kSkin) << "enabled again: the normal look";
 }
 

@@ -16,8 +16,7 @@ using test::NearColour;
 using test::TestForm;
 
 constexpr COLORREF kBackground = 0xF0F0F0;  // a form without skin picture
-constexpr COLORREF kMarker = 0xFF00FF;
-constexpr RECT kInside{3, 3, 317, 237};  // the 320 x 240 form without its frame
+constexpr RECT kInside{3, 3, 317, 237};     // the 320 x 240 form without its frame
 
 class LabelTest : public ::testing::Test {
 protected:
@@ -25,16 +24,6 @@ protected:
     // Ink: pixels of the screen buffer clearly different from the background.
     RECT Ink(const RECT& area) const {
         return FindPixels(form_.Screen(), area, test::DiffersFrom(kBackground, 60));
-    }
-    // Paints a marker over `rect` in the screen buffer and on the window, as stale pixels.
-    void Scribble(const RECT& rect) {
-        UniqueBrushGdi brush(CreateSolidBrush(kMarker));
-        FillRect(form_.Form().Record().screenDc, &rect, brush.get());
-        FillRect(form_.Form().Record().windowDc, &rect, brush.get());
-    }
-    bool ScreenHasMarker(const RECT& rect) const {
-        return test::CountPixels(form_.Screen(), rect,
-                                 [](COLORREF c) { return NearColour(c, kMarker, 0); }) > 0;
     }
 
     test::CursorAway cursorAway_;
@@ -111,10 +100,10 @@ TEST_F(LabelTest, EverySetTextRepaints) {
     label.Create(Window(), "第0页", 20, 40, 80, 20);
     const RECT area{20, 40, 100, 60};
     for (int round = 0; round < 2; ++round) {
-        Scribble(area);
+        test::Scribble(form_, area);
         EXPECT_EQ(label.Text("第0页"), "第0页");
-        EXPECT_FALSE(ScreenHasMarker(area)) << "round " << round;
-        EXPECT_FALSE(NearColour(form_.WindowPixel(98, 58), kMarker, 0)) << "round " << round;
+        EXPECT_FALSE(test::HasMarker(form_.Screen(), area)) << "round " << round;
+        EXPECT_FALSE(NearColour(form_.WindowPixel(98, 58), test::kMarker, 0)) << "round " << round;
     }
     EXPECT_EQ(label.Text(), "第0页");
 }
@@ -127,9 +116,9 @@ TEST_F(LabelTest, ADisabledLabelRepaintsButDoesNotClick) {
     EXPECT_TRUE(label.Disabled(true));
     EXPECT_TRUE(label.Disabled());
     const RECT area{20, 40, 100, 60};
-    Scribble(area);
+    test::Scribble(form_, area);
     label.Text("共9页");
-    EXPECT_FALSE(ScreenHasMarker(area));
+    EXPECT_FALSE(test::HasMarker(form_.Screen(), area));
     test::Click(Window(), 40, 50);
     EXPECT_EQ(clicks, 0);
 
@@ -142,11 +131,11 @@ TEST_F(LabelTest, DisabledRepaintsOnlyOnChange) {
     Label label;
     label.Create(Window(), "x", 20, 40, 80, 20);
     const RECT area{20, 40, 100, 60};
-    Scribble(area);
+    test::Scribble(form_, area);
     label.Disabled(false);  // unchanged
-    EXPECT_TRUE(ScreenHasMarker(area));
+    EXPECT_TRUE(test::HasMarker(form_.Screen(), area));
     label.Disabled(true);
-    EXPECT_FALSE(ScreenHasMarker(area));
+    EXPECT_FALSE(test::HasMarker(form_.Screen(), area));
 }
 
 TEST_F(LabelTest, MoveKeepsWhatIsNotGiven) {
@@ -180,11 +169,11 @@ TEST_F(LabelTest, TextFromAnotherThreadIsPaintedOnTheWindowThread) {
     Label label;
     label.Create(Window(), "第0页", 20, 40, 80, 20);
     const RECT area{20, 40, 100, 60};
-    Scribble(area);
+    test::Scribble(form_, area);
     std::thread([&label] { label.Text("第3页"); }).join();
     EXPECT_EQ(label.Text(), "第3页");
-    EXPECT_TRUE(ScreenHasMarker(area)) << "painted off the window thread";
-    ASSERT_TRUE(test::PumpUntil([&] { return !ScreenHasMarker(area); }));
+    EXPECT_TRUE(test::HasMarker(form_.Screen(), area)) << "painted off the window thread";
+    ASSERT_TRUE(test::PumpUntil([&] { return !test::HasMarker(form_.Screen(), area); }));
 }
 
 TEST_F(LabelTest, InvisibleLabelsAreNotPaintedOrHit) {

@@ -8,79 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/real_input.h"
 #include "tests/widgets/list_control_fixture.h"
 
 namespace {
-
-// Real input at a point of the form window.
-class UserInput {
-public:
-    explicit UserInput(HWND window) : window_(window) {}
-
-    void MoveTo(int x, int y) {
-        POINT screen{x, y};
-        ClientToScreen(window_, &screen);
-        // Absolute coordinates are 0..65535 over the primary screen.
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        Send(input);
-    }
-    void Button(bool down) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-        Send(input);
-    }
-    void Click(int x, int y) {
-        MoveTo(x, y);
-        Button(true);
-        Button(false);
-    }
-    void WheelNotch(int delta) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.mouseData = static_cast<DWORD>(delta);
-        input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-        Send(input);
-    }
-
-private:
-    static void Send(INPUT& input) {
-        SendInput(1, &input, sizeof(input));
-        test::PumpMessages(40);
-    }
-    HWND window_;
-};
-
-bool SaveScreenshot(HWND window, const std::wstring& path) {
-    RECT client;
-    GetClientRect(window, &client);
-    Canvas shot;
-    if (!shot.Create(nullptr, client.right, client.bottom, true)) return false;
-    HDC dc = GetDC(window);
-    BitBlt(shot.Dc(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    ReleaseDC(window, dc);
-    GdiFlush();
-    const std::string png = test::EncodeImage(
-        client.right, client.bottom, test::ImageFormat::kPng, [&](GpGraphics* graphics) {
-            GpBitmap* bitmap = nullptr;
-            auto* pixels = reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(shot.Row(0)));
-            if (GdipCreateBitmapFromScan0(client.right, client.bottom, client.right * 4,
-                                          PixelFormat32bppRGB, pixels, &bitmap) != Gdiplus::Ok) {
-                return;
-            }
-            UniqueImage image(bitmap);
-            GdipDrawImageI(graphics, image.get(), 0, 0);
-        });
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (!file) return false;
-    const bool written = fwrite(png.data(), 1, png.size(), file) == png.size();
-    fclose(file);
-    return written && !png.empty();
-}
 
 class ListDemoTest : public list_test::ListFixture {};
 
@@ -92,7 +23,7 @@ TEST_F(ListDemoTest, SampleRowsCanBeHoveredClickedScrolledAndDragged) {
     list_test::FillRows(list, 60);
     SetForegroundWindow(Window());
     test::PumpMessages(100);
-    UserInput user(Window());
+    test::RealInput user(Window(), 40);
 
     // Hover the third row, then click the second.
     const POINT third = list_test::PointOnRow(list, 3);
@@ -139,10 +70,8 @@ TEST_F(ListDemoTest, SampleRowsCanBeHoveredClickedScrolledAndDragged) {
     test::PumpMessages(200);
     EXPECT_EQ(list.HoverSlot(), 7);
 
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"zentori-list-demo.png";
-    EXPECT_TRUE(SaveScreenshot(Window(), path));
+    const std::wstring path = test::SaveWindowScreenshot(Window(), L"zentori-list-demo.png");
+    EXPECT_FALSE(path.empty());
     printf("screenshot: %ls\n", path.c_str());
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/real_input.h"
 #include "tests/support/test_form.h"
 #include "widgets/animated_picture.h"
 #include "widgets/icon_button.h"
@@ -46,57 +47,6 @@ std::string ReadFile(const std::wstring& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Real input: the pointer moves to a client point of `window`, or a button goes down or up.
-void MoveMouse(HWND window, int x, int y) {
-    POINT point{x, y};
-    ClientToScreen(window, &point);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof(input));
-    test::PumpMessages(150);
-}
-
-void MouseButton(DWORD flag) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flag;
-    SendInput(1, &input, sizeof(input));
-    test::PumpMessages(150);
-}
-
-// Saves what the window shows as a PNG; returns the path, empty on failure.
-std::wstring SaveScreenshot(HWND window, const std::wstring& name) {
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    Canvas shot;
-    if (!shot.Create(nullptr, width, height, true)) return {};
-    HDC windowDc = GetDC(window);
-    BitBlt(shot.Dc(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
-    ReleaseDC(window, windowDc);
-    // Top-down rows, one after the other: the canvas's pixels make a bitmap as they are.
-    GpBitmap* pixels = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppRGB,
-                                  reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(shot.Row(0))),
-                                  &pixels) != Gdiplus::Ok) {
-        return {};
-    }
-    UniqueImage image(pixels);
-    const std::string png =
-        test::EncodeImage(width, height, test::ImageFormat::kPng, [&](GpGraphics* graphics) {
-            GdipDrawImageRectI(graphics, image.get(), 0, 0, width, height);
-        });
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + name;
-    std::ofstream file(path.c_str(), std::ios::binary);
-    file.write(png.data(), static_cast<std::streamsize>(png.size()));
-    return file ? path : std::wstring();
-}
-
 // Grey level of a client pixel on the window.
 int Brightness(const TestForm& form, int x, int y) {
     const COLORREF c = form.WindowPixel(x, y);
@@ -117,6 +67,7 @@ TEST(SmallWidgetsDemo, SectionBarLogoAndTextButtonsOnTheStartUpSkin) {
     options.form.captionMode = 2;
     TestForm form(options);
     const HWND window = form.Handle();
+    test::RealInput user(window, 150);
     SetForegroundWindow(window);
 
     // The section bar.
@@ -186,31 +137,31 @@ TEST(SmallWidgetsDemo, SectionBarLogoAndTextButtonsOnTheStartUpSkin) {
         return pixels;
     };
     const int idleEdge = Brightness(form, 145, 60);
-    MoveMouse(window, 175, 60);
+    user.MoveTo(175, 60);
     EXPECT_LT(Brightness(form, 145, 60), idleEdge - 20) << "no hover look";
     const auto hovered = look();
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    user.Button(true);
     const auto pressed = look();
     int changed = 0;
     for (size_t i = 0; i < pressed.size(); ++i)
         changed += pressed[i] != hovered[i];
     EXPECT_GT(changed, 200) << "no pressed look";
     EXPECT_EQ(sectionClicks, (std::vector<int>(std::size(sections), 0)));
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    user.Button(false);
     EXPECT_EQ(sectionClicks, (std::vector<int>{0, 0, 1, 0, 0, 0, 0}));
     EXPECT_TRUE(sectionButtons[0]->Selected()) << "clicking another section keeps the look";
 
     // "下页" is clicked; the pointer then passes over "搜索" and stays on "网页游戏", which the
     // screenshot shows hovered ("下页", the focus widget, keeps its selected look).
-    MoveMouse(window, 620, 509);
-    MouseButton(MOUSEEVENTF_LEFTDOWN);
-    MouseButton(MOUSEEVENTF_LEFTUP);
+    user.MoveTo(620, 509);
+    user.Button(true);
+    user.Button(false);
     EXPECT_EQ(textClicks[3], 1);
-    MoveMouse(window, 355, 510);
-    MoveMouse(window, 175, 60);
+    user.MoveTo(355, 510);
+    user.MoveTo(175, 60);
 
     EXPECT_TRUE(logo.Playing());
-    const std::wstring shot = SaveScreenshot(window, L"zentori-small-widgets.png");
+    const std::wstring shot = test::SaveWindowScreenshot(window, L"zentori-small-widgets.png");
     EXPECT_FALSE(shot.empty());
     std::printf("screenshot: %s\n", FromWide(shot).c_str());
     EXPECT_FALSE(logo.Playing(false));

@@ -19,7 +19,6 @@ using test::TestForm;
 // A neutral grey skin: the plate's whites then stay grey and only the caption is red.
 constexpr int kSkinGrey = 0x50;
 constexpr COLORREF kSkin = RGB(kSkinGrey, kSkinGrey, kSkinGrey);
-constexpr COLORREF kMarker = 0xFF00FF;
 constexpr COLORREF kRed = 0x0000FF;
 constexpr int kFormWidth = 400, kFormHeight = 300;
 
@@ -110,17 +109,6 @@ Point CaptionCentre(const TestForm& form) {
     return {sumX / sum, sumY / sum};
 }
 
-void Scribble(const TestForm& form, const RECT& rect) {
-    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
-    FillRect(form.Form().Record().screenDc, &rect, brush.get());
-    FillRect(form.Form().Record().windowDc, &rect, brush.get());
-}
-
-bool ScreenHasMarker(const TestForm& form, const RECT& rect) {
-    return test::CountPixels(form.Screen(), rect,
-                             [](COLORREF c) { return NearColour(c, kMarker, 0); }) > 0;
-}
-
 // Dispatches this thread's messages for `milliseconds` or until `maxTicks` WM_TIMERs of
 // `timerId` on `window` went through; after each of those, records what `probe` returns then.
 std::vector<COLORREF> PumpTicks(HWND window, UINT_PTR timerId, size_t maxTicks, int milliseconds,
@@ -155,17 +143,17 @@ TEST_F(TextButtonTest, RepeatedMouseMovesPaintOnce) {
     const RECT spot{kX + 8, kY + 8, kX + 14, kY + 14};
 
     SendMouse(window, WM_MOUSEMOVE, kX + 40, kY + 20);
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     SendMouse(window, WM_MOUSEMOVE, kX + 50, kY + 22);
     SendMouse(window, WM_MOUSEMOVE, kX + 60, kY + 24);
-    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "a repeated move repaints";
+    EXPECT_TRUE(test::HasMarker(form->Screen(), spot)) << "a repeated move repaints";
 
     SendMouse(window, WM_MOUSEMOVE, 20, 250);  // off the button: the normal look comes back
-    EXPECT_FALSE(ScreenHasMarker(*form, spot));
+    EXPECT_FALSE(test::HasMarker(form->Screen(), spot));
     ExpectLook(form->OnWindow(), kNormal, "after leaving");
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     SendMouse(window, WM_MOUSEMOVE, kX + 40, kY + 20);
-    EXPECT_FALSE(ScreenHasMarker(*form, spot)) << "a move after another message repaints";
+    EXPECT_FALSE(test::HasMarker(form->Screen(), spot)) << "a move after another message repaints";
     ExpectLook(form->OnWindow(), kHover, "after coming back");
 }
 
@@ -249,11 +237,11 @@ TEST_F(TextButtonTest, ADisabledButtonPaintsDisabledAndIgnoresHoverPressAndClick
     ASSERT_GT(caption.x, 0) << "the caption is still drawn";
 
     const RECT spot{kX + 8, kY + 8, kX + 14, kY + 14};
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     SendMouse(window, WM_MOUSEMOVE, kX + 40, kY + 20);
     test::Click(window, kX + 40, kY + 20);
     SendMouse(window, WM_MOUSEMOVE, 20, 250);
-    EXPECT_TRUE(ScreenHasMarker(*form, spot)) << "input repainted a disabled button";
+    EXPECT_TRUE(test::HasMarker(form->Screen(), spot)) << "input repainted a disabled button";
     EXPECT_EQ(clicks, 0);
 
     button.HandleMessage(window, WM_PAINT, 0, 0);
@@ -331,9 +319,9 @@ TEST_F(TextButtonTest, SkeletonOperations) {
     EXPECT_TRUE(WidgetAt(FindWidget(id))->focusable);
 
     const RECT spot{kX + 8, kY + 8, kX + 14, kY + 14};
-    Scribble(*form, spot);
+    test::Scribble(*form, spot);
     EXPECT_EQ(button.Text("末页"), "末页");
-    EXPECT_FALSE(ScreenHasMarker(*form, spot)) << "a new text repaints";
+    EXPECT_FALSE(test::HasMarker(form->Screen(), spot)) << "a new text repaints";
 
     // The handler that counts is the last one set.
     int first = 0, second = 0;
