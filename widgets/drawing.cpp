@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cwchar>
 
+#include "catalogue/text_utils.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/text_format.h"
 
@@ -16,7 +17,6 @@ int OsMajorVersion = 0;
 
 namespace {
 
-constexpr UINT kGbkCodePage = 936;
 constexpr int kShadowAlpha = 150;
 
 int RunningMajorVersion() {
@@ -176,31 +176,18 @@ float FontHeight(GpGraphics* graphics, GpFont* font) {
 
 // --- Text conversion
 
+// Both go through the catalogue's code page 936 conversions, so the toolkit and the rest of the
+// program agree on every character (unmappable ones become '?').
 std::wstring ToWide(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    std::wstring wide;
-    if (!text.empty()) {
-        const int size = static_cast<int>(text.size());
-        const int count = MultiByteToWideChar(kGbkCodePage, 0, text.data(), size, nullptr, 0);
-        if (count > 0) {
-            wide.resize(count);
-            MultiByteToWideChar(kGbkCodePage, 0, text.data(), size, wide.data(), count);
-        }
-    }
-    wide.push_back(L'\0');
-    return wide;
+    const std::u16string wide = AnsiToWide(text);
+    std::wstring result(wide.begin(), wide.end());
+    result.push_back(L'\0');
+    return result;
 }
 
 std::string FromWide(std::wstring_view text) {
-    text = text.substr(0, text.find(L'\0'));
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int count =
-        WideCharToMultiByte(kGbkCodePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (count <= 0) return {};
-    std::string narrow(count, '\0');
-    WideCharToMultiByte(kGbkCodePage, 0, text.data(), size, narrow.data(), count, nullptr, nullptr);
-    return narrow;
+    return WideToAnsi(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 // --- Shapes
