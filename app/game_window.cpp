@@ -8,7 +8,7 @@
 #include "app/community.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "app/wide_text.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 std::string HomepageBase() {
     std::string base = kDefaultHomepageBase;

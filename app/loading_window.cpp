@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/window_class.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "app/community.h"
 #include "app/navigation.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 #include "widgets/drawing.h"
 
 namespace {

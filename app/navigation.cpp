@@ -1,6 +1,6 @@
 #include "app/navigation.h"
 
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 const ListSection kListSections[5] = {
     {"热门游戏", "共644页", "0"},   {"小游戏", "共619页", "7"},  {"网页游戏", "共2页", "8"},

@@ -8,7 +8,7 @@
 
 #include "app/program_directory.h"
 #include "app/wide_text.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 #include "widgets/picture.h"
 
 namespace {

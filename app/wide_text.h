@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 inline std::wstring GbkToWide(std::string_view gbk) {
     const std::u16string wide = AnsiToWide(gbk);

@@ -1,7 +1,7 @@
 #include "catalogue/hot_list.h"
 
 #include "catalogue/record_matching.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

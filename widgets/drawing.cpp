@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cwchar>
 
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/text_format.h"
 

@@ -22,7 +22,7 @@
 #include "catalogue/hot_list.h"
 #include "catalogue/http_request.h"
 #include "catalogue/search.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 #include "tests/support/running_program.h"
 #include "tests/support/test_form.h"
 

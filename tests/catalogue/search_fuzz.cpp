@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "catalogue/search.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include "catalogue/hot_list.h"
 #include "catalogue/search.h"
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 extern char** environ;
 

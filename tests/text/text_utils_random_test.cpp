@@ -2,7 +2,7 @@
 // backward from a match, skip tables, ASCII copied without conversion, text converted a buffer at
 // a time). Here they are compared on random input with plain reference versions that walk the
 // text from its start and convert every piece on its own, the way the routines are defined.
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Text and URL routines. GBK, UTF-8 and UTF-16 texts are written as escapes with the characters
 // in comments, so the expectations do not depend on the compiler's execution character set.
 // The same expectations must hold natively (iconv) and on Windows/Wine (code page 936).
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // user-defined areas to the Private Use Area (and of the single byte 0xFF to U+F8F5); those are
 // added from kPrivateUseRuns below. Converting character by character through lookup tables also
 // reproduces Windows' handling of undefined pairs and of a lead byte at the very end.
-#include "catalogue/codepage.h"
+#include "text/codepage.h"
 
 #include <iconv.h>
 

@@ -1,6 +1,6 @@
 // Code page 936 through the Windows conversion functions. The code page is named explicitly so
 // the result does not depend on the system locale.
-#include "catalogue/codepage.h"
+#include "text/codepage.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "catalogue/codepage.h"
+#include "text/codepage.h"
 
 namespace {
 

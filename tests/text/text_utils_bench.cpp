@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "catalogue/text_utils.h"
+#include "text/text_utils.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Text and URL routines of the catalogue client.
+// Text and URL routines shared by the catalogue client and the widget toolkit.
 //
 // Portable: no Windows header here, so the same code is unit-tested, sanitised and fuzzed
 // natively on Linux. Program text is GBK (code page 936) bytes in std::string; positions are
