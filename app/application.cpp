@@ -8,13 +8,28 @@
 #include "app/loading_window.h"
 #include "app/main_window_layout.h"
 #include "app/program_directory.h"
+#include "library/library_disk.h"
 #include "widgets/drawing.h"
+
+namespace {
+
+// How long a second copy looks for the first one's main window while that is still starting.
+constexpr DWORD kFirstCopyWaitMilliseconds = 5000;
+
+}  // namespace
 
 Application::Application(HINSTANCE instance) : instance_(instance) {}
 
 Application::~Application() = default;
 
 int Application::Run(int showCommand) {
+    // One copy per library, so two never write the same file: a second start brings the first
+    // copy forward and ends.
+    singleInstance_ = std::make_unique<SingleInstance>(LibraryFolder());
+    if (!singleInstance_->First()) {
+        singleInstance_->BringFirstForward(kFirstCopyWaitMilliseconds);
+        return 0;
+    }
     if (!Start(showCommand)) {
         Shutdown();
         return 1;
@@ -30,6 +45,10 @@ bool Application::Start(int showCommand) {
     _fpreset();
     objects_ = std::make_unique<GlobalObjects>();
     skinMenu_ = std::make_unique<SkinMenu>(objects_->MainSkin(), ProgramDirectory());
+    library_ =
+        std::make_unique<LibraryCommands>(*objects_, gameWindow_, instance_, LibraryFolder());
+    library_->Load();
+    skinMenu_->SetAppliedHandler([this](const SkinChoice& skin) { library_->OnSkinApplied(skin); });
     // Browser games need the browser control's newest standards mode, set before the first
     // browser is created.
     WriteBrowserEmulation();
@@ -38,11 +57,13 @@ bool Application::Start(int showCommand) {
     handlers.created = [this](HWND window) { OnMainWindowCreated(window); };
     handlers.doubleClicked = [this] { OnMainWindowDoubleClicked(); };
     handlers.searchKeyDown = [this](UINT key) { OnSearchKeyDown(key); };
+    handlers.contextMenu = [this](POINT point) { library_->OpenGameMenu(point); };
     if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return false;
 
     // The first screen is page 1 of the hot list. It runs once the window is on screen; the
     // loading window keeps the user from clicking anything until it is there.
     navigation_.ShowListSection(kHotGames);
+    library_->ShowLoadNotice();
     return true;
 }
 
@@ -51,6 +72,7 @@ int Application::RunMessageLoop() {
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         if (gameWindow_.IsOpen() && gameWindow_.Browser().TranslateAccelerator(message)) continue;
+        if (library_ && library_->TranslateKey(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -58,20 +80,24 @@ int Application::RunMessageLoop() {
 }
 
 void Application::Shutdown() {
-    CloseRemainingWindows();
+    CloseRemainingWindows();  // a game window open still is remembered as it was
     hiddenBrowser_.Destroy();
+    library_.reset();
     objects_.reset();  // in construction order
 }
 
 // The start-up work, run when MainWindow reports that it has been created.
 void Application::OnMainWindowCreated(HWND window) {
     StartGraphics();
+    if (singleInstance_) singleInstance_->Publish(window);
 
     MainWindowCommands commands;
     commands.showListSection = [this](int section) { navigation_.ShowListSection(section); };
     commands.openHomepage = [] { OpenHomepage(); };
     commands.showSkinMenu = [this] { skinMenu_->Show(mainWindow_.Handle()); };
     commands.page = [this](int button) {
+        // A library view has no catalogue pages.
+        if (library_->ViewShown()) return;
         switch (button) {
             case kFirstPageButton:
                 navigation_.FirstPage();
@@ -91,7 +117,10 @@ void Application::OnMainWindowCreated(HWND window) {
     };
     commands.submitSearch = [this] { navigation_.SubmitSearch(mainWindow_.SearchText()); };
     commands.showGenre = [this](int genre) { navigation_.ShowGenre(genre); };
-    BuildMainWindow(*objects_, window, ProgramDirectory(), commands);
+    const std::string programDirectory = ProgramDirectory();
+    BuildMainWindow(*objects_, window, programDirectory, library_->StartSkinPath(programDirectory),
+                    commands);
+    library_->Attach(window);
     hiddenBrowser_.Create(window);  // starts loading its page; nothing waits for it
 }
 
@@ -102,11 +131,7 @@ void Application::OnSearchKeyDown(UINT virtualKey) {
 
 // A double-click anywhere in the client area opens the selected row's game.
 void Application::OnMainWindowDoubleClicked() {
-    ListControl& list = objects_->GameList();
-    const int row = list.SelectedRow();
-    if (row == 0) return;
-    OpenSelectedGame(gameWindow_, instance_, row, list.GetCellText(row, 2),
-                     list.GetCellText(row, 4));
+    library_->PlayRow(objects_->GameList().SelectedRow());
 }
 
 std::string Application::PageCountText() {
@@ -131,6 +156,7 @@ void Application::RunFetch(const NavigationState& state) {
 // once, so the list is redrawn once when all rows are in: redrawing after every row would only
 // flash the same rows in one after another within the same moment, at ten times the cost.
 void Application::ShowFetchResult(const FetchResult& result) {
+    library_->OnCataloguePage();
     objects_->PageLabel().Text(result.pageText);
     ListControl& list = objects_->GameList();
     list.Clear();

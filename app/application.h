@@ -15,8 +15,10 @@
 #include "app/game_window.h"
 #include "app/global_objects.h"
 #include "app/homepage.h"
+#include "app/library_commands.h"
 #include "app/main_window.h"
 #include "app/navigation.h"
+#include "app/single_instance.h"
 #include "app/skin_menu.h"
 
 class Application : private NavigationHost {
@@ -40,6 +42,7 @@ public:
 
     // Read access for tests; Objects() only between Start and Shutdown.
     GlobalObjects& Objects() { return *objects_; }
+    LibraryCommands& Library() { return *library_; }
     MainWindow& Main() { return mainWindow_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
 
@@ -63,4 +66,6 @@ private:
     HiddenBrowser hiddenBrowser_;
     GameWindow gameWindow_;
     std::unique_ptr<SkinMenu> skinMenu_;
+    std::unique_ptr<LibraryCommands> library_;        // between Start and Shutdown
+    std::unique_ptr<SingleInstance> singleInstance_;  // held by Run
 };

@@ -54,10 +54,11 @@ bool GameWindow::Create(HINSTANCE instance) {
                                   .programIcon = true})) {
         return false;
     }
-    HWND window = CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, kLeft, kTop,
-                                  kWidth, kHeight, nullptr, nullptr, instance, this);
+    HWND window =
+        CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, kLeft, kTop,
+                        placement_.width, placement_.height, nullptr, nullptr, instance, this);
     if (!window) return false;
-    ShowWindow(window, SW_SHOWMAXIMIZED);
+    ShowWindow(window, placement_.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     UpdateWindow(window);
     return true;
 }
@@ -78,7 +79,7 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             if (wParam != SIZE_MINIMIZED) Layout();
             return 0;
         case WM_DESTROY:
-            browser_.Destroy();
+            OnDestroy(window);
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -104,6 +105,31 @@ void GameWindow::OnCreate(HWND window) {
     if (!browser_.Create(window, 0, 0, kInitialBrowserWidth, kInitialBrowserHeight)) {
         SetPartText(0, GbkToWide(kBrowserMissingText));
     }
+}
+
+void GameWindow::SetPlacement(const Placement& placement) {
+    placement_.width = std::clamp(placement.width, kMinWidth,
+                                  std::max(kMinWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN)));
+    placement_.height = std::clamp(placement.height, kMinHeight,
+                                   std::max(kMinHeight, GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    placement_.maximised = placement.maximised;
+}
+
+void GameWindow::OnDestroy(HWND window) {
+    browser_.Destroy();
+    WINDOWPLACEMENT now{};
+    now.length = sizeof(now);
+    if (GetWindowPlacement(window, &now)) {
+        const RECT& normal = now.rcNormalPosition;
+        // Minimised, what counts is the state it would be restored to.
+        const bool maximised =
+            now.showCmd == SW_SHOWMAXIMIZED ||
+            (now.showCmd == SW_SHOWMINIMIZED && (now.flags & WPF_RESTORETOMAXIMIZED) != 0);
+        SetPlacement({normal.right - normal.left, normal.bottom - normal.top, maximised});
+    }
+    // A copy: the handler may replace itself.
+    const std::function<void(const Placement&)> handler = onClosed_;
+    if (handler) handler(placement_);
 }
 
 // The browser takes the client area above the status bar; part 1 of the status bar all but the

@@ -4,11 +4,13 @@
 //
 // One object for the program's life, owned by the application. The window is created by the
 // first Open, reused while it is open, destroyed when the user closes it (the browser with it)
-// and created again, maximised, by the next Open. Window thread only; OLE must be initialised.
+// and created again by the next Open, placed as the last one was when it closed (the player's
+// library remembers that between runs). Window thread only; OLE must be initialised.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string_view>
 
 #include "app/browser_host.h"
@@ -30,6 +32,17 @@ public:
     static const char kCommunityText[];       // GBK, status bar part 2
     static const char kBrowserMissingText[];  // GBK, part 1 when the browser cannot be created
 
+    // How the window opens: its size when not maximised, and whether it is. By default (until
+    // the player's own choice is known) 717 x 468, maximised.
+    struct Placement {
+        int width = kWidth;
+        int height = kHeight;
+        bool maximised = true;
+    };
+    // The smallest size a window opens at: a remembered size below it is not the user's.
+    static constexpr int kMinWidth = 200;
+    static constexpr int kMinHeight = 150;
+
     // `browserClass` is the control GameBrowser hosts; anything else is for tests.
     explicit GameWindow(const CLSID& browserClass = CLSID_WebBrowser);
     GameWindow(const GameWindow&) = delete;
@@ -41,6 +54,15 @@ public:
     bool Open(HINSTANCE instance, std::string_view link, std::string_view name);
     void Close();  // destroys the window, as the user's closing does
     bool IsOpen() const { return window_ != nullptr; }
+
+    // The placement of the next window opened, kept within kMinWidth x kMinHeight and the
+    // screen's size.
+    void SetPlacement(const Placement& placement);
+    const Placement& GetPlacement() const { return placement_; }
+    // Called as the window closes, with its placement then (which the next window takes too).
+    void SetClosedHandler(std::function<void(const Placement&)> handler) {
+        onClosed_ = std::move(handler);
+    }
 
     HWND Handle() const { return window_; }
     HWND StatusBar() const { return statusBar_; }
@@ -54,7 +76,10 @@ private:
     void OnCreate(HWND window);
     void Layout();
     void SetPartText(int part, std::wstring_view text);
+    void OnDestroy(HWND window);
 
+    Placement placement_;
+    std::function<void(const Placement&)> onClosed_;
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;  // child of window_, destroyed with it
     BrowserHost browser_;

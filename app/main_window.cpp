@@ -1,14 +1,15 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
+#include "app/message_font.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"ZentoriMainWindow";
 constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 
@@ -17,10 +18,6 @@ constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 const char MainWindow::kTitle[] = "Zentori网页游戏盒子";
 const char MainWindow::kSearchBoxText[] = "搜索游戏";
 
-MainWindow::~MainWindow() {
-    if (searchFont_) DeleteObject(searchFont_);
-}
-
 std::string MainWindow::SearchText() const {
     if (!searchBox_) return {};
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(searchBox_)) + 1, L'\0');
@@ -28,7 +25,6 @@ std::string MainWindow::SearchText() const {
     return WideToGbk(text);
 }
 
-// The edit box uses the system's message font, which can show Chinese on every locale.
 void MainWindow::CreateSearchBox(HWND window) {
     const std::wstring text = GbkToWide(kSearchBoxText);
     searchBox_ = CreateWindowExW(0, L"EDIT", text.c_str(),
@@ -36,13 +32,8 @@ void MainWindow::CreateSearchBox(HWND window) {
                                  kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight,
                                  window, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!searchBox_) return;
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-        metrics.lfMessageFont.lfHeight = -12;
-        searchFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
-        if (searchFont_) SendMessageW(searchBox_, WM_SETFONT, WPARAM(searchFont_), FALSE);
-    }
+    searchFont_ = CreateMessageFont();
+    if (searchFont_) SendMessageW(searchBox_, WM_SETFONT, WPARAM(searchFont_.get()), FALSE);
     SetWindowSubclass(searchBox_, SearchBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -109,6 +100,11 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_LBUTTONDBLCLK:
             if (handlers_.doubleClicked) handlers_.doubleClicked();
+            return 0;
+        case WM_CONTEXTMENU:
+            // The search box shows its own menu; this one is for the window's own area.
+            if (reinterpret_cast<HWND>(wParam) != window || !handlers_.contextMenu) break;
+            handlers_.contextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "widgets/gdi_handles.h"
+
 class MainWindow {
 public:
     static constexpr int kLeft = 50;
@@ -17,11 +19,14 @@ public:
     static constexpr int kWidth = 715;
     static constexpr int kHeight = 552;
     static const char kTitle[];  // GBK
+    static constexpr wchar_t kClassName[] = L"ZentoriMainWindow";
 
     struct Handlers {
         std::function<void(HWND)> created;  // the start-up work
         std::function<void()> doubleClicked;
         std::function<void(UINT virtualKey)> searchKeyDown;  // a key went down in SearchBox
+        // A right-click (at that screen point) or the menu key (point -1, -1) in the client area.
+        std::function<void(POINT screenPoint)> contextMenu;
     };
 
     // SearchBox: the single-line edit box of the search term.
@@ -32,7 +37,6 @@ public:
     static const char kSearchBoxText[];  // GBK, the initial text
 
     MainWindow() = default;
-    ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
@@ -51,6 +55,6 @@ private:
 
     HWND window_ = nullptr;
     HWND searchBox_ = nullptr;  // child of window_, destroyed with it
-    HFONT searchFont_ = nullptr;
+    UniqueFontGdi searchFont_;
     Handlers handlers_;
 };

@@ -59,12 +59,12 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
-                     const MainWindowCommands& commands) {
+                     const std::string& skinPath, const MainWindowCommands& commands) {
     SkinFormOptions skin;
     skin.captionMode = 2;
     skin.widgetFade = 0;  // looks change at once
     skin.fixedSize = 1;   // the layout is fixed: the edges do not resize the window
-    objects.MainSkin().Attach(window, programDirectory + "\\skin\\1.jpg", skin);
+    objects.MainSkin().Attach(window, skinPath, skin);
 
     for (int i = 0; i < kSectionButtonCount; ++i) {
         const std::string icon = ReadFileBytes(programDirectory + kSectionButtonSpecs[i].icon);

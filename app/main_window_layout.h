@@ -19,11 +19,15 @@ struct MainWindowCommands {
     std::function<void(int genre)> showGenre;    // 0-based position in kGenres
 };
 
-// Attaches MainSkin with the start-up skin, then creates the widgets. Pictures come from the
+// The standard skin, below the program directory.
+constexpr char kStartSkin[] = "\\skin\\1.jpg";
+
+// Attaches MainSkin with the skin at `skinPath` (GBK, full path; the player's remembered one,
+// else the program directory + kStartSkin), then creates the widgets. Pictures come from the
 // skin folder of `programDirectory` (GBK, no trailing separator); a missing file gives a
 // widget without that picture.
 void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
-                     const MainWindowCommands& commands);
+                     const std::string& skinPath, const MainWindowCommands& commands);
 
 // The whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);

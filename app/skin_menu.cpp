@@ -88,10 +88,19 @@ bool SkinMenu::Run(UINT item, HWND owner) {
     return false;
 }
 
+const SkinMenu::Entry* SkinMenu::FindEntry(std::string_view relativePath) {
+    for (const Entry& entry : kEntries) {
+        if (entry.skinPath && entry.skinPath == relativePath) return &entry;
+    }
+    return nullptr;
+}
+
 bool SkinMenu::ApplySkin(std::string_view relativePath) {
     // Without the program directory the path would point at the root of the current drive.
     if (programDirectory_.empty()) return false;
-    return skin_.SetSkin(JoinBytes({programDirectory_, relativePath}), 1);
+    if (!skin_.SetSkin(JoinBytes({programDirectory_, relativePath}), 1)) return false;
+    if (onApplied_) onApplied_(SkinChoice{false, std::string(relativePath)});
+    return true;
 }
 
 bool SkinMenu::ApplyCustomSkin(HWND owner) {
@@ -105,5 +114,7 @@ bool SkinMenu::ApplyCustomSkin(HWND owner) {
         Picture probe;
         if (!probe.LoadFromFile(path)) return false;
     }
-    return skin_.SetSkin(path, 1);
+    if (!skin_.SetSkin(path, 1)) return false;
+    if (onApplied_) onApplied_(SkinChoice{true, path});
+    return true;
 }

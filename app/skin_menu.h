@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "library/library.h"
 #include "widgets/skin_form.h"
 
 // SkinFileDialog: the system's open-file dialog, default title, no filter. The chosen file's full
@@ -54,6 +55,13 @@ public:
     // Runs an item's command; false when nothing was changed.
     bool Run(UINT item, HWND owner);
 
+    // Hears of every skin the menu applied, to remember it.
+    void SetAppliedHandler(std::function<void(const SkinChoice&)> handler) {
+        onApplied_ = std::move(handler);
+    }
+    // The menu skin a remembered relative path names; nullptr for any other path.
+    static const Entry* FindEntry(std::string_view relativePath);
+
     // ApplySkin: the program directory + `relativePath`, faded in.
     bool ApplySkin(std::string_view relativePath);
     // "自定义背景": a picture chosen with the file chooser, faded in. Cancelling, a path the
@@ -64,4 +72,5 @@ private:
     SkinForm& skin_;
     std::string programDirectory_;
     FileChooser chooser_;
+    std::function<void(const SkinChoice&)> onApplied_;
 };

@@ -28,7 +28,10 @@ if ((!bench_only)); then
         stage "fuzzing $name for ${seconds}s"
         corpus="build/fuzz/corpus/$name"
         mkdir -p "$corpus"
-        [ -d "tests/catalogue/corpus/$name" ] && cp -r "tests/catalogue/corpus/$name/." "$corpus/"
+        # Seeds: tests/<folder>/corpus/<name>, beside the fuzz target's source.
+        for seeds in tests/*/corpus/"$name"; do
+            [ -d "$seeds" ] && cp -r "$seeds/." "$corpus/"
+        done
         "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" \
             >"build/fuzz/$name.log" 2>&1 || { tail -50 "build/fuzz/$name.log"; failed+=("fuzz $name"); }
         grep -E '^stat::number_of_executed_units' "build/fuzz/$name.log" || true

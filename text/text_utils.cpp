@@ -804,6 +804,25 @@ std::u16string AnsiToWide(std::string_view gbk) {
     return codepage::GbkToUtf16(gbk.substr(0, gbk.find('\0')));
 }
 
+std::string AnsiToUtf8(std::string_view gbk) {
+    // GBK decodes to the Basic Multilingual Plane only: one to three bytes per unit.
+    std::string utf8;
+    utf8.reserve(gbk.size() * 3 / 2);
+    for (const char16_t unit : AnsiToWide(gbk)) {
+        if (unit < 0x80) {
+            utf8 += static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            utf8 += static_cast<char>(0xC0 | unit >> 6);
+            utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | unit >> 12);
+            utf8 += static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+            utf8 += static_cast<char>(0x80 | (unit & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 std::string JoinBytes(std::initializer_list<std::string_view> parts) {
     size_t total = 0;
     for (std::string_view part : parts)

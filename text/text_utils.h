@@ -28,6 +28,7 @@ std::string Utf8ToAnsi(std::string_view utf8);
 std::u16string Utf8ToWide(std::string_view utf8);
 std::string WideToAnsi(std::u16string_view utf16);  // stops at the first NUL unit
 std::u16string AnsiToWide(std::string_view gbk);    // stops at the first NUL byte
+std::string AnsiToUtf8(std::string_view gbk);       // stops at the first NUL byte
 
 std::string JoinBytes(std::initializer_list<std::string_view> parts);
 

@@ -64,6 +64,7 @@ struct Close {
 
 using UniqueBitmap = detail::UniqueHandle<HBITMAP, detail::Close::DeleteGdiObject>;
 using UniqueBrushGdi = detail::UniqueHandle<HBRUSH, detail::Close::DeleteGdiObject>;
+using UniqueFontGdi = detail::UniqueHandle<HFONT, detail::Close::DeleteGdiObject>;
 using UniqueRegion = detail::UniqueHandle<HRGN, detail::Close::DeleteGdiObject>;
 using UniqueMemoryDc = detail::UniqueHandle<HDC, detail::Close::DeleteMemoryDc>;
 using UniqueGraphics = detail::UniqueHandle<GpGraphics*, detail::Close::DeleteGraphics>;

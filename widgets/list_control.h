@@ -185,6 +185,9 @@ public:
 
     // --- Interaction (list_control_input.cpp)
     int HitTestItem() const;  // slot under the cursor, 0 when none
+    // The row drawn at `point` (form coordinates), 0 when none (also over the scroll bar and
+    // while hidden): the row a context menu is for.
+    int RowAtPoint(POINT point) const;
 
     // --- Read-only state, for the application's tests and benchmarks.
     const ListScrollState& Scroll() const { return scroll_; }
@@ -239,6 +242,7 @@ private:
 
     // list_control_input.cpp
     POINT CursorInForm() const;
+    int SlotAt(POINT point) const;
     int RestingState(int slot) const;    // selected or normal
     int HoverState(int slot) const;      // selected or hover
     void ShowItem(int slot, int state);  // draws and presents one slot, if it exists

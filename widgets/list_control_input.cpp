@@ -72,8 +72,17 @@ POINT ListControl::CursorInForm() const {
 }
 
 int ListControl::HitTestItem() const {
+    return SlotAt(CursorInForm());
+}
+
+int ListControl::RowAtPoint(POINT point) const {
+    if (hidden_ || (scroll_.enabled && PtInRect(&scrollBar_, point))) return 0;
+    const int slot = SlotAt(point);
+    return slot ? visibleItems_[slot - 1].row : 0;
+}
+
+int ListControl::SlotAt(POINT point) const {
     if (!Form()) return 0;
-    const POINT point = CursorInForm();
     RECT content;
     BoundsToRect(contentArea_, content);
     if (!PtInRect(&content, point)) return 0;

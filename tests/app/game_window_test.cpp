@@ -173,6 +173,34 @@ TEST_F(GameWindowTest, ClosingDestroysItAndTheNextGameCreatesItAgainMaximised) {
     EXPECT_EQ(GameWindowsOfThisThread().size(), 1u);
 }
 
+TEST_F(GameWindowTest, TheNextWindowOpensAsTheLastOneClosed) {
+    std::vector<GameWindow::Placement> closed;
+    game.SetClosedHandler([&closed](const GameWindow::Placement& p) { closed.push_back(p); });
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
+    SetClientWidth(game.Handle(), 500);  // restored, then sized
+    RECT frame{};
+    GetWindowRect(game.Handle(), &frame);
+    SendMessageW(game.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].width, frame.right - frame.left);
+    EXPECT_EQ(closed[0].height, frame.bottom - frame.top);
+    EXPECT_FALSE(closed[0].maximised);
+
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/2", "黄金矿工"));
+    EXPECT_FALSE(IsZoomed(game.Handle()));
+    EXPECT_EQ(ClientWidth(game.Handle()), 500);
+    ShowWindow(game.Handle(), SW_MAXIMIZE);
+    SendMessageW(game.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(closed.size(), 2u);
+    EXPECT_TRUE(closed[1].maximised);
+    EXPECT_EQ(closed[1].width, closed[0].width) << "the size it is restored to";
+
+    // A remembered size too small to be the user's grows to the smallest a window opens at.
+    game.SetPlacement({10, 10, false});
+    EXPECT_EQ(game.GetPlacement().width, GameWindow::kMinWidth);
+    EXPECT_EQ(game.GetPlacement().height, GameWindow::kMinHeight);
+}
+
 TEST_F(GameWindowTest, AMinimisedWindowIsShownAgainForTheNextGame) {
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     ShowWindow(game.Handle(), SW_MINIMIZE);

@@ -7,6 +7,9 @@ OCR: what the program shows is judged by pixel statistics (rows of ink in the li
 widths against the names the catalogue sent, region crops compared between states, the skin's
 own pixels).
 
+The player's library of each test's programs lives in the test's own folder (the program reads
+ZENTORI_LIBRARY_DIR), so tests start from an empty library and never meet each other's.
+
 Environment (CTest sets the first two; scripts/run-tests.sh provides the rest):
   ZENTORI_BIN_DIR     the Windows build's bin folder: zentori.exe and its skin folder
   ZENTORI_NATIVE_BIN  the folder holding the native sample_catalogue
@@ -75,6 +78,11 @@ def paging_button(name):
 def genre_button(name):
     g = GENRES.index(name)
     return (10 if g % 2 == 0 else 80, 95 + 25 * (g // 2), 60, 20)
+
+
+def windows_path(path):
+    """The path as the program sees it under Wine (drive Z: is the root folder)."""
+    return "Z:" + path.replace("/", "\\")
 
 
 def centre(region):
@@ -333,7 +341,7 @@ class Window:
 class Program:
     """zentori.exe started from a private copy of the program folder."""
 
-    def __init__(self, work_dir, catalogue_url, pictures=True):
+    def __init__(self, work_dir, catalogue_url, pictures=True, name="program"):
         bin_dir = os.environ.get("ZENTORI_BIN_DIR", "")
         exe = os.path.join(bin_dir, "zentori.exe")
         if not os.path.isfile(exe):
@@ -341,7 +349,9 @@ class Program:
         for name in ("DISPLAY", "WINEPREFIX"):
             if not os.environ.get(name):
                 raise RuntimeError(f"{name} is not set (run through scripts/run-tests.sh)")
-        self.folder = os.path.join(work_dir, "program")
+        self.folder = os.path.join(work_dir, name)
+        # Shared by every program of the test: a restart finds what the last run kept.
+        self.library = os.path.join(work_dir, "library")
         os.makedirs(os.path.join(self.folder, "skin"))
         shutil.copy2(exe, self.folder)
         if pictures:
@@ -349,13 +359,14 @@ class Program:
                             dirs_exist_ok=True)
         self.exe = os.path.join(self.folder, "zentori.exe")
         self.catalogue_url = catalogue_url
-        self.output_path = os.path.join(work_dir, "program.out")
+        self.output_path = os.path.join(work_dir, f"{name}.out")
         self.process = None
         self.main = None
         self._last_click = None
 
     def start(self):
-        env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url)
+        env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url,
+                   ZENTORI_LIBRARY_DIR=windows_path(self.library))
         # Wine's helper processes inherit the output: a file, never a pipe they would hold open.
         with open(self.output_path, "ab") as output:
             # A session of its own: its process tree is easy to tell apart (measure_startup.py).
@@ -414,6 +425,10 @@ class Program:
         self.move(point)
         xdotool("click", 1)
         self._last_click = (point, time.monotonic())
+
+    def right_click(self, point):
+        self.move(point)
+        xdotool("click", 3)
 
     def double_click(self, point):
         self.move(point)
@@ -506,7 +521,11 @@ class ProgramTestCase(unittest.TestCase):
     def assert_rows(self, body, target):
         """The list body shows one text line per game the catalogue sent for `target`, each
         name about as wide as the name drawn in the font."""
-        names = names_sent(target)
+        self.assert_names(body, names_sent(target))
+
+    def assert_names(self, body, names):
+        """The list body shows one text line per name, in order, each about as wide as the name
+        drawn in the font."""
         # Index and name columns only: a long introduction wraps, and its clipped second line
         # peeks out below the row.
         rows = body.crop(0, 0, sum(NAME_COLUMN), body.height).ink_rows()
@@ -515,6 +534,11 @@ class ProgramTestCase(unittest.TestCase):
             expected = text_width(name)
             self.assertLessEqual(abs(width - expected), 4 + expected // 6,
                                  f"{name!r} drawn {width} px wide, expected about {expected}")
+
+    def row_centre(self, body, row):
+        """Where a user clicks to select `row` (1-based) of the list body's screenshot."""
+        first, last = body.crop(0, 0, 60, body.height).ink_rows()[row - 1]
+        return (LIST_BODY[0] + 200, LIST_BODY[1] + (first + last) // 2)
 
     def skin_distance(self, program, picture):
         """How far the skin patches on screen are from the same spots of `picture` (Image)."""

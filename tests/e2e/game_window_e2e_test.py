@@ -15,11 +15,6 @@ FIRST_PAGE = hot_list_target("0", 1)
 
 class GameWindowTest(ProgramTestCase):
 
-    def row_centre(self, body, row):
-        """Where a user clicks to select `row` (1-based) of the list body's screenshot."""
-        first, last = body.crop(0, 0, 60, body.height).ink_rows()[row - 1]
-        return (LIST_BODY[0] + 200, LIST_BODY[1] + (first + last) // 2)
-
     def wait_for_game_window(self, program, title):
         def shown():
             windows = program.game_windows()

@@ -9,15 +9,10 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    CONVERT, SKIN_ITEMS, Image, ProgramTestCase, centre, hot_list_target, pointer_position,
-    section_button, wait_until)
+    CLOSE_BUTTON_CENTRE, CONVERT, SKIN_ITEMS, Image, ProgramTestCase, centre, hot_list_target, pointer_position,
+    section_button, wait_until, windows_path)
 
 SKIN_BUTTON = centre(section_button("皮肤更换"))
-
-
-def windows_path(path):
-    """The path as the program sees it under Wine (drive Z: is the root folder)."""
-    return "Z:" + path.replace("/", "\\")
 
 
 class SkinTest(ProgramTestCase):
@@ -64,6 +59,18 @@ class SkinTest(ProgramTestCase):
                 distances = {n: self.skin_distance(program, pictures[n]) for n in pictures}
                 self.assertEqual(min(distances, key=distances.get), number, distances)
         self.assertEqual(catalogue.requests(), [hot_list_target("0", 1)])
+
+    def test_the_chosen_skin_is_back_after_a_restart(self):
+        catalogue, program = self.start_at_first_page()
+        self.choose(program, "黄色背景")
+        yellow = self.skin_picture(program, 4)
+        self.wait_for_skin(program, yellow, "4.jpg")
+        program.click(CLOSE_BUTTON_CENTRE)
+        self.assertEqual(program.wait_exit(20), 0)
+
+        program.start().wait_for_main_window()
+        self.wait_for_fetch(program, catalogue, 2)
+        self.assertLess(self.skin_distance(program, yellow), 2)
 
     def test_custom_picture_from_the_open_file_dialog_becomes_the_skin(self):
         catalogue, program = self.start_at_first_page()

@@ -281,6 +281,7 @@ TEST(TextUtilsCodePage, GbkAndUtf16RoundTrip) {
         SCOPED_TRACE(UrlEncode(c.gbk));
         EXPECT_EQ(AnsiToWide(c.gbk), c.utf16);
         EXPECT_EQ(WideToAnsi(c.utf16), c.gbk);
+        EXPECT_EQ(Utf8ToWide(AnsiToUtf8(c.gbk)), c.utf16);
     }
 }
 

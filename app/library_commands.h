@@ -1,0 +1,85 @@
+// LibraryCommands: the player's library in the running program. Reads it at start-up; restores
+// the remembered skin and game window; the favourite commands (the game menu of a row, Ctrl+D);
+// records every game opened; the two library views; and the notices about the library's file.
+//
+// Created by the application once the global objects exist and destroyed before them; it
+// refers to the application's objects and game window, which outlive it. Window thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/game_window.h"
+#include "app/global_objects.h"
+#include "app/library_views.h"
+#include "app/notice_bar.h"
+#include "library/player_library.h"
+
+class LibraryCommands {
+public:
+    // GBK. The kept-aside notice names the file after the first part.
+    static const char kKeptAsideNotice[];
+    static const char kKeptAsideNoticeEnd[];
+    static const char kUnreadableNotice[];
+    static const char kSaveFailedNotice[];
+    static const char kAddedNotice[];    // followed by the game's name
+    static const char kRemovedNotice[];  // followed by the game's name
+    static const char kLinkCopiedNotice[];
+    // Notices lie over the bottom of the game list, clear of its scroll bar.
+    static constexpr int kNoticeHeight = 22;
+
+    LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
+                    std::filesystem::path folder);
+    ~LibraryCommands();
+    LibraryCommands(const LibraryCommands&) = delete;
+    LibraryCommands& operator=(const LibraryCommands&) = delete;
+
+    PlayerLibrary& Library() { return library_; }
+    LibraryViews& Views() { return views_; }
+    const NoticeBar& Notice() const { return notice_; }
+
+    // Start-up, before the main window: reads the library and places the game window.
+    void Load();
+    // The skin to start with (GBK, full path): the remembered one while its picture is there,
+    // else programDirectory + "\skin\1.jpg".
+    std::string StartSkinPath(const std::string& programDirectory) const;
+    // Once the main window's widgets exist: the view buttons.
+    void Attach(HWND mainWindow);
+    // Once the first page is on screen: tells of a library file kept aside or not readable.
+    void ShowLoadNotice();
+
+    // Opens a row's game (double-click, 开始游戏) and records it as played; false when nothing
+    // was opened (no row, no link).
+    bool PlayRow(int row);
+    // The game menu of the row at a screen point (a right-click), or of the selected row at
+    // (-1, -1) (the menu key). Right-clicking a row selects it.
+    void OpenGameMenu(POINT screenPoint);
+    // Ctrl+D: toggles the selected row's favourite state. True when `message` was that key.
+    bool TranslateKey(const MSG& message);
+    void ToggleFavourite(int row);
+    // The skin menu applied a skin: remembered for the next start.
+    void OnSkinApplied(const SkinChoice& skin);
+
+    // A catalogue page replaced the list's rows: a library view shown ends.
+    void OnCataloguePage() { views_.Leave(); }
+    bool ViewShown() const { return views_.Current() != LibraryViews::kNoView; }
+
+private:
+    LibraryGame GameAt(int row) const;  // time: now
+    POINT MenuPointForSelection() const;
+    void Notify(const std::string& text, bool lasting);
+    void OnLibraryChanged();
+
+    GlobalObjects& objects_;
+    GameWindow& gameWindow_;
+    HINSTANCE instance_;
+    PlayerLibrary library_;
+    LibraryViews views_;
+    NoticeBar notice_;
+    HWND mainWindow_ = nullptr;
+    LibraryLoadOutcome loadOutcome_;
+    bool saveFailureTold_ = false;
+};

@@ -1,0 +1,48 @@
+// NoticeBar: a one-line notice inside the main window, over the bottom of the game list: a pale
+// yellow strip with the text, for what the user should hear of without a message box (a library
+// file kept aside, a favourite added). A click on it closes it; a passing notice also goes by
+// itself after a few seconds.
+//
+// A native child window, so that the windowless widgets drawing beneath it (the main window
+// clips its children) never paint over it. One object per main window, owned by the
+// application; window thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "widgets/gdi_handles.h"
+
+class NoticeBar {
+public:
+    static constexpr UINT kPassingMilliseconds = 4000;
+    static constexpr COLORREF kFillColour = RGB(255, 248, 196);
+    static constexpr COLORREF kFrameColour = RGB(214, 168, 40);
+    static constexpr COLORREF kTextColour = RGB(70, 50, 0);
+
+    NoticeBar() = default;
+    NoticeBar(const NoticeBar&) = delete;
+    NoticeBar& operator=(const NoticeBar&) = delete;
+    ~NoticeBar();
+
+    // Shows `text` (GBK) on `parent` at `place` (client coordinates), in place of the notice
+    // shown; only a lasting notice replaces a lasting one, so a passing one never hides it.
+    // False when nothing is shown.
+    bool Show(HWND parent, const RECT& place, std::string_view text, bool lasting);
+    void Close();
+
+    HWND Handle() const { return window_; }
+    const std::wstring& Text() const { return text_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint(HWND window);
+
+    HWND window_ = nullptr;
+    bool lasting_ = false;
+    std::wstring text_;
+    UniqueFontGdi font_;
+};
