@@ -1,8 +1,8 @@
 // Application: the program's spine.
 //
-// Owns the global objects, the navigation state and the three windows; runs start-up, the
-// message loop and shutdown; and answers the main window's commands. Exactly one exists, on
-// WinMain's stack, for the whole life of the process.
+// Owns the global objects, the navigation state, the three windows and the player's library
+// (through LibraryCommands); runs start-up, the message loop and shutdown; and answers the main
+// window's commands. Exactly one exists, on WinMain's stack, for the whole life of the process.
 #pragma once
 
 #include <windows.h>
@@ -42,7 +42,6 @@ public:
 
     // Read access for tests; Objects() only between Start and Shutdown.
     GlobalObjects& Objects() { return *objects_; }
-    LibraryCommands& Library() { return *library_; }
     MainWindow& Main() { return mainWindow_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
 

@@ -25,28 +25,32 @@ SingleInstance::SingleInstance(const std::filesystem::path& libraryFolder)
     mutex_ = CreateMutexW(nullptr, FALSE, name_.c_str());
     // Without a mutex (no rights, no memory) this copy runs: better than refusing to start.
     first_ = !(mutex_ && GetLastError() == ERROR_ALREADY_EXISTS);
+    if (first_) mark_ = GlobalAddAtomW(name_.c_str());
 }
 
 SingleInstance::~SingleInstance() {
+    if (mark_) GlobalDeleteAtom(mark_);
     if (mutex_) CloseHandle(mutex_);
 }
 
 void SingleInstance::Publish(HWND mainWindow) const {
-    SetPropW(mainWindow, name_.c_str(), reinterpret_cast<HANDLE>(1));
+    if (mark_) SetPropW(mainWindow, MAKEINTATOM(mark_), reinterpret_cast<HANDLE>(1));
 }
 
 HWND SingleInstance::FindFirstWindow() const {
+    const ATOM mark = GlobalFindAtomW(name_.c_str());
+    if (!mark) return nullptr;
     struct Search {
-        const std::wstring* name;
+        ATOM mark;
         HWND found = nullptr;
-    } search{&name_};
+    } search{mark};
     EnumWindows(
         [](HWND window, LPARAM data) -> BOOL {
             auto* search = reinterpret_cast<Search*>(data);
             wchar_t className[64] = {};
             GetClassNameW(window, className, 64);
             if (std::wstring_view(className) != MainWindow::kClassName ||
-                !GetPropW(window, search->name->c_str())) {
+                !GetPropW(window, MAKEINTATOM(search->mark))) {
                 return TRUE;
             }
             search->found = window;

@@ -30,7 +30,8 @@ public:
 private:
     HWND FindFirstWindow() const;
 
-    std::wstring name_;  // of the mutex, and of the property marking the main window
+    std::wstring name_;  // of the mutex, and of the atom naming the main window's mark
     HANDLE mutex_ = nullptr;
+    ATOM mark_ = 0;  // the first copy's reference to the atom; a property by atom adds none
     bool first_ = true;
 };

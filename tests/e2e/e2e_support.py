@@ -346,9 +346,9 @@ class Program:
         exe = os.path.join(bin_dir, "zentori.exe")
         if not os.path.isfile(exe):
             raise RuntimeError(f"no zentori.exe in ZENTORI_BIN_DIR ({bin_dir!r})")
-        for name in ("DISPLAY", "WINEPREFIX"):
-            if not os.environ.get(name):
-                raise RuntimeError(f"{name} is not set (run through scripts/run-tests.sh)")
+        for variable in ("DISPLAY", "WINEPREFIX"):
+            if not os.environ.get(variable):
+                raise RuntimeError(f"{variable} is not set (run through scripts/run-tests.sh)")
         self.folder = os.path.join(work_dir, name)
         # Shared by every program of the test: a restart finds what the last run kept.
         self.library = os.path.join(work_dir, "library")
