@@ -156,8 +156,10 @@ bool LibraryCommands::TranslateKey(const MSG& message) {
 }
 
 void LibraryCommands::ToggleFavourite(int row) {
-    if (row == 0) return;
-    const LibraryGame game = GameAt(row);
+    if (row != 0) ToggleFavourite(GameAt(row));
+}
+
+void LibraryCommands::ToggleFavourite(const LibraryGame& game) {
     if (game.link.empty()) return;
     const bool favourite = !library_.IsFavourite(game.link);
     if (!library_.SetFavourite(game, favourite) || library_.LastSaveFailed()) return;

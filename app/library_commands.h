@@ -60,6 +60,8 @@ public:
     // Ctrl+D: toggles the selected row's favourite state. True when `message` was that key.
     bool TranslateKey(const MSG& message);
     void ToggleFavourite(int row);
+    // Adds the game (`game.time`: now) as a favourite or removes it, and says which it did.
+    void ToggleFavourite(const LibraryGame& game);
     // The skin menu applied a skin: remembered for the next start.
     void OnSkinApplied(const SkinChoice& skin);
 
