@@ -80,7 +80,7 @@ int Application::RunMessageLoop() {
 }
 
 void Application::Shutdown() {
-    CloseRemainingWindows();  // a game window open still is remembered as it was
+    CloseRemainingWindows();  // an open game window goes now, its placement remembered
     hiddenBrowser_.Destroy();
     library_.reset();
     objects_.reset();  // in construction order
