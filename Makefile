@@ -37,8 +37,10 @@ fuzz-build: setup
 
 build: native win bench-build
 
+# The usual prefix, and a plain one beside it for the tests of text on an untouched system.
 prefix: win
 	@scripts/wineprefix.sh $(WIN)/bin/wine_fonts.exe
+	@WINEPREFIX=$(CURDIR)/build/wineprefix-plain scripts/wineprefix.sh --plain
 
 test: build fuzz-build prefix
 	@scripts/run-tests.sh

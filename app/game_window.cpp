@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/community.h"
+#include "app/control_font.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
@@ -97,6 +98,8 @@ void GameWindow::OnCreate(HWND window) {
     statusBar_ = CreateWindowExW(
         0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
         nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
+    if (!statusFont_) statusFont_ = CreateControlFont();
+    if (statusFont_) SendMessageW(statusBar_, WM_SETFONT, WPARAM(statusFont_.get()), FALSE);
     const int parts[2] = {kInitialStatusPartWidth, -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     SetPartText(1, GbkToWide(JoinBytes({kCommunityText, kCommunityGroupNumber})));

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "app/browser_host.h"
+#include "widgets/gdi_handles.h"
 
 class GameWindow {
 public:
@@ -82,6 +83,7 @@ private:
     std::function<void(const Placement&)> onClosed_;
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;  // child of window_, destroyed with it
+    UniqueFontGdi statusFont_;  // the status bar's; outlives it
     BrowserHost browser_;
 };
 

@@ -3,6 +3,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/control_font.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
 
@@ -42,16 +43,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The label uses the system's message font, which can show Chinese on every locale.
-HFONT CreateMessageFont() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-        return nullptr;
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
 }  // namespace
 
 const char LoadingWindow::kText[] = " 加载中！网速不同加载速度也不同            loading...";
@@ -76,8 +67,8 @@ std::optional<FetchResult> LoadingWindow::Run(HINSTANCE instance, HWND mainWindo
     HWND label = CreateWindowExW(0, L"STATIC", reinterpret_cast<const wchar_t*>(text.c_str()),
                                  WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0, 0,
                                  client.right, client.bottom, window, nullptr, instance, nullptr);
-    HFONT font = CreateMessageFont();
-    if (label && font) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    const UniqueFontGdi font = CreateControlFont();
+    if (label && font) SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
 
     // Where the keyboard focus was (the search box after an Enter there): the main window takes
     // the focus itself when it is activated again, and the user would have to click back in.
@@ -111,7 +102,6 @@ std::optional<FetchResult> LoadingWindow::Run(HINSTANCE instance, HWND mainWindo
     state.done = true;
     DestroyWindow(window);
     if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
-    if (font) DeleteObject(font);
 
     if (quitting) {
         // The worker may still be waiting for its reply; it finds the window gone and frees

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "app/message_font.h"
+#include "app/control_font.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
@@ -25,6 +25,7 @@ std::string MainWindow::SearchText() const {
     return WideToGbk(text);
 }
 
+// The edit box uses the program's control font, the face the widgets draw in.
 void MainWindow::CreateSearchBox(HWND window) {
     const std::wstring text = GbkToWide(kSearchBoxText);
     searchBox_ = CreateWindowExW(0, L"EDIT", text.c_str(),
@@ -32,7 +33,7 @@ void MainWindow::CreateSearchBox(HWND window) {
                                  kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight,
                                  window, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!searchBox_) return;
-    searchFont_ = CreateMessageFont();
+    searchFont_ = CreateControlFont(kSearchFontHeight);
     if (searchFont_) SendMessageW(searchBox_, WM_SETFONT, WPARAM(searchFont_.get()), FALSE);
     SetWindowSubclass(searchBox_, SearchBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }

@@ -34,7 +34,8 @@ public:
     static constexpr int kSearchBoxTop = 501;
     static constexpr int kSearchBoxWidth = 120;
     static constexpr int kSearchBoxHeight = 18;
-    static const char kSearchBoxText[];  // GBK, the initial text
+    static constexpr int kSearchFontHeight = 12;  // pixels, as the widgets' text
+    static const char kSearchBoxText[];           // GBK, the initial text
 
     MainWindow() = default;
     MainWindow(const MainWindow&) = delete;

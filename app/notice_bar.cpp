@@ -1,6 +1,6 @@
 #include "app/notice_bar.h"
 
-#include "app/message_font.h"
+#include "app/control_font.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
 
@@ -29,7 +29,7 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
                                       .cursor = IDC_HAND})) {
             return false;
         }
-        if (!font_) font_ = CreateMessageFont();
+        if (!font_) font_ = CreateControlFont(kFontHeight);
         CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
                         place.right - place.left, place.bottom - place.top, parent, nullptr,
                         instance, this);

@@ -18,6 +18,7 @@
 class NoticeBar {
 public:
     static constexpr UINT kPassingMilliseconds = 4000;
+    static constexpr int kFontHeight = 12;  // pixels, as the widgets' text
     static constexpr COLORREF kFillColour = RGB(255, 248, 196);
     static constexpr COLORREF kFrameColour = RGB(214, 168, 40);
     static constexpr COLORREF kTextColour = RGB(70, 50, 0);

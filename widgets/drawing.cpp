@@ -4,9 +4,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cwchar>
+#include <span>
 
 #include "text/text_utils.h"
 #include "widgets/gdi_handles.h"
+#include "widgets/installed_fonts.h"
 #include "widgets/text_format.h"
 
 ULONG_PTR GdiplusToken = 0;
@@ -147,16 +149,31 @@ GpFont* MakeFont(std::string_view face, float sizePixels, int style) {
     return FontFromFamily(family.get(), sizePixels, style);
 }
 
+const std::wstring& DefaultFontFace() {
+    static std::wstring face;
+    static bool resolved = false;
+    if (!resolved && GdiplusToken) {
+        const std::wstring menuFace = ToWide(SystemFontFace(1)).c_str();
+        face = ChooseInstalledFace(std::span(&menuFace, 1), SystemFontInventory());
+        resolved = true;
+    }
+    return face;
+}
+
 GpFont* MakeFontWithFallback(std::string_view face, float sizePixels, int style) {
-    for (std::string_view candidate :
-         {face, std::string_view("Microsoft YaHei"), std::string_view("SimSun")}) {
-        if (GpFont* font = MakeFont(candidate, sizePixels, style)) return font;
+    if (GpFont* font = MakeFont(face, sizePixels, style)) return font;
+    UniqueFontFamily family;
+    if (!DefaultFontFace().empty() &&
+        GdipCreateFontFamilyFromName(DefaultFontFace().c_str(), nullptr, family.out()) ==
+            Gdiplus::Ok &&
+        family) {
+        if (GpFont* font = FontFromFamily(family.get(), sizePixels, style)) return font;
     }
     return GenericSansSerifFont(sizePixels, style);
 }
 
 GpFont* MakeDefaultFont() {
-    return MakeFontWithFallback(SystemFontFace(1), 12.0f, 0);
+    return MakeFontWithFallback(FromWide(DefaultFontFace()), 12.0f, 0);
 }
 
 std::string FontFace(GpFont* font) {

@@ -42,10 +42,14 @@ GpBrush* MakeBrush(ARGB colour);                         // 0 when GDI+ fails
 // other value.
 std::string SystemFontFace(int which = 1);
 GpFont* MakeFont(std::string_view face, float sizePixels, int style);  // 0 for an unknown face
-// MakeFont, falling back to "Microsoft YaHei", "SimSun" and then the generic sans-serif family
-// when GDI+ cannot create the face; 0 only when none of them exists.
+// The face all text is drawn in unless a widget asks for another that exists: the system menu
+// font's face when it is installed, else the best installed face (installed_fonts.h). Resolved
+// once, on the first call after StartGraphics (empty before); the native controls use it too.
+const std::wstring& DefaultFontFace();
+// MakeFont, falling back to DefaultFontFace() and then the generic sans-serif family when GDI+
+// cannot create the face; 0 only when none of them exists.
 GpFont* MakeFontWithFallback(std::string_view face, float sizePixels, int style);
-// The system menu font's face at 12 pixels, regular, with the fallbacks above.
+// DefaultFontFace() at 12 pixels, regular.
 GpFont* MakeDefaultFont();
 std::string FontFace(GpFont* font);                    // empty for a null font
 float FontHeight(GpGraphics* graphics, GpFont* font);  // line spacing in pixels; 0 on failure

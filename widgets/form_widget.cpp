@@ -115,7 +115,8 @@ void FormWidget::UseFont(const FontChoice& choice) {
         return;
     }
     const std::string face = choice.face.empty() ? SystemFontFace(1) : choice.face;
-    font_ = MakeFont(face, choice.size.value_or(12.0f), choice.style.value_or(0));
+    // A face this system lacks draws in the program's default face rather than not at all.
+    font_ = MakeFontWithFallback(face, choice.size.value_or(12.0f), choice.style.value_or(0));
 }
 
 FormRecord* FormWidget::Form() const {

@@ -341,7 +341,7 @@ class Window:
 class Program:
     """zentori.exe started from a private copy of the program folder."""
 
-    def __init__(self, work_dir, catalogue_url, pictures=True, name="program"):
+    def __init__(self, work_dir, catalogue_url, pictures=True, name="program", prefix=None):
         bin_dir = os.environ.get("ZENTORI_BIN_DIR", "")
         exe = os.path.join(bin_dir, "zentori.exe")
         if not os.path.isfile(exe):
@@ -359,6 +359,7 @@ class Program:
                             dirs_exist_ok=True)
         self.exe = os.path.join(self.folder, "zentori.exe")
         self.catalogue_url = catalogue_url
+        self.prefix = prefix  # another Wine prefix than the usual one
         self.output_path = os.path.join(work_dir, f"{name}.out")
         self.process = None
         self.main = None
@@ -367,6 +368,8 @@ class Program:
     def start(self):
         env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url,
                    ZENTORI_LIBRARY_DIR=windows_path(self.library))
+        if self.prefix:
+            env["WINEPREFIX"] = self.prefix
         # Wine's helper processes inherit the output: a file, never a pipe they would hold open.
         with open(self.output_path, "ab") as output:
             # A session of its own: its process tree is easy to tell apart (measure_startup.py).
@@ -468,6 +471,10 @@ class Program:
         if self.running():
             self.process.kill()
             self.process.wait()
+        if self.prefix:
+            # The prefix's own wineserver and services; the usual one's live for the whole run.
+            subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=self.prefix),
+                           check=False, capture_output=True)
 
 
 class ProgramTestCase(unittest.TestCase):

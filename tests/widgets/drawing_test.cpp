@@ -7,6 +7,7 @@
 #include "tests/support/images.h"
 #include "widgets/canvas.h"
 #include "widgets/gdi_handles.h"
+#include "widgets/installed_fonts.h"
 #include "widgets/text_format.h"
 
 namespace {
@@ -273,12 +274,7 @@ TEST(FontTest, UnknownFaceFallsBackToAFaceGdiplusCanCreate) {
     EXPECT_EQ(MakeFont("", 12, 0), nullptr);
     UniqueFont fallback(MakeFontWithFallback("No Such Face Anywhere", 14, 1));
     ASSERT_NE(fallback.get(), nullptr);
-    UniqueFont yahei(MakeFont("Microsoft YaHei", 14, 1));
-    UniqueFont simsun(MakeFont("SimSun", 14, 1));
-    const std::string face = FontFace(fallback.get());
-    EXPECT_TRUE((yahei && face == FontFace(yahei.get())) ||
-                (simsun && face == FontFace(simsun.get())))
-        << face;
+    EXPECT_EQ(FontFace(fallback.get()), FontFace(DefaultFont));
     int style = 0;
     GdipGetFontStyle(fallback.get(), &style);
     EXPECT_EQ(style, 1);
@@ -315,6 +311,91 @@ TEST(TextFormatTest, EachFormatIsItsOwnCopy) {
     Gdiplus::StringAlignment align{};
     GdipGetStringFormatAlign(second.GetHandle(), &align);
     EXPECT_EQ(align, Gdiplus::StringAlignmentNear) << "changing one format changed another";
+}
+
+// Which face the program draws in, for installed sets with and without the faces it prefers.
+class MadeUpFonts : public FontInventory {
+public:
+    // Each entry: a family name, then '+' when it has Chinese glyphs.
+    MadeUpFonts(std::initializer_list<std::wstring> entries) {  // NOLINT: rows of a table
+        for (std::wstring entry : entries) {
+            const bool chinese = entry.ends_with(L'+');
+            if (chinese) entry.pop_back();
+            families_.push_back(entry);
+            if (chinese) chinese_.push_back(entry);
+        }
+    }
+    bool Has(std::wstring_view face) const override { return Contains(families_, face); }
+    std::vector<std::wstring> Families() const override {
+        ++listed;
+        return families_;
+    }
+    bool DrawsChinese(std::wstring_view face) const override { return Contains(chinese_, face); }
+    mutable int listed = 0;
+
+private:
+    static bool Contains(const std::vector<std::wstring>& names, std::wstring_view face) {
+        return std::find(names.begin(), names.end(), face) != names.end();
+    }
+    std::vector<std::wstring> families_, chinese_;
+};
+
+TEST(FontTest, TheProgramFaceIsChosenFromWhatIsInstalled) {
+    struct Row {
+        const char* what;
+        std::wstring asked;
+        MadeUpFonts installed;
+        std::wstring chosen;
+        bool listsEveryFamily;
+    };
+    const Row rows[] = {
+        {"asked face installed",
+         L"Segoe UI",
+         {L"Arial", L"Segoe UI", L"SimSun+"},
+         L"Segoe UI",
+         false},
+        {"asked face missing: well-known Chinese face, in preference order",
+         L"MS Shell Dlg",
+         {L"Tahoma", L"SimSun+", L"Microsoft YaHei+"},
+         L"Microsoft YaHei",
+         false},
+        {"Wine without replacements",
+         L"MS Shell Dlg",
+         {L"Tahoma", L"Wine Tahoma", L"WenQuanYi Micro Hei+"},
+         L"WenQuanYi Micro Hei",
+         false},
+        {"no known face: any family with Chinese glyphs",
+         L"MS Shell Dlg",
+         {L"Tahoma", L"AR PL UMing CN+", L"Unifont+"},
+         L"AR PL UMing CN",
+         true},
+        {"no Chinese at all: any family, Latin still shows",
+         L"MS Shell Dlg",
+         {L"DejaVu Sans", L"Tahoma"},
+         L"DejaVu Sans",
+         true},
+        {"no asked face", L"", {L"Arial", L"SimHei+"}, L"SimHei", false},
+        {"nothing installed", L"Tahoma", {}, L"", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(ChooseInstalledFace(std::span(&row.asked, 1), row.installed), row.chosen);
+        EXPECT_EQ(row.installed.listed > 0, row.listsEveryFamily);
+    }
+}
+
+TEST(FontTest, TheSystemInventoryTellsChineseFacesFromLatinOnes) {
+    test::EnsureGraphics();
+    const SystemFontInventory system;
+    EXPECT_TRUE(system.Has(L"WenQuanYi Micro Hei"));
+    EXPECT_FALSE(system.Has(L"No Such Face Anywhere"));
+    EXPECT_TRUE(system.DrawsChinese(L"WenQuanYi Micro Hei"));
+    EXPECT_FALSE(system.DrawsChinese(L"Tahoma"));  // Wine's own, Latin only
+    EXPECT_FALSE(system.DrawsChinese(L"No Such Face Anywhere"));
+    // Names come as the system lists them, localised ones included (文泉驿微米黑 here).
+    const std::vector<std::wstring> families = system.Families();
+    EXPECT_TRUE(std::any_of(families.begin(), families.end(),
+                            [&](const std::wstring& face) { return system.DrawsChinese(face); }));
 }
 
 }  // namespace
