@@ -42,8 +42,8 @@ unsigned HexDigit(char c) {
     return found == std::string_view::npos ? 0 : static_cast<unsigned>(found);
 }
 
-// The conversions below take shortcuts (ASCII copied, text converted a buffer at a time); their
-// results must equal those of decoding the whole text first and converting it in one piece.
+// The conversions below must give what decoding the whole text first and converting it in one
+// piece gives.
 void CheckConversions(std::string_view input) {
     Require(Utf8ToAnsi(input) == WideToAnsi(Utf8ToWide(input)));
 

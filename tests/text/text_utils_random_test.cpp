@@ -1,7 +1,7 @@
-// The searches, escape decoders and UTF-8 conversion take shortcuts (character boundaries read
-// backward from a match, skip tables, ASCII copied without conversion, text converted a buffer at
-// a time). Here they are compared on random input with plain reference versions that walk the
-// text from its start and convert every piece on its own, the way the routines are defined.
+// The searches read character boundaries backward from a match instead of walking the text from
+// its start, and the escape decoders convert runs of units at a time. Here they are compared on
+// random input with plain reference versions that walk the text from its start and convert every
+// piece on its own, the way the routines are defined.
 #include "text/text_utils.h"
 
 #include <gtest/gtest.h>
