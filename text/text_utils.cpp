@@ -177,16 +177,36 @@ private:
     std::u16string units_;
 };
 
-// One "\u" piece: its first four bytes are a hexadecimal group, the rest is plain text. A unit
-// of value 0 ends the text it converts to, so it adds nothing; surrogates are converted one by
-// one, never as a pair, and no GBK character holds one.
-void AppendEscapePiece(GbkBuilder& out, std::string_view piece) {
-    constexpr size_t kGroupLength = 4;
-    if (piece.empty()) return;
-    const char16_t unit = GroupUnit(piece.substr(0, kGroupLength));
-    if (unit != 0) out.Unit(unit);
-    if (piece.size() > kGroupLength) out.Bytes(piece.substr(kGroupLength));
+constexpr bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
 }
+
+constexpr bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Decodes "\u" pieces in order. Each piece's first four bytes are a hexadecimal group, the rest
+// is plain text. A unit of value 0 ends the text it converts to, so it adds nothing. A character
+// beyond the BMP comes as two escapes, its surrogate halves; GBK holds no such character, so the
+// pair is one '?' (written for its high half), while a half on its own is a '?' of its own.
+class EscapeDecoder {
+public:
+    void Piece(std::string_view piece) {
+        constexpr size_t kGroupLength = 4;
+        if (piece.empty()) return;
+        const char16_t unit = GroupUnit(piece.substr(0, kGroupLength));
+        const bool endsPair =
+            afterHighHalf_ && piece.size() >= kGroupLength && IsLowSurrogate(unit);
+        afterHighHalf_ = piece.size() == kGroupLength && IsHighSurrogate(unit);
+        if (unit != 0 && !endsPair) out_.Unit(unit);
+        if (piece.size() > kGroupLength) out_.Bytes(piece.substr(kGroupLength));
+    }
+    std::string Take() { return out_.Take(); }
+
+private:
+    GbkBuilder out_;
+    bool afterHighHalf_ = false;  // the last piece was a high half's group and nothing else
+};
 
 // The host-and-port part of a URL and the index where its path begins (kNotFound: no path).
 struct UrlParts {
@@ -360,7 +380,7 @@ std::string PercentDecode(std::string_view text) {
 
 // Text in front of the first "\u" is read as a hexadecimal group too; callers cut it off first.
 std::string DecodeUnicodeEscapes(std::string_view text) {
-    GbkBuilder decoded;
+    EscapeDecoder decoded;
     size_t pieceStart = 0;
     // Walks the characters, so that a backslash that is the trail byte of a double-byte
     // character starts no escape.
@@ -370,12 +390,12 @@ std::string DecodeUnicodeEscapes(std::string_view text) {
         } else if (text[i] != '\\' || text[i + 1] != 'u') {
             ++i;
         } else {
-            AppendEscapePiece(decoded, text.substr(pieceStart, i - pieceStart));
+            decoded.Piece(text.substr(pieceStart, i - pieceStart));
             i += 2;
             pieceStart = i;
         }
     }
-    AppendEscapePiece(decoded, text.substr(pieceStart));
+    decoded.Piece(text.substr(pieceStart));
     std::string result = decoded.Take();
     return result.empty() ? std::string(text) : result;
 }

@@ -16,10 +16,11 @@ int UrlPort(std::string_view url);  // 80 without ":port"; 0 when it is not a nu
 std::string UrlPath(std::string_view url);  // path with query, always starting with "/"
 
 // --- Escapes
-std::string UrlEncode(std::string_view text);             // every byte but [0-9A-Za-z] becomes %XX
-std::string PercentDecode(std::string_view text);         // %XX of a UTF-8 document, result in GBK
-std::string DecodeUnicodeEscapes(std::string_view text);  // "\uXXXX" groups to GBK
-std::string HexGroupsToText(std::string_view text);       // "4e2d6587" to GBK
+std::string UrlEncode(std::string_view text);      // every byte but [0-9A-Za-z] becomes %XX
+std::string PercentDecode(std::string_view text);  // %XX of a UTF-8 document, result in GBK
+// "\uXXXX" groups to GBK; the two escapes of a surrogate pair are one character.
+std::string DecodeUnicodeEscapes(std::string_view text);
+std::string HexGroupsToText(std::string_view text);  // "4e2d6587" to GBK
 
 // --- Code-page conversions (code page 936 explicitly, whatever the system locale)
 std::string Utf8ToAnsi(std::string_view utf8);

@@ -60,9 +60,11 @@ void CheckConversions(std::string_view input) {
     }
     Require(PercentDecode(input) == WideToAnsi(Utf8ToWide(bytes)));
 
-    // Each "\u" piece on its own: a group of up to four digits, then the rest as it is.
+    // Each "\u" piece on its own: a group of up to four digits, then the rest as it is; the
+    // low half of a surrogate pair right after its high half adds nothing more.
     std::string decoded;
     size_t pieceStart = 0;
+    bool afterHighHalf = false;
     auto addPiece = [&](std::string_view piece) {
         const std::string_view group = piece.substr(0, 4);
         unsigned low = 0;
@@ -71,8 +73,11 @@ void CheckConversions(std::string_view input) {
         unsigned high = 0;
         for (char c : group.substr(0, 2))
             high = high * 16 + HexDigit(c);
-        if (!group.empty())
-            decoded += WideToAnsi(std::u16string(1, static_cast<char16_t>(high << 8 | low)));
+        const unsigned unit = high << 8 | low;
+        const bool pairEnd = afterHighHalf && group.size() == 4 && unit >= 0xDC00 && unit <= 0xDFFF;
+        if (!group.empty()) afterHighHalf = piece.size() == 4 && unit >= 0xD800 && unit <= 0xDBFF;
+        if (!group.empty() && !pairEnd)
+            decoded += WideToAnsi(std::u16string(1, static_cast<char16_t>(unit)));
         if (piece.size() > 4) decoded += piece.substr(4);
     };
     for (size_t i = 0; i + 1 < input.size(); ++i) {

@@ -148,8 +148,13 @@ TEST(TextUtilsEscapes, DecodeUnicodeEscapes) {
          "\xD6\xD0"
          "abc"},  // 中abc
         {"\\u4E2D, \\u0041!", "\xD6\xD0, A!"},
-        // Surrogate halves are converted one by one.
-        {"\\ud83d\\ude00", "??"},
+        // The halves of a surrogate pair in adjacent escapes are one character (U+1F600, which
+        // GBK cannot hold); halves apart or in the wrong order are a character each.
+        {"\\ud83d\\ude00", "?"},
+        {"\\ud83d\\ude00\\u4e2d", "?\xD6\xD0"},
+        {"\\ud83dx\\ude00", "?x?"},
+        {"\\ude00\\ud83d", "??"},
+        {"\\ud83d\\ud83d\\ude00", "??"},
         // Empty pieces between and after markers add nothing.
         {"\\u\\u4e2d\\u", "\xD6\xD0"},
         // Text in front of the first marker is read as a group too.
