@@ -73,7 +73,7 @@ bool AnimatedPicture::Paint(FormRecord& form, UINT message, LPARAM) {
 
 void AnimatedPicture::OnPost(HWND window, LPARAM payload) {
     if (payload < 0 || payload >= std::max(frameCount_, 1)) {
-        FormWidget::OnPost(window, payload);
+        LookWidget::OnPost(window, payload);
         return;
     }
     // A frame posted before the clock was stopped arrives late: drop it.
@@ -99,7 +99,7 @@ void AnimatedPicture::DrawFrame(FormRecord& form) {
     GpImage* image = picture_.GetHandle();
     if (!image) return;
     const Bounds& bounds = GetBounds();
-    GdipDrawImageRectRect(form.screenGraphics, image, bounds.X, bounds.Y, bounds.Width,
+    GdipDrawImageRectRect(form.ScreenGraphics(), image, bounds.X, bounds.Y, bounds.Width,
                           bounds.Height, 0, 0, static_cast<float>(picture_.GetWidth()),
                           static_cast<float>(picture_.GetHeight()), Gdiplus::UnitPixel, nullptr,
                           nullptr, nullptr);

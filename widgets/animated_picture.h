@@ -10,7 +10,7 @@
 // which only waits and posts, so it ends at once. Everything else runs on the window thread.
 //
 // Registration, the message rules, Move, Disabled, the geometry getters and SetClickHandler are
-// the skeleton's (FormWidget).
+// the skeleton's (LookWidget).
 #pragma once
 
 #include <windows.h>
@@ -47,7 +47,7 @@ private:
     std::thread thread_;
 };
 
-class AnimatedPicture : public FormWidget {
+class AnimatedPicture : public LookWidget {
 public:
     // Registers the picture on `parent` (a window with an attached SkinForm), decoding
     // `imageBytes` (an undecodable picture shows nothing), draws frame 0 when visible and not

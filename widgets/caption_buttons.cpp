@@ -1,5 +1,6 @@
 #include "widgets/caption_buttons.h"
 
+#include "widgets/form_surface.h"
 #include "widgets/gdi_handles.h"
 
 namespace {
@@ -63,12 +64,8 @@ int SysButton::Create(HWND parent, int left, int top, int width, int height, int
 
 void SysButton::Relayout(HWND window, int number, int formWidth, bool keep) {
     if (const FormRecord* form = Form()) {
-        const RECT old = BoundsRect();
         RestoreBackground(*form);
-        if (!keep && form->windowDc) {
-            BitBlt(form->windowDc, old.left, old.top, old.right - old.left, old.bottom - old.top,
-                   form->backgroundDc, old.left, old.top, SRCCOPY);
-        }
+        if (!keep) PresentRect(*form, BoundsRect());
     }
     Bounds bounds = GetBounds();
     bounds.X = static_cast<float>(LeftFor(number, formWidth));
@@ -98,7 +95,7 @@ int SysButton::CellLeft(HWND window, UINT message) const {
 bool SysButton::Paint(FormRecord& form, UINT message, LPARAM) {
     RestoreBackground(form);
     const int left = CellLeft(form.window, message);
-    if (strip_ && left >= 0) DrawCell(form.screenGraphics, strip_, left, GetBounds(), Disabled());
+    if (strip_ && left >= 0) DrawCell(form.ScreenGraphics(), strip_, left, GetBounds(), Disabled());
     return true;
 }
 

@@ -16,7 +16,7 @@ std::string_view CaptionStripPng();
 
 enum CaptionButtonKind { kCaptionClose = 0, kCaptionMaximise = 1, kCaptionMinimise = 2 };
 
-class SysButton : public FormWidget {
+class SysButton : public LookWidget {
 public:
     static constexpr wchar_t kStripProperty[] = L"prop_sysbtn";
     static constexpr int kTop = 1;

@@ -264,6 +264,19 @@ void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORR
     if (pen) GdipDrawPath(graphics, pen.get(), path.get());
 }
 
+RectF DrawPlate(GpGraphics* graphics, const RectF& rect, float outerCorner, float innerCorner,
+                const PlateLook& look, const Outline* underInner) {
+    RectF plate = rect;
+    DrawRoundRect(graphics, plate, outerCorner, look.outer.colour, look.outer.alpha);
+    OffsetRectF(1, 1, -2, -2, plate);
+    if (underInner)
+        DrawRoundRect(graphics, plate, innerCorner, underInner->colour, underInner->alpha);
+    DrawRoundRect(graphics, plate, innerCorner, look.inner.colour, look.inner.alpha);
+    OffsetRectF(1, 1, -2, -2, plate);
+    FillAlphaGradient(graphics, plate, look.fillColour, look.fillAlphaTop, look.fillAlphaBottom);
+    return plate;
+}
+
 void SetClip(GpGraphics* graphics, const RectF& rect) {
     GdipSetClipRect(graphics, rect.X, rect.Y, rect.Width, rect.Height, Gdiplus::CombineModeReplace);
 }

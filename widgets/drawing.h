@@ -78,6 +78,25 @@ void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colo
 void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
                    int alpha);
 
+// The plate of buttons and list items: a rounded outer outline, a rounded inner outline one
+// pixel in and a vertical alpha gradient one more pixel in. Alphas 0..255; an alpha of 0 draws
+// nothing visible.
+struct Outline {
+    COLORREF colour;
+    int alpha;
+};
+struct PlateLook {
+    Outline outer;
+    Outline inner;
+    COLORREF fillColour;
+    int fillAlphaTop;
+    int fillAlphaBottom;
+};
+// Draws the plate over `rect`; `underInner` is one more outline drawn just before the inner one
+// (a button's hover highlight). Returns the rectangle the gradient filled.
+RectF DrawPlate(GpGraphics* graphics, const RectF& rect, float outerCorner, float innerCorner,
+                const PlateLook& look, const Outline* underInner = nullptr);
+
 void SetClip(GpGraphics* graphics, const RectF& rect);
 void ResetClip(GpGraphics* graphics);
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "widgets/drawing.h"
+#include "widgets/form_surface.h"
 
 namespace {
 
@@ -14,6 +14,8 @@ bool OnThreadOf(HWND window) {
 
 }  // namespace
 
+// --- FormWidget
+
 FormWidget::~FormWidget() {
     ReleaseFont();
 }
@@ -23,51 +25,21 @@ LRESULT FormWidget::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case MsgAttach:
             formIndex_ = static_cast<int>(wParam);
             return 0;
-        case MsgClick:
-            if (!disabled_) OnClick(window);
-            return 0;
-        case MsgTimerTick:
-            OnTimerTick(window, static_cast<UINT_PTR>(lParam));
-            return 0;
-        case MsgWidgetPost:
-            OnPost(window, lParam);
+        case WM_DESTROY:
+            // The form and this widget's record are going: draw nothing from now on.
+            ReleaseFont();
+            OnDestroy();
+            formIndex_ = 0;
+            id_ = 0;
             return 0;
         default:
-            break;
+            return OnMessage(window, message, wParam, lParam);
     }
-    if (message == lastMessage_ && message != WM_PAINT) return 0;
-    if (message == WM_DESTROY) {
-        // The form and this widget's record are going: draw nothing from now on.
-        ReleaseFont();
-        OnDestroy();
-        formIndex_ = 0;
-        id_ = 0;
-        fadeAlpha_ = 0;
-        lastMessage_ = WM_DESTROY;
-        return 0;
-    }
-    // Mouse messages sent while the widget holds the capture carry its position in wParam;
-    // only the release counts.
-    if (wParam != 0 && message != WM_LBUTTONUP) return 0;
-    if (disabled_ && lParam == 0 && message != WM_PAINT) return 0;
-    FormRecord* form = Form();
-    if (!form) return 0;
-    if (!Paint(*form, message, lParam)) return 0;
-    ShowLook(window, *form, message, lParam);
-    lastMessage_ = message;
-    return 0;
 }
 
 void FormWidget::Move(std::optional<float> x, std::optional<float> y, std::optional<float> width,
                       std::optional<float> height) {
-    if (const FormRecord* form = Form()) {
-        const RECT old = BoundsRect();
-        RestoreBackground(*form);
-        if (form->windowDc) {
-            BitBlt(form->windowDc, old.left, old.top, old.right - old.left, old.bottom - old.top,
-                   form->backgroundDc, old.left, old.top, SRCCOPY);
-        }
-    }
+    if (const FormRecord* form = Form()) EraseRect(*form, BoundsRect());
     Bounds bounds = bounds_;
     if (const WidgetRecord* record = WidgetAt(FindWidget(id_))) bounds = record->bounds;
     if (x) bounds.X = *x;
@@ -75,22 +47,17 @@ void FormWidget::Move(std::optional<float> x, std::optional<float> y, std::optio
     if (width) bounds.Width = *width;
     if (height) bounds.Height = *height;
     StoreBounds(bounds);
-    if (const FormRecord* form = Form()) HandleMessage(form->window, WM_PAINT, 0, 0);
+    OnMoved();
 }
 
-bool FormWidget::Disabled(bool value) {
-    if (value != disabled_) {
-        disabled_ = value;
-        Repaint();
-    }
-    return disabled_;
+void FormWidget::OnMoved() {
+    if (const FormRecord* form = Form()) HandleMessage(form->window, WM_PAINT, 0, 0);
 }
 
 int FormWidget::Register(const Placement& placement) {
     if (id_ && FindWidget(id_)) return id_;
     parent_ = placement.parent;
     visible_ = placement.visible;
-    disabled_ = placement.disabled;
     SetBounds(static_cast<float>(placement.x), static_cast<float>(placement.y),
               static_cast<float>(placement.width), static_cast<float>(placement.height), bounds_);
     if (!font_) font_ = DefaultFont;
@@ -99,24 +66,25 @@ int FormWidget::Register(const Placement& placement) {
     record.parent = parent_;
     record.id = NextWidgetId();
     record.bounds = bounds_;
-    record.entry = this;
+    record.widget = this;
     record.visible = placement.visible;
     record.focusable = placement.focusable;
     record.kind = placement.kind;
     id_ = RegisterWidget(record);
-    if (id_ && visible_) HandleMessage(parent_, WM_PAINT, 0, 0);
+    if (id_) OnRegistered(placement);
     return id_;
 }
 
 void FormWidget::UseFont(const FontChoice& choice) {
     ReleaseFont();
-    if (!choice.Given()) {
-        font_ = DefaultFont;
-        return;
-    }
+    font_ = DefaultFont;
+    if (!choice.Given()) return;
     const std::string face = choice.face.empty() ? SystemFontFace(1) : choice.face;
     // A face this system lacks draws in the program's default face rather than not at all.
-    font_ = MakeFontWithFallback(face, choice.size.value_or(12.0f), choice.style.value_or(0));
+    if (GpFont* own =
+            MakeFontWithFallback(face, choice.size.value_or(12.0f), choice.style.value_or(0))) {
+        font_ = own;
+    }
 }
 
 FormRecord* FormWidget::Form() const {
@@ -128,15 +96,6 @@ RECT FormWidget::BoundsRect() const {
     RECT rect;
     BoundsToRect(bounds_, rect);
     return rect;
-}
-
-void FormWidget::RestoreBackground(const FormRecord& form) {
-    FlushFade(form);
-    ::RestoreBackground(form, BoundsRect());
-}
-
-void FormWidget::Present(const FormRecord& form, int alpha) const {
-    PresentRect(form, BoundsRect(), alpha);
 }
 
 void FormWidget::Repaint() {
@@ -153,17 +112,74 @@ void FormWidget::StoreBounds(const Bounds& bounds) {
     if (WidgetRecord* record = WidgetAt(FindWidget(id_))) record->bounds = bounds;
 }
 
-void FormWidget::OnClick(HWND) {
+void FormWidget::ReleaseFont() {
+    if (font_ && font_ != DefaultFont) GdipDeleteFont(font_);
+    font_ = nullptr;
+}
+
+// --- LookWidget
+
+LRESULT LookWidget::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case MsgClick:
+            if (!disabled_) OnClick(window);
+            return 0;
+        case MsgTimerTick:
+            OnTimerTick(window, static_cast<UINT_PTR>(lParam));
+            return 0;
+        case MsgWidgetPost:
+            OnPost(window, lParam);
+            return 0;
+        default:
+            break;
+    }
+    if (message == lastMessage_ && message != WM_PAINT) return 0;
+    // Mouse messages sent while the widget holds the capture carry its position in wParam;
+    // only the release counts.
+    if (wParam != 0 && message != WM_LBUTTONUP) return 0;
+    if (disabled_ && lParam == 0 && message != WM_PAINT) return 0;
+    FormRecord* form = Form();
+    if (!form) return 0;
+    if (!Paint(*form, message, lParam)) return 0;
+    ShowLook(window, *form, message, lParam);
+    lastMessage_ = message;
+    return 0;
+}
+
+void LookWidget::OnRegistered(const Placement& placement) {
+    disabled_ = placement.disabled;
+    fadeAlpha_ = 0;
+    if (Visible()) HandleMessage(Parent(), WM_PAINT, 0, 0);
+}
+
+bool LookWidget::Disabled(bool value) {
+    if (value != disabled_) {
+        disabled_ = value;
+        Repaint();
+    }
+    return disabled_;
+}
+
+void LookWidget::RestoreBackground(const FormRecord& form) {
+    FlushFade(form);
+    ::RestoreBackground(form, BoundsRect());
+}
+
+void LookWidget::Present(const FormRecord& form, int alpha) const {
+    PresentRect(form, BoundsRect(), alpha);
+}
+
+void LookWidget::OnClick(HWND) {
     // A copy: the handler may replace itself (or more) while it runs.
     const std::function<void()> handler = clickHandler_;
     if (handler) handler();
 }
 
-void FormWidget::OnPost(HWND window, LPARAM payload) {
+void LookWidget::OnPost(HWND window, LPARAM payload) {
     if (payload == kPostRepaint) HandleMessage(window, WM_PAINT, 0, 0);
 }
 
-void FormWidget::OnTimerTick(HWND window, UINT_PTR timerId) {
+void LookWidget::OnTimerTick(HWND window, UINT_PTR timerId) {
     const FormRecord* form = Form();
     // Ends after the step that reached 255, or when a fade was cut short and not restarted.
     if (!form || fadeAlpha_ > 254 || fadeAlpha_ <= 0) {
@@ -175,13 +191,13 @@ void FormWidget::OnTimerTick(HWND window, UINT_PTR timerId) {
     Present(*form, fadeAlpha_);
 }
 
-void FormWidget::FlushFade(const FormRecord& form) {
+void LookWidget::FlushFade(const FormRecord& form) {
     if (fadeAlpha_ == 0) return;
     Present(form);
     fadeAlpha_ = -1;
 }
 
-void FormWidget::ShowLook(HWND window, const FormRecord& form, UINT message, LPARAM lParam) {
+void LookWidget::ShowLook(HWND window, const FormRecord& form, UINT message, LPARAM lParam) {
     if (message == WM_PAINT) {
         // A non-zero lParam: the form repaints everything and presents it itself.
         if (lParam == 0) Present(form);
@@ -191,16 +207,13 @@ void FormWidget::ShowLook(HWND window, const FormRecord& form, UINT message, LPA
     if (form.widgetFade && start > 0) {
         const bool timerRunning = fadeAlpha_ == -1;
         fadeAlpha_ = start;
-        if (!timerRunning) StartWidgetTimer(window, static_cast<UINT_PTR>(id_));
+        if (!timerRunning) StartWidgetTimer(window, static_cast<UINT_PTR>(GetId()));
         return;
     }
     Present(form);
 }
 
-void FormWidget::ReleaseFont() {
-    if (font_ && font_ != DefaultFont) GdipDeleteFont(font_);
-    font_ = nullptr;
-}
+// --- TextWidget
 
 std::string TextWidget::Text() const {
     std::lock_guard lock(textLock_);

@@ -1,12 +1,18 @@
-// FormWidget: the skeleton every small widget of a skinned form shares (Label, TextButton,
-// IconButton, AnimatedPicture, the caption buttons). It holds the form index, id, bounds, last
-// message, disabled flag, font and click handler; registers the widget; applies the message
-// rules (MsgAttach, MsgClick, repeated messages, the wParam and disabled rules, WM_DESTROY);
-// and restores, presents and fades the widget's rectangle. A derived widget supplies only its
-// looks: Paint, and optionally FadeStart, OnClick, OnDestroy and OnPost.
+// The skeleton of every widget of a skinned form, in two layers.
 //
-// How a derived widget is built:
-//   class Badge : public FormWidget {
+// FormWidget: identity and placement, shared by all widgets (the list control included). It
+// holds the form index, id, parent, bounds, visible flag and font; registers the widget; finds
+// its form; moves it; repaints it from any thread; and keeps MsgAttach and WM_DESTROY's
+// bookkeeping. Everything else a widget hears goes to OnMessage.
+//
+// LookWidget: the small widgets (Label, TextButton, IconButton, AnimatedPicture, the caption
+// buttons), each message showing one look. It adds the last message, disabled flag and click
+// handler and applies the message rules (MsgClick, repeated messages, the wParam and disabled
+// rules), restores, presents and fades the widget's rectangle. A derived widget supplies only
+// its looks: Paint, and optionally FadeStart, OnClick, OnDestroy and OnPost.
+//
+// How a small widget is built:
+//   class Badge : public LookWidget {
 //   public:
 //       int Create(HWND parent, int x, int y, int w, int h) {
 //           return Register({parent, x, y, w, h, true, false, kKindLabel});
@@ -14,7 +20,7 @@
 //   protected:
 //       bool Paint(FormRecord& form, UINT message, LPARAM) override {
 //           RestoreBackground(form);           // erase the old image
-//           ...draw into form.screenGraphics at GetBounds()...
+//           ...draw into form.ScreenGraphics() at GetBounds()...
 //           return true;                       // the base presents (or fades) it
 //       }
 //   };
@@ -31,12 +37,14 @@
 #include <string>
 #include <string_view>
 
-#include "widgets/dispatch.h"
+#include "widgets/drawing.h"
+#include "widgets/widget_tables.h"
 
 // The font rule of Create: nothing given means DefaultFont; otherwise the widget makes its own
 // font from the face (the system menu font's face when empty), the size (12 pixels when not
-// given) and the style (0 when not given). A widget's own font is deleted with the widget's
-// WM_DESTROY (or the widget); DefaultFont never is.
+// given) and the style (0 when not given), keeping DefaultFont when the face cannot be made. A
+// widget's own font is deleted with the widget's WM_DESTROY (or the widget); DefaultFont never
+// is.
 struct FontChoice {
     std::string face;  // GBK
     std::optional<float> size;
@@ -48,25 +56,11 @@ struct FontChoice {
 // MsgWidgetPost payload the skeleton answers with a repaint; derived widgets may use any other.
 constexpr LPARAM kPostRepaint = -1;
 
-// One look of a push button (TextButton, IconButton): a rounded outer border, a rounded inner
-// border one pixel in, a plate filled with a vertical alpha gradient one more pixel in, and
-// the caption's alpha. Colours are COLORREFs, alphas 0..255.
-struct ButtonLook {
-    COLORREF outerColour;
-    int outerAlpha;
-    COLORREF innerColour;
-    int innerAlpha;
-    COLORREF plateColour;
-    int plateAlphaTop;
-    int plateAlphaBottom;
-    int captionAlpha;
-};
-
 class FormWidget : public Widget {
 public:
     ~FormWidget() override;
 
-    // The dispatcher's entry point: the skeleton's rules, then the derived widget's looks.
+    // The dispatcher's entry point: MsgAttach and WM_DESTROY's bookkeeping, then OnMessage.
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) final;
 
     int GetId() const { return id_; }
@@ -79,14 +73,11 @@ public:
     int FormIndex() const { return formIndex_; }
     bool Visible() const { return visible_; }
 
-    // Moves and resizes: values not given stay. The old rectangle is erased on the window too.
+    // Moves and resizes: values not given stay. The old rectangle is erased on the window too,
+    // then OnMoved draws the widget at its new place.
     void Move(std::optional<float> x, std::optional<float> y = std::nullopt,
               std::optional<float> width = std::nullopt,
               std::optional<float> height = std::nullopt);
-    bool Disabled() const { return disabled_; }
-    // Stores and repaints when the value changes; returns the value now held.
-    bool Disabled(bool value);
-    void SetClickHandler(std::function<void()> handler) { clickHandler_ = std::move(handler); }
 
 protected:
     FormWidget() = default;
@@ -99,9 +90,9 @@ protected:
         WidgetKind kind = kKindLabel;
         bool disabled = false;
     };
-    // The common tail of every Create: stores the bounds, registers the widget and, when
-    // visible, paints it at once. Returns the id, 0 when registration failed. A widget is
-    // created once; a second call returns the id it already has.
+    // The common tail of every Create: stores the bounds, registers the widget and calls
+    // OnRegistered. Returns the id, 0 when registration failed. A widget is created once; a
+    // second call returns the id it already has.
     int Register(const Placement& placement);
 
     // The font rule above; call before Register.
@@ -112,14 +103,49 @@ protected:
     // widget never draws with form index 0.
     FormRecord* Form() const;
     RECT BoundsRect() const;
-    // Erases the widget's old image (screen buffer from background buffer). A fade still
-    // running is first finished at once on the window, so every Paint starts with this.
-    void RestoreBackground(const FormRecord& form);
-    void Present(const FormRecord& form, int alpha = 255) const;
     // WM_PAINT now on the window thread; posted to the form window from any other thread.
     void Repaint();
     // Writes new bounds into the widget and its WidgetRecord (no drawing).
     void StoreBounds(const Bounds& bounds);
+
+    // Every message but MsgAttach and WM_DESTROY.
+    virtual LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Registration succeeded.
+    virtual void OnRegistered(const Placement& /*placement*/) {}
+    // WM_DESTROY of the form: release drawing resources (the font is the base's).
+    virtual void OnDestroy() {}
+    // After Move stored the new bounds; the default sends the widget WM_PAINT.
+    virtual void OnMoved();
+
+private:
+    void ReleaseFont();
+
+    int formIndex_ = 0;
+    int id_ = 0;
+    HWND parent_ = nullptr;
+    Bounds bounds_;
+    bool visible_ = true;
+    GpFont* font_ = nullptr;  // own font or DefaultFont
+};
+
+// One look of a push button (TextButton, IconButton): the plate and the caption's alpha.
+struct ButtonLook {
+    PlateLook plate;
+    int captionAlpha;
+};
+
+class LookWidget : public FormWidget {
+public:
+    bool Disabled() const { return disabled_; }
+    // Stores and repaints when the value changes; returns the value now held.
+    bool Disabled(bool value);
+    void SetClickHandler(std::function<void()> handler) { clickHandler_ = std::move(handler); }
+
+protected:
+    // Erases the widget's old image (screen buffer from background buffer). A fade still
+    // running is first finished at once on the window, so every Paint starts with this.
+    void RestoreBackground(const FormRecord& form);
+    void Present(const FormRecord& form, int alpha = 255) const;
 
     // Draw the look for `message` into form's screen buffer, starting with RestoreBackground.
     // Return false (before drawing anything) when the message has no look: nothing is
@@ -131,32 +157,28 @@ protected:
     virtual int FadeStart(UINT /*message*/) const { return 0; }
     // MsgClick on an enabled widget; the default calls the click handler.
     virtual void OnClick(HWND window);
-    // WM_DESTROY of the form: release drawing resources (the font is the base's).
-    virtual void OnDestroy() {}
     // MsgWidgetPost; the default repaints on kPostRepaint.
     virtual void OnPost(HWND window, LPARAM payload);
     // MsgTimerTick of the widget's own timer; the default runs the fade.
     virtual void OnTimerTick(HWND window, UINT_PTR timerId);
 
+    // The message rules, then Paint.
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) final;
+    // Takes the disabled flag and, when visible, paints the widget at once.
+    void OnRegistered(const Placement& placement) final;
+
 private:
     void FlushFade(const FormRecord& form);
     void ShowLook(HWND window, const FormRecord& form, UINT message, LPARAM lParam);
-    void ReleaseFont();
 
-    int formIndex_ = 0;
-    int id_ = 0;
-    HWND parent_ = nullptr;
-    Bounds bounds_;
-    bool visible_ = true;
     UINT lastMessage_ = 0;  // MsgLookNormal: so a first MsgLookNormal does not repaint
     std::atomic<bool> disabled_ = false;  // may be set from another thread
-    int fadeAlpha_ = 0;       // 0 idle, -1 a running fade was cut short, else the last step's alpha
-    GpFont* font_ = nullptr;  // own font or DefaultFont
+    int fadeAlpha_ = 0;  // 0 idle, -1 a running fade was cut short, else the last step's alpha
     std::function<void()> clickHandler_;
 };
 
-// A FormWidget with a text (Label, TextButton) that other threads may set.
-class TextWidget : public FormWidget {
+// A LookWidget with a text (Label, TextButton) that other threads may set.
+class TextWidget : public LookWidget {
 public:
     std::string Text() const;
     // Stores a copy, repaints, and returns the text now held.

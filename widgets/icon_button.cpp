@@ -4,12 +4,12 @@
 
 namespace {
 
-constexpr ButtonLook kDisabledLook{0x000000, 20, 0xFFFFFF, 50, 0xECECEC, 100, 100, 150};
-constexpr ButtonLook kSelectedLook{0x000000, 60, 0xFFFFFF, 120, 0xFFFFFF, 80, 20, 255};
+constexpr ButtonLook kDisabledLook{{{0x000000, 20}, {0xFFFFFF, 50}, 0xECECEC, 100, 100}, 150};
+constexpr ButtonLook kSelectedLook{{{0x000000, 60}, {0xFFFFFF, 120}, 0xFFFFFF, 80, 20}, 255};
 // Every alpha 0: an idle button draws no plate and no borders.
-constexpr ButtonLook kNormalLook{0x000000, 0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0, 230};
-constexpr ButtonLook kHoverLook{0x000000, 60, 0xFFFFFF, 120, 0xFFFFFF, 120, 10, 255};
-constexpr ButtonLook kPressedLook{0x000000, 60, 0xFFFFFF, 80, 0xFFFFFF, 10, 120, 255};
+constexpr ButtonLook kNormalLook{{{0x000000, 0}, {0xFFFFFF, 0}, 0xFFFFFF, 0, 0}, 230};
+constexpr ButtonLook kHoverLook{{{0x000000, 60}, {0xFFFFFF, 120}, 0xFFFFFF, 120, 10}, 255};
+constexpr ButtonLook kPressedLook{{{0x000000, 60}, {0xFFFFFF, 80}, 0xFFFFFF, 10, 120}, 255};
 
 constexpr float kOuterCorner = 6;
 constexpr float kInnerCorner = 3;
@@ -19,10 +19,6 @@ constexpr int kFadeFromOther = 51;
 
 constexpr int kAlignmentIconAbove = 4;  // centred, vertically centred
 constexpr int kAlignmentIconLeft = 3;   // near, vertically centred
-
-void Shrink(RectF& rect) {
-    OffsetRectF(1, 1, -2, -2, rect);
-}
 
 }  // namespace
 
@@ -100,14 +96,8 @@ bool IconButton::Paint(FormRecord& form, UINT message, LPARAM) {
     if (!look) return false;
     RestoreBackground(form);
 
-    GpGraphics* graphics = form.screenGraphics;
-    RectF plate = GetBounds();
-    DrawRoundRect(graphics, plate, kOuterCorner, look->outerColour, look->outerAlpha);
-    Shrink(plate);
-    DrawRoundRect(graphics, plate, kInnerCorner, look->innerColour, look->innerAlpha);
-    Shrink(plate);
-    FillAlphaGradient(graphics, plate, look->plateColour, look->plateAlphaTop,
-                      look->plateAlphaBottom);
+    GpGraphics* graphics = form.ScreenGraphics();
+    DrawPlate(graphics, GetBounds(), kOuterCorner, kInnerCorner, look->plate);
 
     const IconButtonLayout layout =
         LayoutFor(GetBounds(), iconWidth_, iconHeight_, iconAbove_, look == &kPressedLook);

@@ -5,7 +5,7 @@
 // them.
 //
 // Only the looks and the layout live here; registration, the message rules, the fade, Move,
-// Disabled, the geometry getters and SetClickHandler are the skeleton's (FormWidget). The
+// Disabled, the geometry getters and SetClickHandler are the skeleton's (LookWidget). The
 // button owns its picture and (unless it uses DefaultFont) its font, and releases both when its
 // form's window is destroyed.
 #pragma once
@@ -39,7 +39,7 @@ struct IconButtonLayout {
     RectF caption;
 };
 
-class IconButton : public FormWidget {
+class IconButton : public LookWidget {
 public:
     // Registers the button on `parent` (a window with an attached SkinForm) and paints it when
     // visible. Returns the widget id, 0 when it could not be registered.

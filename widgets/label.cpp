@@ -22,16 +22,16 @@ bool Label::Paint(FormRecord& form, UINT, LPARAM) {
     const Bounds& bounds = GetBounds();
     if (backColour_) {
         UniqueBrush brush(MakeBrush(MakeArgb(*backColour_)));
-        FillRectF(form.screenGraphics, brush.get(), bounds.X, bounds.Y, bounds.Width,
+        FillRectF(form.ScreenGraphics(), brush.get(), bounds.X, bounds.Y, bounds.Width,
                   bounds.Height);
     }
-    if (frameStyle_ > 0) DrawFrame(form.screenGraphics, bounds, frameStyle_);
+    if (frameStyle_ > 0) DrawFrame(form.ScreenGraphics(), bounds, frameStyle_);
     RectF textArea = bounds;
     OffsetRectF(2, 2, -4, -4, textArea);
     TextStyle style = style_;
     style.font = Font();
-    SetClip(form.screenGraphics, textArea);
-    PaintText(textArea, form.screenGraphics, Text(), style);
-    ResetClip(form.screenGraphics);
+    SetClip(form.ScreenGraphics(), textArea);
+    PaintText(textArea, form.ScreenGraphics(), Text(), style);
+    ResetClip(form.ScreenGraphics());
     return true;
 }

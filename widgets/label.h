@@ -1,6 +1,7 @@
 // Label: a windowless line of text on a skinned form, with an optional background fill and
 // frame. The page labels, the title and the community line of the main window are labels.
-// Everything but the looks comes from FormWidget; the text may be set from any thread.
+// Everything but the looks comes from the skeleton (form_widget.h); the text may be set from
+// any thread.
 #pragma once
 
 #include <optional>

@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "widgets/form_surface.h"
+
 namespace {
 
-constexpr double kTolerance = 1e-7;
 // The scroll bar column: this far from the content's right edge to its left side, this wide,
 // one pixel below the content top and two pixels shorter than the content area.
 constexpr int kScrollBarInset = 17;
@@ -16,10 +17,6 @@ constexpr int kScrollBarWidth = 16;
 constexpr int kHeaderPadding = 6;        // header and row height = font height + this
 constexpr int kHeaderImagePadding = 10;  // header height with a header image provider
 constexpr int kItemImagePadding = 8;     // row height with an item image provider
-
-bool Framed(int borderStyle) {
-    return borderStyle == kFrameRaised || borderStyle == kFrameSunken || borderStyle == kFrameFlat;
-}
 
 int ProviderHeight(const std::shared_ptr<ListImageProvider>& provider) {
     return provider ? provider->Height() : 0;
@@ -29,64 +26,20 @@ int ProviderHeight(const std::shared_ptr<ListImageProvider>& provider) {
 
 double ListControl::thumbGrabOffset_ = 0;
 
-ListControl::~ListControl() {
-    ReleaseFont();
-}
-
 // --- Creation and placement
 
 int ListControl::Create(HWND parent, int left, int top, int width, int height,
                         const ListCreateOptions& options) {
-    if (id_ && FindWidget(id_)) return id_;
-    ReleaseFont();
-    font_ = DefaultFont;
-    if (options.font.Given()) {
-        const std::string face = options.font.face.empty() ? SystemFontFace(1) : options.font.face;
-        // An unknown face keeps DefaultFont rather than drawing no text at all.
-        if (GpFont* own =
-                MakeFont(face, options.font.size.value_or(12.0f), options.font.style.value_or(0))) {
-            font_ = own;
-        }
-    }
+    if (GetId() && FindWidget(GetId())) return GetId();
+    UseFont(options.font);
     backgroundColour_ = options.backgroundColour;
     backgroundAlpha_ = std::clamp(options.backgroundAlpha, 0, 255);
     textEffect_ = options.textEffect;
     borderStyle_ = options.borderStyle;
-    parent_ = parent;
-    SetBounds(static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
-              static_cast<float>(height), bounds_);
-
-    WidgetRecord record;
-    record.parent = parent;
-    record.id = NextWidgetId();
-    record.bounds = bounds_;
-    record.entry = this;
-    record.visible = options.visible;
-    record.focusable = true;
-    record.kind = kKindListControl;
-    id_ = RegisterWidget(record);
-    return id_;
+    return Register({parent, left, top, width, height, options.visible, true, kKindListControl});
 }
 
-void ListControl::Move(std::optional<float> left, std::optional<float> top,
-                       std::optional<float> width, std::optional<float> height) {
-    if (const FormRecord* form = Form()) {
-        RECT old;
-        BoundsToRect(bounds_, old);
-        RestoreBackground(*form, old);
-        if (form->windowDc && form->backgroundDc) {
-            BitBlt(form->windowDc, old.left, old.top, old.right - old.left, old.bottom - old.top,
-                   form->backgroundDc, old.left, old.top, SRCCOPY);
-        }
-    }
-    WidgetRecord* record = WidgetAt(FindWidget(id_));
-    Bounds bounds = record ? record->bounds : bounds_;
-    if (left) bounds.X = *left;
-    if (top) bounds.Y = *top;
-    if (width) bounds.Width = *width;
-    if (height) bounds.Height = *height;
-    bounds_ = bounds;
-    if (record) record->bounds = bounds;
+void ListControl::OnMoved() {
     Relayout();
     // The content area may have changed size, and it now lies over another part of the
     // background either way.
@@ -101,10 +54,7 @@ bool ListControl::Hidden(bool hidden) {
     if (!form) return hidden_;
     if (hidden_) {
         // Paint requests are ignored from now on, so the list's picture goes here.
-        RECT rect;
-        BoundsToRect(bounds_, rect);
-        RestoreBackground(*form, rect);
-        PresentRect(*form, rect);
+        EraseRect(*form, BoundsRect());
     } else {
         Redraw();
     }
@@ -112,15 +62,10 @@ bool ListControl::Hidden(bool hidden) {
 }
 
 bool ListControl::Redraw() {
-    const WidgetRecord* record = WidgetAt(FindWidget(id_));
+    const WidgetRecord* record = WidgetAt(FindWidget(GetId()));
     if (!record || !record->visible) return false;
-    HandleMessage(parent_, WM_PAINT, 0, 0);
+    HandleMessage(Parent(), WM_PAINT, 0, 0);
     return true;
-}
-
-FormRecord* ListControl::Form() const {
-    FormRecord* form = FormAt(formIndex_);
-    return form && form->window == parent_ ? form : nullptr;
 }
 
 // --- Columns and rows
@@ -243,6 +188,11 @@ ListControl::Row* ListControl::RowAt(int row) {
     return &rows_[row - 1];
 }
 
+bool ListControl::Framed() const {
+    return borderStyle_ == kFrameRaised || borderStyle_ == kFrameSunken ||
+           borderStyle_ == kFrameFlat;
+}
+
 int ListControl::SlotOfRow(int row) const {
     // Laid-out rows are consecutive and ascending, so the slot follows from the first one;
     // this keeps SetCell cheap whatever the number of rows.
@@ -272,16 +222,17 @@ void ListControl::Relayout() {
     const FormRecord* form = Form();
     if (!form) return;
     const double oldTop = contentArea_.Y;
-    const float x = bounds_.X, y = bounds_.Y, w = bounds_.Width, h = bounds_.Height;
-    const bool framed = Framed(borderStyle_);
-    fontHeight_ = FontHeight(form->screenGraphics, font_);
+    const Bounds& bounds = GetBounds();
+    const float x = bounds.X, y = bounds.Y, w = bounds.Width, h = bounds.Height;
+    const bool framed = Framed();
+    fontHeight_ = FontHeight(form->ScreenGraphics(), Font());
     const int lineHeight = static_cast<int>(fontHeight_ + kHeaderPadding);
 
     if (viewMode_ == kReportView) {
         const int headerImage = ProviderHeight(headerImages_) + kHeaderImagePadding;
         headerHeight_ = headerImage > lineHeight ? headerImage : lineHeight;
         if (headerHidden_) {
-            contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds_;
+            contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds;
         } else {
             const float header = static_cast<float>(headerHeight_);
             contentArea_ = framed ? RectF(x + 1, y + header + 1, w - 2, h - header - 2)
@@ -292,7 +243,7 @@ void ListControl::Relayout() {
         const int itemImage = ProviderHeight(itemImages_) + kItemImagePadding;
         if (itemImage > itemHeight_) itemHeight_ = itemImage;
     } else {
-        contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds_;
+        contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds;
         itemWidth_ = kTileWidth;
         itemHeight_ = kTileHeight;
     }
@@ -341,23 +292,15 @@ void ListControl::UpdateScrollBar() {
 
 // --- Teardown
 
-void ListControl::ReleaseResources() {
+void ListControl::OnDestroy() {
     for (auto* provider : {&headerImages_, &itemImages_}) {
         if (*provider) (*provider)->Release();
         provider->reset();
     }
-    ReleaseFont();
     columns_.clear();
     visibleItems_.clear();
     buffer_.Reset();
     scrollBarPicture_.Reset();
     hoverSlot_ = 0;
     dragging_ = false;
-    formIndex_ = 0;
-    id_ = 0;
-}
-
-void ListControl::ReleaseFont() {
-    if (font_ && font_ != DefaultFont) GdipDeleteFont(font_);
-    font_ = nullptr;
 }

@@ -11,9 +11,10 @@
 // column numbers out of range are ignored: reads give an empty text or 0, writes do nothing.
 // Every text is GBK, copied in and copied out.
 //
-// Ownership: the list owns its font (unless it is DefaultFont), its rows and its buffer; it
-// shares the image providers with the caller and calls their Release once when its form goes.
-// Everything runs on the form's window thread.
+// Ownership: the list owns its rows and its buffer, and (through FormWidget, which also gives it
+// its identity, registration, form lookup, Move and geometry getters) its font unless that is
+// DefaultFont; it shares the image providers with the caller and calls their Release once when
+// its form goes. Everything runs on the form's window thread.
 //
 // Sections of the implementation: list_control.cpp (creation, model, geometry, teardown),
 // list_control_draw.cpp (buffer, header, rows, items, images, scroll bar),
@@ -28,7 +29,6 @@
 #include <vector>
 
 #include "widgets/canvas.h"
-#include "widgets/dispatch.h"
 #include "widgets/drawing.h"
 #include "widgets/form_widget.h"
 
@@ -102,31 +102,18 @@ struct ListVisibleItem {
     RectF rect;  // form coordinates, inset by 1 pixel on every side
 };
 
-class ListControl : public Widget {
+class ListControl : public FormWidget {
 public:
     static constexpr int kTileWidth = 70;
     static constexpr int kTileHeight = 60;
     static constexpr int kMinThumbLength = 15;
 
-    ListControl() = default;
-    ~ListControl() override;
-
-    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-
-    // --- Creation and placement
+    // --- Creation and placement (Move, GetId and the geometry getters are FormWidget's; a move
+    // lays the list out again for its new size and place)
     // Registers the list on `parent` (a window with an attached SkinForm). Draws nothing: call
     // SetColumns, then Redraw. Returns the widget id, 0 when it could not be registered.
     int Create(HWND parent, int left, int top, int width, int height,
                const ListCreateOptions& options = {});
-    int GetId() const { return id_; }
-    // Moves or resizes (values not given stay), erasing the old place, and repaints.
-    void Move(std::optional<float> left, std::optional<float> top = std::nullopt,
-              std::optional<float> width = std::nullopt,
-              std::optional<float> height = std::nullopt);
-    float GetLeft() const { return bounds_.X; }
-    float GetTop() const { return bounds_.Y; }
-    float GetWidth() const { return bounds_.Width; }
-    float GetHeight() const { return bounds_.Height; }
     bool Hidden() const { return hidden_; }
     // A hidden list draws nothing and ignores hover and clicks (the wheel still scrolls it).
     // Hiding erases it from the form; showing repaints it. Returns the flag now held.
@@ -202,7 +189,16 @@ public:
     bool Dragging() const { return dragging_; }
     int ClampCount() const { return clampCount_; }
 
+protected:
+    // list_control_input.cpp: the messages the form delivers.
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroy() override;
+    void OnMoved() override;
+
 private:
+    // Below this, a thumb position or a length counts as 0 (rounding noise of the ratios).
+    static constexpr double kTolerance = 1e-7;
+
     struct Column {
         std::string title;
         int alignment = 0;
@@ -218,12 +214,11 @@ private:
     };
 
     // list_control.cpp
-    FormRecord* Form() const;
     const Row* RowAt(int row) const;
     Row* RowAt(int row);
     int SlotOfRow(int row) const;  // first slot showing the row, 0 when none
-    void ReleaseResources();
-    void ReleaseFont();
+    // The border style draws a one-pixel frame the content lies inside.
+    bool Framed() const;
 
     // list_control_draw.cpp
     // The form to draw on; nullptr while hidden or without form, so nothing is drawn then.
@@ -255,17 +250,12 @@ private:
     int ClampThumb();
     void Activate();
 
-    // Identity and placement.
-    int formIndex_ = 0;
-    int id_ = 0;
-    HWND parent_ = nullptr;
-    Bounds bounds_;
+    // Placement.
     RectF contentArea_;
     int headerHeight_ = 0;
     bool hidden_ = false;
 
     // Looks.
-    GpFont* font_ = nullptr;  // own font or DefaultFont
     std::optional<COLORREF> backgroundColour_;
     int backgroundAlpha_ = 255;
     int textEffect_ = kEffectNone;

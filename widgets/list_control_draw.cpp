@@ -8,17 +8,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "widgets/form_surface.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/list_control.h"
 
 namespace {
 
-constexpr double kTolerance = 1e-7;
 constexpr COLORREF kTextColour = 0x000000;
 constexpr int kTextAlpha = 230;
 constexpr int kTrimEllipsisCharacter = 3;
 constexpr int kNoWrap = 0x1000;  // StringFormatFlagsNoWrap
-constexpr int kLineAlpha = 60;  // header separators, header bottom line, row lines
+constexpr int kLineAlpha = 60;   // header separators, header bottom line, row lines
 constexpr int kTrackAlpha = 40;
 constexpr int kThumbAlpha = 80;
 constexpr float kScrollBarRadius = 4;
@@ -28,7 +28,7 @@ constexpr float kScrollBarClearance = 18;
 constexpr float kOuterCorner = 6;
 constexpr float kInnerCorner = 3;
 
-// Alphas of the state backgrounds, all in the form's colour.
+// Alphas of the state plates, all in the form's colour.
 struct StateStyle {
     int outer, inner, fillTop, fillBottom;
 };
@@ -49,10 +49,6 @@ const StateStyle* StyleFor(int state) {
         default:
             return nullptr;  // normal (0, 15) and unknown states show no background
     }
-}
-
-bool Framed(int borderStyle) {
-    return borderStyle == kFrameRaised || borderStyle == kFrameSunken || borderStyle == kFrameFlat;
 }
 
 RECT ToRect(const RectF& rect) {
@@ -117,7 +113,7 @@ bool ListControl::BufferFits() const {
 
 void ListControl::PrepareBuffer(bool recreate) {
     const FormRecord* form = Form();
-    if (!form || !form->windowDc || !form->backgroundDc) return;
+    if (!form || !form->windowDc || !form->BackgroundDc()) return;
     const int width = static_cast<int>(contentArea_.Width);
     const int height = static_cast<int>(contentArea_.Height);
     if (width <= 0 || height <= 0) {
@@ -127,8 +123,8 @@ void ListControl::PrepareBuffer(bool recreate) {
     // A buffer of another size than the content area would erase the wrong pixels.
     if ((recreate || !BufferFits()) && !buffer_.Create(form->windowDc, width, height)) return;
     scrollBarPicture_.Reset();  // it shows the old background
-    BitBlt(buffer_.Dc(), 0, 0, width, height, form->backgroundDc, static_cast<int>(contentArea_.X),
-           static_cast<int>(contentArea_.Y), SRCCOPY);
+    BitBlt(buffer_.Dc(), 0, 0, width, height, form->BackgroundDc(),
+           static_cast<int>(contentArea_.X), static_cast<int>(contentArea_.Y), SRCCOPY);
     if (backgroundColour_) {
         UniqueBrush brush(MakeBrush(MakeArgb(*backgroundColour_, backgroundAlpha_)));
         if (brush) {
@@ -149,7 +145,7 @@ void ListControl::OnPaintRequest(LPARAM lParam) {
     } else if (!BufferFits()) {
         PrepareBuffer(true);
     }
-    const RECT bounds = ToRect(bounds_);
+    const RECT bounds = BoundsRect();
     RestoreBackground(*form, bounds);
     Paint();
     // With lParam set the form repaints everything and shows it itself.
@@ -160,7 +156,7 @@ void ListControl::Paint() {
     FormRecord* form = DrawingForm();
     if (!form) return;
     DrawHeader(false);
-    if (borderStyle_ > 0) DrawFrame(form->screenGraphics, bounds_, borderStyle_);
+    if (borderStyle_ > 0) DrawFrame(form->ScreenGraphics(), GetBounds(), borderStyle_);
     DrawRows(false);
 }
 
@@ -170,13 +166,13 @@ void ListControl::DrawHeader(bool present) {
     FormRecord* form = DrawingForm();
     if (!form || viewMode_ != kReportView || headerHidden_) return;
     const float height = static_cast<float>(headerHeight_);
-    const RectF band = Framed(borderStyle_)
-                           ? RectF(bounds_.X + 1, bounds_.Y + 1, bounds_.Width - 2, height)
-                           : RectF(bounds_.X, bounds_.Y, bounds_.Width, height);
+    const Bounds& bounds = GetBounds();
+    const RectF band = Framed() ? RectF(bounds.X + 1, bounds.Y + 1, bounds.Width - 2, height)
+                                : RectF(bounds.X, bounds.Y, bounds.Width, height);
     const RECT bandRect = ToRect(band);
     RestoreBackground(*form, bandRect);
 
-    GpGraphics* graphics = form->screenGraphics;
+    GpGraphics* graphics = form->ScreenGraphics();
     // Columns wider than the list in all must not draw titles or separators beside it.
     SetClip(graphics, band);
     UniquePen pen(MakePen(MakeArgb(0x000000, kLineAlpha), 1.0f));
@@ -198,7 +194,7 @@ void ListControl::DrawHeader(bool present) {
             // The provider draws with GDI, which the clip does not hold back.
             if (x + 2 + imageWidth <= band.X + band.Width) {
                 GdipFlush(graphics, Gdiplus::FlushIntentionSync);
-                headerImages_->Draw(column.headerImage, form->screenDc, static_cast<int>(x + 2),
+                headerImages_->Draw(column.headerImage, form->ScreenDc(), static_cast<int>(x + 2),
                                     static_cast<int>(band.Y + (band.Height - imageHeight) / 2));
             }
         }
@@ -229,7 +225,7 @@ void ListControl::DrawRows(bool present) {
     if (!BufferFits()) PrepareBuffer(true);
     const int left = static_cast<int>(contentArea_.X), top = static_cast<int>(contentArea_.Y);
     if (buffer_) {
-        BitBlt(form->screenDc, left, top, buffer_.Width(), buffer_.Height(), buffer_.Dc(), 0, 0,
+        BitBlt(form->ScreenDc(), left, top, buffer_.Width(), buffer_.Height(), buffer_.Dc(), 0, 0,
                SRCCOPY);
     }
     visibleItems_.clear();
@@ -285,7 +281,7 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
                            bool withScrollBar) {
     if (slot < 1 || slot > static_cast<int>(visibleItems_.size()) || !buffer_) return;
     const ListVisibleItem item = visibleItems_[slot - 1];
-    GpGraphics* graphics = form.screenGraphics;
+    GpGraphics* graphics = form.ScreenGraphics();
     SetClip(graphics, contentArea_);
 
     // Erase from the list's buffer, but only inside the content area: a row cut by the top
@@ -293,20 +289,21 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
     const RECT itemRect = ToRect(item.rect), content = ToRect(contentArea_);
     RECT shown{};
     if (IntersectRect(&shown, &itemRect, &content)) {
-        BitBlt(form.screenDc, shown.left, shown.top, shown.right - shown.left,
+        BitBlt(form.ScreenDc(), shown.left, shown.top, shown.right - shown.left,
                shown.bottom - shown.top, buffer_.Dc(), shown.left - content.left,
                shown.top - content.top, SRCCOPY);
     }
 
     if (const StateStyle* style = StyleFor(state)) {
         const COLORREF colour = form.backgroundColour;
+        const PlateLook plate{{colour, style->outer},
+                              {colour, style->inner},
+                              colour,
+                              style->fillTop,
+                              style->fillBottom};
         RectF back = item.rect;
         if (viewMode_ == kReportView && scroll_.enabled) back.Width -= kScrollBarClearance;
-        DrawRoundRect(graphics, back, kOuterCorner, colour, style->outer);
-        OffsetRectF(1, 1, -2, -2, back);
-        DrawRoundRect(graphics, back, kInnerCorner, colour, style->inner);
-        OffsetRectF(1, 1, -2, -2, back);
-        FillAlphaGradient(graphics, back, colour, style->fillTop, style->fillBottom);
+        DrawPlate(graphics, back, kOuterCorner, kInnerCorner, plate);
     }
     DrawItemContent(form, item.rect, item.row);
 
@@ -321,7 +318,7 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
 void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) {
     const Row* source = RowAt(row);
     if (!source) return;
-    GpGraphics* graphics = form.screenGraphics;
+    GpGraphics* graphics = form.ScreenGraphics();
     const int imageWidth = itemImages_ ? itemImages_->Width() : 0;
     const int imageHeight = itemImages_ ? itemImages_->Height() : 0;
     int textHeight = static_cast<int>(fontHeight_ + 4);
@@ -370,7 +367,7 @@ void ListControl::PaintCell(GpGraphics* graphics, const RectF& rect, const std::
     // GDI+ takes a zero width as "no limit": a column too narrow for any text draws none.
     if (text.empty() || rect.Width <= 0 || rect.Height <= 0) return;
     TextStyle style;
-    style.font = font_;
+    style.font = Font();
     style.colour = kTextColour;
     style.alpha = kTextAlpha;
     style.alignment = alignment;
@@ -400,13 +397,13 @@ void ListControl::DrawCellIcon(FormRecord& form, const RectF& rect, int row, int
     // The provider draws with GDI, past the GDI+ clip: what it would paint outside the content
     // area (above or below it for a row cut by an edge, right of it for a column wider than the
     // list) is put back afterwards.
-    GdipFlush(form.screenGraphics, Gdiplus::FlushIntentionSync);
-    const SavedStrip above(form.screenDc, x, y, width, std::min(contentTop, bottom) - y);
+    GdipFlush(form.ScreenGraphics(), Gdiplus::FlushIntentionSync);
+    const SavedStrip above(form.ScreenDc(), x, y, width, std::min(contentTop, bottom) - y);
     const int belowTop = std::max(contentBottom, y);
-    const SavedStrip below(form.screenDc, x, belowTop, width, bottom - belowTop);
+    const SavedStrip below(form.ScreenDc(), x, belowTop, width, bottom - belowTop);
     const int rightLeft = std::max(contentRight, x);
-    const SavedStrip right(form.screenDc, rightLeft, y, x + width - rightLeft, height);
-    itemImages_->Draw(value, form.screenDc, x, y);
+    const SavedStrip right(form.ScreenDc(), rightLeft, y, x + width - rightLeft, height);
+    itemImages_->Draw(value, form.ScreenDc(), x, y);
     above.Restore();
     below.Restore();
     right.Restore();
@@ -427,14 +424,14 @@ void ListControl::DrawScrollBar(FormRecord& form) {
     // shows has changed, since each GDI+ fill costs far more than the copy.
     const ScrollBarLook look{bar, ThumbTop(), scroll_.thumbLength, form.backgroundColour};
     if (scrollBarPicture_ && look == scrollBarLook_) {
-        BitBlt(form.screenDc, bar.left, bar.top, width, height, scrollBarPicture_.Dc(), 0, 0,
+        BitBlt(form.ScreenDc(), bar.left, bar.top, width, height, scrollBarPicture_.Dc(), 0, 0,
                SRCCOPY);
         return;
     }
-    BitBlt(form.screenDc, bar.left, bar.top, width, height, buffer_.Dc(),
+    BitBlt(form.ScreenDc(), bar.left, bar.top, width, height, buffer_.Dc(),
            bar.left - static_cast<int>(contentArea_.X), bar.top - static_cast<int>(contentArea_.Y),
            SRCCOPY);
-    GpGraphics* graphics = form.screenGraphics;
+    GpGraphics* graphics = form.ScreenGraphics();
     const RectF track(static_cast<float>(bar.left), static_cast<float>(bar.top),
                       static_cast<float>(width), static_cast<float>(height));
     FillRoundRect(graphics, track, kScrollBarRadius, form.backgroundColour, kTrackAlpha);
@@ -444,8 +441,8 @@ void ListControl::DrawScrollBar(FormRecord& form) {
 
     GdipFlush(graphics, Gdiplus::FlushIntentionSync);
     const bool fits = scrollBarPicture_.Width() == width && scrollBarPicture_.Height() == height;
-    if (fits || scrollBarPicture_.Create(form.screenDc, width, height)) {
-        BitBlt(scrollBarPicture_.Dc(), 0, 0, width, height, form.screenDc, bar.left, bar.top,
+    if (fits || scrollBarPicture_.Create(form.ScreenDc(), width, height)) {
+        BitBlt(scrollBarPicture_.Dc(), 0, 0, width, height, form.ScreenDc(), bar.left, bar.top,
                SRCCOPY);
         scrollBarLook_ = look;
     }

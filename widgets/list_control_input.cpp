@@ -9,26 +9,16 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-7;
 constexpr int kWheelRows = 3;
 
 }  // namespace
 
 // --- Message dispatch
 
-LRESULT ListControl::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_DESTROY:
-            ReleaseResources();
-            return 0;
-        case MsgAttach:
-            formIndex_ = static_cast<int>(wParam);
-            return 0;
-        case WM_MOUSEWHEEL:
-            OnWheel(wParam);
-            return 0;
-        default:
-            break;
+LRESULT ListControl::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSEWHEEL) {
+        OnWheel(wParam);
+        return 0;
     }
     // Moves while the form holds the capture for the list.
     if (wParam != 0 && message != WM_LBUTTONUP) {
@@ -67,7 +57,7 @@ POINT ListControl::CursorInForm() const {
     POINT cursor{};
     GetCursorPos(&cursor);
     RECT window{};
-    if (parent_) GetWindowRect(parent_, &window);
+    if (Parent()) GetWindowRect(Parent(), &window);
     return POINT{cursor.x - window.left, cursor.y - window.top};
 }
 

@@ -1,44 +1,25 @@
-// Sections: attaching and detaching; skins; caption and frame; window messages; sizing and
-// dragging; the skin fade.
+// SkinForm, part 1: attaching to a window and detaching, the window's messages, and the
+// user's sizing and dragging of the window. Skins are composed in skin_compose.cpp, the caption
+// and frame drawn in skin_caption.cpp.
 #include "widgets/skin_form.h"
-
-#include <psapi.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
+#include "widgets/form_surface.h"
 
 namespace {
 
 constexpr wchar_t kPreviousProcProperty[] = L"zentori.skinform.previous";
 
-// Skin, caption and frame geometry.
-constexpr int kSkinSampleInset = 50;    // background colour: this far in from bottom-right
-constexpr float kSkinFadeLength = 100;  // the skin blends into it over its last pixels
-constexpr int kCaptionHeight = 22;
-constexpr int kCaptionButtonsWidth = 98;   // right end of the caption left to the buttons
-constexpr int kCaptionZoneHeight = 20;     // double-click zone: y below this...
-constexpr int kCaptionZoneRightGap = 100;  // ...and x left of W - this
-constexpr int kTitleSampleY = 10;
-constexpr int kTitleSampleInset = 10;
-constexpr int kRegionCorner = 5;
+constexpr int kCaptionZoneHeight = 20;        // double-click zone: y below this...
+constexpr int kCaptionZoneRightGap = 100;     // ...and x left of W - this
 constexpr COLORREF kNoSkinColour = 0xF0F0F0;  // before any picture could be read
-constexpr int kTitleAlpha = 240;
-constexpr int kTitleFlags = 0x1000;
 
 // Sizing: a zone this wide along each edge (left/top inclusive of 4, right/bottom within 8).
 constexpr int kNearEdge = 4;
 constexpr int kFarEdge = 8;
-
-// Skin fade: steps of 85 every 100 ms, then an opaque copy.
-constexpr UINT kSkinFadeMilliseconds = 100;
-constexpr int kSkinFadeStep = 85;
-
-// Themed glow caption (UxTheme "TextStyle", part TEXT_BODYTEXT).
-constexpr int kThemeTextPart = 8;
-constexpr int kThemeGlowSize = 4;
 
 LPCWSTR EdgeCursor(int edge) {
     switch (edge) {
@@ -122,8 +103,8 @@ bool SkinForm::Attach(HWND window, std::string_view skinPath, const SkinFormOpti
 
 bool SkinForm::InitForm(HWND window) {
     record_.window = window;
-    record_.form = this;
-    record_.router = &router_;
+    record_.screen = &screen_;
+    record_.background = &background_;
     AddForm(&record_);
     attached_ = true;
     UpdateWindowRect();
@@ -154,40 +135,7 @@ bool SkinForm::MakeBuffers(int width, int height) {
         background_.Reset();
         return false;
     }
-    record_.screenDc = screen_.Dc();
-    record_.backgroundDc = background_.Dc();
-    record_.screenGraphics = screen_.Graphics();
-    record_.backgroundGraphics = background_.Graphics();
     return true;
-}
-
-void SkinForm::CreateCaptionButtons(HWND window) {
-    captionButtons_.clear();
-    struct Button {
-        int kind;
-        bool disabled;
-    };
-    std::vector<Button> buttons;
-    if (captionMode_ == 2 || captionMode_ == 3) {
-        buttons = {{kCaptionClose, captionMode_ == 3},
-                   {kCaptionMaximise, !maximisable_},
-                   {kCaptionMinimise, !minimisable_}};
-    } else {
-        buttons = {{kCaptionClose, captionMode_ == 5}};
-    }
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        const int number = static_cast<int>(i) + 1;
-        auto button = std::make_unique<SysButton>();
-        button->Create(window, SysButton::LeftFor(number, width_), SysButton::kTop,
-                       SysButton::WidthFor(number), SysButton::kHeight, buttons[i].kind,
-                       buttons[i].disabled);
-        captionButtons_.push_back(std::move(button));
-    }
-}
-
-const SysButton* SkinForm::CaptionButton(int number) const {
-    if (number < 1 || number > CaptionButtonCount()) return nullptr;
-    return captionButtons_[number - 1].get();
 }
 
 void SkinForm::OnDestroy(HWND window) {
@@ -201,8 +149,6 @@ void SkinForm::OnDestroy(HWND window) {
     captionButtons_.clear();
     RemovePropW(window, SysButton::kStripProperty);
     buttonStrip_.Release();
-    record_.screenDc = record_.backgroundDc = nullptr;
-    record_.screenGraphics = record_.backgroundGraphics = nullptr;
     screen_.Reset();
     background_.Reset();
     record_.windowDc = nullptr;
@@ -241,101 +187,7 @@ LRESULT CALLBACK SkinForm::SubclassProc(HWND window, UINT message, WPARAM wParam
                     : DefWindowProcW(window, message, wParam, lParam);
 }
 
-// --- Skins
-
-bool SkinForm::SetSkin(std::string_view path, int fade) {
-    if (!attached_ || !background_) return false;
-    Picture skin;
-    skin.LoadFromFile(path);
-    skinPath_.assign(path);
-
-    ComposeBackground(skin);
-    RECT all = Rect(0, 0, width_, height_);
-    RestoreBackground(record_, all);
-    ChooseCaptionColour(skin);
-    PaintWidgets(1);
-    DrawCaption(window_, fade, false);
-    DrawBorder();
-    ApplyRegion();
-    if (fade) {
-        SetTimer(window_, kSkinFadeTimerId, kSkinFadeMilliseconds, nullptr);
-    } else {
-        PresentAll(255);
-    }
-    EmptyWorkingSet(GetCurrentProcess());
-    return true;
-}
-
-void SkinForm::ComposeBackground(const Picture& skin) {
-    const int width = skin.GetWidth(), height = skin.GetHeight();
-    const bool hasImage = width > 0 && height > 0;
-    if (hasImage) {
-        // Pictures smaller than the inset are sampled at their nearest pixel.
-        const int x = std::clamp(width - kSkinSampleInset, 0, width - 1);
-        const int y = std::clamp(height - kSkinSampleInset, 0, height - 1);
-        const ARGB sample = skin.GetPixel(x, y);
-        if (sample >> 24) record_.backgroundColour = ArgbToColorref(sample);
-    }
-    GpGraphics* graphics = record_.backgroundGraphics;
-    const COLORREF colour = record_.backgroundColour;
-    GdipGraphicsClear(graphics, MakeArgb(colour));
-    if (!hasImage || record_.backgroundMode == 2) return;
-
-    GpImage* image = skin.GetHandle();
-    if (record_.backgroundMode == 1) {
-        GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
-                          static_cast<float>(height_));
-        return;
-    }
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    GdipDrawImageRect(graphics, image, 0, 0, w, h);
-    // The right and bottom ends blend into the background colour.
-    struct Fade {
-        Gdiplus::PointF from, to;
-        RectF area;
-    };
-    const Fade fades[] = {
-        {{w - kSkinFadeLength, 0}, {w, 0}, RectF(w - kSkinFadeLength, 0, kSkinFadeLength, h)},
-        {{0, h - kSkinFadeLength}, {0, h}, RectF(0, h - kSkinFadeLength, w, kSkinFadeLength)},
-    };
-    for (const Fade& fade : fades) {
-        GpLineGradient* gradient = nullptr;
-        if (GdipCreateLineBrush(&fade.from, &fade.to, MakeArgb(colour, 0), MakeArgb(colour),
-                                Gdiplus::WrapModeTile, &gradient) != Gdiplus::Ok) {
-            continue;
-        }
-        UniqueBrush brush(gradient);
-        FillRectF(graphics, brush.get(), fade.area.X, fade.area.Y, fade.area.Width,
-                  fade.area.Height);
-    }
-}
-
-void SkinForm::ChooseCaptionColour(const Picture& skin) {
-    // The title is white when the top row of the picture is dark at all three samples. A sample
-    // outside the picture takes the background colour, which is what shows there.
-    const int width = skin.GetWidth(), height = skin.GetHeight();
-    bool anyLight = false;
-    for (int x : {kTitleSampleInset, width_ / 2, width_ - kTitleSampleInset}) {
-        const bool inside = x >= 0 && x < width && kTitleSampleY < height;
-        const ARGB sample =
-            inside ? skin.GetPixel(x, kTitleSampleY) : MakeArgb(record_.backgroundColour);
-        anyLight = anyLight || IsLightColour(sample);
-    }
-    captionColour_ = anyLight ? 0x000000 : 0xFFFFFF;
-}
-
-int SkinForm::BackgroundMode(int mode) {
-    if (mode != record_.backgroundMode) {
-        record_.backgroundMode = mode;
-        SetSkin(skinPath_, 0);
-    }
-    return record_.backgroundMode;
-}
-
-int SkinForm::WidgetFade(int flag) {
-    record_.widgetFade = flag;
-    return record_.widgetFade;
-}
+// --- Routing to widgets
 
 void SkinForm::SetEnterHandler(WidgetRouter::Notify handler) {
     router_.SetEnterHandler(std::move(handler));
@@ -351,79 +203,6 @@ void SkinForm::PaintWidgets(LPARAM flag) {
 
 void SkinForm::PaintWidget(int widgetId, LPARAM flag) {
     if (attached_) router_.PaintOne(window_, widgetId, flag);
-}
-
-void SkinForm::ApplyRegion() {
-    UniqueRegion region(
-        CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1, kRegionCorner, kRegionCorner));
-    // On success the window owns the region.
-    if (region && SetWindowRgn(window_, region.get(), FALSE)) region.release();
-}
-
-void SkinForm::PresentAll(int alpha) {
-    PresentRect(record_, Rect(0, 0, width_, height_), alpha);
-}
-
-// --- Caption and frame
-
-void SkinForm::DrawBorder() {
-    if (!attached_) return;
-    GpGraphics* graphics = record_.screenGraphics;
-    const float w = static_cast<float>(width_), h = static_cast<float>(height_);
-    DrawRoundRect(graphics, RectF(0, 0, w, h), 6, 0x000000, 120);
-    DrawRoundRect(graphics, RectF(1, 1, w - 2, h - 2), 3, 0xFFFFFF, 60);
-}
-
-void SkinForm::DrawCaption(HWND window, int fade, bool reverse) {
-    if (!attached_ || captionMode_ == 0) return;
-    RestoreBackground(record_, Rect(0, 0, width_ - kCaptionButtonsWidth, kCaptionHeight));
-
-    auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
-    if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
-    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM));
-    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
-    if (icon) DrawIconEx(record_.screenDc, 6, 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
-
-    const int count = CaptionButtonCount();
-    for (int i = 0; i < count; ++i) {
-        const int number = reverse ? count - i : i + 1;
-        captionButtons_[number - 1]->Relayout(window, number, width_, fade != 0);
-    }
-    DrawTitle(window);
-}
-
-void SkinForm::DrawTitle(HWND window) {
-    std::wstring title(256, L'\0');
-    title.resize(std::max(0, GetWindowTextW(window, title.data(), 256)));
-    if (title.empty()) return;
-    // The themed glow needs a theme (not under Wine); otherwise the toolkit's own glow.
-    if (OsMajorVersion >= 6 && DrawThemedTitle(window, title)) return;
-    TextStyle style;
-    style.colour = captionColour_;
-    style.alpha = kTitleAlpha;
-    style.formatFlags = kTitleFlags;
-    style.effect = kEffectGlow;
-    PaintText(RectF(26, 5, static_cast<float>(width_ - 125), 17), record_.screenGraphics,
-              std::wstring_view(title), style);
-}
-
-bool SkinForm::DrawThemedTitle(HWND window, const std::wstring& title) {
-    UniqueTheme theme(OpenThemeData(window, L"TextStyle"));
-    if (!theme) return false;
-    const int width = width_ - 125, height = 17;
-    Canvas text;
-    if (width <= 0 || !text.Create(record_.screenDc, width, height, true)) return false;
-    BitBlt(text.Dc(), 0, 0, width, height, record_.screenDc, 26, 5, SRCCOPY);
-    RECT area{4, 0, width_ - 99, kCaptionHeight};
-    DTTOPTS options{};
-    options.dwSize = sizeof(options);
-    options.dwFlags = DTT_TEXTCOLOR | DTT_GLOWSIZE | DTT_COMPOSITED;
-    options.crText = 0x000000;
-    options.iGlowSize = kThemeGlowSize;
-    DrawThemeTextEx(theme.get(), text.Dc(), kThemeTextPart, 0, title.c_str(), -1, DT_SINGLELINE,
-                    &area, &options);
-    BitBlt(record_.screenDc, 26, 5, width, height, text.Dc(), 0, 0, SRCCOPY);
-    return true;
 }
 
 // --- Window messages
@@ -471,6 +250,10 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             case MsgWidgetPost:
                 router_.RoutePost(window, wParam, lParam);
                 break;
+            case MsgWidgetRemoved:
+                // The toolkit's own notice; the window's procedure has no use for it.
+                router_.OnWidgetRemoved(static_cast<int>(wParam));
+                return 0;
             default:
                 break;
         }
@@ -485,7 +268,7 @@ void SkinForm::OnPaint(HWND window) {
     const RECT& area = paint.rcPaint;
     if (dc && !IsEmpty(area)) {
         BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               record_.screenDc, area.left, area.top, SRCCOPY);
+               screen_.Dc(), area.left, area.top, SRCCOPY);
     }
     EndPaint(window, &paint);
 }
@@ -590,19 +373,12 @@ void SkinForm::OnBareForm(HWND window, UINT message, LPARAM point) {
     }
 }
 
-// --- The skin fade
+// --- Timers
 
 void SkinForm::OnTimer(HWND window, UINT_PTR timerId) {
-    if (timerId != kSkinFadeTimerId) {
+    if (timerId == kSkinFadeTimerId) {
+        StepFade(window);
+    } else {
         router_.RouteTimer(window, timerId);
-        return;
     }
-    if (fadeAlpha_ < 255) {
-        fadeAlpha_ = std::min(fadeAlpha_ + kSkinFadeStep, 255);
-        PresentAll(fadeAlpha_);
-        return;
-    }
-    KillTimer(window, kSkinFadeTimerId);
-    fadeAlpha_ = 0;
-    PresentAll(255);
 }

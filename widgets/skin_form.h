@@ -8,6 +8,10 @@
 // One SkinForm serves one window at a time, from Attach until the window's WM_DESTROY (or the
 // SkinForm's destruction, which detaches it). Not copyable or movable: the tables and the
 // window hold its address.
+//
+// Implementation: skin_form.cpp (attaching, the window's messages, sizing and dragging),
+// skin_compose.cpp (composing a skin, the region, the fade), skin_caption.cpp (caption buttons,
+// icon, title and frame).
 #pragma once
 
 #include <windows.h>
@@ -18,10 +22,10 @@
 #include <vector>
 
 #include "widgets/canvas.h"
-#include "widgets/dispatch.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/picture.h"
 #include "widgets/widget_router.h"
+#include "widgets/widget_tables.h"
 
 class SysButton;
 
@@ -89,6 +93,8 @@ public:
     const SysButton* CaptionButton(int number) const;  // 1 close, 2 maximise, 3 minimise
 
 private:
+    static constexpr int kCaptionHeight = 22;
+
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool InitForm(HWND window);
@@ -108,6 +114,7 @@ private:
     void ApplyRegion();
     void ComposeBackground(const Picture& skin);
     void ChooseCaptionColour(const Picture& skin);
+    void StepFade(HWND window);
     void DrawTitle(HWND window);
     bool DrawThemedTitle(HWND window, const std::wstring& title);
     void PresentAll(int alpha);

@@ -2,16 +2,15 @@
 
 namespace {
 
-constexpr ButtonLook kDisabledLook{0x000000, 50, 0xFFFFFF, 150, 0xECECEC, 100, 100, 80};
-constexpr ButtonLook kNormalLook{0x000000, 50, 0xFFFFFF, 180, 0xFFFFFF, 150, 150, 200};
-constexpr ButtonLook kHoverLook{0xC06000, 120, 0xC06000, 80, 0xFFFFFF, 200, 130, 240};
-constexpr ButtonLook kPressedLook{0x000000, 50, 0xFFFFFF, 200, 0xFFFFFF, 150, 200, 240};
+constexpr ButtonLook kDisabledLook{{{0x000000, 50}, {0xFFFFFF, 150}, 0xECECEC, 100, 100}, 80};
+constexpr ButtonLook kNormalLook{{{0x000000, 50}, {0xFFFFFF, 180}, 0xFFFFFF, 150, 150}, 200};
+constexpr ButtonLook kHoverLook{{{0xC06000, 120}, {0xC06000, 80}, 0xFFFFFF, 200, 130}, 240};
+constexpr ButtonLook kPressedLook{{{0x000000, 50}, {0xFFFFFF, 200}, 0xFFFFFF, 150, 200}, 240};
 
 constexpr float kOuterCorner = 6;
 constexpr float kInnerCorner = 4;
 // The hover look's white line just inside the outer border.
-constexpr COLORREF kHighlightColour = 0xFFFFFF;
-constexpr int kHighlightAlpha = 200;
+constexpr Outline kHighlight{0xFFFFFF, 200};
 // The pointer's flat frame around the plate is a little fainter than the inner border.
 constexpr int kPointerFrameFade = 30;
 
@@ -43,10 +42,6 @@ const ButtonLook* LookFor(UINT message, bool disabled) {
     }
 }
 
-void Shrink(RectF& rect) {
-    OffsetRectF(1, 1, -2, -2, rect);
-}
-
 }  // namespace
 
 int TextButton::Create(HWND parent, std::string_view text, int x, int y, int width, int height,
@@ -63,26 +58,18 @@ bool TextButton::Paint(FormRecord& form, UINT message, LPARAM) {
     if (!look) return false;
     RestoreBackground(form);
 
-    GpGraphics* graphics = form.screenGraphics;
-    RectF plate = GetBounds();
-    RectF caption = plate;
+    GpGraphics* graphics = form.ScreenGraphics();
+    RectF caption = GetBounds();
     OffsetRectF(2, 2, -4, -4, caption);
     // A pressed button's caption sinks by one pixel.
     if (look == &kPressedLook) OffsetRectF(1, 1, 0, 0, caption);
 
-    DrawRoundRect(graphics, plate, kOuterCorner, look->outerColour, look->outerAlpha);
-    Shrink(plate);
-    if (look == &kHoverLook) {
-        DrawRoundRect(graphics, plate, kInnerCorner, kHighlightColour, kHighlightAlpha);
-    }
-    DrawRoundRect(graphics, plate, kInnerCorner, look->innerColour, look->innerAlpha);
-    Shrink(plate);
-    FillAlphaGradient(graphics, plate, look->plateColour, look->plateAlphaTop,
-                      look->plateAlphaBottom);
+    const RectF plate = DrawPlate(graphics, GetBounds(), kOuterCorner, kInnerCorner, look->plate,
+                                  look == &kHoverLook ? &kHighlight : nullptr);
     // The pointer itself over the button (not a focus widget's selected look) adds a frame.
     if (look == &kHoverLook && message == WM_MOUSEMOVE) {
-        DrawFrame(graphics, plate, kFrameFlat, look->innerColour,
-                  look->innerAlpha - kPointerFrameFade);
+        const Outline& inner = look->plate.inner;
+        DrawFrame(graphics, plate, kFrameFlat, inner.colour, inner.alpha - kPointerFrameFade);
     }
 
     TextStyle style;

@@ -4,7 +4,7 @@
 // the main window are text buttons.
 //
 // Only the looks live here; registration, the message rules, the fade, Move, Text, Disabled,
-// the geometry getters and SetClickHandler are the skeleton's (FormWidget, TextWidget).
+// the geometry getters and SetClickHandler are the skeleton's (LookWidget, TextWidget).
 #pragma once
 
 #include <string_view>

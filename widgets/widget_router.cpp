@@ -2,8 +2,10 @@
 
 #include <vector>
 
-#include "widgets/dispatch.h"
 #include "widgets/drawing.h"
+#include "widgets/widget_tables.h"
+
+int MouseTracking = 0;
 
 namespace {
 
@@ -12,12 +14,17 @@ int IdAt(int position) {
     return record ? record->id : 0;
 }
 
-// Calls the widget at `position` as it is now; false when there is none.
-bool Deliver(int position, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const WidgetRecord* record = WidgetAt(position);
-    if (!record) return false;
-    CallEntry(record->entry, window, message, wParam, lParam);
-    return true;
+const WidgetRecord* RecordOf(int id) {
+    return WidgetAt(FindWidget(id));
+}
+
+void TrackLeave(HWND window) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    track.dwHoverTime = 0;
+    TrackMouseEvent(&track);
 }
 
 bool LeaveTracked(HWND window) {
@@ -50,95 +57,96 @@ void WidgetRouter::RouteMouse(HWND window, UINT message, LPARAM point,
         return;
     }
 
-    // Keep the hit widget by id: the calls below may shift positions.
     const int hitId = IdAt(HitTestWidget(window, point));
-    if (FindWidget(hitId) != hover_) {
-        if (const WidgetRecord* left = WidgetAt(hover_)) {
-            const int leftId = left->id;
-            const bool isFocus = left->focusable && hover_ == focus_;
-            Deliver(hover_, window, isFocus ? MsgLookSelected : MsgLookNormal, 0, 0);
-            if (leave_) {
-                const Notify handler = leave_;
-                handler(window, leftId);
-            }
-        }
-        if (hitId && enter_) {
-            const Notify handler = enter_;
-            handler(window, hitId);
-        }
-    }
-
-    int hit = FindWidget(hitId);
-    if (!hit) {
-        hover_ = 0;
+    ChangeHover(window, hitId);
+    // The handlers above may have removed the widget hit.
+    if (!FindWidget(hitId)) {
+        hoverId_ = 0;
         if (!IsZoomed(window) && bareForm) bareForm(window, message, point);
         return;
     }
     if (message == WM_LBUTTONDOWN) {
         pressed_ = true;
-        captured_ = hit;
+        capturedId_ = hitId;
         SetCapture(window);
-        const WidgetRecord* record = WidgetAt(hit);
+        const WidgetRecord* record = RecordOf(hitId);
         if (record && record->focusable) {
-            if (focus_ && focus_ != hit) {
-                Deliver(focus_, window, MsgLookNormal, 0, 0);
-                hit = FindWidget(hitId);
+            const int previousFocus = focusId_;
+            focusId_ = hitId;
+            if (previousFocus && previousFocus != hitId) {
+                SendToWidget(previousFocus, window, MsgLookNormal, 0, 0);
             }
-            focus_ = hit;
         }
     }
-    hover_ = hit;
-    Deliver(hit, window, message, 0, 0);
+    hoverId_ = hitId;
+    SendToWidget(hitId, window, message, 0, 0);
+}
+
+void WidgetRouter::ChangeHover(HWND window, int hitId) {
+    if (hitId == hoverId_) return;
+    if (const WidgetRecord* left = RecordOf(hoverId_)) {
+        const int leftId = left->id;
+        const bool isFocus = left->focusable && leftId == focusId_;
+        SendToWidget(leftId, window, isFocus ? MsgLookSelected : MsgLookNormal, 0, 0);
+        if (leave_) {
+            const Notify handler = leave_;
+            handler(window, leftId);
+        }
+    }
+    if (hitId && enter_) {
+        const Notify handler = enter_;
+        handler(window, hitId);
+    }
 }
 
 void WidgetRouter::RouteCaptured(HWND window, UINT message, LPARAM point) {
-    const int capturedId = IdAt(captured_);
-    Deliver(captured_, window, message, captured_, 0);
+    // While captured the widget hears its own WidgetTable position in wParam.
+    const int capturedId = capturedId_;
+    SendToWidget(capturedId, window, message, FindWidget(capturedId), 0);
     if (message != WM_LBUTTONUP) return;
 
     // Forget the press before anything else runs: a click handler may open a modal loop in
     // which this form keeps routing messages.
-    const int captured = FindWidget(capturedId);
     pressed_ = false;
-    captured_ = 0;
+    capturedId_ = 0;
     ReleaseCapture();
-    const int hit = HitTestWidget(window, point);
-    if (captured && hit == captured) {
-        Deliver(hit, window, MsgClick, 0, 0);
+    const int captured = FindWidget(capturedId);
+    if (captured && HitTestWidget(window, point) == captured) {
+        SendToWidget(capturedId, window, MsgClick, 0, 0);
         return;
     }
-    const WidgetRecord* focus = WidgetAt(focus_);
-    if (focus && focus->focusable) Deliver(focus_, window, MsgLookSelected, 0, 0);
+    const WidgetRecord* focus = RecordOf(focusId_);
+    if (focus && focus->focusable) SendToWidget(focusId_, window, MsgLookSelected, 0, 0);
 }
 
 void WidgetRouter::OnCaptureChanged(HWND window, HWND newCapture) {
     if (!pressed_ || newCapture == window) return;
-    const int captured = captured_;
+    const int capturedId = capturedId_;
     pressed_ = false;
-    captured_ = 0;
-    Deliver(captured, window, MsgLookNormal, 0, 0);
+    capturedId_ = 0;
+    SendToWidget(capturedId, window, MsgLookNormal, 0, 0);
 }
 
 void WidgetRouter::RouteWheel(HWND window, const RECT& windowRect, WPARAM wParam, LPARAM lParam) {
     // Screen coordinates may be negative on a monitor left of or above the primary one.
     const int x = static_cast<short>(LOWORD(lParam)) - windowRect.left;
     const int y = static_cast<short>(HIWORD(lParam)) - windowRect.top;
-    const int hit = HitTestWidget(window, MAKELPARAM(x, y));
-    if (hit) Deliver(hit, window, WM_MOUSEWHEEL, wParam, lParam);
+    const int hitId = IdAt(HitTestWidget(window, MAKELPARAM(x, y)));
+    if (hitId) SendToWidget(hitId, window, WM_MOUSEWHEEL, wParam, lParam);
 }
 
 bool WidgetRouter::RouteTimer(HWND window, UINT_PTR timerId) {
     if (timerId == kSkinFadeTimerId || timerId > 0x7FFFFFFF) return false;
-    const int position = FindWidget(static_cast<int>(timerId));
-    if (!LivesOn(WidgetAt(position), window)) return false;
-    return Deliver(position, window, MsgTimerTick, 0, static_cast<LPARAM>(timerId));
+    const int id = static_cast<int>(timerId);
+    if (!LivesOn(RecordOf(id), window)) return false;
+    return SendToWidget(id, window, MsgTimerTick, 0, static_cast<LPARAM>(timerId));
 }
 
 void WidgetRouter::RoutePost(HWND window, WPARAM widgetId, LPARAM payload) {
     if (widgetId > 0x7FFFFFFF) return;
-    const int position = FindWidget(static_cast<int>(widgetId));
-    const WidgetRecord* record = WidgetAt(position);
-    if (record && record->parent == window) Deliver(position, window, MsgWidgetPost, 0, payload);
+    const int id = static_cast<int>(widgetId);
+    const WidgetRecord* record = RecordOf(id);
+    if (record && record->parent == window) SendToWidget(id, window, MsgWidgetPost, 0, payload);
 }
 
 void WidgetRouter::PaintAll(HWND window, const RECT& area, LPARAM flag) {
@@ -149,14 +157,13 @@ void WidgetRouter::PaintAll(HWND window, const RECT& area, LPARAM flag) {
         RECT bounds, overlap;
         BoundsToRect(record->bounds, bounds);
         if (IntersectRect(&overlap, &bounds, &area)) {
-            Deliver(position, window, WM_PAINT, 0, flag);
+            SendToWidget(record->widget, window, WM_PAINT, 0, flag);
         }
     }
 }
 
 void WidgetRouter::PaintOne(HWND window, int widgetId, LPARAM flag) {
-    const int position = FindWidget(widgetId);
-    if (LivesOn(WidgetAt(position), window)) Deliver(position, window, WM_PAINT, 0, flag);
+    if (LivesOn(RecordOf(widgetId), window)) SendToWidget(widgetId, window, WM_PAINT, 0, flag);
 }
 
 void WidgetRouter::DestroyAll(HWND window) {
@@ -171,7 +178,8 @@ void WidgetRouter::DestroyAll(HWND window) {
         }
         if (!found) break;
         const int id = found->id;
-        CallEntry(found->entry, reinterpret_cast<HWND>(static_cast<INT_PTR>(id)), WM_DESTROY, 0, 0);
+        SendToWidget(found->widget, reinterpret_cast<HWND>(static_cast<INT_PTR>(id)), WM_DESTROY, 0,
+                     0);
         // The widget may have gone by itself meanwhile.
         for (size_t i = 0; i < widgets.size(); ++i) {
             if (widgets[i].get() == found) {
@@ -183,21 +191,16 @@ void WidgetRouter::DestroyAll(HWND window) {
     Reset();
 }
 
-void WidgetRouter::OnWidgetRemoved(int position) {
-    auto shift = [position](int& value) {
-        if (value == position) {
-            value = 0;
-        } else if (value > position) {
-            --value;
-        }
-    };
-    if (captured_ == position) pressed_ = false;
-    shift(captured_);
-    shift(focus_);
-    shift(hover_);
+void WidgetRouter::OnWidgetRemoved(int widgetId) {
+    if (widgetId == capturedId_) {
+        pressed_ = false;
+        capturedId_ = 0;
+    }
+    if (widgetId == focusId_) focusId_ = 0;
+    if (widgetId == hoverId_) hoverId_ = 0;
 }
 
 void WidgetRouter::Reset() {
     pressed_ = false;
-    captured_ = focus_ = hover_ = 0;
+    capturedId_ = focusId_ = hoverId_ = 0;
 }

@@ -1,17 +1,20 @@
-// WidgetRouter: the input state of one form window (pressed, captured, focus and hover
-// positions in WidgetTable) and the routing of mouse, wheel, timer, post, paint and destroy
+// WidgetRouter: the input state of one form window (the pressed flag and the captured, focus and
+// hover widgets, kept by id) and the routing of mouse, wheel, timer, post, paint and destroy
 // messages to the widgets of that window.
 //
-// The form's window procedure is the only caller; it owns one router and publishes it in its
-// FormRecord so that the tables can shift the router's positions when a widget record goes.
-// Before calling out to a widget the router updates its own state and keeps ids rather than
-// positions: a handler may run a modal loop (which routes more messages) or destroy widgets.
+// The form's window procedure is the only caller; the tables tell it (MsgWidgetRemoved) when a
+// widget's record goes, and it passes that on to OnWidgetRemoved. Before calling out to a
+// widget the router updates its own state: a handler may run a modal loop (which routes more
+// messages) or destroy widgets.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <utility>
+
+// 1 while a TrackMouseEvent leave request is outstanding (one for the whole process).
+extern int MouseTracking;
 
 class WidgetRouter {
 public:
@@ -44,22 +47,25 @@ public:
     // WM_DESTROY to each widget of the window, removing its record after the call.
     void DestroyAll(HWND window);
 
-    // WidgetTable position `position` was removed.
-    void OnWidgetRemoved(int position);
+    // The widget's record went: it is no longer pressed, focused or hovered.
+    void OnWidgetRemoved(int widgetId);
     void Reset();
 
     bool Pressed() const { return pressed_; }
-    int CapturedPosition() const { return captured_; }
-    int FocusPosition() const { return focus_; }
-    int HoverPosition() const { return hover_; }
+    int CapturedId() const { return capturedId_; }
+    int FocusId() const { return focusId_; }
+    int HoverId() const { return hoverId_; }
 
 private:
     void RouteCaptured(HWND window, UINT message, LPARAM point);
+    // The pointer is now over widget `hitId` (0: none): the widget left shows its resting
+    // look, and the leave and enter handlers hear of it.
+    void ChangeHover(HWND window, int hitId);
 
     bool pressed_ = false;
-    int captured_ = 0;
-    int focus_ = 0;
-    int hover_ = 0;
+    int capturedId_ = 0;
+    int focusId_ = 0;
+    int hoverId_ = 0;
     Notify enter_;
     Notify leave_;
 };

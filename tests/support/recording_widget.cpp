@@ -9,7 +9,7 @@ int RecordingWidget::Register(HWND parent, const Placement& placement) {
     record.bounds =
         Bounds(static_cast<float>(placement.x), static_cast<float>(placement.y),
                static_cast<float>(placement.width), static_cast<float>(placement.height));
-    record.entry = this;
+    record.widget = this;
     record.visible = placement.visible;
     record.focusable = placement.focusable;
     id_ = RegisterWidget(record);

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "widgets/dispatch.h"
+#include "widgets/widget_tables.h"
 
 namespace test {
 

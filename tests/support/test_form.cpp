@@ -175,7 +175,7 @@ void Click(HWND window, int x, int y) {
 
 void Scribble(const TestForm& form, const RECT& rect) {
     UniqueBrushGdi brush(CreateSolidBrush(kMarker));
-    FillRect(form.Form().Record().screenDc, &rect, brush.get());
+    FillRect(form.Form().Record().ScreenDc(), &rect, brush.get());
     FillRect(form.Form().Record().windowDc, &rect, brush.get());
 }
 

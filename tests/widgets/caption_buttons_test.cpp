@@ -211,7 +211,7 @@ TEST_F(CaptionButtonsTest, RepeatedMovesDrawOnce) {
     SendMouse(form->Handle(), WM_MOUSEMOVE, x, 10);
     RECT button{kWidth - 42, 1, kWidth - 3, 20};
     UniqueBrushGdi marker(CreateSolidBrush(0x00FF00));
-    FillRect(form->Form().Record().screenDc, &button, marker.get());
+    FillRect(form->Form().Record().ScreenDc(), &button, marker.get());
     SendMouse(form->Handle(), WM_MOUSEMOVE, x + 2, 11);
     EXPECT_TRUE(NearColour(form->ScreenPixel(x, 10), 0x00FF00, 0)) << "not drawn again";
     SendMouse(form->Handle(), WM_LBUTTONDOWN, x, 10);

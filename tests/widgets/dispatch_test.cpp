@@ -1,6 +1,6 @@
 // Dispatch: the tables, registration, and the routing of mouse, leave, wheel, timer, post,
 // paint and destroy messages from a real form window to recording widgets.
-#include "widgets/dispatch.h"
+#include "widgets/widget_tables.h"
 
 #include <float.h>
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ TEST_F(DispatchTest, RegistrationAttachesTheWidgetToItsForm) {
     EXPECT_EQ(attach.wParam, static_cast<WPARAM>(FindForm(Window())));
     EXPECT_EQ(FindForm(Window()), form_.Form().FormPosition());
     EXPECT_EQ(FindWidget(id), widget.Position());
-    EXPECT_EQ(WidgetAt(widget.Position())->entry, &widget);
+    EXPECT_EQ(WidgetAt(widget.Position())->widget, &widget);
     EXPECT_EQ(FindWidget(0), 0);
     EXPECT_EQ(FindWidget(-3), 0);
     EXPECT_EQ(FindForm(nullptr), 0);
@@ -50,11 +50,11 @@ TEST_F(DispatchTest, RegistrationRefusesBadRecords) {
     RecordingWidget duplicate;
     EXPECT_EQ(duplicate.Register(Window(), {.id = widget.Id()}), 0);
     EXPECT_EQ(duplicate.Register(Window(), {.id = -1}), 0);
-    WidgetRecord noEntry;
-    noEntry.parent = Window();
-    noEntry.id = NextWidgetId();
-    EXPECT_EQ(RegisterWidget(noEntry), 0);
-    EXPECT_EQ(FindWidget(noEntry.id), 0);
+    WidgetRecord noWidget;
+    noWidget.parent = Window();
+    noWidget.id = NextWidgetId();
+    EXPECT_EQ(RegisterWidget(noWidget), 0);
+    EXPECT_EQ(FindWidget(noWidget.id), 0);
 }
 
 TEST_F(DispatchTest, ADestroyedWidgetIsForgottenAndItsIdReused) {
@@ -66,10 +66,10 @@ TEST_F(DispatchTest, ADestroyedWidgetIsForgottenAndItsIdReused) {
         secondId = second.Register(Window(), {.x = 60, .y = 0, .width = 50, .height = 50});
         third.Register(Window(), {.x = 120, .y = 0, .width = 50, .height = 50});
         SendMouse(Window(), WM_MOUSEMOVE, 70, 10);  // hover the second
-        EXPECT_EQ(form_.Form().Router().HoverPosition(), second.Position());
+        EXPECT_EQ(form_.Form().Router().HoverId(), second.Id());
     }
     EXPECT_EQ(FindWidget(secondId), 0);
-    EXPECT_EQ(form_.Form().Router().HoverPosition(), 0) << "the dead widget is no longer hovered";
+    EXPECT_EQ(form_.Form().Router().HoverId(), 0) << "the dead widget is no longer hovered";
     EXPECT_EQ(third.Position(), first.Position() + 1) << "later records move down";
     EXPECT_EQ(NextWidgetId(), secondId);
     third.Clear();
@@ -106,7 +106,7 @@ TEST_F(DispatchTest, PressAndReleaseOnOneWidgetClickIt) {
         if (call.message != MsgClick) return;
         const WidgetRouter& router = form_.Form().Router();
         stateClearedBeforeClick =
-            !router.Pressed() && router.CapturedPosition() == 0 && GetCapture() != Window();
+            !router.Pressed() && router.CapturedId() == 0 && GetCapture() != Window();
     };
     SendMouse(Window(), WM_LBUTTONDOWN, 30, 30);
     EXPECT_EQ(GetCapture(), Window()) << "the form captures the mouse for the pressed widget";
@@ -129,7 +129,7 @@ TEST_F(DispatchTest, PressDragReleaseBetweenWidgetsClicksNothing) {
     a.Clear();
     b.Clear();
     SendMouse(Window(), WM_LBUTTONDOWN, 20, 20);
-    EXPECT_EQ(form_.Form().Router().FocusPosition(), a.Position()) << "focus at the press";
+    EXPECT_EQ(form_.Form().Router().FocusId(), a.Id()) << "focus at the press";
     SendMouse(Window(), WM_MOUSEMOVE, 110, 20);
     SendMouse(Window(), WM_LBUTTONUP, 110, 20);
 
@@ -177,7 +177,7 @@ TEST_F(DispatchTest, LeavingTheFocusWidgetShowsItSelected) {
     SendMouse(Window(), WM_LBUTTONDOWN, 210, 20);
     EXPECT_EQ(focusable.Messages(), (Messages{MsgLookNormal})) << "another widget took focus";
     SendMouse(Window(), WM_LBUTTONUP, 210, 20);
-    EXPECT_EQ(form_.Form().Router().FocusPosition(), other.Position());
+    EXPECT_EQ(form_.Form().Router().FocusId(), other.Id());
 }
 
 TEST_F(DispatchTest, EnterAndLeaveHandlersHearTheWidgetIds) {
@@ -209,7 +209,7 @@ TEST_F(DispatchTest, LeavingTheWindowRestoresTheNormalLook) {
     EXPECT_EQ(widget.Messages().back(), MsgLookNormal);
     EXPECT_EQ(widget.Count(MsgLookNormal), 1);
     EXPECT_EQ(MouseTracking, 0);
-    EXPECT_EQ(form_.Form().Router().HoverPosition(), 0);
+    EXPECT_EQ(form_.Form().Router().HoverId(), 0);
 }
 
 TEST_F(DispatchTest, TheFadeTimerIdNeverReachesAWidget) {
@@ -341,12 +341,12 @@ TEST_F(DispatchTest, EntriesRunWithTheDefaultFloatingPointState) {
     widget.onMessage = [&](const test::EntryCall&) { inside = _controlfp(0, 0); };
     const unsigned int before = _controlfp(0, 0);
     _controlfp(_RC_CHOP, _MCW_RC);
-    CallEntry(&widget, Window(), WM_PAINT, 0, 0);
+    SendToWidget(&widget, Window(), WM_PAINT, 0, 0);
     const unsigned int after = _controlfp(0, 0);
     _controlfp(before, _MCW_RC);
     EXPECT_EQ(inside & _MCW_RC, static_cast<unsigned int>(_RC_NEAR));
     EXPECT_EQ(after & _MCW_RC, static_cast<unsigned int>(_RC_CHOP)) << "the caller's mode is back";
-    EXPECT_EQ(CallEntry(nullptr, Window(), WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(SendToWidget(nullptr, Window(), WM_PAINT, 0, 0), 0);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ struct Stage {
     void BitBltBounds() const {
         const FormRecord& record = form.Form().Record();
         BitBlt(record.windowDc, kListLeft, list_test::kListTop, list_test::kListWidth,
-               list_test::kListHeight, record.screenDc, kListLeft, list_test::kListTop, SRCCOPY);
+               list_test::kListHeight, record.ScreenDc(), kListLeft, list_test::kListTop, SRCCOPY);
     }
     // Drags the thumb so that its top lies `fraction` down the track.
     void ScrollTo(double fraction) {

@@ -256,7 +256,7 @@ protected:
     // Paints a marker over `rect` in the screen buffer, as stale pixels a repaint must replace.
     void Scribble(const RECT& rect, COLORREF colour = RGB(255, 0, 255)) {
         UniqueBrushGdi brush(CreateSolidBrush(colour));
-        FillRect(form_.Form().Record().screenDc, &rect, brush.get());
+        FillRect(form_.Form().Record().ScreenDc(), &rect, brush.get());
     }
 
     test::CursorAway cursorAway_;

@@ -47,8 +47,8 @@ double Average(const std::function<void()>& work) {
 double BitBltFloor(const FormRecord& form, const std::vector<RECT>& rects) {
     return Average([&] {
         for (const RECT& r : rects) {
-            BitBlt(form.windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top, form.screenDc,
-                   r.left, r.top, SRCCOPY);
+            BitBlt(form.windowDc, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   form.ScreenDc(), r.left, r.top, SRCCOPY);
         }
         GdiFlush();
     });

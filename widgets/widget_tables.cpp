@@ -1,18 +1,10 @@
-#include "widgets/dispatch.h"
-
-#include <float.h>
+#include "widgets/widget_tables.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "widgets/drawing.h"
-#include "widgets/widget_router.h"
-
-int MouseTracking = 0;
 
 namespace {
-
-constexpr UINT kWidgetTimerMilliseconds = 100;
 
 // Constant-initialised, so it can be read even after the tables are gone at process exit,
 // when widgets with static storage may still be destroyed.
@@ -35,10 +27,6 @@ HWND IdAsWindow(int id) {
 }
 
 }  // namespace
-
-Widget::~Widget() {
-    if (tablesAlive) ForgetWidget(this);
-}
 
 std::vector<FormRecord*>& FormTable() {
     return TheTables().forms;
@@ -86,16 +74,17 @@ int FindForm(HWND window) {
 }
 
 int RegisterWidget(const WidgetRecord& record) {
-    if (!record.entry || record.id < 1 || FindWidget(record.id) != 0) return 0;
+    if (!record.widget || record.id < 1 || FindWidget(record.id) != 0) return 0;
     WidgetTable().push_back(std::make_unique<WidgetRecord>(record));
-    CallEntry(record.entry, IdAsWindow(record.id), MsgAttach, FindForm(record.parent), 0);
+    SendToWidget(record.widget, IdAsWindow(record.id), MsgAttach, FindForm(record.parent), 0);
     return record.id;
 }
 
-LRESULT CallEntry(Widget* entry, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!entry) return 0;
-    FloatingPointScope floatingPoint;
-    return entry->HandleMessage(window, message, wParam, lParam);
+bool SendToWidget(int id, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WidgetRecord* record = WidgetAt(FindWidget(id));
+    if (!record) return false;
+    SendToWidget(record->widget, window, message, wParam, lParam);
+    return true;
 }
 
 int HitTestWidget(HWND window, LPARAM point) {
@@ -109,19 +98,6 @@ int HitTestWidget(HWND window, LPARAM point) {
         if (PtInRect(&rect, where)) return static_cast<int>(i);
     }
     return 0;
-}
-
-void TrackLeave(HWND window) {
-    TRACKMOUSEEVENT track{};
-    track.cbSize = sizeof(track);
-    track.dwFlags = TME_LEAVE;
-    track.hwndTrack = window;
-    track.dwHoverTime = 0;
-    TrackMouseEvent(&track);
-}
-
-void StartWidgetTimer(HWND window, UINT_PTR id) {
-    SetTimer(window, id, kWidgetTimerMilliseconds, nullptr);
 }
 
 int AddForm(FormRecord* record) {
@@ -139,66 +115,31 @@ void RemoveForm(FormRecord* record) {
     for (int id : ids) {
         const WidgetRecord* widget = WidgetAt(FindWidget(id));
         if (widget)
-            CallEntry(widget->entry, IdAsWindow(id), MsgAttach, FindForm(widget->parent), 0);
+            SendToWidget(widget->widget, IdAsWindow(id), MsgAttach, FindForm(widget->parent), 0);
     }
 }
 
 void RemoveWidgetAt(int position) {
     auto& widgets = WidgetTable();
     if (position < 1 || position > static_cast<int>(widgets.size())) return;
+    const HWND parent = widgets[position - 1]->parent;
+    const int id = widgets[position - 1]->id;
     widgets.erase(widgets.begin() + (position - 1));
-    for (FormRecord* form : FormTable()) {
-        if (form->router) form->router->OnWidgetRemoved(position);
-    }
+    // Only a form window knows the message; any other parent hears nothing.
+    if (FindForm(parent)) SendMessageW(parent, MsgWidgetRemoved, static_cast<WPARAM>(id), 0);
 }
 
-void ForgetWidget(Widget* entry) {
+void ForgetWidget(Widget* widget) {
+    if (!tablesAlive) return;
     auto& widgets = WidgetTable();
     for (size_t i = widgets.size(); i > 0; --i) {
+        if (i > widgets.size()) continue;  // the form's handling may have removed more
         const WidgetRecord& record = *widgets[i - 1];
-        if (record.entry != entry) continue;
+        if (record.widget != widget) continue;
         // The form's own fade timer shares the id space; it is not the widget's to stop.
         if (record.parent && static_cast<UINT_PTR>(record.id) != kSkinFadeTimerId) {
             KillTimer(record.parent, record.id);
         }
         RemoveWidgetAt(static_cast<int>(i));
     }
-}
-
-void RestoreBackground(const FormRecord& form, const RECT& rect) {
-    if (!form.screenDc || !form.backgroundDc) return;
-    BitBlt(form.screenDc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-           form.backgroundDc, rect.left, rect.top, SRCCOPY);
-}
-
-void PresentRect(const FormRecord& form, const RECT& rect, int alpha) {
-    if (!form.windowDc || !form.screenDc) return;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return;
-    alpha = std::clamp(alpha, 0, 255);
-    if (alpha == 255) {
-        // What a constant alpha of 255 without per-pixel alpha amounts to, only cheaper.
-        BitBlt(form.windowDc, rect.left, rect.top, width, height, form.screenDc, rect.left,
-               rect.top, SRCCOPY);
-        return;
-    }
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha), 0};
-    AlphaBlend(form.windowDc, rect.left, rect.top, width, height, form.screenDc, rect.left,
-               rect.top, width, height, blend);
-}
-
-namespace {
-// The parts of the control word both the x87 unit and SSE have on x64.
-constexpr unsigned int kControlMask = _MCW_EM | _MCW_RC | _MCW_DN;
-}  // namespace
-
-FloatingPointScope::FloatingPointScope() : saved_(_controlfp(0, 0)) {
-    _fpreset();
-    // _fpreset leaves SSE alone on some runtimes: all exceptions masked, round to nearest,
-    // denormals kept.
-    _controlfp(_MCW_EM | _RC_NEAR | _DN_SAVE, kControlMask);
-}
-
-FloatingPointScope::~FloatingPointScope() {
-    _controlfp(saved_, kControlMask);
 }

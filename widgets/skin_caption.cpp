@@ -1,0 +1,118 @@
+// SkinForm, part 3: the caption (caption buttons, icon and title) and the rounded frame, drawn
+// into the screen buffer over the composed skin.
+#include "widgets/skin_form.h"
+
+#include <uxtheme.h>
+
+#include <algorithm>
+
+#include "widgets/caption_buttons.h"
+#include "widgets/drawing.h"
+#include "widgets/form_surface.h"
+
+namespace {
+
+constexpr int kCaptionButtonsWidth = 98;  // right end of the caption left to the buttons
+constexpr int kTitleAlpha = 240;
+constexpr int kTitleFlags = 0x1000;
+
+// Themed glow caption (UxTheme "TextStyle", part TEXT_BODYTEXT).
+constexpr int kThemeTextPart = 8;
+constexpr int kThemeGlowSize = 4;
+
+RECT Rect(int left, int top, int width, int height) {
+    RECT rect;
+    MakeRect(left, top, width, height, rect);
+    return rect;
+}
+
+}  // namespace
+
+void SkinForm::CreateCaptionButtons(HWND window) {
+    captionButtons_.clear();
+    struct Button {
+        int kind;
+        bool disabled;
+    };
+    std::vector<Button> buttons;
+    if (captionMode_ == 2 || captionMode_ == 3) {
+        buttons = {{kCaptionClose, captionMode_ == 3},
+                   {kCaptionMaximise, !maximisable_},
+                   {kCaptionMinimise, !minimisable_}};
+    } else {
+        buttons = {{kCaptionClose, captionMode_ == 5}};
+    }
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        auto button = std::make_unique<SysButton>();
+        button->Create(window, SysButton::LeftFor(number, width_), SysButton::kTop,
+                       SysButton::WidthFor(number), SysButton::kHeight, buttons[i].kind,
+                       buttons[i].disabled);
+        captionButtons_.push_back(std::move(button));
+    }
+}
+
+const SysButton* SkinForm::CaptionButton(int number) const {
+    if (number < 1 || number > CaptionButtonCount()) return nullptr;
+    return captionButtons_[number - 1].get();
+}
+
+void SkinForm::DrawBorder() {
+    if (!attached_) return;
+    GpGraphics* graphics = record_.ScreenGraphics();
+    const float w = static_cast<float>(width_), h = static_cast<float>(height_);
+    DrawRoundRect(graphics, RectF(0, 0, w, h), 6, 0x000000, 120);
+    DrawRoundRect(graphics, RectF(1, 1, w - 2, h - 2), 3, 0xFFFFFF, 60);
+}
+
+void SkinForm::DrawCaption(HWND window, int fade, bool reverse) {
+    if (!attached_ || captionMode_ == 0) return;
+    RestoreBackground(record_, Rect(0, 0, width_ - kCaptionButtonsWidth, kCaptionHeight));
+
+    auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
+    if (icon && screen_) DrawIconEx(screen_.Dc(), 6, 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
+
+    const int count = CaptionButtonCount();
+    for (int i = 0; i < count; ++i) {
+        const int number = reverse ? count - i : i + 1;
+        captionButtons_[number - 1]->Relayout(window, number, width_, fade != 0);
+    }
+    DrawTitle(window);
+}
+
+void SkinForm::DrawTitle(HWND window) {
+    std::wstring title(256, L'\0');
+    title.resize(std::max(0, GetWindowTextW(window, title.data(), 256)));
+    if (title.empty()) return;
+    // The themed glow needs a theme (not under Wine); otherwise the toolkit's own glow.
+    if (OsMajorVersion >= 6 && DrawThemedTitle(window, title)) return;
+    TextStyle style;
+    style.colour = captionColour_;
+    style.alpha = kTitleAlpha;
+    style.formatFlags = kTitleFlags;
+    style.effect = kEffectGlow;
+    PaintText(RectF(26, 5, static_cast<float>(width_ - 125), 17), record_.ScreenGraphics(),
+              std::wstring_view(title), style);
+}
+
+bool SkinForm::DrawThemedTitle(HWND window, const std::wstring& title) {
+    UniqueTheme theme(OpenThemeData(window, L"TextStyle"));
+    if (!theme || !screen_) return false;
+    const int width = width_ - 125, height = 17;
+    Canvas text;
+    if (width <= 0 || !text.Create(screen_.Dc(), width, height, true)) return false;
+    BitBlt(text.Dc(), 0, 0, width, height, screen_.Dc(), 26, 5, SRCCOPY);
+    RECT area{4, 0, width_ - 99, kCaptionHeight};
+    DTTOPTS options{};
+    options.dwSize = sizeof(options);
+    options.dwFlags = DTT_TEXTCOLOR | DTT_GLOWSIZE | DTT_COMPOSITED;
+    options.crText = 0x000000;
+    options.iGlowSize = kThemeGlowSize;
+    DrawThemeTextEx(theme.get(), text.Dc(), kThemeTextPart, 0, title.c_str(), -1, DT_SINGLELINE,
+                    &area, &options);
+    BitBlt(screen_.Dc(), 26, 5, width, height, text.Dc(), 0, 0, SRCCOPY);
+    return true;
+}

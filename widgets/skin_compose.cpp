@@ -1,0 +1,146 @@
+// SkinForm, part 2: composing a skin picture into the background buffer (natural size with
+// faded edges, stretched, or the colour alone), the caption colour it asks for, the window's
+// rounded region, and the fade that blends a new skin in.
+#include "widgets/skin_form.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+
+#include "widgets/drawing.h"
+#include "widgets/form_surface.h"
+
+namespace {
+
+constexpr int kSkinSampleInset = 50;    // background colour: this far in from bottom-right
+constexpr float kSkinFadeLength = 100;  // the skin blends into it over its last pixels
+constexpr int kTitleSampleY = 10;
+constexpr int kTitleSampleInset = 10;
+constexpr int kRegionCorner = 5;
+
+// Skin fade: steps of 85 every 100 ms, then an opaque copy.
+constexpr UINT kSkinFadeMilliseconds = 100;
+constexpr int kSkinFadeStep = 85;
+
+RECT Rect(int left, int top, int width, int height) {
+    RECT rect;
+    MakeRect(left, top, width, height, rect);
+    return rect;
+}
+
+}  // namespace
+
+bool SkinForm::SetSkin(std::string_view path, int fade) {
+    if (!attached_ || !background_) return false;
+    Picture skin;
+    skin.LoadFromFile(path);
+    skinPath_.assign(path);
+
+    ComposeBackground(skin);
+    RestoreBackground(record_, Rect(0, 0, width_, height_));
+    ChooseCaptionColour(skin);
+    PaintWidgets(1);
+    DrawCaption(window_, fade, false);
+    DrawBorder();
+    ApplyRegion();
+    if (fade) {
+        SetTimer(window_, kSkinFadeTimerId, kSkinFadeMilliseconds, nullptr);
+    } else {
+        PresentAll(255);
+    }
+    EmptyWorkingSet(GetCurrentProcess());
+    return true;
+}
+
+void SkinForm::ComposeBackground(const Picture& skin) {
+    const int width = skin.GetWidth(), height = skin.GetHeight();
+    const bool hasImage = width > 0 && height > 0;
+    if (hasImage) {
+        // Pictures smaller than the inset are sampled at their nearest pixel.
+        const int x = std::clamp(width - kSkinSampleInset, 0, width - 1);
+        const int y = std::clamp(height - kSkinSampleInset, 0, height - 1);
+        const ARGB sample = skin.GetPixel(x, y);
+        if (sample >> 24) record_.backgroundColour = ArgbToColorref(sample);
+    }
+    GpGraphics* graphics = background_.Graphics();
+    const COLORREF colour = record_.backgroundColour;
+    GdipGraphicsClear(graphics, MakeArgb(colour));
+    if (!hasImage || record_.backgroundMode == 2) return;
+
+    GpImage* image = skin.GetHandle();
+    if (record_.backgroundMode == 1) {
+        GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
+                          static_cast<float>(height_));
+        return;
+    }
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    GdipDrawImageRect(graphics, image, 0, 0, w, h);
+    // The right and bottom ends blend into the background colour.
+    struct Fade {
+        Gdiplus::PointF from, to;
+        RectF area;
+    };
+    const Fade fades[] = {
+        {{w - kSkinFadeLength, 0}, {w, 0}, RectF(w - kSkinFadeLength, 0, kSkinFadeLength, h)},
+        {{0, h - kSkinFadeLength}, {0, h}, RectF(0, h - kSkinFadeLength, w, kSkinFadeLength)},
+    };
+    for (const Fade& fade : fades) {
+        GpLineGradient* gradient = nullptr;
+        if (GdipCreateLineBrush(&fade.from, &fade.to, MakeArgb(colour, 0), MakeArgb(colour),
+                                Gdiplus::WrapModeTile, &gradient) != Gdiplus::Ok) {
+            continue;
+        }
+        UniqueBrush brush(gradient);
+        FillRectF(graphics, brush.get(), fade.area.X, fade.area.Y, fade.area.Width,
+                  fade.area.Height);
+    }
+}
+
+void SkinForm::ChooseCaptionColour(const Picture& skin) {
+    // The title is white when the top row of the picture is dark at all three samples. A sample
+    // outside the picture takes the background colour, which is what shows there.
+    const int width = skin.GetWidth(), height = skin.GetHeight();
+    bool anyLight = false;
+    for (int x : {kTitleSampleInset, width_ / 2, width_ - kTitleSampleInset}) {
+        const bool inside = x >= 0 && x < width && kTitleSampleY < height;
+        const ARGB sample =
+            inside ? skin.GetPixel(x, kTitleSampleY) : MakeArgb(record_.backgroundColour);
+        anyLight = anyLight || IsLightColour(sample);
+    }
+    captionColour_ = anyLight ? 0x000000 : 0xFFFFFF;
+}
+
+int SkinForm::BackgroundMode(int mode) {
+    if (mode != record_.backgroundMode) {
+        record_.backgroundMode = mode;
+        SetSkin(skinPath_, 0);
+    }
+    return record_.backgroundMode;
+}
+
+int SkinForm::WidgetFade(int flag) {
+    record_.widgetFade = flag;
+    return record_.widgetFade;
+}
+
+void SkinForm::ApplyRegion() {
+    UniqueRegion region(
+        CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1, kRegionCorner, kRegionCorner));
+    // On success the window owns the region.
+    if (region && SetWindowRgn(window_, region.get(), FALSE)) region.release();
+}
+
+void SkinForm::PresentAll(int alpha) {
+    PresentRect(record_, Rect(0, 0, width_, height_), alpha);
+}
+
+void SkinForm::StepFade(HWND window) {
+    if (fadeAlpha_ < 255) {
+        fadeAlpha_ = std::min(fadeAlpha_ + kSkinFadeStep, 255);
+        PresentAll(fadeAlpha_);
+        return;
+    }
+    KillTimer(window, kSkinFadeTimerId);
+    fadeAlpha_ = 0;
+    PresentAll(255);
+}
