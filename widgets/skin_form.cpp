@@ -252,7 +252,7 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                 break;
             case MsgWidgetRemoved:
                 // The toolkit's own notice; the window's procedure has no use for it.
-                router_.OnWidgetRemoved(static_cast<int>(wParam));
+                router_.OnWidgetRemoved(window, static_cast<int>(wParam));
                 return 0;
             default:
                 break;

@@ -44,16 +44,28 @@ void WidgetRouter::RouteMouse(HWND window, UINT message, LPARAM point,
                               const BareFormHandler& bareForm) {
     if (message == WM_MOUSELEAVE) {
         MouseTracking = 0;
-        message = WM_MOUSEMOVE;
-    } else if (message == WM_MOUSEMOVE && !MouseTracking) {
+        // The pointer is nowhere on the form: no widget stays hovered, and no sizing cursor
+        // appears (a point in lParam would be (0, 0), a corner).
+        if (!pressed_) {
+            ChangeHover(window, 0);
+            hoverId_ = 0;
+        }
+        return;
+    }
+    if (message == WM_MOUSEMOVE && !MouseTracking) {
         MouseTracking = 1;
         TrackLeave(window);
         // A move that was queued before the pointer left finds it gone; some systems then
         // track nothing and send no leave, which would stop all tracking for good.
         if (!LeaveTracked(window)) MouseTracking = 0;
     }
+    if (message == WM_LBUTTONDOWN) releaseWithoutWidget_ = false;
     if (pressed_) {
         RouteCaptured(window, message, point);
+        return;
+    }
+    if (message == WM_LBUTTONUP && releaseWithoutWidget_) {
+        releaseWithoutWidget_ = false;
         return;
     }
 
@@ -102,14 +114,16 @@ void WidgetRouter::ChangeHover(HWND window, int hitId) {
 void WidgetRouter::RouteCaptured(HWND window, UINT message, LPARAM point) {
     // While captured the widget hears its own WidgetTable position in wParam.
     const int capturedId = capturedId_;
-    SendToWidget(capturedId, window, message, FindWidget(capturedId), 0);
-    if (message != WM_LBUTTONUP) return;
-
-    // Forget the press before anything else runs: a click handler may open a modal loop in
-    // which this form keeps routing messages.
+    if (message != WM_LBUTTONUP) {
+        SendToWidget(capturedId, window, message, FindWidget(capturedId), 0);
+        return;
+    }
+    // Forget the press before the widget hears the release: its handlers (a click, a list's
+    // activation) may open a modal loop in which this form keeps routing messages.
     pressed_ = false;
     capturedId_ = 0;
     ReleaseCapture();
+    SendToWidget(capturedId, window, message, FindWidget(capturedId), 0);
     const int captured = FindWidget(capturedId);
     if (captured && HitTestWidget(window, point) == captured) {
         SendToWidget(capturedId, window, MsgClick, 0, 0);
@@ -191,10 +205,12 @@ void WidgetRouter::DestroyAll(HWND window) {
     Reset();
 }
 
-void WidgetRouter::OnWidgetRemoved(int widgetId) {
+void WidgetRouter::OnWidgetRemoved(HWND window, int widgetId) {
     if (widgetId == capturedId_) {
+        releaseWithoutWidget_ = pressed_;
         pressed_ = false;
         capturedId_ = 0;
+        if (GetCapture() == window) ReleaseCapture();
     }
     if (widgetId == focusId_) focusId_ = 0;
     if (widgetId == hoverId_) hoverId_ = 0;
@@ -202,5 +218,6 @@ void WidgetRouter::OnWidgetRemoved(int widgetId) {
 
 void WidgetRouter::Reset() {
     pressed_ = false;
+    releaseWithoutWidget_ = false;
     capturedId_ = focusId_ = hoverId_ = 0;
 }

@@ -26,8 +26,8 @@ public:
     void SetEnterHandler(Notify handler) { enter_ = std::move(handler); }
     void SetLeaveHandler(Notify handler) { leave_ = std::move(handler); }
 
-    // WM_MOUSEMOVE (with leave tracking), WM_LBUTTONDOWN, WM_LBUTTONUP and WM_MOUSELEAVE
-    // (routed as a move to the point in lParam, that is (0, 0)).
+    // WM_MOUSEMOVE (with leave tracking), WM_LBUTTONDOWN, WM_LBUTTONUP and WM_MOUSELEAVE (the
+    // hovered widget is left; the bare form hears nothing of it).
     void RouteMouse(HWND window, UINT message, LPARAM point, const BareFormHandler& bareForm);
     // The capture went elsewhere while a widget held it (another window, a system menu):
     // nothing will release it, so the press is forgotten and the widget shows its normal look.
@@ -47,8 +47,9 @@ public:
     // WM_DESTROY to each widget of the window, removing its record after the call.
     void DestroyAll(HWND window);
 
-    // The widget's record went: it is no longer pressed, focused or hovered.
-    void OnWidgetRemoved(int widgetId);
+    // The widget's record went: it is no longer pressed, focused or hovered. A press it held
+    // ends: the capture is released, and the release that follows reaches no widget.
+    void OnWidgetRemoved(HWND window, int widgetId);
     void Reset();
 
     bool Pressed() const { return pressed_; }
@@ -66,6 +67,7 @@ private:
     int capturedId_ = 0;
     int focusId_ = 0;
     int hoverId_ = 0;
+    bool releaseWithoutWidget_ = false;  // the pressed widget went before its release
     Notify enter_;
     Notify leave_;
 };

@@ -101,12 +101,12 @@ TEST_F(DispatchTest, PressAndReleaseOnOneWidgetClickIt) {
     RecordingWidget widget;
     widget.Register(Window(), {.x = 20, .y = 20, .width = 40, .height = 30});
     widget.Clear();
-    bool stateClearedBeforeClick = false;
+    // The release and the click both run with the press forgotten: either may open a modal loop.
+    std::vector<UINT> heardWithPressForgotten;
     widget.onMessage = [&](const test::EntryCall& call) {
-        if (call.message != MsgClick) return;
         const WidgetRouter& router = form_.Form().Router();
-        stateClearedBeforeClick =
-            !router.Pressed() && router.CapturedId() == 0 && GetCapture() != Window();
+        if (!router.Pressed() && router.CapturedId() == 0 && GetCapture() != Window())
+            heardWithPressForgotten.push_back(call.message);
     };
     SendMouse(Window(), WM_LBUTTONDOWN, 30, 30);
     EXPECT_EQ(GetCapture(), Window()) << "the form captures the mouse for the pressed widget";
@@ -119,7 +119,25 @@ TEST_F(DispatchTest, PressAndReleaseOnOneWidgetClickIt) {
     EXPECT_EQ(calls[1].wParam, static_cast<WPARAM>(widget.Position()))
         << "while captured the widget hears its own position";
     EXPECT_EQ(calls[2].wParam, 0u);
-    EXPECT_TRUE(stateClearedBeforeClick);
+    EXPECT_EQ(heardWithPressForgotten, (Messages{WM_LBUTTONUP, MsgClick}));
+}
+
+TEST_F(DispatchTest, RemovingThePressedWidgetEndsThePress) {
+    RecordingWidget other;
+    other.Register(Window(), {.x = 100, .y = 10, .width = 40, .height = 40});
+    {
+        RecordingWidget pressed;
+        pressed.Register(Window(), {.x = 10, .y = 10, .width = 40, .height = 40});
+        SendMouse(Window(), WM_LBUTTONDOWN, 20, 20);
+        ASSERT_EQ(GetCapture(), Window());
+    }
+    EXPECT_NE(GetCapture(), Window()) << "the capture went with the widget";
+    EXPECT_FALSE(form_.Form().Router().Pressed());
+    other.Clear();
+    SendMouse(Window(), WM_LBUTTONUP, 110, 20);
+    EXPECT_TRUE(other.Calls().empty()) << "the release belongs to the press that went";
+    Click(Window(), 110, 20);
+    EXPECT_EQ(other.Messages(), (Messages{WM_LBUTTONDOWN, WM_LBUTTONUP, MsgClick}));
 }
 
 TEST_F(DispatchTest, PressDragReleaseBetweenWidgetsClicksNothing) {
@@ -210,6 +228,11 @@ TEST_F(DispatchTest, LeavingTheWindowRestoresTheNormalLook) {
     EXPECT_EQ(widget.Count(MsgLookNormal), 1);
     EXPECT_EQ(MouseTracking, 0);
     EXPECT_EQ(form_.Form().Router().HoverId(), 0);
+    // The form is resizable: a leave taken for a move to (0, 0) would show its corner's cursor.
+    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    SetCursor(arrow);
+    SendMessageW(Window(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(GetCursor(), arrow) << "leaving is no move to a corner";
 }
 
 TEST_F(DispatchTest, TheFadeTimerIdNeverReachesAWidget) {
