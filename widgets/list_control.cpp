@@ -53,6 +53,7 @@ bool ListControl::Hidden(bool hidden) {
     FormRecord* form = Form();
     if (!form) return hidden_;
     if (hidden_) {
+        EndDrag();
         // Paint requests are ignored from now on, so the list's picture goes here.
         EraseRect(*form, BoundsRect());
     } else {

@@ -116,7 +116,8 @@ public:
                const ListCreateOptions& options = {});
     bool Hidden() const { return hidden_; }
     // A hidden list draws nothing and ignores hover and clicks (the wheel still scrolls it).
-    // Hiding erases it from the form; showing repaints it. Returns the flag now held.
+    // Hiding erases it from the form and ends a thumb drag; showing repaints it, over the
+    // form's background as it is then. Returns the flag now held.
     bool Hidden(bool hidden);
     // Repaints the whole list and shows it; false when its WidgetRecord is not visible.
     bool Redraw();
@@ -246,6 +247,9 @@ private:
     void OnRelease();
     void OnWheel(WPARAM wParam);
     void OnCapturedMove();
+    // The press is over without a release reaching the list (capture lost, list hidden): a
+    // thumb drag ends.
+    void EndDrag();
     // Puts the thumb back inside its track: -1 when it was above, 1 below, 0 when inside.
     int ClampThumb();
     void Activate();
@@ -254,6 +258,7 @@ private:
     RectF contentArea_;
     int headerHeight_ = 0;
     bool hidden_ = false;
+    bool backgroundChanged_ = false;  // the form's background changed while hidden
 
     // Looks.
     std::optional<COLORREF> backgroundColour_;

@@ -138,8 +138,9 @@ void ListControl::OnPaintRequest(LPARAM lParam) {
     FormRecord* form = DrawingForm();
     if (!form) return;
     if (!selectionEnabled_) selectedRow_ = 0;
-    if (lParam != 0) {
+    if (lParam != 0 || backgroundChanged_) {
         // The form's background changed: take it again.
+        backgroundChanged_ = false;
         Relayout();
         PrepareBuffer(true);
     } else if (!BufferFits()) {

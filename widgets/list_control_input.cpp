@@ -25,9 +25,17 @@ LRESULT ListControl::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
         OnCapturedMove();
         return 0;
     }
-    if (hidden_) return 0;
+    if (hidden_) {
+        // The buffer holds the old background; showing the list must take the new one.
+        if (message == WM_PAINT && lParam != 0) backgroundChanged_ = true;
+        return 0;
+    }
     switch (message) {
         case MsgLookNormal:
+            // Also what the form sends when the capture is lost during a press: no release
+            // will follow.
+            EndDrag();
+            [[fallthrough]];
         case MsgLookSelected:
             // The pointer left the list: no row stays hovered, so coming back onto the same row
             // shows it hovered again.
@@ -181,7 +189,7 @@ void ListControl::OnWheel(WPARAM wParam) {
 // --- Thumb dragging
 
 void ListControl::OnCapturedMove() {
-    if (!scroll_.enabled) {
+    if (!scroll_.enabled || hidden_) {
         dragging_ = false;
         return;
     }
@@ -205,6 +213,11 @@ void ListControl::OnCapturedMove() {
         clampSide_ = 0;
         thumbGrabOffset_ = point.y - ThumbTop();
     }
+}
+
+void ListControl::EndDrag() {
+    dragging_ = false;
+    thumbGrabOffset_ = 0;
 }
 
 int ListControl::ClampThumb() {

@@ -370,21 +370,27 @@ TEST_F(ListDrawTest, MovingErasesTheOldPlaceAndRebuildsTheBuffer) {
 }
 
 TEST_F(ListDrawTest, ANewSkinBehindTheListIsTakenIntoItsBuffer) {
-    ListControl list;
-    list_test::CreateApplicationList(list, Window());
-    list_test::FillRows(list, 30);
-    const int y = static_cast<int>(list.ContentArea().Y) + 150;
-    ASSERT_TRUE(NearColour(Screen().At(600, y), listBackground_, 4));
-
     constexpr COLORREF kDarkRed = RGB(120, 20, 20);
     auto skin = list_test::MakeSkin(kDarkRed, L"list-skin-red.png");
-    ASSERT_TRUE(form_.Form().SetSkin(skin->GbkPath(), 0));
-    EXPECT_TRUE(NearColour(Screen().At(600, y), Blend(0xFFFFFF, kDarkRed, 80), 4))
-        << test::ColourText(Screen().At(600, y));
-    // A single row repainted later erases from the rebuilt buffer too.
-    list.SetCell(5, 3, "新的介绍");
-    EXPECT_TRUE(NearColour(Screen().At(600, list_test::ItemMiddleY(list, 5)),
-                           Blend(0xFFFFFF, kDarkRed, 80), 4));
+    for (const bool hiddenMeanwhile : {false, true}) {
+        SCOPED_TRACE(hiddenMeanwhile ? "hidden during the change, then shown" : "shown");
+        ASSERT_TRUE(form_.Form().SetSkin(skin_->GbkPath(), 0));
+        ListControl list;
+        list_test::CreateApplicationList(list, Window());
+        list_test::FillRows(list, 30);
+        const int y = static_cast<int>(list.ContentArea().Y) + 150;
+        ASSERT_TRUE(NearColour(Screen().At(600, y), listBackground_, 4));
+
+        if (hiddenMeanwhile) list.Hidden(true);
+        ASSERT_TRUE(form_.Form().SetSkin(skin->GbkPath(), 0));
+        if (hiddenMeanwhile) list.Hidden(false);
+        EXPECT_TRUE(NearColour(Screen().At(600, y), Blend(0xFFFFFF, kDarkRed, 80), 4))
+            << test::ColourText(Screen().At(600, y));
+        // A single row repainted later erases from the rebuilt buffer too.
+        list.SetCell(5, 3, "新的介绍");
+        EXPECT_TRUE(NearColour(Screen().At(600, list_test::ItemMiddleY(list, 5)),
+                               Blend(0xFFFFFF, kDarkRed, 80), 4));
+    }
 }
 
 TEST_F(ListDrawTest, SetCellRepaintsOnlyItsRowAtOnce) {
