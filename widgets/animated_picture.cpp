@@ -1,7 +1,35 @@
 #include "widgets/animated_picture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <system_error>
+
+namespace {
+
+// Frame posts: bit 62 marks one, the generation sits above the frame number's 24 bits.
+static_assert(sizeof(LPARAM) >= 8, "a frame post needs a 64-bit payload");
+constexpr LPARAM kFrameTag = LPARAM{1} << 62;
+constexpr int kFrameBits = 24;
+constexpr int kMostFrames = 1 << kFrameBits;
+
+std::uint32_t NextGeneration() {
+    static std::atomic<std::uint32_t> last{0};
+    return ++last;
+}
+
+}  // namespace
+
+LPARAM FrameClock::Pack(Frame frame) {
+    return kFrameTag | static_cast<LPARAM>(frame.generation) << kFrameBits |
+           static_cast<LPARAM>(frame.number & (kMostFrames - 1));
+}
+
+bool FrameClock::Unpack(LPARAM payload, Frame& frame) {
+    if (payload < 0 || !(payload & kFrameTag)) return false;
+    frame.generation = static_cast<std::uint32_t>(payload >> kFrameBits);
+    frame.number = static_cast<int>(payload & (kMostFrames - 1));
+    return true;
+}
 
 FrameClock::FrameClock() : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
@@ -12,8 +40,10 @@ FrameClock::~FrameClock() {
 
 bool FrameClock::Start(HWND window, int widgetId, int frameCount) {
     if (Running() || !stop_ || !ResetEvent(stop_)) return false;
+    generation_ = NextGeneration();
     try {
-        thread_ = std::thread(Run, window, widgetId, std::max(frameCount, 1), stop_);
+        thread_ = std::thread(Run, window, widgetId, std::clamp(frameCount, 1, kMostFrames),
+                              generation_, stop_);
     } catch (const std::system_error&) {
         return false;
     }
@@ -26,10 +56,12 @@ void FrameClock::Stop() {
     thread_.join();
 }
 
-void FrameClock::Run(HWND window, int widgetId, int frameCount, HANDLE stop) {
+void FrameClock::Run(HWND window, int widgetId, int frameCount, std::uint32_t generation,
+                     HANDLE stop) {
     // Never SendMessage from here: the window thread may be waiting for this thread to end.
     for (int frame = 0;; frame = (frame + 1) % frameCount) {
-        PostMessageW(window, MsgWidgetPost, static_cast<WPARAM>(widgetId), frame);
+        PostMessageW(window, MsgWidgetPost, static_cast<WPARAM>(widgetId),
+                     Pack({generation, frame}));
         if (WaitForSingleObject(stop, kFrameMilliseconds) != WAIT_TIMEOUT) return;
     }
 }
@@ -72,15 +104,18 @@ bool AnimatedPicture::Paint(FormRecord& form, UINT message, LPARAM) {
 }
 
 void AnimatedPicture::OnPost(HWND window, LPARAM payload) {
-    if (payload < 0 || payload >= std::max(frameCount_, 1)) {
+    FrameClock::Frame frame;
+    if (!FrameClock::Unpack(payload, frame)) {
         LookWidget::OnPost(window, payload);
         return;
     }
-    // A frame posted before the clock was stopped arrives late: drop it.
-    if (!playing_) return;
+    // A frame of a run that was stopped arrives late (it may even be a dead picture's that had
+    // this id): drop it.
+    if (!playing_ || frame.generation != clock_.Generation()) return;
+    if (frame.number >= std::max(frameCount_, 1)) return;
     FormRecord* form = Form();
     if (!form) return;
-    frame_ = static_cast<int>(payload);
+    frame_ = frame.number;
     // A one-frame picture has nothing to select (and a still image no time dimension).
     if (frameCount_ > 1) picture_.SelectFrame(frame_);
     DrawFrame(*form);

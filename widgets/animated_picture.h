@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
 #include <thread>
 
@@ -23,27 +24,45 @@
 
 // Posts frame numbers to a widget on a form window every 100 ms from a thread of its own,
 // starting with frame 0 at once, until stopped. Owns the thread and its stop event.
+//
+// Each run of a clock has a generation of its own, unique in the process, carried by every
+// frame it posts: frames a stopped run left in the queue (of this clock, or of a dead widget's
+// clock whose id a new widget took over) are told apart from the running one's.
 class FrameClock {
 public:
     static constexpr DWORD kFrameMilliseconds = 100;
+
+    // A frame post's payload: generation and frame number. Never negative, so never a
+    // kPostRepaint.
+    struct Frame {
+        std::uint32_t generation;
+        int number;
+    };
+    static LPARAM Pack(Frame frame);
+    // False for a payload that is no frame post.
+    static bool Unpack(LPARAM payload, Frame& frame);
 
     FrameClock();
     FrameClock(const FrameClock&) = delete;
     FrameClock& operator=(const FrameClock&) = delete;
     ~FrameClock();  // stops the thread
 
-    // Starts posting MsgWidgetPost (wParam widgetId, lParam the frame number, cycling through
-    // frameCount frames; fewer than 1 counts as 1) to `window`. False when already running or
-    // when the thread cannot be started.
+    // Starts a new run posting MsgWidgetPost (wParam widgetId, lParam a packed Frame, cycling
+    // through frameCount frames; fewer than 1 counts as 1) to `window`. False when already
+    // running or when the thread cannot be started.
     bool Start(HWND window, int widgetId, int frameCount);
     // Signals the thread and waits for it to end; nothing when not running.
     void Stop();
     bool Running() const { return thread_.joinable(); }
+    // The generation of the current (or last) run; 0 before the first.
+    std::uint32_t Generation() const { return generation_; }
 
 private:
-    static void Run(HWND window, int widgetId, int frameCount, HANDLE stop);
+    static void Run(HWND window, int widgetId, int frameCount, std::uint32_t generation,
+                    HANDLE stop);
 
     HANDLE stop_ = nullptr;  // owned manual-reset event: set while stopping
+    std::uint32_t generation_ = 0;
     std::thread thread_;
 };
 

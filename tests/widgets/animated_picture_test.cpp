@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -244,6 +245,37 @@ TEST_F(AnimatedPictureTest, AStoppedPictureRepaintsOnRequestAPlayingOneIgnoresRe
     test::Scribble(*form_, kSpot);
     EXPECT_GE(CountFrames(Window(), id, 300), 2);
     EXPECT_TRUE(test::HasMarker(form_->OnWindow(), kSpot));
+}
+
+// Frames a stopped clock left queued arrive after a new clock's first frame was posted: they must
+// not be drawn, neither by the picture that restarted nor by a new picture on the old one's id.
+TEST_F(AnimatedPictureTest, FramesOfAStoppedClockAreNeverDrawn) {
+    const std::string gif = ColourGif(3);
+    struct Case {
+        const char* name;
+        bool newPicture;  // the old picture goes and a new one takes its id
+    };
+    for (const Case& c : {Case{"played again", false}, Case{"a new picture", true}}) {
+        auto picture = std::make_unique<AnimatedPicture>();
+        const int id = picture->Create(Window(), kX, kY, kW, kH, gif, true);
+        ASSERT_GT(id, 0);
+        ASSERT_EQ(PumpFrames(Window(), id, 1000, 1, [] { return 0; }).size(), 1u) << c.name;
+        Sleep(250);  // frames 1, 2, ... wait in the queue
+        if (c.newPicture) {
+            picture = std::make_unique<AnimatedPicture>();
+            ASSERT_EQ(picture->Create(Window(), kX, kY, kW, kH, gif, true), id) << c.name;
+        } else {
+            picture->Playing(false);
+            picture->Playing(true);
+        }
+        // Frame 0 of the new clock is queued behind the old ones: frame 0 shows throughout, and
+        // then only the new clock's next frames.
+        const auto shown =
+            PumpFrames(Window(), id, 60, 10, [&] { return picture->CurrentFrame(); });
+        ASSERT_FALSE(shown.empty()) << c.name;
+        EXPECT_EQ(shown.front(), 0) << c.name;
+        EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end())) << c.name;
+    }
 }
 
 TEST_F(AnimatedPictureTest, PlayingTurnsOnAndOffOnlyOnChangeAndNeedsAWidget) {
