@@ -22,7 +22,12 @@ Canvas& Canvas::operator=(Canvas&& other) noexcept {
 
 bool Canvas::Create(HDC dc, int width, int height, bool topDown) {
     Reset();
-    if (width <= 0 || height <= 0) return false;
+    constexpr std::uint64_t kLargestBitmapBytes = 0x7FFFFFFF;
+    if (width <= 0 || height <= 0 ||
+        std::uint64_t{4} * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) >
+            kLargestBitmapBytes) {
+        return false;
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;

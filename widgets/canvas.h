@@ -21,7 +21,8 @@ public:
 
     // A new picture of width x height (previous contents released), compatible with `dc`
     // (nullptr: the screen). Bottom-up rows unless topDown. All pixels start as 0 (transparent
-    // black). False when any piece cannot be made; the canvas is then empty.
+    // black). False when any piece cannot be made, or the picture would take more bytes than
+    // GDI counts (2 GB); the canvas is then empty.
     bool Create(HDC dc, int width, int height, bool topDown = false);
     void Reset();
 

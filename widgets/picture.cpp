@@ -2,6 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "widgets/drawing.h"
 
@@ -89,8 +93,13 @@ GpImage* Picture::LoadFromFile(std::string_view path) {
     Release();
     const std::wstring wide = ToWide(path);
     if (wide.size() <= 1) return nullptr;
-    if (GdipLoadImageFromFile(wide.c_str(), image_.out()) != Gdiplus::Ok) image_.reset();
-    return image_.get();
+    // Read into memory: an image GDI+ loads from the file keeps that file open (and, on Windows,
+    // locked) for as long as the image lives, and a skin lives until the next one.
+    std::ifstream file(std::filesystem::path(wide.c_str()), std::ios::binary);
+    if (!file) return nullptr;
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
+    return LoadFromBytes(bytes);
 }
 
 bool Picture::CreateFromPixels(int width, int height, int stride, int pixelFormat, BYTE* pixels) {

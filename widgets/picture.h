@@ -29,7 +29,7 @@ public:
     GpImage* LoadFromBytes(std::string_view bytes) {
         return LoadFromBytes(bytes.data(), bytes.size());
     }
-    GpImage* LoadFromFile(std::string_view path);  // GBK path
+    GpImage* LoadFromFile(std::string_view path);  // GBK path; the file is read whole
     // A blank or given-pixels bitmap; with `pixels` the caller keeps that memory alive for the
     // image's life (GDI+ does not copy it).
     bool CreateFromPixels(int width, int height, int stride = 0,

@@ -32,13 +32,19 @@ RECT Rect(int left, int top, int width, int height) {
 
 bool SkinForm::SetSkin(std::string_view path, int fade) {
     if (!attached_ || !background_) return false;
-    Picture skin;
-    skin.LoadFromFile(path);
+    skin_.LoadFromFile(path);
     skinPath_.assign(path);
+    ShowSkin(fade);
+    // Loading and decoding left memory behind that the program will not touch again.
+    EmptyWorkingSet(GetCurrentProcess());
+    return true;
+}
 
-    ComposeBackground(skin);
+void SkinForm::ShowSkin(int fade) {
+    if (!attached_ || !background_) return;
+    ComposeBackground();
     RestoreBackground(record_, Rect(0, 0, width_, height_));
-    ChooseCaptionColour(skin);
+    ChooseCaptionColour();
     PaintWidgets(1);
     DrawCaption(window_, fade, false);
     DrawBorder();
@@ -48,11 +54,10 @@ bool SkinForm::SetSkin(std::string_view path, int fade) {
     } else {
         PresentAll(255);
     }
-    EmptyWorkingSet(GetCurrentProcess());
-    return true;
 }
 
-void SkinForm::ComposeBackground(const Picture& skin) {
+void SkinForm::ComposeBackground() {
+    const Picture& skin = skin_;
     const int width = skin.GetWidth(), height = skin.GetHeight();
     const bool hasImage = width > 0 && height > 0;
     if (hasImage) {
@@ -96,7 +101,8 @@ void SkinForm::ComposeBackground(const Picture& skin) {
     }
 }
 
-void SkinForm::ChooseCaptionColour(const Picture& skin) {
+void SkinForm::ChooseCaptionColour() {
+    const Picture& skin = skin_;
     // The title is white when the top row of the picture is dark at all three samples. A sample
     // outside the picture takes the background colour, which is what shows there.
     const int width = skin.GetWidth(), height = skin.GetHeight();
@@ -113,7 +119,7 @@ void SkinForm::ChooseCaptionColour(const Picture& skin) {
 int SkinForm::BackgroundMode(int mode) {
     if (mode != record_.backgroundMode) {
         record_.backgroundMode = mode;
-        SetSkin(skinPath_, 0);
+        ShowSkin(0);
     }
     return record_.backgroundMode;
 }

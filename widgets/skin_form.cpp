@@ -4,6 +4,7 @@
 #include "widgets/skin_form.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
@@ -129,17 +130,21 @@ bool SkinForm::InitForm(HWND window) {
 }
 
 bool SkinForm::MakeBuffers(int width, int height) {
-    if (!screen_.Create(record_.windowDc, width, height) ||
-        !background_.Create(record_.windowDc, width, height)) {
-        screen_.Reset();
-        background_.Reset();
+    // Both new buffers are made before the old ones go: when memory runs out the form keeps
+    // drawing into the buffers it has.
+    Canvas screen, background;
+    if (!screen.Create(record_.windowDc, width, height) ||
+        !background.Create(record_.windowDc, width, height)) {
         return false;
     }
+    screen_ = std::move(screen);
+    background_ = std::move(background);
     return true;
 }
 
 void SkinForm::OnDestroy(HWND window) {
     if (!attached_) return;
+    pressPoint_.reset();
     KillTimer(window, kSkinFadeTimerId);
     fadeAlpha_ = 0;
     // A leave request for a window that goes never reports back; other forms must be able to
@@ -149,6 +154,7 @@ void SkinForm::OnDestroy(HWND window) {
     captionButtons_.clear();
     RemovePropW(window, SysButton::kStripProperty);
     buttonStrip_.Release();
+    skin_.Release();
     screen_.Reset();
     background_.Reset();
     record_.windowDc = nullptr;
@@ -236,9 +242,10 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             case WM_LBUTTONDOWN:
             case WM_LBUTTONUP:
             case WM_MOUSELEAVE:
-                OnMouse(window, message, lParam);
+                OnMouse(window, message, wParam, lParam);
                 break;
             case WM_CAPTURECHANGED:
+                if (reinterpret_cast<HWND>(lParam) != window) pressPoint_.reset();
                 router_.OnCaptureChanged(window, reinterpret_cast<HWND>(lParam));
                 break;
             case WM_LBUTTONDBLCLK:
@@ -302,14 +309,19 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     height_ = height;
     if (width > screen_.Width() || height > screen_.Height()) {
         // Larger than the system's maximum tracking size (several monitors changed): the
-        // buffers grow and everything is drawn anew.
-        MakeBuffers(std::max(width, screen_.Width()), std::max(height, screen_.Height()));
-        SetSkin(skinPath_, 0);
+        // buffers grow and everything is drawn anew. Buffers that cannot grow keep the form at
+        // their size: drawing, and the window's region, stop there.
+        if (!MakeBuffers(std::max(width, screen_.Width()), std::max(height, screen_.Height()))) {
+            width_ = std::min(width_, screen_.Width());
+            height_ = std::min(height_, screen_.Height());
+        }
+        ShowSkin(0);
         InvalidateRect(window, nullptr, FALSE);
         return;
     }
     if (record_.backgroundMode == 1) {
-        SetSkin(skinPath_, 0);
+        // Stretched over the new size, from the skin decoded when it was set.
+        ShowSkin(0);
         return;
     }
     // The old frame and the newly exposed strips at the right and bottom come back from the
@@ -352,7 +364,8 @@ int SkinForm::EdgeAt(LPARAM point) const {
     return 0;
 }
 
-void SkinForm::OnMouse(HWND window, UINT message, LPARAM lParam) {
+void SkinForm::OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (pressPoint_ && FollowPress(window, message, wParam, lParam)) return;
     router_.RouteMouse(window, message, lParam, [this](HWND target, UINT routed, LPARAM point) {
         OnBareForm(target, routed, point);
     });
@@ -363,14 +376,47 @@ void SkinForm::OnBareForm(HWND window, UINT message, LPARAM point) {
     if (message == WM_MOUSEMOVE && !fixedSize_) {
         SetCursor(LoadCursorW(nullptr, EdgeCursor(edge)));
     } else if (message == WM_LBUTTONDOWN) {
-        // The system's move and size loops take the pointer from here (modal until release).
-        const LPARAM screenPoint = static_cast<LPARAM>(GetMessagePos());
         if (edge) {
-            SendMessageW(window, WM_SYSCOMMAND, SC_SIZE | edge, screenPoint);
-        } else {
-            SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, screenPoint);
+            // The system's size loop takes the pointer from here (modal until release).
+            SendMessageW(window, WM_SYSCOMMAND, SC_SIZE | edge,
+                         static_cast<LPARAM>(GetMessagePos()));
+            return;
         }
+        // Not a drag yet: the system's move loop would swallow this click and a double-click's
+        // second press (under a window manager it takes the pointer at once).
+        pressPoint_ = POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+        SetCapture(window);
     }
+}
+
+bool SkinForm::FollowPress(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_MOUSELEAVE) return false;
+    if (message != WM_MOUSEMOVE || !(wParam & MK_LBUTTON)) {
+        // Released (or the release went elsewhere): a click, no drag.
+        ForgetPress(window);
+        return false;
+    }
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (std::abs(at.x - pressPoint_->x) <= GetSystemMetrics(SM_CXDRAG) &&
+        std::abs(at.y - pressPoint_->y) <= GetSystemMetrics(SM_CYDRAG)) {
+        return true;
+    }
+    // The window catches up with the pointer first, so the spot pressed stays under it; the
+    // system's move loop then takes the pointer from here (modal until release).
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    SetWindowPos(window, nullptr, rect.left + at.x - pressPoint_->x,
+                 rect.top + at.y - pressPoint_->y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ForgetPress(window);
+    GetCursorPos(&at);
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+    return true;
+}
+
+void SkinForm::ForgetPress(HWND window) {
+    pressPoint_.reset();
+    if (GetCapture() == window) ReleaseCapture();
 }
 
 // --- Timers

@@ -2,8 +2,9 @@
 // owns the form's two off-screen buffers (screen: the composed picture; background: the skin
 // alone) and its FormRecord, paints the skin, the caption (icon, title, caption buttons) and a
 // rounded frame, clips the window to a rounded region, fades a new skin in, lets the user drag
-// the window by any empty spot and (unless fixed-size) size it by its edges, and routes input to
-// the widgets living on the window (through its WidgetRouter).
+// the window by any empty spot (once the pointer moves past the system's drag distance, so a
+// click or double-click there stays one) and (unless fixed-size) size it by its edges, and
+// routes input to the widgets living on the window (through its WidgetRouter).
 //
 // One SkinForm serves one window at a time, from Attach until the window's WM_DESTROY (or the
 // SkinForm's destruction, which detaches it). Not copyable or movable: the tables and the
@@ -17,6 +18,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -103,17 +105,23 @@ private:
     void OnPaint(HWND window);
     void OnDestroy(HWND window);
     void OnSize(HWND window, int width, int height);
-    void OnMouse(HWND window, UINT message, LPARAM lParam);
+    void OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnBareForm(HWND window, UINT message, LPARAM point);
+    // While a press on the bare form may still become a window drag: true when the message was
+    // the drag's (the pointer moving with the button held).
+    bool FollowPress(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void ForgetPress(HWND window);
     void OnTimer(HWND window, UINT_PTR timerId);
     void OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam);
     void OnDoubleClick(HWND window, LPARAM point);
     void OnMinMaxInfo(LPARAM lParam);
     void UpdateWindowRect();
     int EdgeAt(LPARAM point) const;
+    // Composes the current skin into the buffers and shows it (fade: blended in).
+    void ShowSkin(int fade);
     void ApplyRegion();
-    void ComposeBackground(const Picture& skin);
-    void ChooseCaptionColour(const Picture& skin);
+    void ComposeBackground();
+    void ChooseCaptionColour();
     void StepFade(HWND window);
     void DrawTitle(HWND window);
     bool DrawThemedTitle(HWND window, const std::wstring& title);
@@ -136,9 +144,13 @@ private:
     Canvas screen_;
     Canvas background_;
     WidgetRouter router_;
+    Picture skin_;  // the current skin, decoded once per SetSkin
     Picture buttonStrip_;
     std::vector<std::unique_ptr<SysButton>> captionButtons_;
     COLORREF captionColour_ = 0x000000;
+    // Where the left button went down on the bare form (client point), while it is held and the
+    // pointer has not yet moved past the system's drag distance.
+    std::optional<POINT> pressPoint_;
     std::string skinPath_;
     int fadeAlpha_ = 0;
 };

@@ -438,6 +438,22 @@ class Program:
         xdotool("click", "--repeat", 2, "--delay", 80, 1)
         self._last_click = (point, time.monotonic())
 
+    def drag(self, point, dx, dy, steps=6):
+        """Presses at `point`, moves the pointer by (dx, dy) in steps with the button held, and
+        lets go."""
+        self.move(point)
+        x, y = pointer_position()
+        xdotool("mousedown", 1)
+        for step in range(1, steps + 1):
+            xdotool("mousemove", "--sync", x + dx * step // steps, y + dy * step // steps)
+            time.sleep(0.05)
+        xdotool("mouseup", 1)
+        self._last_click = None
+
+    def main_window(self):
+        """The main window as it is now (position and size)."""
+        return Window(self.main.id)
+
     def key(self, *keys):
         xdotool("key", "--delay", 30, *keys)
 

@@ -1,4 +1,5 @@
-"""Playing: a selected row opens in the game window on a double-click, one window at a time, and
+"""Playing: a selected row opens in the game window on a double-click (on the list, a label or bare
+background), one window at a time; dragging the background moves the main window instead; and
 closing the main window ends the program even while a game is open."""
 
 import sys
@@ -7,8 +8,8 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, TITLE_LABEL, ProgramTestCase, centre,
-    games_sent, hot_list_target, wait_until)
+    CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL, ProgramTestCase,
+    centre, games_sent, hot_list_target, wait_until)
 
 FIRST_PAGE = hot_list_target("0", 1)
 
@@ -50,9 +51,31 @@ class GameWindowTest(ProgramTestCase):
         program.double_click(centre(TITLE_LABEL))
         windows = self.wait_for_game_window(program, names[4] + PLAYING_SUFFIX)
         self.assertEqual([w.id for w in windows], [game.id])
+
+        # A double-click on bare background opens the selected game too, and moves nothing.
+        program.activate()
+        program.click(self.row_centre(body, 2))
+        before = program.main_window()
+        program.double_click(centre(SKIN_PATCHES[0]))
+        self.wait_for_game_window(program, names[1] + PLAYING_SUFFIX)
+        after = program.main_window()
+        self.assertEqual((after.x, after.y), (before.x, before.y))
         # The game window's browser went to each game's link; no list was fetched.
-        catalogue.wait_for_requests(3)
-        self.assertEqual(catalogue.requests(), [FIRST_PAGE, f"/{app_ids[2]}", f"/{app_ids[4]}"])
+        catalogue.wait_for_requests(4)
+        self.assertEqual(catalogue.requests(),
+                         [FIRST_PAGE, f"/{app_ids[2]}", f"/{app_ids[4]}", f"/{app_ids[1]}"])
+
+    def test_dragging_the_background_moves_the_main_window(self):
+        _, program = self.start_at_first_page()
+        before = program.main_window()
+        program.drag(centre(SKIN_PATCHES[0]), 60, 40)
+
+        def moved():
+            now = program.main_window()
+            return now if (now.x, now.y) != (before.x, before.y) else None
+        after = wait_until(moved, 5, "the main window to move")
+        self.assertEqual((after.x - before.x, after.y - before.y), (60, 40))
+        self.assertEqual(program.game_windows(), [])
 
     def test_closing_the_main_window_ends_the_program_while_a_game_is_open(self):
         _, program = self.start_at_first_page()

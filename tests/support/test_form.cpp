@@ -21,6 +21,7 @@ bool Records(UINT message) {
         case WM_LBUTTONUP:
         case WM_MOUSEWHEEL:
         case WM_MOUSELEAVE:
+        case WM_NCLBUTTONDOWN:
             return true;
         default:
             return false;

@@ -46,7 +46,7 @@ public:
     void Destroy();
 
     // Messages the window's own procedure received, oldest first: WM_CLOSE, WM_SYSCOMMAND,
-    // WM_LBUTTONDBLCLK, WM_SIZE and the mouse messages.
+    // WM_LBUTTONDBLCLK, WM_SIZE, WM_NCLBUTTONDOWN and the mouse messages.
     const std::vector<SeenMessage>& Seen() const { return seen_; }
     void ClearSeen() { seen_.clear(); }
     // How many of `message` were seen (with this wParam, when given).

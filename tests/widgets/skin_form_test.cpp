@@ -9,6 +9,7 @@
 #include "tests/support/test_form.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
+#include "widgets/label.h"
 
 namespace {
 
@@ -99,6 +100,22 @@ TEST_F(SkinFormTest, StretchedAndColourOnlyModes) {
     EXPECT_TRUE(NearColour(form.ScreenPixel(380, 280), kBlue, 8));
     EXPECT_EQ(form.Form().BackgroundMode(2), 2);
     EXPECT_EQ(Differing(form, RECT{3, 3, 397, 297}, kBlue, 0), 0) << "the colour alone";
+}
+
+TEST_F(SkinFormTest, StretchedSkinsAreRecomposedFromTheSkinSetNotReadAgain) {
+    TempFile skin(L"stretched-skin.png");
+    ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kRed, ImageFormat::kPng)));
+    TestForm::Options options = FormOptions(skin.GbkPath());
+    options.form.backgroundMode = 1;
+    TestForm form(options);
+    ASSERT_TRUE(NearColour(form.ScreenPixel(300, 200), kRed, 8));
+    // The file changes under the form (and is not held open by it).
+    ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kBlue, ImageFormat::kPng)));
+
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(NearColour(form.ScreenPixel(340, 240), kRed, 8)) << "stretched to the new size";
+    EXPECT_EQ(form.Form().BackgroundMode(0), 0);
+    EXPECT_TRUE(NearColour(form.ScreenPixel(50, 50), kRed, 8)) << "recomposed for a new mode";
 }
 
 TEST_F(SkinFormTest, TitleColourFollowsTheTopRowOfTheSkin) {
@@ -325,6 +342,57 @@ TEST_F(SkinFormTest, SizingRepaintsTheNewStripsAndTheFrame) {
     UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
     GetWindowRgn(form.Handle(), region.get());
     EXPECT_TRUE(PtInRegion(region.get(), 359, 130));
+}
+
+TEST_F(SkinFormTest, BuffersThatCannotGrowKeepTheFormDrawing) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    Label label;
+    ASSERT_GT(label.Create(form.Handle(), "标签", 20, 40, 100, 20), 0);
+    const int bufferWidth = form.Form().ScreenBuffer().Width();
+    // A size no bitmap can cover (several gigabytes a buffer).
+    SendMessageW(form.Handle(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(30000, 30000));
+    ASSERT_TRUE(form.Form().ScreenBuffer()) << "the buffers the form had are gone";
+    EXPECT_EQ(form.Form().ScreenBuffer().Width(), bufferWidth);
+    EXPECT_EQ(form.Form().Width(), bufferWidth) << "the form draws within its buffers";
+    const RECT spot{30, 45, 40, 55};
+    test::Scribble(form, spot);
+    label.Text("新的");
+    EXPECT_FALSE(test::HasMarker(form.OnWindow(), spot)) << "the label still repaints";
+}
+
+TEST_F(SkinFormTest, APressOnTheBackgroundDragsTheWindowOnlyPastTheDragDistance) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    const int across = GetSystemMetrics(SM_CXDRAG), down = GetSystemMetrics(SM_CYDRAG);
+    struct Case {
+        const char* name;
+        int dx, dy;
+        bool buttonHeld;
+        bool drags;
+    };
+    const Case cases[] = {
+        {"a click", 0, 0, true, false},
+        {"within the drag distance", across, -down, true, false},
+        {"past it across", across + 1, 0, true, true},
+        {"past it up", 0, -down - 1, true, true},
+        {"far, but the release went elsewhere", 40, 40, false, false},
+    };
+    const int x = 200, y = 150;  // bare background
+    for (const Case& c : cases) {
+        form.Window().ClearSeen();
+        RECT before{}, after{};
+        GetWindowRect(form.Handle(), &before);
+        test::SendMouse(form.Handle(), WM_LBUTTONDOWN, x, y);
+        EXPECT_EQ(form.Window().CountSeen(WM_NCLBUTTONDOWN), 0) << c.name << ": not at the press";
+        SendMessageW(form.Handle(), WM_MOUSEMOVE, c.buttonHeld ? MK_LBUTTON : 0,
+                     MAKELPARAM(x + c.dx, y + c.dy));
+        test::SendMouse(form.Handle(), WM_LBUTTONUP, x + c.dx, y + c.dy);
+        EXPECT_EQ(form.Window().CountSeen(WM_NCLBUTTONDOWN, HTCAPTION), c.drags ? 1 : 0) << c.name;
+        EXPECT_NE(GetCapture(), form.Handle()) << c.name;
+        // A drag first brings the spot pressed back under the pointer.
+        GetWindowRect(form.Handle(), &after);
+        EXPECT_EQ(after.left - before.left, c.drags ? c.dx : 0) << c.name;
+        EXPECT_EQ(after.top - before.top, c.drags ? c.dy : 0) << c.name;
+    }
 }
 
 TEST_F(SkinFormTest, EdgesShowSizingCursorsUnlessFixed) {
