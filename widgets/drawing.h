@@ -137,6 +137,11 @@ void PaintGlowText(const RectF& rect, GpGraphics* graphics, std::wstring_view te
 void OffsetRectF(float dx, float dy, float dw, float dh, RectF& rect);
 void SetBounds(float left, float top, float width, float height, RectF& bounds);
 void MakeRect(int left, int top, int width, int height, RECT& rect);
+inline RECT MakeRect(int left, int top, int width, int height) {
+    RECT rect;
+    MakeRect(left, top, width, height, rect);
+    return rect;
+}
 void BoundsToRect(const RectF& bounds, RECT& rect);
 inline int LoWord(LPARAM value) {
     return static_cast<int>(value & 0xFFFF);

@@ -20,12 +20,6 @@ constexpr int kTitleFlags = 0x1000;
 constexpr int kThemeTextPart = 8;
 constexpr int kThemeGlowSize = 4;
 
-RECT Rect(int left, int top, int width, int height) {
-    RECT rect;
-    MakeRect(left, top, width, height, rect);
-    return rect;
-}
-
 }  // namespace
 
 void SkinForm::CreateCaptionButtons(HWND window) {
@@ -67,7 +61,7 @@ void SkinForm::DrawBorder() {
 
 void SkinForm::DrawCaption(HWND window, int fade, bool reverse) {
     if (!attached_ || captionMode_ == 0) return;
-    RestoreBackground(record_, Rect(0, 0, width_ - kCaptionButtonsWidth, kCaptionHeight));
+    RestoreBackground(record_, MakeRect(0, 0, width_ - kCaptionButtonsWidth, kCaptionHeight));
 
     auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
     if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));

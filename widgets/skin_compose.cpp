@@ -22,12 +22,6 @@ constexpr int kRegionCorner = 5;
 constexpr UINT kSkinFadeMilliseconds = 100;
 constexpr int kSkinFadeStep = 85;
 
-RECT Rect(int left, int top, int width, int height) {
-    RECT rect;
-    MakeRect(left, top, width, height, rect);
-    return rect;
-}
-
 }  // namespace
 
 bool SkinForm::SetSkin(std::string_view path, int fade) {
@@ -43,7 +37,7 @@ bool SkinForm::SetSkin(std::string_view path, int fade) {
 void SkinForm::ShowSkin(int fade) {
     if (!attached_ || !background_) return;
     ComposeBackground();
-    RestoreBackground(record_, Rect(0, 0, width_, height_));
+    RestoreBackground(record_, MakeRect(0, 0, width_, height_));
     ChooseCaptionColour();
     PaintWidgets(1);
     DrawCaption(window_, fade, false);
@@ -137,7 +131,7 @@ void SkinForm::ApplyRegion() {
 }
 
 void SkinForm::PresentAll(int alpha) {
-    PresentRect(record_, Rect(0, 0, width_, height_), alpha);
+    PresentRect(record_, MakeRect(0, 0, width_, height_), alpha);
 }
 
 void SkinForm::StepFade(HWND window) {

@@ -41,12 +41,6 @@ LPCWSTR EdgeCursor(int edge) {
     }
 }
 
-RECT Rect(int left, int top, int width, int height) {
-    RECT rect;
-    MakeRect(left, top, width, height, rect);
-    return rect;
-}
-
 bool IsEmpty(const RECT& rect) {
     return rect.right <= rect.left || rect.bottom <= rect.top;
 }
@@ -204,7 +198,7 @@ void SkinForm::SetLeaveHandler(WidgetRouter::Notify handler) {
 }
 
 void SkinForm::PaintWidgets(LPARAM flag) {
-    if (attached_) router_.PaintAll(window_, Rect(0, 0, width_, height_), flag);
+    if (attached_) router_.PaintAll(window_, MakeRect(0, 0, width_, height_), flag);
 }
 
 void SkinForm::PaintWidget(int widgetId, LPARAM flag) {
@@ -327,10 +321,10 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     // The old frame and the newly exposed strips at the right and bottom come back from the
     // background; only the widgets in those strips repaint.
     const RECT strips[] = {
-        Rect(0, 0, oldWidth - 3, 3),
-        Rect(0, 3, 3, oldHeight - 3),
-        Rect(0, oldHeight - 3, width, height - oldHeight + 3),
-        Rect(oldWidth - 3, 3, width - oldWidth + 3, oldHeight - 6),
+        MakeRect(0, 0, oldWidth - 3, 3),
+        MakeRect(0, 3, 3, oldHeight - 3),
+        MakeRect(0, oldHeight - 3, width, height - oldHeight + 3),
+        MakeRect(oldWidth - 3, 3, width - oldWidth + 3, oldHeight - 6),
     };
     for (const RECT& strip : strips) {
         if (!IsEmpty(strip)) RestoreBackground(record_, strip);
@@ -346,9 +340,9 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     for (const RECT& strip : strips) {
         if (!IsEmpty(strip)) InvalidateRect(window, &strip, FALSE);
     }
-    const RECT caption = Rect(0, 0, width, kCaptionHeight);
-    const RECT right = Rect(width - 3, 0, 3, height);
-    const RECT bottom = Rect(0, height - 3, width, 3);
+    const RECT caption = MakeRect(0, 0, width, kCaptionHeight);
+    const RECT right = MakeRect(width - 3, 0, 3, height);
+    const RECT bottom = MakeRect(0, height - 3, width, 3);
     for (const RECT& area : {caption, right, bottom})
         InvalidateRect(window, &area, FALSE);
 }
