@@ -46,10 +46,7 @@ void WidgetRouter::RouteMouse(HWND window, UINT message, LPARAM point,
         MouseTracking = 0;
         // The pointer is nowhere on the form: no widget stays hovered, and no sizing cursor
         // appears (a point in lParam would be (0, 0), a corner).
-        if (!pressed_) {
-            ChangeHover(window, 0);
-            hoverId_ = 0;
-        }
+        if (!pressed_) ChangeHover(window, 0);
         return;
     }
     if (message == WM_MOUSEMOVE && !MouseTracking) {
@@ -96,8 +93,9 @@ void WidgetRouter::RouteMouse(HWND window, UINT message, LPARAM point,
 
 void WidgetRouter::ChangeHover(HWND window, int hitId) {
     if (hitId == hoverId_) return;
-    if (const WidgetRecord* left = RecordOf(hoverId_)) {
-        const int leftId = left->id;
+    const int leftId = hoverId_;
+    hoverId_ = hitId;
+    if (const WidgetRecord* left = RecordOf(leftId)) {
         const bool isFocus = left->focusable && leftId == focusId_;
         SendToWidget(leftId, window, isFocus ? MsgLookSelected : MsgLookNormal, 0, 0);
         if (leave_) {
