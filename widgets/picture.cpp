@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "widgets/drawing.h"
@@ -19,6 +18,9 @@ constexpr WORD kTypeLong = 4;
 constexpr WORD kTypeSignedLong = 9;
 constexpr int kLongestFirstDelay = 100;
 constexpr int kReplacementFirstDelay = 10;
+// The pictures the program shows take a few megabytes at most; a file far beyond that is no
+// picture to read whole into memory.
+constexpr std::streamoff kLargestFile = std::streamoff{256} << 20;
 
 // The 32-bit colour plane of an icon, top row first; empty when the icon has none.
 std::vector<std::uint32_t> IconPixels(HICON icon, int& width, int& height) {
@@ -95,10 +97,11 @@ GpImage* Picture::LoadFromFile(std::string_view path) {
     if (wide.size() <= 1) return nullptr;
     // Read into memory: an image GDI+ loads from the file keeps that file open (and, on Windows,
     // locked) for as long as the image lives, and a skin lives until the next one.
-    std::ifstream file(std::filesystem::path(wide.c_str()), std::ios::binary);
-    if (!file) return nullptr;
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
+    std::ifstream file(std::filesystem::path(wide.c_str()), std::ios::binary | std::ios::ate);
+    const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : 0;
+    if (size <= 0 || size > kLargestFile) return nullptr;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!file.seekg(0) || !file.read(bytes.data(), size)) return nullptr;
     return LoadFromBytes(bytes);
 }
 
