@@ -41,10 +41,10 @@
 #include "widgets/widget_tables.h"
 
 // The font rule of Create: nothing given means DefaultFont; otherwise the widget makes its own
-// font from the face (the system menu font's face when empty), the size (12 pixels when not
-// given) and the style (0 when not given), keeping DefaultFont when the face cannot be made. A
-// widget's own font is deleted with the widget's WM_DESTROY (or the widget); DefaultFont never
-// is.
+// font from the face (the system menu font's face when empty; the program's default face when
+// this system lacks it), the size (12 pixels when not given) and the style (0 when not given),
+// keeping DefaultFont when no font can be made at all. A widget's own font is deleted with the
+// widget's WM_DESTROY (or the widget); DefaultFont never is.
 struct FontChoice {
     std::string face;  // GBK
     std::optional<float> size;
