@@ -19,6 +19,7 @@ constexpr int kTitleFlags = 0x1000;
 // Themed glow caption (UxTheme "TextStyle", part TEXT_BODYTEXT).
 constexpr int kThemeTextPart = 8;
 constexpr int kThemeGlowSize = 4;
+constexpr int kTitleFontPixels = 12;  // as DefaultFont
 
 }  // namespace
 
@@ -99,6 +100,14 @@ bool SkinForm::DrawThemedTitle(HWND window, const std::wstring& title) {
     Canvas text;
     if (width <= 0 || !text.Create(screen_.Dc(), width, height, true)) return false;
     BitBlt(text.Dc(), 0, 0, width, height, screen_.Dc(), 26, 5, SRCCOPY);
+    // A text style without a font of its own draws in the DC's: the program's installed face,
+    // as every other title and caption.
+    LOGFONTW face{};
+    face.lfHeight = -kTitleFontPixels;
+    face.lfCharSet = DEFAULT_CHARSET;
+    DefaultFontFace().copy(face.lfFaceName, LF_FACESIZE - 1);
+    UniqueFontGdi font(CreateFontIndirectW(&face));
+    SelectGuard select(text.Dc(), font ? font.get() : GetStockObject(DEFAULT_GUI_FONT));
     RECT area{4, 0, width_ - 99, kCaptionHeight};
     DTTOPTS options{};
     options.dwSize = sizeof(options);
