@@ -2,10 +2,8 @@
 
 #include <float.h>
 
-#include <vector>
-
 #include "app/browser_emulation.h"
-#include "app/loading_window.h"
+#include "app/fetch_notice.h"
 #include "app/main_window_layout.h"
 #include "app/program_directory.h"
 #include "library/library_disk.h"
@@ -58,6 +56,9 @@ bool Application::Start(int showCommand) {
     handlers.doubleClicked = [this] { OnMainWindowDoubleClicked(); };
     handlers.searchKeyDown = [this](UINT key) { OnSearchKeyDown(key); };
     handlers.contextMenu = [this](POINT point) { library_->OpenGameMenu(point); };
+    handlers.closing = [this] { return OnMainWindowClosing(); };
+    // The hidden browser goes while its parent window still exists.
+    handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
     if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return false;
 
     // The first screen is page 1 of the hot list. It runs once the window is on screen; the
@@ -71,6 +72,7 @@ int Application::RunMessageLoop() {
     MSG message{};
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        if (TranslateProgramKey(message)) continue;
         if (gameWindow_.IsOpen() && gameWindow_.Browser().TranslateAccelerator(message)) continue;
         if (library_ && library_->TranslateKey(message)) continue;
         TranslateMessage(&message);
@@ -79,11 +81,36 @@ int Application::RunMessageLoop() {
     return result < 0 ? 1 : static_cast<int>(message.wParam);
 }
 
+// Closing MainWindow ends the program, also while the game window is open: each window is
+// closed here by name, so each releases what it holds (its browser) before the process exits.
 void Application::Shutdown() {
-    CloseRemainingWindows();  // an open game window goes now, its placement remembered
+    gameWindow_.Close();  // an open game window goes now, its placement remembered
+    if (HWND window = mainWindow_.Handle()) DestroyWindow(window);
     hiddenBrowser_.Destroy();
     library_.reset();
     objects_.reset();  // in construction order
+}
+
+// F5 repeats the last command wherever the keyboard focus is in the main window, the search
+// box and the hidden browser included (the browser would otherwise reload its own page).
+bool Application::TranslateProgramKey(const MSG& message) {
+    constexpr LPARAM kRepeatedKey = 1 << 30;
+    if (message.message != WM_KEYDOWN || message.wParam != VK_F5) return false;
+    const HWND main = mainWindow_.Handle();
+    if (!main || !IsWindowEnabled(main)) return false;
+    if (message.hwnd != main && !IsChild(main, message.hwnd)) return false;
+    if (!(message.lParam & kRepeatedKey)) navigation_.Repeat();
+    return true;
+}
+
+// A close request from outside during a fetch (the taskbar, taskkill, the session ending)
+// cancels the fetch; the window closes once the command that started the fetch has returned,
+// since that command still runs on this thread's stack.
+bool Application::OnMainWindowClosing() {
+    if (!loadingWindow_.Waiting()) return true;
+    loadingWindow_.Cancel();
+    closeAfterFetch_ = true;
+    return false;
 }
 
 // The start-up work, run when MainWindow reports that it has been created.
@@ -138,29 +165,50 @@ std::string Application::PageCountText() {
     return objects_->PageCountLabel().Text();
 }
 
-void Application::SetPageCountText(const std::string& text) {
-    objects_->PageCountLabel().Text(text);
+bool Application::RunFetch(const FetchCommand& command) {
+    auto job = std::make_shared<FetchJob>(objects_->RecordPattern());
+    auto work = [state = command.state, baseUrl = CatalogueBaseUrl()](FetchJob& job) {
+        return RunPendingFetch(state, baseUrl, job);
+    };
+    const FetchResult result = loadingWindow_.Run(instance_, mainWindow_.Handle(), std::move(job),
+                                                  std::move(work), {gameWindow_.Handle()});
+    if (closeAfterFetch_) {
+        closeAfterFetch_ = false;
+        PostMessageW(mainWindow_.Handle(), WM_CLOSE, 0, 0);
+        return false;
+    }
+    // A cancelled command changes nothing at all; a failed one only says why.
+    if (result.outcome.status == FetchStatus::kCancelled) return false;
+    if (!result.outcome.Succeeded()) {
+        ShowFetchNotice(FetchFailureNotice(result.outcome));
+        return false;
+    }
+    ShowFetchResult(command, result);
+    return true;
 }
 
-void Application::RunFetch(const NavigationState& state) {
-    std::shared_ptr<boost::regex> pattern = objects_->RecordPattern();
-    auto work = [state, baseUrl = CatalogueBaseUrl(), pattern] {
-        return RunPendingFetch(state, baseUrl, *pattern);
-    };
-    std::optional<FetchResult> result =
-        LoadingWindow::Run(instance_, mainWindow_.Handle(), std::move(work));
-    if (result) ShowFetchResult(*result);
+// Lasting: it stays until the next successful fetch, whatever passing notice comes meanwhile. A
+// click on it tries the command again, as F5 does.
+void Application::ShowFetchNotice(std::string_view text) {
+    fetchNotice_.Show(mainWindow_.Handle(), NoticePlace(objects_->GameList()), text, true,
+                      [this] { navigation_.Repeat(); });
 }
 
 // The rows replace the list's content. The whole page was parsed on the worker and arrives at
 // once, so the list is redrawn once when all rows are in: redrawing after every row would only
 // flash the same rows in one after another within the same moment, at ten times the cost.
-void Application::ShowFetchResult(const FetchResult& result) {
+void Application::ShowFetchResult(const FetchCommand& command, const FetchResult& result) {
     library_->OnCataloguePage();
+    if (command.state.PendingFetch == kSearchFetch && result.records.empty()) {
+        ShowFetchNotice(NoSearchResultsNotice(command.searchText));
+    } else {
+        fetchNotice_.Close();
+    }
     objects_->PageLabel().Text(result.pageText);
+    if (command.pageCountText) objects_->PageCountLabel().Text(*command.pageCountText);
+    if (result.pageCountText) objects_->PageCountLabel().Text(*result.pageCountText);
     ListControl& list = objects_->GameList();
     list.Clear();
-    if (result.pageCountText) objects_->PageCountLabel().Text(*result.pageCountText);
     int row = 1;
     for (const GameRecord& record : result.records) {
         list.AddRow(row, record.index);
@@ -170,20 +218,4 @@ void Application::ShowFetchResult(const FetchResult& result) {
         ++row;
     }
     list.Redraw();
-}
-
-// Closing MainWindow ends the program, also while other windows of it (a game window) are open:
-// destroy them so they release what they hold before the process exits.
-void Application::CloseRemainingWindows() {
-    std::vector<HWND> windows;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    for (HWND window : windows) {
-        if (IsWindow(window)) DestroyWindow(window);
-    }
 }

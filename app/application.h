@@ -16,8 +16,10 @@
 #include "app/global_objects.h"
 #include "app/homepage.h"
 #include "app/library_commands.h"
+#include "app/loading_window.h"
 #include "app/main_window.h"
 #include "app/navigation.h"
+#include "app/notice_bar.h"
 #include "app/single_instance.h"
 #include "app/skin_menu.h"
 
@@ -37,25 +39,29 @@ public:
     bool Start(int showCommand);
     // Until WM_QUIT (MainWindow has closed); returns the exit code.
     int RunMessageLoop();
-    // Closes what is left of the windows and releases the global objects. Safe to repeat.
+    // Closes the game window and (if still there) the main window, then releases the global
+    // objects. Safe to repeat.
     void Shutdown();
 
     // Read access for tests; Objects() only between Start and Shutdown.
     GlobalObjects& Objects() { return *objects_; }
+    const NoticeBar& FetchNotice() const { return fetchNotice_; }
     MainWindow& Main() { return mainWindow_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
 
 private:
     // NavigationHost
     std::string PageCountText() override;
-    void SetPageCountText(const std::string& text) override;
-    void RunFetch(const NavigationState& state) override;
+    bool RunFetch(const FetchCommand& command) override;
 
     void OnMainWindowCreated(HWND window);
     void OnMainWindowDoubleClicked();
     void OnSearchKeyDown(UINT virtualKey);
-    void ShowFetchResult(const FetchResult& result);
-    void CloseRemainingWindows();
+    bool OnMainWindowClosing();
+    // Keys the program handles before the focused window sees them; true when used.
+    bool TranslateProgramKey(const MSG& message);
+    void ShowFetchResult(const FetchCommand& command, const FetchResult& result);
+    void ShowFetchNotice(std::string_view text);
 
     OleSession ole_;  // first in, last out: everything below may use OLE
     HINSTANCE instance_;
@@ -67,4 +73,7 @@ private:
     std::unique_ptr<SkinMenu> skinMenu_;
     std::unique_ptr<LibraryCommands> library_;        // between Start and Shutdown
     std::unique_ptr<SingleInstance> singleInstance_;  // held by Run
+    LoadingWindow loadingWindow_;
+    bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch
+    NoticeBar fetchNotice_;         // why the last fetch failed, or that a search found nothing
 };

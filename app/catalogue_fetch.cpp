@@ -1,10 +1,10 @@
 #include "app/catalogue_fetch.h"
 
-#include <windows.h>
+#include <algorithm>
 
 #include "catalogue/hot_list.h"
-#include "catalogue/http_request.h"
 #include "catalogue/search.h"
+#include "text/text_utils.h"
 
 namespace {
 
@@ -12,6 +12,26 @@ constexpr char kDefaultCatalogueUrl[] = "http://game.zentori.com";
 
 std::string PageText(int page) {
     return "第" + std::to_string(page) + "页";
+}
+
+// Fetches `url` and, when a reply arrived, parses it with `parse`, which tells whether the reply
+// was a catalogue reply at all.
+FetchResult Fetch(const std::string& url, const NavigationState& state, FetchJob& job,
+                  const std::function<bool(const std::string& reply, boost::regex& pattern,
+                                           FetchResult& result)>& parse) {
+    FetchResult result;
+    result.pageText = PageText(state.CurrentPage);
+    const HttpReply reply = HttpGet(url, job.HttpOptions());
+    result.outcome = reply.outcome;
+    if (!result.outcome.Succeeded()) return result;
+    bool recognised = false;
+    if (!job.Parse(
+            [&](boost::regex& pattern) { recognised = parse(reply.body, pattern, result); })) {
+        result.outcome.status = FetchStatus::kCancelled;
+    } else if (!recognised) {
+        result.outcome.status = FetchStatus::kNotCatalogue;
+    }
+    return result;
 }
 
 }  // namespace
@@ -26,35 +46,59 @@ std::string CatalogueBaseUrl() {
     return url.empty() ? kDefaultCatalogueUrl : url;
 }
 
-FetchResult FetchHotList(const NavigationState& state, std::string_view baseUrl,
-                         boost::regex& pattern) {
-    const std::string reply =
-        HttpRequest(HotListUrl(baseUrl, state.CurrentCategoryKey, state.CurrentPage));
-    FetchResult result;
-    result.pageText = PageText(state.CurrentPage);
-    result.records = ParseHotList(reply, baseUrl, pattern);
-    return result;
+FetchJob::FetchJob(std::shared_ptr<boost::regex> pattern, unsigned timeLimitMs)
+    : deadline_(GetTickCount64() + timeLimitMs), pattern_(std::move(pattern)) {}
+
+HttpGetOptions FetchJob::HttpOptions() {
+    HttpGetOptions options;
+    const ULONGLONG now = GetTickCount64();
+    options.timeLimitMs = static_cast<unsigned>(now < deadline_ ? deadline_ - now : 0);
+    options.cancel = &cancel_;
+    return options;
 }
 
-FetchResult FetchSearch(const NavigationState& state, std::string_view baseUrl,
-                        boost::regex& pattern) {
-    const std::string reply = HttpRequest(SearchUrl(baseUrl, state.SearchKeyword));
-    SearchPage page = ParseSearchReply(reply, baseUrl, pattern);
-    FetchResult result;
-    result.pageText = PageText(state.CurrentPage);
-    result.pageCountText = "共" + page.pageCountText + "页";
-    result.records = std::move(page.records);
-    return result;
+bool FetchJob::Parse(const std::function<void(boost::regex& pattern)>& parse) {
+    std::lock_guard lock(parseLock_);
+    if (!pattern_ || cancel_.Cancelled()) return false;
+    parse(*pattern_);
+    return true;
 }
 
-std::optional<FetchResult> RunPendingFetch(const NavigationState& state, std::string_view baseUrl,
-                                           boost::regex& pattern) {
+void FetchJob::Abandon() {
+    cancel_.Cancel();
+    std::lock_guard lock(parseLock_);
+    pattern_.reset();
+}
+
+FetchResult FetchHotList(const NavigationState& state, std::string_view baseUrl, FetchJob& job) {
+    return Fetch(HotListUrl(baseUrl, state.CurrentCategoryKey, state.CurrentPage), state, job,
+                 [baseUrl](const std::string& reply, boost::regex& pattern, FetchResult& result) {
+                     result.records = ParseHotList(reply, baseUrl, pattern);
+                     return !result.records.empty() || IsHotListReply(reply);
+                 });
+}
+
+FetchResult FetchSearch(const NavigationState& state, std::string_view baseUrl, FetchJob& job) {
+    return Fetch(SearchUrl(baseUrl, state.SearchKeyword), state, job,
+                 [baseUrl](const std::string& reply, boost::regex& pattern, FetchResult& result) {
+                     const std::string page = PercentDecode(reply);
+                     SearchPage parsed = ParseSearchPage(page, baseUrl, pattern);
+                     result.pageCountText = "共" + parsed.pageCountText + "页";
+                     result.records = std::move(parsed.records);
+                     return !result.records.empty() || IsSearchPage(page);
+                 });
+}
+
+FetchResult RunPendingFetch(const NavigationState& state, std::string_view baseUrl, FetchJob& job) {
     switch (state.PendingFetch) {
         case kHotListFetch:
-            return FetchHotList(state, baseUrl, pattern);
+            return FetchHotList(state, baseUrl, job);
         case kSearchFetch:
-            return FetchSearch(state, baseUrl, pattern);
-        default:
-            return std::nullopt;
+            return FetchSearch(state, baseUrl, job);
+        default: {
+            FetchResult nothing;
+            nothing.outcome.status = FetchStatus::kFailed;
+            return nothing;
+        }
     }
 }

@@ -3,6 +3,11 @@
 // window thread shows the result (Application::ShowFetchResult).
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,7 +15,9 @@
 #include <boost/regex.hpp>
 
 #include "app/navigation.h"
+#include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
+#include "catalogue/http_request.h"
 
 // Scheme and host of the catalogue service, without a trailing slash: the environment variable
 // ZENTORI_CATALOGUE_URL when set (tests and the sample catalogue use it), else the service's
@@ -18,16 +25,43 @@
 std::string CatalogueBaseUrl();
 
 struct FetchResult {
+    FetchOutcome outcome;
     std::string pageText;                      // "第n页"
     std::optional<std::string> pageCountText;  // "共n页"; only a search sets it
     std::vector<GameRecord> records;
 };
 
-// `pattern` is the program's one record pattern object; each fetch recompiles it.
-FetchResult FetchHotList(const NavigationState& state, std::string_view baseUrl,
-                         boost::regex& pattern);
-FetchResult FetchSearch(const NavigationState& state, std::string_view baseUrl,
-                        boost::regex& pattern);
-// The fetch that state.PendingFetch names; nothing for any other value.
-std::optional<FetchResult> RunPendingFetch(const NavigationState& state, std::string_view baseUrl,
-                                           boost::regex& pattern);
+// One fetch as the window thread and its worker share it; whichever lets go last frees it. The
+// window thread may stop waiting at any moment (a cancel, the time limit, the program closing):
+// it then abandons the job, and the worker, which may stay blocked in WinINet for a while (Wine
+// does not abort a blocked call), finds nothing of the program's own to touch afterwards.
+class FetchJob {
+public:
+    // `pattern` is the program's record pattern object; the time limit starts now.
+    explicit FetchJob(std::shared_ptr<boost::regex> pattern,
+                      unsigned timeLimitMs = kFetchTimeLimitMs);
+    FetchJob(const FetchJob&) = delete;
+    FetchJob& operator=(const FetchJob&) = delete;
+
+    ULONGLONG Deadline() const { return deadline_; }  // a GetTickCount64 value
+    // Worker: HttpGet options for what is left of the time limit, cancelled by Abandon.
+    HttpGetOptions HttpOptions();
+    // Worker: runs `parse` with the record pattern; false, without running it, once abandoned.
+    bool Parse(const std::function<void(boost::regex& pattern)>& parse);
+
+    // Window thread: closes the exchange's connection and keeps the worker from parsing. Waits
+    // for a parse under way, so the pattern is never used after this returns.
+    void Abandon();
+    bool Abandoned() const { return cancel_.Cancelled(); }
+
+private:
+    const ULONGLONG deadline_;
+    HttpCancel cancel_;
+    std::mutex parseLock_;
+    std::shared_ptr<boost::regex> pattern_;  // released by Abandon
+};
+
+FetchResult FetchHotList(const NavigationState& state, std::string_view baseUrl, FetchJob& job);
+FetchResult FetchSearch(const NavigationState& state, std::string_view baseUrl, FetchJob& job);
+// The fetch that state.PendingFetch names; kFailed for any other value.
+FetchResult RunPendingFetch(const NavigationState& state, std::string_view baseUrl, FetchJob& job);

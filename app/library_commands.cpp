@@ -7,12 +7,6 @@
 #include "app/skin_menu.h"
 #include "app/wide_text.h"
 
-namespace {
-
-constexpr int kScrollBarWidth = 17;  // the list's scroll bar column, with its gap
-
-}  // namespace
-
 const char LibraryCommands::kKeptAsideNotice[] = "游戏库文件已损坏，已另存为 ";
 const char LibraryCommands::kKeptAsideNoticeEnd[] = "，已从空的游戏库开始";
 const char LibraryCommands::kUnreadableNotice[] =
@@ -50,11 +44,13 @@ void LibraryCommands::Load() {
 }
 
 std::string LibraryCommands::StartSkinPath(const std::string& programDirectory) const {
-    const std::string standard = programDirectory + kStartSkin;
+    // Without a program directory there is no skin folder: nothing is read from the drive root.
+    const std::string standard = programDirectory.empty() ? "" : programDirectory + kStartSkin;
     const std::optional<SkinChoice>& skin = library_.Get().Settings().skin;
     if (!skin) return standard;
     if (!skin->custom) {
-        return SkinMenu::FindEntry(skin->path) ? programDirectory + skin->path : standard;
+        const bool there = SkinMenu::FindEntry(skin->path) && !programDirectory.empty();
+        return there ? programDirectory + skin->path : standard;
     }
     // A custom picture that has gone (deleted, on a drive no longer there): the default,
     // without a word. The choice stays remembered for when it comes back.
@@ -181,9 +177,5 @@ void LibraryCommands::OnLibraryChanged() {
 
 void LibraryCommands::Notify(const std::string& text, bool lasting) {
     if (!mainWindow_) return;
-    const ListControl& list = objects_.GameList();
-    const int left = static_cast<int>(list.GetLeft()) + 1;
-    const int right = static_cast<int>(list.GetLeft() + list.GetWidth()) - 1 - kScrollBarWidth;
-    const int bottom = static_cast<int>(list.GetTop() + list.GetHeight()) - 1;
-    notice_.Show(mainWindow_, RECT{left, bottom - kNoticeHeight, right, bottom}, text, lasting);
+    notice_.Show(mainWindow_, NoticePlace(objects_.GameList()), text, lasting);
 }

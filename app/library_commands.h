@@ -28,8 +28,6 @@ public:
     static const char kAddedNotice[];    // followed by the game's name
     static const char kRemovedNotice[];  // followed by the game's name
     static const char kLinkCopiedNotice[];
-    // Notices lie over the bottom of the game list, clear of its scroll bar.
-    static constexpr int kNoticeHeight = 22;
 
     LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
                     std::filesystem::path folder);

@@ -1,15 +1,20 @@
 // LoadingWindow: the small window shown while one catalogue fetch runs on a worker thread.
 //
-// Run() is modal: it disables the main window (so no command of it can start), opens the window
-// without an owner, runs the work on a worker thread and returns the work's result on the
-// window thread once the work has finished. The user cannot close the window halfway; a
-// result is handed over only to the Run() call that started its work.
+// Run() is modal: it disables the main window (and the other windows it is given), opens the
+// window owned by the main window and in front of the program's other windows, runs the work on
+// a worker thread and returns the work's result once that thread has ended. Esc and closing the
+// window (Alt+F4) cancel; so do Cancel() (the main window being closed) and WM_QUIT. The whole
+// wait ends at the job's deadline whatever the worker does. A wait that ends before the worker
+// abandons the job: the worker runs on by itself, its result is dropped, and it frees what it
+// shares with the window thread when it ends.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <optional>
+#include <initializer_list>
+#include <memory>
+#include <vector>
 
 #include "app/catalogue_fetch.h"
 
@@ -20,10 +25,39 @@ public:
     static constexpr int kWidth = 370;
     static constexpr int kHeight = 30;
     static const char kText[];  // GBK
+    // After this long the text also says that Esc cancels (kHintText).
+    static constexpr UINT kHintDelayMs = 2000;
+    static const char kHintText[];  // GBK
 
-    using Work = std::function<std::optional<FetchResult>()>;
+    using Work = std::function<FetchResult(FetchJob& job)>;
 
-    // Returns the work's result, or nothing when the work gave none, the window could not be
-    // created, or the program is quitting (WM_QUIT arrived during the wait; it is posted again).
-    static std::optional<FetchResult> Run(HINSTANCE instance, HWND mainWindow, Work work);
+    LoadingWindow() = default;
+    LoadingWindow(const LoadingWindow&) = delete;
+    LoadingWindow& operator=(const LoadingWindow&) = delete;
+
+    // Returns the work's result; an outcome of kCancelled when the wait was cancelled, kTimedOut
+    // when the worker was still running at the job's deadline, kFailed when the work threw or
+    // the window or the thread could not be created. `alsoDisabled` (null handles ignored) are
+    // disabled during the wait like `mainWindow`. Window thread only; not re-entrant.
+    FetchResult Run(HINSTANCE instance, HWND mainWindow, std::shared_ptr<FetchJob> job, Work work,
+                    std::initializer_list<HWND> alsoDisabled = {});
+
+    bool Waiting() const { return window_ != nullptr; }
+    // Ends the wait under way as cancelled (nothing happens without one).
+    void Cancel() { cancelled_ = true; }
+
+private:
+    enum class WaitEnd { kWorkerEnded, kCancelled, kTimedOut, kFailed };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND CreateWindows(HINSTANCE instance, HWND owner);
+    // Waits until the thread ends, the wait is cancelled or the deadline passes.
+    WaitEnd Wait(HANDLE thread, ULONGLONG deadline);
+    void KeepInFront() const;
+
+    HWND window_ = nullptr;
+    HWND label_ = nullptr;
+    bool cancelled_ = false;
+    bool quitting_ = false;
+    WPARAM quitCode_ = 0;
 };

@@ -107,7 +107,17 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             if (reinterpret_cast<HWND>(wParam) != window || !handlers_.contextMenu) break;
             handlers_.contextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
+        case WM_ENDSESSION:
+            // The session ends after this returns: leave as a close would, at once or as soon
+            // as a fetch under way has given control back.
+            if (wParam) SendMessageW(window, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_CLOSE:
+            if (handlers_.closing && !handlers_.closing()) return 0;
+            DestroyWindow(window);
+            return 0;
         case WM_DESTROY:
+            if (handlers_.destroying) handlers_.destroying();
             PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:

@@ -27,6 +27,11 @@ public:
         std::function<void(UINT virtualKey)> searchKeyDown;  // a key went down in SearchBox
         // A right-click (at that screen point) or the menu key (point -1, -1) in the client area.
         std::function<void(POINT screenPoint)> contextMenu;
+        // A close request (the caption button, the taskbar, taskkill, the session ending):
+        // true lets the window go now; false defers it (the handler closes it later).
+        std::function<bool()> closing;
+        // WM_DESTROY, while the children still exist: release what is hosted in them.
+        std::function<void()> destroying;
     };
 
     // SearchBox: the single-line edit box of the search term.

@@ -36,6 +36,12 @@ constexpr TextButtonSpec kPagingButtonSpecs[kPagingButtonCount] = {
     {"下页", 600, 500, 40, 18},
 };
 
+// A picture below the program directory; empty without a directory, so nothing is read from
+// the root of the current drive.
+std::string SkinFile(const std::string& programDirectory, const char* relativePath) {
+    return programDirectory.empty() ? std::string() : programDirectory + relativePath;
+}
+
 }  // namespace
 
 std::string ReadFileBytes(const std::string& path) {
@@ -67,7 +73,8 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
     objects.MainSkin().Attach(window, skinPath, skin);
 
     for (int i = 0; i < kSectionButtonCount; ++i) {
-        const std::string icon = ReadFileBytes(programDirectory + kSectionButtonSpecs[i].icon);
+        const std::string icon =
+            ReadFileBytes(SkinFile(programDirectory, kSectionButtonSpecs[i].icon));
         IconButtonOptions options;
         options.selected = i == kHotGamesButton;
         options.iconBytes = icon;
@@ -89,7 +96,7 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
         }
     }
 
-    const std::string logo = ReadFileBytes(programDirectory + "\\skin\\logo.png");
+    const std::string logo = ReadFileBytes(SkinFile(programDirectory, "\\skin\\logo.png"));
     objects.LogoPicture().Create(window, 500, 20, 206, 63, logo, false, true);
 
     ListCreateOptions listOptions;

@@ -25,7 +25,7 @@ constexpr char kStartSkin[] = "\\skin\\1.jpg";
 // Attaches MainSkin with the skin at `skinPath` (GBK, full path; the player's remembered one,
 // else the program directory + kStartSkin), then creates the widgets. Pictures come from the
 // skin folder of `programDirectory` (GBK, no trailing separator); a missing file gives a
-// widget without that picture.
+// widget without that picture, and so does an empty program directory (never the drive root).
 void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
                      const std::string& skinPath, const MainWindowCommands& commands);
 

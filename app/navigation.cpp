@@ -29,46 +29,43 @@ const Genre kGenres[32] = {
 void Navigation::ShowListSection(int section) {
     if (section < 0 || section >= static_cast<int>(std::size(kListSections))) return;
     const ListSection& entry = kListSections[section];
-    host_.SetPageCountText(entry.pageCountText);
-    state_.CurrentCategoryKey = entry.categoryKey;
-    state_.CurrentPage = 1;
-    RefreshHotList();
+    FetchCommand command{state_, entry.pageCountText, {}};
+    command.state.CurrentCategoryKey = entry.categoryKey;
+    command.state.CurrentPage = 1;
+    command.state.PendingFetch = kHotListFetch;
+    Run(std::move(command));
 }
 
 void Navigation::ShowGenre(int genre) {
     if (genre < 0 || genre >= static_cast<int>(std::size(kGenres))) return;
-    state_.SearchKeyword = kGenres[genre].key;
-    state_.CurrentPage = 1;
-    StartSearch();
+    StartSearch(kGenres[genre].key, kGenres[genre].caption);
 }
 
 void Navigation::SubmitSearch(std::string_view typedText) {
-    state_.SearchKeyword = UrlEncode(typedText);
-    state_.CurrentPage = 1;
-    StartSearch();
+    StartSearch(UrlEncode(typedText), typedText);
 }
 
 // Paging always pages the hot list of the last chosen category, also after a search.
 void Navigation::FirstPage() {
-    state_.CurrentPage = 1;
-    RefreshHotList();
+    if (CanPage()) RefreshHotList(1);
 }
 
 void Navigation::PreviousPage() {
-    if (state_.CurrentPage == 1) return;
-    state_.CurrentPage -= 1;
-    RefreshHotList();
+    if (!CanPage() || state_.CurrentPage == 1) return;
+    RefreshHotList(state_.CurrentPage - 1);
 }
 
 void Navigation::NextPage() {
-    if (state_.CurrentPage == ReadPageCount()) return;
-    state_.CurrentPage += 1;
-    RefreshHotList();
+    if (!CanPage() || state_.CurrentPage == ReadPageCount()) return;
+    RefreshHotList(state_.CurrentPage + 1);
 }
 
 void Navigation::LastPage() {
-    state_.CurrentPage = ReadPageCount();
-    RefreshHotList();
+    if (CanPage()) RefreshHotList(ReadPageCount());
+}
+
+void Navigation::Repeat() {
+    if (last_) Run(*last_);
 }
 
 int Navigation::ReadPageCount() {
@@ -93,12 +90,22 @@ int Navigation::ReadPageCount() {
     return static_cast<int>(count);
 }
 
-void Navigation::RefreshHotList() {
-    state_.PendingFetch = kHotListFetch;
-    host_.RunFetch(state_);
+void Navigation::RefreshHotList(int page, std::optional<std::string> pageCountText) {
+    FetchCommand command{state_, std::move(pageCountText), {}};
+    command.state.CurrentPage = page;
+    command.state.PendingFetch = kHotListFetch;
+    Run(std::move(command));
 }
 
-void Navigation::StartSearch() {
-    state_.PendingFetch = kSearchFetch;
-    host_.RunFetch(state_);
+void Navigation::StartSearch(std::string keyword, std::string_view searchText) {
+    FetchCommand command{state_, std::nullopt, std::string(searchText)};
+    command.state.SearchKeyword = std::move(keyword);
+    command.state.CurrentPage = 1;
+    command.state.PendingFetch = kSearchFetch;
+    Run(std::move(command));
+}
+
+void Navigation::Run(FetchCommand command) {
+    last_ = command;
+    if (host_.RunFetch(command)) state_ = std::move(command.state);
 }

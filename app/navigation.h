@@ -2,10 +2,12 @@
 // into new navigation state and exactly one catalogue fetch.
 //
 // The commands run on the window thread. The fetch itself runs behind the modal loading window
-// (NavigationHost::RunFetch), so while it runs no other command of the main window can start and
-// the state stays as the fetch read it.
+// (NavigationHost::RunFetch), so while it runs no other command of the main window can start.
+// A command's new state is kept only when its fetch succeeds: after a failed or cancelled fetch
+// the state still describes the page on screen, so paging goes on from there.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,15 +37,23 @@ struct Genre {
 };
 extern const Genre kGenres[32];
 
+// One command's fetch: what it asks for and what it shows besides the reply.
+struct FetchCommand {
+    NavigationState state;                     // the navigation state once the fetch succeeded
+    std::optional<std::string> pageCountText;  // a list section's fixed count, shown on success
+    std::string searchText;                    // GBK: a search's term as the user gave it
+};
+
 // What navigation needs of the main window.
 class NavigationHost {
 public:
     virtual ~NavigationHost() = default;
     virtual std::string PageCountText() = 0;
-    virtual void SetPageCountText(const std::string& text) = 0;
-    // Runs the fetch that state.PendingFetch names behind the modal loading window; returns
-    // once it has finished and its rows and labels are on screen.
-    virtual void RunFetch(const NavigationState& state) = 0;
+    // Runs the fetch that command.state.PendingFetch names behind the modal loading window.
+    // True once it has succeeded and its rows and labels are on screen; false when it failed or
+    // was cancelled, and then the rows, the labels and the list's selection and scrolling are
+    // as they were.
+    virtual bool RunFetch(const FetchCommand& command) = 0;
 };
 
 class Navigation {
@@ -60,15 +70,23 @@ public:
     void PreviousPage();
     void NextPage();
     void LastPage();
+    // F5 and a click on the notice: the last command again, whether it failed (a retry) or
+    // succeeded (the page shown, refreshed).
+    void Repeat();
 
     // The page count shown in the page-count label: its leading digits once "共" and "页" are
     // removed; 0 without digits.
     int ReadPageCount();
 
 private:
-    void RefreshHotList();
-    void StartSearch();
+    // The paging commands page the hot list of the last category shown; before any was shown
+    // there is nothing to page.
+    bool CanPage() const { return !state_.CurrentCategoryKey.empty(); }
+    void RefreshHotList(int page, std::optional<std::string> pageCountText = std::nullopt);
+    void StartSearch(std::string keyword, std::string_view searchText);
+    void Run(FetchCommand command);
 
     NavigationHost& host_;
     NavigationState state_;
+    std::optional<FetchCommand> last_;
 };

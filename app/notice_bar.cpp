@@ -9,6 +9,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"ZentoriNoticeBar";
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr int kTextInset = 8;
+constexpr int kScrollBarWidth = 17;  // the list's scroll bar column, with its gap
 
 }  // namespace
 
@@ -16,10 +17,12 @@ NoticeBar::~NoticeBar() {
     Close();
 }
 
-bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool lasting) {
+bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool lasting,
+                     std::function<void()> onClick) {
     if (window_ && lasting_ && !lasting) return false;
     text_ = GbkToWide(text);
     lasting_ = lasting;
+    onClick_ = std::move(onClick);
     if (!window_) {
         const auto instance =
             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
@@ -67,6 +70,14 @@ LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT fills everything
         case WM_LBUTTONUP:
+            if (onClick_) {
+                // A copy: the command may show another notice here, or close this one.
+                const std::function<void()> command = onClick_;
+                command();
+                return 0;
+            }
+            DestroyWindow(window);
+            return 0;
         case WM_TIMER:
             DestroyWindow(window);
             return 0;
@@ -74,6 +85,7 @@ LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window_ = nullptr;
             lasting_ = false;
+            onClick_ = nullptr;
             break;
         default:
             break;
@@ -100,4 +112,11 @@ void NoticeBar::Paint(HWND window) {
     DrawTextW(dc, text_.c_str(), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     EndPaint(window, &paint);
+}
+
+RECT NoticePlace(const ListControl& list) {
+    const int left = static_cast<int>(list.GetLeft()) + 1;
+    const int right = static_cast<int>(list.GetLeft() + list.GetWidth()) - 1 - kScrollBarWidth;
+    const int bottom = static_cast<int>(list.GetTop() + list.GetHeight()) - 1;
+    return RECT{left, bottom - NoticeBar::kHeight, right, bottom};
 }

@@ -1,7 +1,8 @@
 // NoticeBar: a one-line notice inside the main window, over the bottom of the game list: a pale
 // yellow strip with the text, for what the user should hear of without a message box (a library
-// file kept aside, a favourite added). A click on it closes it; a passing notice also goes by
-// itself after a few seconds.
+// file kept aside, a favourite added, why the catalogue could not be reached). A click on it
+// closes it, or runs the notice's own command (trying a fetch again); a passing notice also goes
+// by itself after a few seconds.
 //
 // A native child window, so that the windowless widgets drawing beneath it (the main window
 // clips its children) never paint over it. One object per main window, owned by the
@@ -10,10 +11,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 #include "widgets/gdi_handles.h"
+#include "widgets/list_control.h"
 
 class NoticeBar {
 public:
@@ -22,6 +25,7 @@ public:
     static constexpr COLORREF kFillColour = RGB(255, 248, 196);
     static constexpr COLORREF kFrameColour = RGB(214, 168, 40);
     static constexpr COLORREF kTextColour = RGB(70, 50, 0);
+    static constexpr int kHeight = 22;
 
     NoticeBar() = default;
     NoticeBar(const NoticeBar&) = delete;
@@ -30,8 +34,10 @@ public:
 
     // Shows `text` (GBK) on `parent` at `place` (client coordinates), in place of the notice
     // shown; only a lasting notice replaces a lasting one, so a passing one never hides it.
-    // False when nothing is shown.
-    bool Show(HWND parent, const RECT& place, std::string_view text, bool lasting);
+    // A click runs `onClick` when given (the notice stays), else closes the notice. False when
+    // nothing is shown.
+    bool Show(HWND parent, const RECT& place, std::string_view text, bool lasting,
+              std::function<void()> onClick = {});
     void Close();
 
     HWND Handle() const { return window_; }
@@ -45,5 +51,10 @@ private:
     HWND window_ = nullptr;
     bool lasting_ = false;
     std::wstring text_;
+    std::function<void()> onClick_;
     UniqueFontGdi font_;
 };
+
+// Where the main window's notices lie: over the bottom of the game list, clear of its scroll
+// bar, NoticeBar::kHeight high.
+RECT NoticePlace(const ListControl& list);

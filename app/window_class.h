@@ -14,10 +14,13 @@ struct WindowClassSpec {
     bool programIcon = false;  // the executable's icon (resource 1)
 };
 
-// True when the class exists afterwards, also when an earlier call registered it.
+// True when the class exists afterwards, also when an earlier call registered it. The icons are
+// loaded only for the registration itself: a window created again and again (the game window)
+// must not load a new small icon each time, which nothing would ever free.
 inline bool RegisterWindowClassOnce(const WindowClassSpec& info) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
+    if (GetClassInfoExW(info.instance, info.name, &windowClass)) return true;
     windowClass.style = info.style;
     windowClass.lpfnWndProc = info.procedure;
     windowClass.hInstance = info.instance;

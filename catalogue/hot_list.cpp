@@ -78,3 +78,10 @@ std::vector<GameRecord> ParseHotList(std::string_view reply, std::string_view ba
                                            return CutRecord(segment, baseUrl, number);
                                        });
 }
+
+bool IsHotListReply(std::string_view reply) {
+    constexpr std::string_view kBlank = " \t\r\n";
+    const size_t first = reply.find_first_not_of(kBlank);
+    const size_t last = reply.find_last_not_of(kBlank);
+    return first != std::string_view::npos && reply[first] == '{' && reply[last] == '}';
+}

@@ -21,3 +21,7 @@ std::string HotListUrl(std::string_view baseUrl, std::string_view categoryKey, i
 // Never throws; a reply the pattern cannot be matched against gives the records found so far.
 std::vector<GameRecord> ParseHotList(std::string_view reply, std::string_view baseUrl,
                                      boost::regex& pattern);
+
+// Whether a reply is a hot-list reply at all, records or not: a JSON object. An HTML page, an
+// error text or random bytes are not, so an empty list can be told from a wrong answer.
+bool IsHotListReply(std::string_view reply);

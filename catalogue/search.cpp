@@ -15,6 +15,8 @@ constexpr char kRecordPattern[] =
     "</span>";
 constexpr std::string_view kRecordEnd =
     "</strong>\xCD\xF2\xB4\xCE\xCA\xB9\xD3\xC3</span>";  // closing part of the pattern
+constexpr std::string_view kEntryClass = "app-single-item";
+constexpr std::string_view kSearchPath = "/appweb/search";
 constexpr std::string_view kNextPageMarker = R"(<a class="next" data-item="btn-page-next")";
 constexpr std::string_view kLinkTextOpener = R"(">)";
 constexpr std::string_view kLinkCloser = "</a>";
@@ -91,4 +93,11 @@ SearchPage ParseSearchPage(std::string_view page, std::string_view baseUrl, boos
 SearchPage ParseSearchReply(std::string_view reply, std::string_view baseUrl,
                             boost::regex& pattern) {
     return ParseSearchPage(PercentDecode(reply), baseUrl, pattern);
+}
+
+bool IsSearchPage(std::string_view page) {
+    for (std::string_view mark : {kEntryClass, kNextPageMarker, kSearchPath}) {
+        if (page.find(mark) != std::string_view::npos) return true;
+    }
+    return false;
 }

@@ -29,3 +29,7 @@ SearchPage ParseSearchPage(std::string_view page, std::string_view baseUrl, boos
 // The same for the reply as it arrives (a UTF-8 document): percent-decodes it to GBK first.
 SearchPage ParseSearchReply(std::string_view reply, std::string_view baseUrl,
                             boost::regex& pattern);
+
+// Whether a (decoded) page is a search page at all, entries or not: it holds a result entry,
+// the pager's next-page button or a link back to the search. Any other page is not.
+bool IsSearchPage(std::string_view page);

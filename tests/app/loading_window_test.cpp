@@ -1,92 +1,235 @@
-// The modal loading window: the main window is disabled while the work runs on another thread,
-// the user cannot close the window halfway, and the result comes back on the window thread.
+// The modal loading window: the main window (and the other windows given) are disabled while
+// the work runs on another thread, the result comes back on the window thread, and every way of
+// ending the wait early (Esc, Alt+F4, a close request, the main window closing, WM_QUIT, the
+// time limit, a throwing work) gives control back at once, abandons the job and leaks nothing.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <new>
+#include <string>
 
 #include "app/loading_window.h"
+#include "tests/support/test_form.h"
 
 namespace {
-
-HWND CreateMainStandIn() {
-    return CreateWindowExW(0, L"STATIC", L"main", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
-}
 
 HWND FindLoadingWindow() {
     return FindWindowW(L"ZentoriLoadingWindow", nullptr);
 }
 
-TEST(LoadingWindow, ShowsItsTextAndSizeWhileMainIsDisabledAndReturnsTheResult) {
-    HWND main = CreateMainStandIn();
-    ASSERT_NE(main, nullptr);
+LoadingWindow* gLoading = nullptr;  // the wait the main stand-in cancels on WM_CLOSE
+
+// The main window as the application makes it: a close request during a fetch cancels it.
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE && gLoading && gLoading->Waiting()) {
+        gLoading->Cancel();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateTopLevel(const wchar_t* title, int width, int height) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = MainProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = CreateSolidBrush(0x0000FF);  // red: easy to tell on screen
+    windowClass.lpszClassName = L"LoadingWindowTestMain";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, windowClass.lpszClassName, title, WS_POPUP | WS_VISIBLE, 0, 0, width,
+                           height, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+FetchResult Page(const char* pageText) {
+    FetchResult result;
+    result.pageText = pageText;
+    result.records.push_back({"1", "name", "intro", "http://x/1"});
+    return result;
+}
+
+class LoadingWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main_ = CreateTopLevel(L"main", 200, 200);
+        ASSERT_NE(main_, nullptr);
+        gLoading = &loading_;
+    }
+    void TearDown() override {
+        gLoading = nullptr;
+        DestroyWindow(main_);
+    }
+
+    // The wait ended by itself and left everything as before it.
+    void ExpectClosedAndEnabled() {
+        EXPECT_EQ(FindLoadingWindow(), nullptr);
+        EXPECT_FALSE(loading_.Waiting());
+        EXPECT_TRUE(IsWindowEnabled(main_));
+    }
+
+    HWND main_ = nullptr;
+    LoadingWindow loading_;
+};
+
+TEST_F(LoadingWindowTest, ShowsItsTextOverTheDisabledWindowsAndReturnsTheResultOnThisThread) {
+    const HWND game = CreateTopLevel(L"game", 100, 100);
     const DWORD windowThread = GetCurrentThreadId();
-    std::atomic<bool> mainDisabledDuringWork{false};
+    std::atomic<bool> disabledDuringWork{false};
     std::atomic<DWORD> workThread{0};
-    std::atomic<bool> closeIgnored{false};
     RECT rect{};
+    HWND owner = nullptr;
     wchar_t text[128] = L"";
 
-    auto result = LoadingWindow::Run(GetModuleHandleW(nullptr), main, [&] {
-        workThread = GetCurrentThreadId();
-        mainDisabledDuringWork = !IsWindowEnabled(main);
-        HWND loading = FindLoadingWindow();
-        GetWindowRect(loading, &rect);
-        GetWindowTextW(GetWindow(loading, GW_CHILD), text, 128);
-        // Alt+F4 and a close request while the work runs change nothing.
-        SendMessageW(loading, WM_SYSCOMMAND, SC_CLOSE, 0);
-        SendMessageW(loading, WM_CLOSE, 0, 0);
-        closeIgnored = IsWindow(loading) != FALSE;
-        FetchResult fetched;
-        fetched.pageText = "第3页";
-        fetched.records.push_back({"1", "name", "intro", "http://x/1"});
-        return std::optional<FetchResult>(fetched);
-    });
+    auto job = std::make_shared<FetchJob>(nullptr);
+    const FetchResult result =
+        loading_.Run(GetModuleHandleW(nullptr), main_, job,
+                     [&](FetchJob&) {
+                         workThread = GetCurrentThreadId();
+                         disabledDuringWork = !IsWindowEnabled(main_) && !IsWindowEnabled(game);
+                         const HWND window = FindLoadingWindow();
+                         GetWindowRect(window, &rect);
+                         owner = GetWindow(window, GW_OWNER);
+                         GetWindowTextW(GetWindow(window, GW_CHILD), text, 128);
+                         return Page("第3页");
+                     },
+                     {game, nullptr});
 
     EXPECT_EQ(rect.left, 50);
     EXPECT_EQ(rect.top, 50);
     EXPECT_EQ(rect.right - rect.left, 370);
     EXPECT_EQ(rect.bottom - rect.top, 30);
+    EXPECT_EQ(owner, main_);
     EXPECT_STREQ(text, L" 加载中！网速不同加载速度也不同            loading...");
-    EXPECT_TRUE(mainDisabledDuringWork);
-    EXPECT_TRUE(closeIgnored);
+    EXPECT_TRUE(disabledDuringWork);
     EXPECT_NE(workThread.load(), windowThread);
-    EXPECT_TRUE(IsWindowEnabled(main));
-    EXPECT_EQ(FindLoadingWindow(), nullptr);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(result->pageText, "第3页");
-    ASSERT_EQ(result->records.size(), 1u);
-    EXPECT_EQ(result->records[0].link, "http://x/1");
-    DestroyWindow(main);
+    ExpectClosedAndEnabled();
+    EXPECT_TRUE(IsWindowEnabled(game));
+    EXPECT_FALSE(job->Abandoned());
+    EXPECT_TRUE(result.outcome.Succeeded());
+    EXPECT_EQ(result.pageText, "第3页");
+    ASSERT_EQ(result.records.size(), 1u);
+    EXPECT_EQ(result.records[0].link, "http://x/1");
+    DestroyWindow(game);
 }
 
-TEST(LoadingWindow, WorkWithoutResultStillClosesTheWindow) {
-    HWND main = CreateMainStandIn();
-    auto result = LoadingWindow::Run(GetModuleHandleW(nullptr), main,
-                                     [] { return std::optional<FetchResult>(); });
-    EXPECT_FALSE(result.has_value());
-    EXPECT_EQ(FindLoadingWindow(), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(main));
-    DestroyWindow(main);
+// Each way of ending the wait early, done while the work is still busy: control comes back within
+// a second with the outcome named, the job is abandoned, the work's late result is dropped, and
+// everything the wait shared with the worker is freed once the worker ends.
+TEST_F(LoadingWindowTest, EndingTheWaitEarlyGivesControlBackAtOnceAndDropsTheLateResult) {
+    struct Case {
+        const char* name;
+        void (*end)(HWND loading, HWND main, DWORD windowThread);
+        FetchStatus status;
+        unsigned timeLimitMs;
+    };
+    const Case cases[] = {
+        {"Esc", [](HWND w, HWND, DWORD) { PostMessageW(w, WM_KEYDOWN, VK_ESCAPE, 1); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"Alt+F4", [](HWND w, HWND, DWORD) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"main window closed", [](HWND, HWND main, DWORD) { PostMessageW(main, WM_CLOSE, 0, 0); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"WM_QUIT", [](HWND, HWND, DWORD t) { PostThreadMessageW(t, WM_QUIT, 7, 0); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"time limit", [](HWND, HWND, DWORD) {}, FetchStatus::kTimedOut, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        auto job = std::make_shared<FetchJob>(std::make_shared<boost::regex>(), c.timeLimitMs);
+        const std::weak_ptr<FetchJob> shared = job;
+        std::atomic<ULONGLONG> ended{0};
+        const HWND main = main_;
+        const DWORD windowThread = GetCurrentThreadId();
+
+        const FetchResult result = loading_.Run(
+            GetModuleHandleW(nullptr), main_, std::move(job), [&, release](FetchJob& work) {
+                c.end(FindLoadingWindow(), main, windowThread);
+                ended = GetTickCount64();
+                WaitForSingleObject(release, 10000);  // a WinINet call Wine does not abort
+                EXPECT_FALSE(work.Parse([](boost::regex&) {}));
+                return Page("late");
+            });
+        const ULONGLONG back = GetTickCount64();
+
+        EXPECT_EQ(result.outcome.status, c.status);
+        EXPECT_LT(back - ended, 1000u);
+        EXPECT_TRUE(result.records.empty());
+        ExpectClosedAndEnabled();
+        if (c.status == FetchStatus::kCancelled && std::string(c.name) == "WM_QUIT") {
+            MSG quit;
+            ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+            EXPECT_EQ(quit.wParam, 7u);
+        }
+        SetEvent(release);
+        EXPECT_TRUE(test::PumpUntil([&] { return shared.expired(); }, 3000)) << "job leaked";
+        CloseHandle(release);
+    }
 }
 
-TEST(LoadingWindow, QuitDuringTheWaitEndsItAndIsPostedAgain) {
-    HWND main = CreateMainStandIn();
-    const DWORD windowThread = GetCurrentThreadId();
-    auto result = LoadingWindow::Run(GetModuleHandleW(nullptr), main, [windowThread] {
-        PostThreadMessageW(windowThread, WM_QUIT, 7, 0);
-        Sleep(300);  // still working when the quit arrives
-        return std::optional<FetchResult>(FetchResult{});
-    });
-    EXPECT_FALSE(result.has_value());
-    EXPECT_TRUE(IsWindowEnabled(main));
-    MSG message;
-    ASSERT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 7u);
-    DestroyWindow(main);
-    Sleep(500);  // let the abandoned worker finish before the process tears down
+TEST_F(LoadingWindowTest, WorkThatThrowsIsAFailureNotACrash) {
+    const FetchResult result =
+        loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                     [](FetchJob&) -> FetchResult { throw std::bad_alloc(); });
+    EXPECT_EQ(result.outcome.status, FetchStatus::kFailed);
+    ExpectClosedAndEnabled();
+}
+
+// After two seconds the window also says that Esc cancels, inside its 370 x 30; and it stays in
+// front of the program's other windows while the wait lasts, even when one of them (a maximised
+// game window) is brought forward.
+TEST_F(LoadingWindowTest, SaysEscCancelsAfterTwoSecondsAndStaysInFront) {
+    const HWND game = CreateTopLevel(L"game", 800, 600);
+    std::wstring before, after;
+    SIZE hintSize{};
+    RECT client{};
+    COLORREF onScreen = 0;
+    bool aboveGame = false;
+
+    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                 [&](FetchJob&) {
+                     const HWND window = FindLoadingWindow();
+                     const HWND label = GetWindow(window, GW_CHILD);
+                     wchar_t text[128] = L"";
+                     GetWindowTextW(label, text, 128);
+                     before = text;
+                     // The game window is brought forward as a click on it or the taskbar would.
+                     SetWindowPos(game, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                     Sleep(LoadingWindow::kHintDelayMs + 600);
+                     GetWindowTextW(label, text, 128);
+                     after = text;
+
+                     GetClientRect(label, &client);
+                     const HDC dc = GetDC(label);
+                     const auto font =
+                         reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+                     const HGDIOBJ old = SelectObject(dc, font);
+                     GetTextExtentPoint32W(dc, text, static_cast<int>(after.size()), &hintSize);
+                     SelectObject(dc, old);
+                     ReleaseDC(label, dc);
+
+                     for (HWND above = GetWindow(game, GW_HWNDPREV); above;
+                          above = GetWindow(above, GW_HWNDPREV)) {
+                         aboveGame = aboveGame || above == window;
+                     }
+                     const HDC screen = GetDC(nullptr);
+                     onScreen = GetPixel(screen, LoadingWindow::kLeft + LoadingWindow::kWidth - 4,
+                                         LoadingWindow::kTop + 4);
+                     ReleaseDC(nullptr, screen);
+                     return FetchResult{};
+                 },
+                 {game});
+
+    EXPECT_EQ(before, L" 加载中！网速不同加载速度也不同            loading...");
+    EXPECT_EQ(after, L" 加载中！网速不同加载速度也不同      按 Esc 键取消加载");
+    EXPECT_LE(hintSize.cx, client.right);
+    EXPECT_LE(hintSize.cy, client.bottom);
+    EXPECT_TRUE(aboveGame);
+    EXPECT_NE(onScreen, 0x0000FFu) << "the red game window covers the loading window";
+    EXPECT_EQ(onScreen, GetSysColor(COLOR_BTNFACE));
+    ExpectClosedAndEnabled();
+    DestroyWindow(game);
 }
 
 }  // namespace

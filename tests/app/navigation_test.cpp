@@ -1,5 +1,5 @@
 // The navigation commands against a recording host: which state each command leaves and which
-// fetches it starts.
+// fetches it starts, and that a failed fetch leaves the state as it was.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,10 +13,14 @@ class RecordingHost : public NavigationHost {
 public:
     std::string pageCountText = "共0页";
     std::vector<NavigationState> fetches;
+    bool succeed = true;
 
     std::string PageCountText() override { return pageCountText; }
-    void SetPageCountText(const std::string& text) override { pageCountText = text; }
-    void RunFetch(const NavigationState& state) override { fetches.push_back(state); }
+    bool RunFetch(const FetchCommand& command) override {
+        fetches.push_back(command.state);
+        if (succeed && command.pageCountText) pageCountText = *command.pageCountText;
+        return succeed;
+    }
 };
 
 class NavigationTest : public ::testing::Test {
@@ -129,6 +133,47 @@ TEST_F(NavigationTest, PageCountWithoutDigitsMakesNextAlwaysAdvanceAndLastReques
     EXPECT_EQ(host.fetches.back().CurrentPage, 2);
     navigation.LastPage();
     EXPECT_EQ(host.fetches.back().CurrentPage, 0);
+}
+
+TEST_F(NavigationTest, AFailedCommandChangesNothingAndRepeatRetriesIt) {
+    navigation.ShowListSection(kSmallGames);  // 共619页
+    navigation.NextPage();                    // page 2 on screen
+    const NavigationState shown = navigation.State();
+
+    host.succeed = false;
+    navigation.ShowListSection(kWebGames);  // 共2页 would replace the count
+    navigation.ShowGenre(0);
+    navigation.NextPage();
+    EXPECT_EQ(host.pageCountText, "共619页");
+    EXPECT_EQ(navigation.State().CurrentCategoryKey, shown.CurrentCategoryKey);
+    EXPECT_EQ(navigation.State().CurrentPage, 2);
+    EXPECT_EQ(navigation.State().SearchKeyword, "");
+    EXPECT_EQ(host.fetches.back().CurrentPage, 3);  // paged from the page on screen
+
+    // F5 asks for the failed page again, and once it loads the state moves there.
+    host.succeed = true;
+    navigation.Repeat();
+    EXPECT_EQ(host.fetches.back().CurrentPage, 3);
+    EXPECT_EQ(host.fetches.back().CurrentCategoryKey, "7");
+    EXPECT_EQ(navigation.State().CurrentPage, 3);
+    navigation.Repeat();  // after a success: the page shown, again
+    EXPECT_EQ(host.fetches.back().CurrentPage, 3);
+    EXPECT_EQ(host.fetches.size(), 7u);
+}
+
+TEST_F(NavigationTest, WithoutAPageShownPagingDoesNothingAndRepeatRetriesTheStart) {
+    host.succeed = false;
+    navigation.ShowListSection(kHotGames);  // the start-up command, failed
+    for (auto page : {&Navigation::FirstPage, &Navigation::PreviousPage, &Navigation::NextPage,
+                      &Navigation::LastPage}) {
+        (navigation.*page)();
+    }
+    EXPECT_EQ(host.fetches.size(), 1u);
+    host.succeed = true;
+    navigation.Repeat();
+    ASSERT_EQ(host.fetches.size(), 2u);
+    EXPECT_EQ(host.fetches[1].CurrentCategoryKey, "0");
+    EXPECT_EQ(host.pageCountText, "共644页");
 }
 
 }  // namespace

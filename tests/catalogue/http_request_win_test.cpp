@@ -285,6 +285,64 @@ TEST_F(HttpRequestTest, GivesUpOnAServerThatNeverAnswers) {
     EXPECT_LT(elapsed, 60.0);
 }
 
+// --- HttpGet: how each exchange ended
+
+TEST_F(HttpRequestTest, HttpGetSaysHowTheExchangeEnded) {
+    const std::string refusedPort = HttpRequest(Url("/refused-port"));
+    ASSERT_NE(refusedPort, "");
+    struct Case {
+        std::string url;
+        HttpGetOptions options;
+        FetchStatus status;
+        int httpStatus;
+    };
+    const Case cases[] = {
+        {Url("/echo"), {}, FetchStatus::kSucceeded, 200},
+        {Url("/redirect-echo"), {}, FetchStatus::kSucceeded, 200},  // followed on plain HTTP
+        {Url("/missing"), {}, FetchStatus::kHttpError, 404},
+        {Url("/close"), {}, FetchStatus::kInterrupted, 0},
+        {Url("/large"), {.sizeLimit = 50000}, FetchStatus::kTooLarge, 200},  // announced
+        {Url("/endless"), {.sizeLimit = 1 << 20}, FetchStatus::kTooLarge, 200},
+        {Url("/stall"), {.timeLimitMs = 2000}, FetchStatus::kTimedOut, 0},
+        {"http://127.0.0.1:" + refusedPort + "/echo", {}, FetchStatus::kCannotConnect, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        const ULONGLONG start = GetTickCount64();
+        const HttpReply reply = HttpGet(c.url, c.options);
+        EXPECT_EQ(static_cast<int>(reply.outcome.status), static_cast<int>(c.status))
+            << "system error " << reply.outcome.systemError;
+        EXPECT_EQ(reply.outcome.httpStatus, c.httpStatus);
+        EXPECT_LT(SecondsSince(start), 10.0);
+        if (c.status == FetchStatus::kSucceeded) {
+            EXPECT_EQ(Received(reply.body).requestLine.rfind("GET /echo", 0), 0u) << reply.body;
+        }
+    }
+}
+
+TEST_F(HttpRequestTest, HttpGetCancelledFromAnotherThreadEndsCancelled) {
+    HttpCancel cancel;
+    HANDLE canceller = CreateThread(
+        nullptr, 0,
+        [](void* target) -> DWORD {
+            Sleep(300);
+            static_cast<HttpCancel*>(target)->Cancel();
+            return 0;
+        },
+        &cancel, 0, nullptr);
+    const HttpReply stalled = HttpGet(Url("/stall"), {.timeLimitMs = 4000, .cancel = &cancel});
+    WaitForSingleObject(canceller, INFINITE);
+    CloseHandle(canceller);
+    EXPECT_EQ(static_cast<int>(stalled.outcome.status), static_cast<int>(FetchStatus::kCancelled));
+
+    // Once cancelled, nothing more is sent.
+    const ULONGLONG start = GetTickCount64();
+    const HttpReply later = HttpGet(Url("/echo"), {.cancel = &cancel});
+    EXPECT_EQ(static_cast<int>(later.outcome.status), static_cast<int>(FetchStatus::kCancelled));
+    EXPECT_EQ(later.body, "");
+    EXPECT_LT(SecondsSince(start), 1.0);
+}
+
 // --- The calling thread's messages
 
 LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -45,6 +45,12 @@ PLAYING_SUFFIX = "游戏中"
 LIST = (150, 95, 560, 400)
 # Below the list's header, inside its frame and left of its scroll bar: where rows are drawn.
 LIST_BODY = (154, 119, 536, 372)
+# The main window's notices: a strip over the bottom of the game list, clear of its scroll bar
+# (a library file kept aside, a favourite added, why a fetch failed).
+NOTICE = (LIST[0] + 1, LIST[1] + LIST[3] - 23, LIST[2] - 19, 22)
+NOTICE_FILL = (255, 248, 196)  # opaque, whatever the skin
+# The list's rows above the notice strip.
+LIST_ROWS = (LIST_BODY[0], LIST_BODY[1], LIST_BODY[2], NOTICE[1] - LIST_BODY[1] - 1)
 # The name column inside LIST_BODY (x offset, width).
 NAME_COLUMN = (36, 180)
 PAGE_LABEL = (150, 500, 60, 20)
@@ -158,6 +164,18 @@ class Image:
             start = (row * self.width + x) * 3
             rows.append(self.pixels[start:start + width * 3])
         return Image(width, height, b"".join(rows))
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def share_of(self, colour, tolerance=6):
+        """The share of pixels within `tolerance` of `colour` (r, g, b) on every channel."""
+        p, hits = self.pixels, 0
+        for i in range(0, len(p), 3):
+            if all(abs(p[i + k] - colour[k]) <= tolerance for k in range(3)):
+                hits += 1
+        return hits / (len(p) // 3)
 
     def difference(self, other):
         """Mean absolute difference over all channels, 0..255."""
@@ -396,9 +414,17 @@ class Program:
         """Visible windows besides the main window: menus, dialogs, the loading window."""
         return [w for w in self.windows() if w.id != self.main.id]
 
-    def loading_window_shown(self):
+    def loading_window(self):
         # The program's only window without a title, 370 x 30.
-        return any(w.title == "" and (w.width, w.height) == (370, 30) for w in self.windows())
+        found = [w for w in self.windows() if w.title == "" and (w.width, w.height) == (370, 30)]
+        return found[0] if found else None
+
+    def loading_window_shown(self):
+        return self.loading_window() is not None
+
+    def notice_shown(self):
+        """A notice's pale fill covers its strip (text and frame aside)."""
+        return self.shot(NOTICE).share_of(NOTICE_FILL) > 0.6
 
     def wait_for_main_window(self, timeout=30):
         def found():

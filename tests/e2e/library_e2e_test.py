@@ -10,18 +10,15 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    CLOSE_BUTTON_CENTRE, LIST, LIST_BODY, PAGE_COUNT_LABEL, PAGE_LABEL, Program, ProgramTestCase,
-    centre, hot_list_target, names_sent, paging_button, section_button, text_width, wait_until,
-    xdotool)
+    CLOSE_BUTTON_CENTRE, LIST_BODY, LIST_ROWS, NOTICE, PAGE_COUNT_LABEL, PAGE_LABEL, Program,
+    ProgramTestCase, centre, hot_list_target, names_sent, paging_button, section_button, text_width,
+    wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
 FAVOURITES_BUTTON = (425, 529, 60, 18)
 RECENT_BUTTON = (495, 529, 60, 18)
-# The notice strip over the bottom of the list, clear of the scroll bar.
-NOTICE = (LIST[0] + 1, LIST[1] + LIST[3] - 23, LIST[2] - 19, 22)
-NOTICE_FILL = (255, 248, 196)
-# The rows above it: the few games of these tests.
-ROWS = (LIST_BODY[0], LIST_BODY[1], LIST_BODY[2], NOTICE[1] - LIST_BODY[1] - 1)
+# The rows above the notice strip: the few games of these tests.
+ROWS = LIST_ROWS
 MENU_ITEMS = ["开始游戏", "加入收藏", "复制游戏链接"]  # the second reads 取消收藏 for a favourite
 
 
@@ -45,12 +42,6 @@ class LibraryTest(ProgramTestCase):
             width = program.stable_shot(region).ink_span()
             self.assertLessEqual(abs(width - text_width(text)), 4, f"{text!r}: {width} px")
 
-    def notice_shown(self, program):
-        shot = program.shot(NOTICE)
-        fill = bytes(NOTICE_FILL)
-        filled = sum(shot.pixels[i:i + 3] == fill for i in range(0, len(shot.pixels), 3))
-        return filled > shot.width * shot.height // 2
-
     def restart(self, program):
         program.activate()
         program.click(CLOSE_BUTTON_CENTRE)
@@ -62,7 +53,7 @@ class LibraryTest(ProgramTestCase):
         names = names_sent(FIRST_PAGE)
         body = program.stable_shot(LIST_BODY)
         self.choose_from_row_menu(program, self.row_centre(body, 2), MENU_ITEMS.index("加入收藏"))
-        wait_until(lambda: self.notice_shown(program), 5, "the notice of the favourite")
+        wait_until(program.notice_shown, 5, "the notice of the favourite")
         # Ctrl+D toggles the selected row.
         program.click(self.row_centre(body, 4))
         program.key("ctrl+d")
@@ -125,16 +116,16 @@ class LibraryTest(ProgramTestCase):
         program = self.start_program(catalogue)
         self.wait_for_fetch(program, catalogue, 1)
 
-        wait_until(lambda: self.notice_shown(program), 10, "the notice")
+        wait_until(program.notice_shown, 10, "the notice")
         kept = glob.glob(os.path.join(library, "library.json.broken-*"))
         self.assertEqual(len(kept), 1, os.listdir(library))
         with open(kept[0], "rb") as f:
             self.assertEqual(f.read(), damaged)
         # It stays until the user clicks it, and the library works, empty.
         time.sleep(1)
-        self.assertTrue(self.notice_shown(program))
+        self.assertTrue(program.notice_shown())
         program.click(centre(NOTICE))
-        wait_until(lambda: not self.notice_shown(program), 5, "the notice to close")
+        wait_until(lambda: not program.notice_shown(), 5, "the notice to close")
         self.show_view(program, FAVOURITES_BUTTON)
         self.assert_labels(program, "我的收藏", 0)
 

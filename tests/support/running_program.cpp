@@ -66,6 +66,32 @@ std::vector<std::string> CatalogueLog::Take() {
     return lines;
 }
 
+namespace {
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) return TRUE;
+    ++*reinterpret_cast<DWORD*>(count);
+    EnumChildWindows(window, CountWindow, count);
+    return TRUE;
+}
+
+}  // namespace
+
+GuiObjects CountGuiObjects() {
+    GuiObjects counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                      GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    if (counts.gdi == 0) {
+        // Wine looks a handle up by its slot alone when the handle's upper word is zero.
+        for (ULONG_PTR slot = 1; slot <= 0xFFFF; ++slot) {
+            if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++counts.gdi;
+        }
+    }
+    if (counts.user == 0) EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&counts.user));
+    return counts;
+}
+
 bool SetCatalogueMode(std::string_view mode) {
     const std::string reply =
         HttpRequest(CatalogueBaseUrl() + "/control/mode?m=" + std::string(mode));

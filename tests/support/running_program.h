@@ -57,6 +57,15 @@ private:
     size_t read_ = 0;  // bytes of the log already taken
 };
 
+// The process's GDI and USER objects, as GetGuiResources counts them. Wine's GetGuiResources
+// counts nothing; there the GDI objects are counted by probing every handle slot (icons hold
+// GDI bitmaps, so a leaked icon shows too) and the USER objects as this process's windows.
+struct GuiObjects {
+    DWORD gdi = 0;
+    DWORD user = 0;
+};
+GuiObjects CountGuiObjects();
+
 // Switches how the sample catalogue answers (normal, garbage, error, close, stall); switching
 // away from stall releases the requests it holds. False when the catalogue did not confirm.
 bool SetCatalogueMode(std::string_view mode);

@@ -14,6 +14,8 @@
 //   /large         200, a body of kLargeSize bytes of LargeBodyByte(i)
 //   /close         closes the connection without sending anything
 //   /stall         never answers; waits until the client gives up
+//   /endless       200 without a length, then a body that never ends
+//   /redirect-echo 302 to /echo on this server
 //   /proxy-port    200, the decimal port of the proxy listener
 //   /refused-port  200, the decimal port of a socket bound but not listening (connects fail)
 //   anything else  404
@@ -208,6 +210,14 @@ void ServeMain(Socket client, const std::string& request, const Ports& ports) {
     } else if (path == "/stall") {
         WaitForClientToLeave(client.fd());
         return;
+    } else if (path == "/endless") {
+        SendAll(client.fd(), "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+        const std::string block(64 * 1024, 'e');
+        while (SendAll(client.fd(), block)) {
+        }
+        return;
+    } else if (path == "/redirect-echo") {
+        reply = Reply("redirect-echo", "", "Location: /echo?redirected=1\r\n", "302 Found");
     } else if (path == "/proxy-port") {
         reply = Reply("proxy-port", std::to_string(ports.proxy));
     } else if (path == "/refused-port") {

@@ -22,7 +22,8 @@ struct Options {
 
 constexpr char kUsage[] =
     "usage: sample_catalogue [--port N (0 = any free)] [--port-file F] [--log F]\n"
-    "                        [--base-url URL] [--mode normal|down|garbage|error|close|stall]\n";
+    "                        [--base-url URL] [--mode normal|down|garbage|error|close|stall|\n"
+    "                         notfound|html|trickle|endless|huge|https|chunked]\n";
 
 bool ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {

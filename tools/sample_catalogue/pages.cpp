@@ -148,3 +148,11 @@ std::string ErrorHtml(int status, std::string_view reason) {
     return "<!DOCTYPE html>\n<html><head><title>" + title + "</title></head>\n<body><h1>" + title +
            "</h1><hr><p>sample_catalogue</p></body></html>\n";
 }
+
+std::string PortalHtml() {
+    return Utf8(
+        u8"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>网络登录</title></head>\n"
+        u8"<body>\n<h1>欢迎使用无线网络</h1>\n<p>请先登录，然后再访问其他网站。</p>\n"
+        u8"<form action=\"/login\" method=\"post\"><input name=\"user\"><button>登录</button>"
+        u8"</form>\n</body></html>\n");
+}

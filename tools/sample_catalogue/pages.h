@@ -20,3 +20,6 @@ std::string GameHtml(const Game& game, std::string_view baseUrl);
 
 std::string IndexHtml(std::string_view baseUrl);
 std::string ErrorHtml(int status, std::string_view reason);
+// A page that is neither a hot list nor a search page, as a network's log-in portal sends
+// in place of whatever was asked for.
+std::string PortalHtml();

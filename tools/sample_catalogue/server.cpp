@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -100,6 +102,13 @@ std::optional<Mode> ModeFromName(std::string_view name) {
     if (name == "error") return Mode::error;
     if (name == "close") return Mode::close;
     if (name == "stall") return Mode::stall;
+    if (name == "notfound") return Mode::notfound;
+    if (name == "html") return Mode::html;
+    if (name == "trickle") return Mode::trickle;
+    if (name == "endless") return Mode::endless;
+    if (name == "huge") return Mode::huge;
+    if (name == "https") return Mode::https;
+    if (name == "chunked") return Mode::chunked;
     return std::nullopt;
 }
 
@@ -201,12 +210,22 @@ void CatalogueServer::Serve(Socket connection) {
         response.body = Garbage(target);
     } else if (mode == Mode::error) {
         response = ErrorResponse(500, "Internal Server Error");
+    } else if (mode == Mode::notfound) {
+        response = ErrorResponse(404, "Not Found");
+    } else if (mode == Mode::html) {
+        response.body = PortalHtml();
     } else if (method == "GET" || method == "HEAD") {
         response = Answer(target);
     } else {
         response = ErrorResponse(405, "Method Not Allowed");
     }
 
+    if (method != "HEAD" && (mode == Mode::trickle || mode == Mode::endless || mode == Mode::huge ||
+                             mode == Mode::https || mode == Mode::chunked)) {
+        SendStreamed(connection, mode, response, target);
+        shutdown(connection.get(), SHUT_WR);
+        return;
+    }
     std::string reply = Head(response);
     if (method != "HEAD") {
         reply +=
@@ -227,6 +246,65 @@ bool CatalogueServer::WaitWhileStalled(const Socket& connection) const {
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return false;
     }
     return true;
+}
+
+void CatalogueServer::SendStreamed(const Socket& connection, Mode mode, const Response& response,
+                                   std::string_view target) const {
+    const std::string type = "\r\nContent-Type: " + response.contentType;
+    switch (mode) {
+        case Mode::trickle: {
+            if (!SendAll(connection, Head(response))) return;
+            for (const char byte : response.body) {
+                std::this_thread::sleep_for(std::chrono::seconds(kTrickleSeconds));
+                if (!SendAll(connection, std::string_view(&byte, 1))) return;
+            }
+            return;
+        }
+        case Mode::endless: {
+            if (!SendAll(connection, "HTTP/1.1 200 OK" + type + "\r\nConnection: close\r\n\r\n")) {
+                return;
+            }
+            const std::string block(64 * 1024, 'x');
+            while (SendAll(connection, block)) {
+            }
+            return;
+        }
+        case Mode::huge: {
+            Response huge = response;
+            huge.body.assign(kHugeBytes, ' ');
+            SendAll(connection, Head(huge) + huge.body);
+            return;
+        }
+        case Mode::https: {
+            sockaddr_in address{};
+            socklen_t length = sizeof address;
+            getsockname(connection.get(), reinterpret_cast<sockaddr*>(&address), &length);
+            const std::string location =
+                "https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+                std::string(target);
+            SendAll(connection, "HTTP/1.1 302 Found\r\nLocation: " + location +
+                                    "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            return;
+        }
+        case Mode::chunked: {
+            std::string reply = "HTTP/1.1 " + std::to_string(response.status) + " " +
+                                response.reason + type +
+                                "\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+            constexpr size_t kChunk = 1000;
+            for (size_t at = 0; at < response.body.size(); at += kChunk) {
+                const std::string_view piece = std::string_view(response.body).substr(at, kChunk);
+                char size[16];
+                std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+                reply += size;
+                reply += piece;
+                reply += "\r\n";
+            }
+            SendAll(connection, reply + "0\r\n\r\n");
+            return;
+        }
+        default:
+            return;
+    }
 }
 
 Response CatalogueServer::Control(std::string_view target) {

@@ -15,12 +15,22 @@
 // How every request is answered; all but `normal` are faults for the program's tests.
 enum class Mode {
     normal,
-    down,     // the port is reported but nothing listens on it: connections are refused
-    garbage,  // "200 OK" with random bytes as the body
-    error,    // "500 Internal Server Error" with an HTML error page
-    close,    // the normal headers and half the body, then the connection is closed
-    stall,    // the request is read and held until the mode changes or the client gives up
+    down,      // the port is reported but nothing listens on it: connections are refused
+    garbage,   // "200 OK" with random bytes as the body
+    error,     // "500 Internal Server Error" with an HTML error page
+    close,     // the normal headers and half the body, then the connection is closed
+    stall,     // the request is read and held until the mode changes or the client gives up
+    notfound,  // "404 Not Found" with an HTML error page
+    html,      // "200 OK" with an HTML page that is no catalogue reply (a portal page, say)
+    trickle,   // the normal headers, then the body one byte every kTrickleSeconds
+    endless,   // "200 OK" without a length and a body that never ends, sent as fast as it goes
+    huge,      // "200 OK" announcing and sending a body of kHugeBytes
+    https,     // "302 Found" to the same target on https:// at the same host and port
+    chunked,   // the normal answer in chunked transfer coding, several chunks
 };
+
+constexpr int kTrickleSeconds = 2;
+constexpr size_t kHugeBytes = 20u << 20;
 
 std::optional<Mode> ModeFromName(std::string_view name);
 
@@ -86,6 +96,9 @@ private:
     void Serve(Socket connection);
     // Holds a request while the mode is `stall`; false when the client gave up meanwhile.
     bool WaitWhileStalled(const Socket& connection) const;
+    // The modes whose reply is not one block of head and body.
+    void SendStreamed(const Socket& connection, Mode mode, const Response& response,
+                      std::string_view target) const;
 
     std::string baseUrl_;
     std::atomic<Mode> mode_;
