@@ -79,18 +79,27 @@ TEST(ParseHotList, CutsRecordsInReplyOrder) {
     EXPECT_EQ(records[2].link, "http://games.example/5");
 }
 
-TEST(ParseHotList, RepliesWithoutRecordsGiveNoRows) {
-    const char* replies[] = {
-        "",
-        R"({"errno":0,"data":{"pagecount":644,"list":[]}})",
-        "<html><body>502 Bad Gateway</body></html>",
+// A reply without records is still a hot-list reply (an empty page) when it is a JSON object;
+// anything else is a wrong answer, which the program reports instead of an empty list.
+TEST(ParseHotList, RepliesWithoutRecordsGiveNoRowsAndOnlyAJsonObjectIsAnEmptyPage) {
+    const struct {
+        const char* reply;
+        bool hotList;
+    } cases[] = {
+        {"", false},
+        {R"({"errno":0,"data":{"pagecount":644,"list":[]}})", true},
+        {" \r\n{\"list\":[]}\n", true},
+        {"<html><body>502 Bad Gateway</body></html>", false},
+        {"{ not closed", false},
         // opening key without the closing key app_url
-        R"({"app_id":"1","app_name":"\u4e2d","app_shortdesc":"x"})",
+        {R"({"app_id":"1","app_name":"\u4e2d","app_shortdesc":"x"})", true},
         // the pattern is case-sensitive
-        R"({"APP_ID":"1","app_name":"x","app_shortdesc":"y","APP_URL":"z"})",
+        {R"({"APP_ID":"1","app_name":"x","app_shortdesc":"y","APP_URL":"z"})", true},
     };
-    for (const char* reply : replies)
-        EXPECT_TRUE(Parse(reply).empty()) << reply;
+    for (const auto& c : cases) {
+        EXPECT_TRUE(Parse(c.reply).empty()) << c.reply;
+        EXPECT_EQ(IsHotListReply(c.reply), c.hotList) << c.reply;
+    }
 }
 
 TEST(ParseHotList, RecordsMaySpanLines) {

@@ -21,6 +21,8 @@ void Check(bool condition) {
 void CheckCutFrom(std::string_view page, const SearchPage& result) {
     Check(page.find(result.pageCountText) != std::string_view::npos ||
           result.pageCountText == (result.records.empty() ? "0" : "1"));
+    // A page with entries is never taken for a wrong answer.
+    Check(result.records.empty() || IsSearchPage(page));
     for (size_t i = 0; i < result.records.size(); ++i) {
         const GameRecord& record = result.records[i];
         Check(record.index == std::to_string(i + 1));

@@ -91,6 +91,24 @@ TEST(ParseSearchPage, ReadsAnAlreadyDecodedGbkPage) {
     EXPECT_EQ(result.pageCountText, "3");
 }
 
+// Whether a page is a search page at all: one without entries is an empty result only when it
+// still shows something of the search; any other page is a wrong answer.
+TEST(IsSearchPage, TellsAnEmptyResultFromAnotherPage) {
+    const struct {
+        std::string page;
+        bool search;
+    } cases[] = {
+        {Page(Entry("1", u8"塔防")), true},
+        {Page(Pager(3)), true},
+        {Page(R"(<form action="/appweb/search"><input name="lb"></form><p>none</p>)"), true},
+        {Page("<h1>Welcome</h1><form action=\"/login\"></form>"), false},
+        {"", false},
+        {"\x89PNG\r\n\x1a\n", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsSearchPage(c.page), c.search) << c.page;
+}
+
 TEST(ParseSearchReply, KeepsTitlesAsWritten) {
     const SearchPage result = ParseReply(Page(Entry("1", u8"Tom &amp; Jerry") + Entry("2", u8"")));
     ASSERT_EQ(result.records.size(), 2u);
