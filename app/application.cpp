@@ -99,7 +99,13 @@ bool Application::TranslateProgramKey(const MSG& message) {
     const HWND main = mainWindow_.Handle();
     if (!main || !IsWindowEnabled(main)) return false;
     if (message.hwnd != main && !IsChild(main, message.hwnd)) return false;
-    if (!(message.lParam & kRepeatedKey)) navigation_.Repeat();
+    if (message.lParam & kRepeatedKey) return true;
+    // A library view shown is the page on screen: it is read again, not the catalogue.
+    if (library_ && library_->ViewShown()) {
+        library_->Views().Refresh();
+    } else {
+        navigation_.Repeat();
+    }
     return true;
 }
 
