@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 #include "pages.h"
 #include "text.h"
@@ -96,19 +97,16 @@ std::string Parameter(const std::map<std::string, std::string>& query, const std
 }  // namespace
 
 std::optional<Mode> ModeFromName(std::string_view name) {
-    if (name == "normal") return Mode::normal;
-    if (name == "down") return Mode::down;
-    if (name == "garbage") return Mode::garbage;
-    if (name == "error") return Mode::error;
-    if (name == "close") return Mode::close;
-    if (name == "stall") return Mode::stall;
-    if (name == "notfound") return Mode::notfound;
-    if (name == "html") return Mode::html;
-    if (name == "trickle") return Mode::trickle;
-    if (name == "endless") return Mode::endless;
-    if (name == "huge") return Mode::huge;
-    if (name == "https") return Mode::https;
-    if (name == "chunked") return Mode::chunked;
+    constexpr std::pair<std::string_view, Mode> kNames[] = {
+        {"normal", Mode::normal},     {"down", Mode::down},   {"garbage", Mode::garbage},
+        {"error", Mode::error},       {"close", Mode::close}, {"stall", Mode::stall},
+        {"notfound", Mode::notfound}, {"html", Mode::html},   {"trickle", Mode::trickle},
+        {"endless", Mode::endless},   {"huge", Mode::huge},   {"https", Mode::https},
+        {"chunked", Mode::chunked},
+    };
+    for (const auto& [known, mode] : kNames) {
+        if (known == name) return mode;
+    }
     return std::nullopt;
 }
 
