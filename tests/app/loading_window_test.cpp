@@ -1,7 +1,8 @@
 // The modal loading window: the main window (and the other windows given) are disabled while
 // the work runs on another thread, the result comes back on the window thread, and every way of
-// ending the wait early (Esc, Alt+F4, a close request, the main window closing, WM_QUIT, the
-// time limit, a throwing work) gives control back at once, abandons the job and leaks nothing.
+// ending the wait early (Esc, Alt+F4, the main window closing, WM_QUIT, the time limit, a
+// throwing work) gives control back at once, abandons the job and leaks nothing. That it stays
+// in front of the program's other windows is checked on screen by the end-to-end tests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -35,7 +36,6 @@ HWND CreateTopLevel(const wchar_t* title, int width, int height) {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = MainProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hbrBackground = CreateSolidBrush(0x0000FF);  // red: easy to tell on screen
     windowClass.lpszClassName = L"LoadingWindowTestMain";
     RegisterClassW(&windowClass);
     return CreateWindowExW(0, windowClass.lpszClassName, title, WS_POPUP | WS_VISIBLE, 0, 0, width,
@@ -176,60 +176,36 @@ TEST_F(LoadingWindowTest, WorkThatThrowsIsAFailureNotACrash) {
     ExpectClosedAndEnabled();
 }
 
-// After two seconds the window also says that Esc cancels, inside its 370 x 30; and it stays in
-// front of the program's other windows while the wait lasts, even when one of them (a maximised
-// game window) is brought forward.
-TEST_F(LoadingWindowTest, SaysEscCancelsAfterTwoSecondsAndStaysInFront) {
-    const HWND game = CreateTopLevel(L"game", 800, 600);
+// After two seconds the window also says that Esc cancels, inside its 370 x 30.
+TEST_F(LoadingWindowTest, SaysAfterTwoSecondsThatEscCancels) {
     std::wstring before, after;
     SIZE hintSize{};
     RECT client{};
-    COLORREF onScreen = 0;
-    bool aboveGame = false;
+    loading_.Run(
+        GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr), [&](FetchJob&) {
+            const HWND label = GetWindow(FindLoadingWindow(), GW_CHILD);
+            wchar_t text[128] = L"";
+            GetWindowTextW(label, text, 128);
+            before = text;
+            Sleep(LoadingWindow::kHintDelayMs + 600);
+            GetWindowTextW(label, text, 128);
+            after = text;
 
-    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
-                 [&](FetchJob&) {
-                     const HWND window = FindLoadingWindow();
-                     const HWND label = GetWindow(window, GW_CHILD);
-                     wchar_t text[128] = L"";
-                     GetWindowTextW(label, text, 128);
-                     before = text;
-                     // The game window is brought forward as a click on it or the taskbar would.
-                     SetWindowPos(game, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-                     Sleep(LoadingWindow::kHintDelayMs + 600);
-                     GetWindowTextW(label, text, 128);
-                     after = text;
-
-                     GetClientRect(label, &client);
-                     const HDC dc = GetDC(label);
-                     const auto font =
-                         reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-                     const HGDIOBJ old = SelectObject(dc, font);
-                     GetTextExtentPoint32W(dc, text, static_cast<int>(after.size()), &hintSize);
-                     SelectObject(dc, old);
-                     ReleaseDC(label, dc);
-
-                     for (HWND above = GetWindow(game, GW_HWNDPREV); above;
-                          above = GetWindow(above, GW_HWNDPREV)) {
-                         aboveGame = aboveGame || above == window;
-                     }
-                     const HDC screen = GetDC(nullptr);
-                     onScreen = GetPixel(screen, LoadingWindow::kLeft + LoadingWindow::kWidth - 4,
-                                         LoadingWindow::kTop + 4);
-                     ReleaseDC(nullptr, screen);
-                     return FetchResult{};
-                 },
-                 {game});
+            GetClientRect(label, &client);
+            const HDC dc = GetDC(label);
+            const HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+            GetTextExtentPoint32W(dc, text, static_cast<int>(after.size()), &hintSize);
+            SelectObject(dc, old);
+            ReleaseDC(label, dc);
+            return FetchResult{};
+        });
 
     EXPECT_EQ(before, L" 加载中！网速不同加载速度也不同            loading...");
     EXPECT_EQ(after, L" 加载中！网速不同加载速度也不同      按 Esc 键取消加载");
     EXPECT_LE(hintSize.cx, client.right);
     EXPECT_LE(hintSize.cy, client.bottom);
-    EXPECT_TRUE(aboveGame);
-    EXPECT_NE(onScreen, 0x0000FFu) << "the red game window covers the loading window";
-    EXPECT_EQ(onScreen, GetSysColor(COLOR_BTNFACE));
     ExpectClosedAndEnabled();
-    DestroyWindow(game);
 }
 
 }  // namespace

@@ -287,37 +287,31 @@ TEST_F(HttpRequestTest, GivesUpOnAServerThatNeverAnswers) {
 
 // --- HttpGet: how each exchange ended
 
-TEST_F(HttpRequestTest, HttpGetSaysHowTheExchangeEnded) {
-    const std::string refusedPort = HttpRequest(Url("/refused-port"));
-    ASSERT_NE(refusedPort, "");
+// The program's fault table (app/catalogue_fetch_test) meets every outcome through the sample
+// catalogue; these are what it cannot show: redirects followed on plain HTTP, and the limits
+// given by the caller.
+TEST_F(HttpRequestTest, HttpGetFollowsPlainRedirectsAndKeepsToTheLimitsGiven) {
     struct Case {
-        std::string url;
+        const char* path;
         HttpGetOptions options;
         FetchStatus status;
-        int httpStatus;
     };
     const Case cases[] = {
-        {Url("/echo"), {}, FetchStatus::kSucceeded, 200},
-        {Url("/redirect-echo"), {}, FetchStatus::kSucceeded, 200},  // followed on plain HTTP
-        {Url("/missing"), {}, FetchStatus::kHttpError, 404},
-        {Url("/close"), {}, FetchStatus::kInterrupted, 0},
-        {Url("/large"), {.sizeLimit = 50000}, FetchStatus::kTooLarge, 200},  // announced
-        {Url("/endless"), {.sizeLimit = 1 << 20}, FetchStatus::kTooLarge, 200},
-        {Url("/stall"), {.timeLimitMs = 2000}, FetchStatus::kTimedOut, 0},
-        {"http://127.0.0.1:" + refusedPort + "/echo", {}, FetchStatus::kCannotConnect, 0},
+        {"/redirect-echo", {}, FetchStatus::kSucceeded},
+        {"/large", {.sizeLimit = 50000}, FetchStatus::kTooLarge},  // announced
+        {"/endless", {.sizeLimit = 1 << 20}, FetchStatus::kTooLarge},
+        {"/stall", {.timeLimitMs = 2000}, FetchStatus::kTimedOut},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.url);
+        SCOPED_TRACE(c.path);
         const ULONGLONG start = GetTickCount64();
-        const HttpReply reply = HttpGet(c.url, c.options);
+        const HttpReply reply = HttpGet(Url(c.path), c.options);
         EXPECT_EQ(static_cast<int>(reply.outcome.status), static_cast<int>(c.status))
             << "system error " << reply.outcome.systemError;
-        EXPECT_EQ(reply.outcome.httpStatus, c.httpStatus);
         EXPECT_LT(SecondsSince(start), 10.0);
-        if (c.status == FetchStatus::kSucceeded) {
-            EXPECT_EQ(Received(reply.body).requestLine.rfind("GET /echo", 0), 0u) << reply.body;
-        }
     }
+    EXPECT_EQ(Received(HttpGet(Url("/redirect-echo")).body).requestLine,
+              "GET /echo?redirected=1 HTTP/1.1");
 }
 
 TEST_F(HttpRequestTest, HttpGetCancelledFromAnotherThreadEndsCancelled) {
