@@ -5,8 +5,9 @@
 // by itself after a few seconds.
 //
 // A native child window, so that the windowless widgets drawing beneath it (the main window
-// clips its children) never paint over it. One object per main window, owned by the
-// application; window thread only.
+// clips its children) never paint over it. Each kind of notice has its own object (the
+// library's, the fetch's), owned by the application; the one shown last lies on top, and the
+// other shows again when it goes. Window thread only.
 #pragma once
 
 #include <windows.h>
