@@ -67,14 +67,19 @@ int ClientWidth(HWND window) {
 }
 
 // Restores the window and sizes it so that its client area is `width` pixels wide.
+// The window manager answers the restore a moment later, and on a busy machine its answer can
+// come after the new size and undo it: the size is set again until it holds.
 void SetClientWidth(HWND window, int width) {
     ShowWindow(window, SW_RESTORE);
     RECT frame{0, 0, width, 400};
     AdjustWindowRectEx(&frame, GetWindowLongW(window, GWL_STYLE), FALSE,
                        GetWindowLongW(window, GWL_EXSTYLE));
-    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    test::PumpMessages(50);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        test::PumpMessages(100);
+        if (ClientWidth(window) == width && !IsZoomed(window)) break;
+    }
 }
 
 // What the window is created with: CreateWindowEx's title, position and size, seen by a hook.
