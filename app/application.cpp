@@ -16,7 +16,10 @@ constexpr DWORD kFirstCopyWaitMilliseconds = 5000;
 
 }  // namespace
 
-Application::Application(HINSTANCE instance) : instance_(instance) {}
+Application::Application(HINSTANCE instance, std::unique_ptr<ProcessAudio> audio)
+    : instance_(instance), audio_(std::move(audio)) {
+    gameWindow_.SetAudio(audio_.get());
+}
 
 Application::~Application() = default;
 
@@ -46,6 +49,7 @@ bool Application::Start(int showCommand) {
     library_ =
         std::make_unique<LibraryCommands>(*objects_, gameWindow_, instance_, LibraryFolder());
     library_->Load();
+    bossKey_ = std::make_unique<BossKey>(*audio_);
     skinMenu_->SetAppliedHandler([this](const SkinChoice& skin) { library_->OnSkinApplied(skin); });
     // Browser games need the browser control's newest standards mode, set before the first
     // browser is created.
@@ -73,7 +77,10 @@ int Application::RunMessageLoop() {
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         if (TranslateProgramKey(message)) continue;
-        if (gameWindow_.IsOpen() && gameWindow_.Browser().TranslateAccelerator(message)) continue;
+        if (gameWindow_.IsOpen() && (gameWindow_.TranslateKey(message) ||
+                                     gameWindow_.Browser().TranslateAccelerator(message))) {
+            continue;
+        }
         if (library_ && library_->TranslateKey(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -84,6 +91,7 @@ int Application::RunMessageLoop() {
 // Closing MainWindow ends the program, also while the game window is open: each window is
 // closed here by name, so each releases what it holds (its browser) before the process exits.
 void Application::Shutdown() {
+    bossKey_.reset();     // the sound as it was, should the windows be hidden
     gameWindow_.Close();  // an open game window goes now, its placement remembered
     if (HWND window = mainWindow_.Handle()) DestroyWindow(window);
     hiddenBrowser_.Destroy();
@@ -154,6 +162,10 @@ void Application::OnMainWindowCreated(HWND window) {
     BuildMainWindow(*objects_, window, programDirectory, library_->StartSkinPath(programDirectory),
                     commands);
     library_->Attach(window);
+    // The boss key works from the first moment; the user hears at once when it cannot.
+    const std::string bossKeyNotice =
+        bossKey_->RegisterSetting(instance_, library_->Library().Get().Settings().bossKey);
+    if (!bossKeyNotice.empty()) library_->Notify(bossKeyNotice, true);
     hiddenBrowser_.Create(window);  // starts loading its page; nothing waits for it
 }
 

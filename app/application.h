@@ -1,8 +1,9 @@
 // Application: the program's spine.
 //
-// Owns the global objects, the navigation state, the three windows and the player's library
-// (through LibraryCommands); runs start-up, the message loop and shutdown; and answers the main
-// window's commands. Exactly one exists, on WinMain's stack, for the whole life of the process.
+// Owns the global objects, the navigation state, the three windows, the player's library
+// (through LibraryCommands), the program's sound and the boss key; runs start-up, the message
+// loop and shutdown; and answers the main window's commands. Exactly one exists, on WinMain's
+// stack, for the whole life of the process.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/boss_key.h"
 #include "app/browser_host.h"
 #include "app/catalogue_fetch.h"
 #include "app/game_window.h"
@@ -20,12 +22,15 @@
 #include "app/main_window.h"
 #include "app/navigation.h"
 #include "app/notice_bar.h"
+#include "app/process_audio.h"
 #include "app/single_instance.h"
 #include "app/skin_menu.h"
 
 class Application : private NavigationHost {
 public:
-    explicit Application(HINSTANCE instance);
+    // `audio` is the program's sound (tests give a fake).
+    explicit Application(HINSTANCE instance,
+                         std::unique_ptr<ProcessAudio> audio = MakeProcessAudio());
     ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -47,6 +52,9 @@ public:
     GlobalObjects& Objects() { return *objects_; }
     const NoticeBar& FetchNotice() const { return fetchNotice_; }
     MainWindow& Main() { return mainWindow_; }
+    GameWindow& Game() { return gameWindow_; }
+    LibraryCommands& Library() { return *library_; }
+    BossKey& Boss() { return *bossKey_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
 
 private:
@@ -69,9 +77,11 @@ private:
     ::Navigation navigation_{*this};
     MainWindow mainWindow_;
     HiddenBrowser hiddenBrowser_;
+    std::unique_ptr<ProcessAudio> audio_;  // before the windows and the boss key that use it
     GameWindow gameWindow_;
     std::unique_ptr<SkinMenu> skinMenu_;
     std::unique_ptr<LibraryCommands> library_;        // between Start and Shutdown
+    std::unique_ptr<BossKey> bossKey_;                // the same
     std::unique_ptr<SingleInstance> singleInstance_;  // held by Run
     LoadingWindow loadingWindow_;
     bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch

@@ -5,6 +5,7 @@
 #include <string>
 #include <type_traits>
 
+#include "app/key_press.h"
 #include "app/wide_text.h"
 
 namespace {
@@ -13,10 +14,6 @@ struct MenuDestroy {
     void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
 using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
-
-bool KeyDown(int virtualKey) {
-    return GetKeyState(virtualKey) < 0;
-}
 
 }  // namespace
 
@@ -65,8 +62,5 @@ bool CopyTextToClipboard(HWND owner, std::string_view text) {
 }
 
 bool IsFavouriteKey(const MSG& message, HWND mainWindow) {
-    if (message.message != WM_KEYDOWN || message.wParam != 'D') return false;
-    const bool repeated = (message.lParam & (1 << 30)) != 0;
-    if (repeated || !KeyDown(VK_CONTROL) || KeyDown(VK_MENU) || KeyDown(VK_SHIFT)) return false;
-    return mainWindow && (message.hwnd == mainWindow || IsChild(mainWindow, message.hwnd));
+    return IsKeyPress(message, 'D', kCtrlHeld) && IsFor(message, mainWindow);
 }

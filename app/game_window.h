@@ -1,6 +1,8 @@
-// GameWindow: the top-level window a game is played in, with the embedded browser GameBrowser
-// above the status bar GameStatusBar (part 1: the browser's status text; part 2: the player
-// community group).
+// GameWindow: the top-level window a game is played in: the play toolbar (刷新, 全屏, 静音,
+// 截图, 收藏) above the embedded browser GameBrowser, and the status bar GameStatusBar (part 1:
+// the browser's status text and the toolbar's words; part 2: the player community group). Its
+// keys: F5 refreshes the game, F11 switches full screen (the browser alone over the whole
+// monitor; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot.
 //
 // One object for the program's life, owned by the application. The window is created by the
 // first Open, reused while it is open, destroyed when the user closes it (the browser with it)
@@ -10,10 +12,13 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "app/browser_host.h"
+#include "app/process_audio.h"
 #include "widgets/gdi_handles.h"
 
 class GameWindow {
@@ -32,6 +37,20 @@ public:
     static const char kPlayingSuffix[];       // GBK, after the game's name in the title
     static const char kCommunityText[];       // GBK, status bar part 2
     static const char kBrowserMissingText[];  // GBK, part 1 when the browser cannot be created
+
+    // The play toolbar's buttons, left to right, by command id.
+    enum ToolbarButton : int {
+        kRefreshButton = 101,
+        kFullScreenButton,
+        kMuteButton,  // checked while the program's sound is muted
+        kScreenshotButton,
+        kFavouriteButton,  // checked while the game is a favourite
+    };
+    // GBK, part 1 of the status bar: no sound to mute (no playback device); a screenshot saved
+    // (followed by its path) or not (followed by the folder).
+    static const char kNoSoundText[];
+    static const char kScreenshotSavedText[];
+    static const char kScreenshotFailedText[];
 
     // How the window opens: its size when not maximised, and whether it is. By default (until
     // the player's own choice is known) 717 x 468, maximised.
@@ -67,7 +86,29 @@ public:
 
     HWND Handle() const { return window_; }
     HWND StatusBar() const { return statusBar_; }
+    HWND Toolbar() const { return toolbar_; }
     BrowserHost& Browser() { return browser_; }
+    const std::string& GameLink() const { return link_; }  // GBK; the game last opened
+
+    // The program's sound, which 静音 mutes; nullptr (until given): 静音 says there is none.
+    // The object outlives the window.
+    void SetAudio(ProcessAudio* audio) { audio_ = audio; }
+    // 收藏 calls this; the owner toggles the game and tells the window with ShowFavourite.
+    void SetFavouriteHandler(std::function<void()> handler) { onFavourite_ = std::move(handler); }
+    void ShowFavourite(bool favourite);
+
+    // The window's keys, given the first look at every message of the message loop (before the
+    // browser, which would take F5 for itself): true when the message was one of them.
+    bool TranslateKey(const MSG& message);
+
+    // The toolbar's commands.
+    void Refresh();  // navigates to the game's link again
+    void SetFullScreen(bool fullScreen);
+    bool FullScreen() const { return fullScreen_; }
+    void ToggleMute();
+    // Saves what the browser shows to ScreenshotFolder() and says where (or that it could not)
+    // in the status bar; the path written, empty when nothing was.
+    std::filesystem::path SaveScreenshot();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -75,6 +116,9 @@ private:
 
     bool Create(HINSTANCE instance);
     void OnCreate(HWND window);
+    void CreateToolbar(HWND window);
+    void OnCommand(int command);
+    void CheckButton(int command, bool checked);
     void Layout();
     void SetPartText(int part, std::wstring_view text);
     void OnDestroy(HWND window);
@@ -83,8 +127,21 @@ private:
     std::function<void(const Placement&)> onClosed_;
     HWND window_ = nullptr;
     HWND statusBar_ = nullptr;  // child of window_, destroyed with it
-    UniqueFontGdi statusFont_;  // the status bar's; outlives it
+    HWND toolbar_ = nullptr;    // the same
+    UniqueFontGdi font_;        // the status bar's and the toolbar's; outlives them
+    std::wstring tooltip_;      // the toolbar's tooltip text being shown
     BrowserHost browser_;
+    std::string link_;  // GBK, the game shown
+    std::string name_;  // GBK, its name
+    ProcessAudio* audio_ = nullptr;
+    std::function<void()> onFavourite_;
+    bool favourite_ = false;
+    bool fullScreen_ = false;
+    // The window before full screen: its placement (what closing in full screen remembers),
+    // rectangle and style.
+    WINDOWPLACEMENT windowed_{};
+    RECT windowedRect_{};
+    LONG_PTR windowedStyle_ = 0;
 };
 
 // The double-click command of the main window: opens the selected game (row, 0 when none, its

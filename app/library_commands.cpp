@@ -26,6 +26,7 @@ LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow,
 
 LibraryCommands::~LibraryCommands() {
     gameWindow_.SetClosedHandler({});
+    gameWindow_.SetFavouriteHandler({});
 }
 
 void LibraryCommands::Load() {
@@ -39,6 +40,11 @@ void LibraryCommands::Load() {
         const WindowSize size{placement.width, placement.height, placement.maximised};
         if (library_.Get().Settings().gameWindow == size) return;
         library_.ChangeSettings([&size](LibrarySettings& settings) { settings.gameWindow = size; });
+    });
+    gameWindow_.SetFavouriteHandler([this] {
+        LibraryGame game = playing_;
+        game.time = static_cast<std::int64_t>(std::time(nullptr));
+        ToggleFavourite(game);
     });
     library_.AddObserver([this] { OnLibraryChanged(); });
 }
@@ -93,6 +99,8 @@ bool LibraryCommands::PlayRow(int row) {
     if (row == 0) return false;
     const LibraryGame game = GameAt(row);
     if (!OpenSelectedGame(gameWindow_, instance_, row, game.name, game.link)) return false;
+    playing_ = game;
+    gameWindow_.ShowFavourite(library_.IsFavourite(game.link));
     library_.RecordPlayed(game);
     return true;
 }
@@ -169,6 +177,7 @@ void LibraryCommands::OnSkinApplied(const SkinChoice& skin) {
 
 void LibraryCommands::OnLibraryChanged() {
     views_.Refresh();
+    gameWindow_.ShowFavourite(library_.IsFavourite(playing_.link));
     if (library_.LastSaveFailed() && !saveFailureTold_) {
         saveFailureTold_ = true;
         Notify(kSaveFailedNotice, true);

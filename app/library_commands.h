@@ -1,6 +1,7 @@
 // LibraryCommands: the player's library in the running program. Reads it at start-up; restores
 // the remembered skin and game window; the favourite commands (the game menu of a row, Ctrl+D);
-// records every game opened; the two library views; and the notices about the library's file.
+// records every game opened; the game window's 收藏 button; the two library views; and the
+// notices in the main window.
 //
 // Created by the application once the global objects exist and destroyed before them; it
 // refers to the application's objects and game window, which outlive it. Window thread only.
@@ -63,6 +64,10 @@ public:
     // The skin menu applied a skin: remembered for the next start.
     void OnSkinApplied(const SkinChoice& skin);
 
+    // Tells the user `text` (GBK) in the notice strip over the bottom of the game list: a
+    // lasting notice until it is clicked, a passing one for a few seconds.
+    void Notify(const std::string& text, bool lasting);
+
     // A catalogue page replaced the list's rows: a library view shown ends.
     void OnCataloguePage() { views_.Leave(); }
     bool ViewShown() const { return views_.Current() != LibraryViews::kNoView; }
@@ -70,7 +75,6 @@ public:
 private:
     LibraryGame GameAt(int row) const;  // time: now
     POINT MenuPointForSelection() const;
-    void Notify(const std::string& text, bool lasting);
     void OnLibraryChanged();
 
     GlobalObjects& objects_;
@@ -80,6 +84,7 @@ private:
     LibraryViews views_;
     NoticeBar notice_;
     HWND mainWindow_ = nullptr;
+    LibraryGame playing_;  // the game last opened in the game window
     LibraryLoadOutcome loadOutcome_;
     bool saveFailureTold_ = false;
 };

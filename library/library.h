@@ -1,6 +1,6 @@
 // Library: the player's own games and choices, kept between runs: favourite games, the games
-// played lately, and settings (the skin, the game window's size). A plain value owned by its
-// user (PlayerLibrary in the running program); library_file.h turns it into the file's text.
+// played lately, and settings (the skin, the game window's size, the boss key). A plain value owned
+// by its user (PlayerLibrary in the running program); library_file.h turns it into the file's text.
 //
 // Portable: no Windows header. Texts are GBK, like all text inside the program. A game is
 // identified by its link: no list holds two entries with the same link, and none holds an entry
@@ -42,7 +42,9 @@ struct WindowSize {
 struct LibrarySettings {
     std::optional<SkinChoice> skin;
     std::optional<WindowSize> gameWindow;  // its size when not maximised
-    std::string original;                  // as LibraryGame::original
+    // The boss key as the player wrote it (see key_chord.h); an empty text turns it off.
+    std::optional<std::string> bossKey;
+    std::string original;  // as LibraryGame::original
 };
 
 class Library {

@@ -180,7 +180,10 @@ LibrarySettings ReadSettings(Reader& reader, const Json& root) {
         size.maximised = reader.Boolean(*window, "maximised").value_or(false);
         settings.gameWindow = size;
     }
-    settings.original = Leftovers(*object, {"skin", "gameWindow"});
+    if (const Json* key = reader.Member(*object, "bossKey", Json::value_t::string)) {
+        settings.bossKey = Utf8ToAnsi(key->get_ref<const std::string&>());
+    }
+    settings.original = Leftovers(*object, {"skin", "gameWindow", "bossKey"});
     return settings;
 }
 
@@ -195,6 +198,7 @@ Json WriteSettings(const LibrarySettings& settings) {
                                 {"height", settings.gameWindow->height},
                                 {"maximised", settings.gameWindow->maximised}};
     }
+    if (settings.bossKey) object["bossKey"] = AnsiToUtf8(*settings.bossKey);
     MergeLeftovers(object, settings.original);
     return object;
 }

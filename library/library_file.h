@@ -6,7 +6,8 @@
 //     "recent": [{"name": "...", "introduction": "...", "link": "...", "played": 1714560000}],
 //     "settings": {
 //       "skin": {"menu": "\\skin\\2.jpg"}  or  {"file": "D:\\pictures\\sea.jpg"},
-//       "gameWindow": {"width": 1024, "height": 700, "maximised": false}
+//       "gameWindow": {"width": 1024, "height": 700, "maximised": false},
+//       "bossKey": "Ctrl+Alt+B"
 //     }
 //   }
 //

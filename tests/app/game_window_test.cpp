@@ -1,18 +1,24 @@
 // GameWindow and the double-click command: the window definition, maximised creation, reuse and
-// re-creation, the status bar's parts and texts, status-text events, and the window without a
-// browser control.
+// re-creation, the status bar's parts and texts, status-text events, the window without a
+// browser control, and the play toolbar with its keys (refresh, full screen, mute, screenshot,
+// favourite).
 #include <windows.h>
 
 #include <commctrl.h>
 #include <exdispid.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/community.h"
 #include "app/game_window.h"
+#include "app/screenshot.h"
 #include "app/wide_text.h"
+#include "tests/support/images.h"
+#include "tests/support/recording_audio.h"
 #include "tests/support/test_form.h"
 
 namespace {
@@ -58,6 +64,30 @@ std::vector<int> PartEdges(HWND statusBar) {
     const int count =
         static_cast<int>(SendMessageW(statusBar, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)));
     return std::vector<int>(edges, edges + count);
+}
+
+// A child window's rectangle in its parent's client coordinates.
+RECT ClientRectOf(HWND parent, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ClickButton(HWND toolbar, int command) {
+    RECT place{};
+    SendMessageW(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&place));
+    test::Click(toolbar, (place.left + place.right) / 2, (place.top + place.bottom) / 2);
+}
+
+// A first key press for the window, as the message loop reads it.
+MSG KeyDown(HWND window, UINT key) {
+    MSG message{};
+    message.hwnd = window;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    message.lParam = 1;
+    return message;
 }
 
 int ClientWidth(HWND window) {
@@ -249,21 +279,24 @@ TEST_F(GameWindowTest, ANarrowWindowGivesPartOneNoWidthRatherThanAllOfIt) {
     EXPECT_EQ(edges[1], -1);
 }
 
-TEST_F(GameWindowTest, BrowserFillsTheClientAreaAboveTheStatusBar) {
+TEST_F(GameWindowTest, BrowserFillsTheClientAreaBetweenTheToolbarAndTheStatusBar) {
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     for (int width : {0, 1000}) {  // 0: as maximised
         if (width) SetClientWidth(game.Handle(), width);
-        RECT client{}, bar{}, control{};
+        RECT client{};
         GetClientRect(game.Handle(), &client);
-        GetWindowRect(game.StatusBar(), &bar);
-        MapWindowPoints(nullptr, game.Handle(), reinterpret_cast<POINT*>(&bar), 2);
+        const RECT bar = ClientRectOf(game.Handle(), game.StatusBar());
+        const RECT tools = ClientRectOf(game.Handle(), game.Toolbar());
         ASSERT_NE(game.Browser().ControlWindow(), nullptr);
-        GetWindowRect(game.Browser().ControlWindow(), &control);
-        MapWindowPoints(nullptr, game.Handle(), reinterpret_cast<POINT*>(&control), 2);
+        const RECT control = ClientRectOf(game.Handle(), game.Browser().ControlWindow());
         EXPECT_EQ(bar.bottom, client.bottom) << "the status bar is docked at the bottom";
         EXPECT_EQ(bar.right - bar.left, client.right);
+        EXPECT_EQ(tools.top, 0) << "the toolbar is docked at the top";
+        EXPECT_EQ(tools.right - tools.left, client.right);
+        EXPECT_GT(tools.bottom, 15) << "tall enough for its texts";
+        EXPECT_LT(tools.bottom, 40) << "and slim";
         EXPECT_EQ(control.left, 0);
-        EXPECT_EQ(control.top, 0);
+        EXPECT_EQ(control.top, tools.bottom);
         EXPECT_EQ(control.right, client.right);
         EXPECT_EQ(control.bottom, bar.top);
     }
@@ -289,6 +322,119 @@ TEST_F(GameWindowTest, BrowserStatusTextShowsInPartOne) {
         EXPECT_EQ(PartText(game.StatusBar(), 1),
                   L"玩家交流 QQ群：" + GbkToWide(kCommunityGroupNumber));
     }
+}
+
+TEST_F(GameWindowTest, F11FillsTheMonitorWithTheBrowserAndEscOrF11BringsTheWindowBack) {
+    std::vector<GameWindow::Placement> closed;
+    game.SetClosedHandler([&closed](const GameWindow::Placement& p) { closed.push_back(p); });
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
+    HWND window = game.Handle();
+    EXPECT_FALSE(game.TranslateKey(KeyDown(window, VK_ESCAPE))) << "Esc is the game's";
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
+
+    // Maximised, then a normal window; each comes back as it was.
+    for (const UINT leave : {VK_ESCAPE, VK_F11}) {
+        if (leave == VK_F11) SetClientWidth(window, 500);
+        const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+        const bool zoomed = IsZoomed(window);
+        RECT before{};
+        GetWindowRect(window, &before);
+
+        ASSERT_TRUE(game.TranslateKey(KeyDown(window, VK_F11)));
+        test::PumpMessages(300);  // the window manager's answer
+        EXPECT_TRUE(game.FullScreen());
+        EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+        RECT now{}, client{};
+        GetWindowRect(window, &now);
+        EXPECT_TRUE(EqualRect(&now, &monitor.rcMonitor));
+        GetClientRect(window, &client);
+        EXPECT_FALSE(IsWindowVisible(game.Toolbar()));
+        EXPECT_FALSE(IsWindowVisible(game.StatusBar()));
+        const RECT control = ClientRectOf(window, game.Browser().ControlWindow());
+        EXPECT_TRUE(EqualRect(&control, &client)) << "the browser takes all of it";
+
+        ASSERT_TRUE(game.TranslateKey(KeyDown(window, leave)));
+        test::PumpMessages(300);
+        EXPECT_FALSE(game.FullScreen());
+        EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE), style);
+        EXPECT_EQ(IsZoomed(window) != 0, zoomed);
+        GetWindowRect(window, &now);
+        EXPECT_TRUE(EqualRect(&now, &before));
+        EXPECT_TRUE(IsWindowVisible(game.Toolbar()));
+        EXPECT_TRUE(IsWindowVisible(game.StatusBar()));
+        EXPECT_EQ(ClientRectOf(window, game.Browser().ControlWindow()).top,
+                  ClientRectOf(window, game.Toolbar()).bottom);
+    }
+
+    // Closed in full screen, the window is remembered as the player had it.
+    RECT windowed{};
+    GetWindowRect(window, &windowed);
+    game.SetFullScreen(true);
+    game.Close();
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0].width, windowed.right - windowed.left);
+    EXPECT_FALSE(closed[0].maximised);
+}
+
+TEST_F(GameWindowTest, MuteSwitchesTheProgramsSoundAndSaysWhenThereIsNone) {
+    test::RecordingAudio audio(false);
+    game.SetAudio(&audio);
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
+    HWND toolbar = game.Toolbar();
+    for (const bool muted : {true, false}) {
+        ClickButton(toolbar, GameWindow::kMuteButton);
+        EXPECT_EQ(audio.State(), muted);
+        EXPECT_EQ(SendMessageW(toolbar, TB_ISBUTTONCHECKED, GameWindow::kMuteButton, 0) != 0,
+                  muted);
+    }
+
+    test::RecordingAudio none(std::nullopt);
+    game.SetAudio(&none);
+    ClickButton(toolbar, GameWindow::kMuteButton);
+    EXPECT_EQ(SendMessageW(toolbar, TB_ISBUTTONCHECKED, GameWindow::kMuteButton, 0), 0);
+    EXPECT_EQ(PartText(game.StatusBar(), 0), L"没有可用的音频设备，无法静音");
+}
+
+// The file and its pixels are checked end to end; here what the status bar says.
+TEST_F(GameWindowTest, ScreenshotsNeverReplaceEachOtherAndTheStatusBarSaysWhere) {
+    test::EnsureGraphics();
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"截图测试";
+    std::filesystem::remove_all(folder);
+    SetEnvironmentVariableW(kScreenshotFolderVariable, folder.c_str());
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
+    const std::filesystem::path first = game.SaveScreenshot(), second = game.SaveScreenshot();
+    EXPECT_TRUE(std::filesystem::exists(first)) << "the folder is made when missing";
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_NE(first, second);
+    EXPECT_EQ(PartText(game.StatusBar(), 0), L"截图已保存到 " + second.wstring());
+
+    const std::filesystem::path blocked = folder / L"文件";  // a file where the folder should be
+    std::ofstream(blocked) << "x";
+    SetEnvironmentVariableW(kScreenshotFolderVariable, blocked.c_str());
+    EXPECT_TRUE(game.SaveScreenshot().empty());
+    EXPECT_EQ(PartText(game.StatusBar(), 0), L"截图未能保存到 " + blocked.wstring());
+    SetEnvironmentVariableW(kScreenshotFolderVariable, nullptr);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ScreenshotName, KeepsTheGamesNameAsFarAsAFileNameCan) {
+    const SYSTEMTIME time{2024, 5, 3, 1, 9, 30, 5, 0};
+    const struct {
+        const wchar_t* game;
+        const wchar_t* file;
+    } rows[] = {
+        {L"植物大战僵尸", L"植物大战僵尸 2024-05-01 09-30-05.png"},
+        {L"a\\b/c:d*e?f\"g<h>i|j\tk", L"a_b_c_d_e_f_g_h_i_j_k 2024-05-01 09-30-05.png"},
+        {L"  名字. . ", L"名字 2024-05-01 09-30-05.png"},
+        {L"...", L"Zentori 2024-05-01 09-30-05.png"},
+        {L"", L"Zentori 2024-05-01 09-30-05.png"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ScreenshotFileName(row.game, time), row.file) << row.game;
+    }
+    EXPECT_EQ(ScreenshotFileName(std::wstring(300, L'游'), time).size(), 80u + 24u);
 }
 
 TEST(GameWindowWithoutBrowser, OpensWithItsStatusBarAndSaysWhyThePageIsMissing) {

@@ -122,6 +122,13 @@ def xdotool(*args, check=True):
     return result.stdout
 
 
+def xprop_root(name):
+    """The window ids a property of the root window lists (as EWMH's client lists)."""
+    output = subprocess.run(["xprop", "-root", name], capture_output=True, text=True,
+                            check=False).stdout
+    return [int(value, 16) for value in re.findall(r"0x[0-9a-fA-F]+", output)]
+
+
 def pointer_position():
     values = dict(field.split(":", 1) for field in xdotool("getmouselocation").split())
     return (int(values["x"]), int(values["y"]))
@@ -217,6 +224,11 @@ class Image:
     def save(self, path):
         with open(path, "wb") as f:
             f.write(b"P6\n%d %d\n255\n" % (self.width, self.height) + self.pixels)
+
+
+def screen_size():
+    width, height = xdotool("getdisplaygeometry").split()
+    return (int(width), int(height))
 
 
 def screenshot(x, y, width, height):
@@ -355,11 +367,21 @@ class Window:
     def __repr__(self):
         return f"<{self.title!r} {self.width}x{self.height}+{self.x}+{self.y}>"
 
+    def client_origin(self):
+        """Where the window's client area starts on the screen. For a window the window manager
+        frames, xdotool's position counts the frame twice; xwininfo's does not."""
+        output = subprocess.run(["xwininfo", "-id", self.id], capture_output=True, text=True,
+                                check=False).stdout
+        x = re.search(r"Absolute upper-left X:\s+(-?\d+)", output)
+        y = re.search(r"Absolute upper-left Y:\s+(-?\d+)", output)
+        return (int(x.group(1)), int(y.group(1))) if x and y else (self.x, self.y)
+
 
 class Program:
     """zentori.exe started from a private copy of the program folder."""
 
-    def __init__(self, work_dir, catalogue_url, pictures=True, name="program", prefix=None):
+    def __init__(self, work_dir, catalogue_url, pictures=True, name="program", prefix=None,
+                 library="library", environment=None):
         bin_dir = os.environ.get("ZENTORI_BIN_DIR", "")
         exe = os.path.join(bin_dir, "zentori.exe")
         if not os.path.isfile(exe):
@@ -368,8 +390,9 @@ class Program:
             if not os.environ.get(variable):
                 raise RuntimeError(f"{variable} is not set (run through scripts/run-tests.sh)")
         self.folder = os.path.join(work_dir, name)
-        # Shared by every program of the test: a restart finds what the last run kept.
-        self.library = os.path.join(work_dir, "library")
+        # Shared by the test's programs unless named: a restart finds what the last run kept.
+        self.library = os.path.join(work_dir, library)
+        self.environment = environment or {}
         os.makedirs(os.path.join(self.folder, "skin"))
         shutil.copy2(exe, self.folder)
         if pictures:
@@ -385,7 +408,7 @@ class Program:
 
     def start(self):
         env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url,
-                   ZENTORI_LIBRARY_DIR=windows_path(self.library))
+                   ZENTORI_LIBRARY_DIR=windows_path(self.library), **self.environment)
         if self.prefix:
             env["WINEPREFIX"] = self.prefix
         # Wine's helper processes inherit the output: a file, never a pipe they would hold open.
@@ -434,8 +457,14 @@ class Program:
         self.main = wait_until(found, timeout, "the main window")[0]
         return self.main
 
-    def activate(self):
-        xdotool("windowactivate", "--sync", self.main.id, check=False)
+    def activate(self, window=None):
+        xdotool("windowactivate", "--sync", (window or self.main).id, check=False)
+
+    def stacking(self):
+        """Ids of the program's visible windows as the window manager stacks them, top first."""
+        ours = {int(w.id) for w in self.windows()}
+        listed = xprop_root("_NET_CLIENT_LIST_STACKING")
+        return [str(w) for w in reversed(listed) if w in ours]
 
     # --- input, at client coordinates of the main window (a borderless window: its client area
     # starts at its top-left corner)
@@ -533,16 +562,16 @@ class ProgramTestCase(unittest.TestCase):
         self.addCleanup(catalogue.stop)
         return catalogue
 
-    def start_program(self, catalogue, pictures=True):
-        program = Program(self.work, catalogue.url, pictures=pictures).start()
+    def start_program(self, catalogue, pictures=True, **options):
+        program = Program(self.work, catalogue.url, pictures=pictures, **options).start()
         self.addCleanup(program.stop)
         program.wait_for_main_window()
         return program
 
-    def start_at_first_page(self, pictures=True):
+    def start_at_first_page(self, pictures=True, **options):
         """Catalogue and program, once the start-up fetch is on screen."""
         catalogue = self.start_catalogue()
-        program = self.start_program(catalogue, pictures=pictures)
+        program = self.start_program(catalogue, pictures=pictures, **options)
         self.wait_for_fetch(program, catalogue, 1)
         return catalogue, program
 

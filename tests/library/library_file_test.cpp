@@ -60,6 +60,7 @@ TEST(LibraryFile, WriteAndReadKeepEveryTextAndSetting) {
     }
     library.Settings().skin = SkinChoice{true, "D:\\图片\\海边 \"1\".jpg"};
     library.Settings().gameWindow = WindowSize{1024, 700, true};
+    library.Settings().bossKey = "Ctrl+Shift+老板";  // kept as written, even when no key
 
     const std::optional<Library> read = ParseLibrary(SerializeLibrary(library));
     ASSERT_TRUE(read);
@@ -74,6 +75,7 @@ TEST(LibraryFile, WriteAndReadKeepEveryTextAndSetting) {
     }
     EXPECT_EQ(read->Settings().skin, library.Settings().skin);
     EXPECT_EQ(read->Settings().gameWindow, library.Settings().gameWindow);
+    EXPECT_EQ(read->Settings().bossKey, library.Settings().bossKey);
 }
 
 // A file holding characters GBK cannot hold, and keys of a later version: the program shows
@@ -82,7 +84,7 @@ TEST(LibraryFile, WritesBackWhatItCannotShowOrDoesNotKnow) {
     const std::string file = Utf8(
         u8R"({"version": 1, "favourites": [{"name": "游戏🎮乐园", "introduction": "™ ✓",)"
         u8R"( "link": "http://g/7", "added": 5, "rating": {"stars": [5]}}],)"
-        u8R"( "settings": {"bossKey": "Ctrl+Z", "skin": {"menu": "\\skin\\2.jpg"}},)"
+        u8R"( "settings": {"volume": 30, "skin": {"menu": "\\skin\\2.jpg"}},)"
         u8R"( "syncedAt": null})");
     std::optional<Library> library = ParseLibrary(file);
     ASSERT_TRUE(library);
@@ -92,7 +94,7 @@ TEST(LibraryFile, WritesBackWhatItCannotShowOrDoesNotKnow) {
     library->RecordPlayed(library->Favourites()[0]);
     const std::string written = SerializeLibrary(*library);
     for (std::u8string_view kept : {u8"\"游戏🎮乐园\"", u8"\"™ ✓\"", u8"\"rating\": {",
-                                    u8"\"bossKey\": \"Ctrl+Z\"", u8"\"syncedAt\": null"}) {
+                                    u8"\"volume\": 30", u8"\"syncedAt\": null"}) {
         EXPECT_NE(written.find(Utf8(kept)), std::string::npos) << Utf8(kept) << "\n" << written;
     }
     // A text the program changed is written as the program has it.
@@ -129,6 +131,7 @@ TEST(LibraryFile, RefusesTextsThatAreNoLibrary) {
         u8R"({"version": 1, "settings": {"gameWindow": {"width": -1}}})",
         u8R"({"version": 1, "settings": {"gameWindow": {"width": 4294967296}}})",
         u8R"({"version": 1, "settings": {"gameWindow": {"maximised": 1}}})",
+        u8R"({"version": 1, "settings": {"bossKey": ["Ctrl", "B"]}})",
         u8"{\"version\": 1, \"name\": \"\xFF\"}",  // not UTF-8
     };
     for (std::u8string_view file : files) {

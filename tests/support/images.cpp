@@ -9,6 +9,7 @@
 
 #include "widgets/drawing.h"
 #include "widgets/gdi_handles.h"
+#include "widgets/image_file.h"
 
 namespace test {
 
@@ -28,21 +29,6 @@ const wchar_t* MimeType(ImageFormat format) {
     return L"";
 }
 
-bool EncoderFor(ImageFormat format, CLSID& clsid) {
-    UINT count = 0, size = 0;
-    if (GdipGetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
-    std::vector<std::uint64_t> storage(size / sizeof(std::uint64_t) + 1);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(storage.data());
-    if (GdipGetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (wcscmp(codecs[i].MimeType, MimeType(format)) == 0) {
-            clsid = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
 void AppendWord(std::string& bytes, int value) {
     bytes += static_cast<char>(value & 0xFF);
     bytes += static_cast<char>((value >> 8) & 0xFF);
@@ -57,7 +43,7 @@ void EnsureGraphics() {
 std::string EncodeImage(int width, int height, ImageFormat format, const ImagePainter& paint) {
     EnsureGraphics();
     CLSID encoder;
-    if (!EncoderFor(format, encoder)) {
+    if (!FindImageEncoder(MimeType(format), encoder)) {
         ADD_FAILURE() << "no GDI+ encoder for " << static_cast<int>(format);
         return {};
     }
