@@ -248,6 +248,12 @@ void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colo
     }
 }
 
+void DrawFocusRing(GpGraphics* graphics, const RectF& rect) {
+    DrawFrame(graphics, rect, kFrameFlat, 0xFFFFFF);
+    DrawFrame(graphics, RectF(rect.X + 1, rect.Y + 1, rect.Width - 2, rect.Height - 2), kFrameFlat,
+              0x000000);
+}
+
 void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
                    int alpha) {
     const float x = rect.X, y = rect.Y, d = corner;

@@ -74,6 +74,9 @@ inline void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, int alpha
 enum FrameStyle { kFrameNone = 0, kFrameRaised = 2, kFrameSunken = 3, kFrameFlat = 4 };
 void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour = 0x646464,
                int alpha = 255);
+// The keyboard focus look of a widget: a ring inside `rect` of a white line around a black
+// one, so that one of the two stands out on any skin.
+void DrawFocusRing(GpGraphics* graphics, const RectF& rect);
 // Rounded outline; `corner` is the arc box size (a diameter).
 void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
                    int alpha);

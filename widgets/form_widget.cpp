@@ -69,6 +69,7 @@ int FormWidget::Register(const Placement& placement) {
     record.widget = this;
     record.visible = placement.visible;
     record.focusable = placement.focusable;
+    record.takesKeys = placement.takesKeys;
     record.kind = placement.kind;
     id_ = RegisterWidget(record);
     if (id_) OnRegistered(placement);

@@ -89,6 +89,7 @@ protected:
         bool focusable = false;
         WidgetKind kind = kKindLabel;
         bool disabled = false;
+        bool takesKeys = false;
     };
     // The common tail of every Create: stores the bounds, registers the widget and calls
     // OnRegistered. Returns the id, 0 when registration failed. A widget is created once; a

@@ -36,7 +36,9 @@ int ListControl::Create(HWND parent, int left, int top, int width, int height,
     backgroundAlpha_ = std::clamp(options.backgroundAlpha, 0, 255);
     textEffect_ = options.textEffect;
     borderStyle_ = options.borderStyle;
-    return Register({parent, left, top, width, height, options.visible, true, kKindListControl});
+    Placement placement{parent, left, top, width, height, options.visible, true, kKindListControl};
+    placement.takesKeys = true;
+    return Register(placement);
 }
 
 void ListControl::OnMoved() {
@@ -260,8 +262,7 @@ void ListControl::UpdateScrollBar() {
         scroll_.enabled = false;
         return;
     }
-    int perLine = static_cast<int>(contentArea_.Width / itemWidth_);
-    if (perLine == 0) perLine = 1;
+    const int perLine = PerLine();
     const int count = RowCount();
     const int lines = count / perLine + (count % perLine ? 1 : 0);
     const double content = static_cast<double>(lines) * itemHeight_;
@@ -289,6 +290,10 @@ void ListControl::UpdateScrollBar() {
              static_cast<int>(contentArea_.Height - 2), scrollBar_);
     // A taller thumb (fewer rows, a taller list) must still end inside the track.
     if (std::abs(scroll_.thumbPosition) > kTolerance) ClampThumb();
+}
+
+int ListControl::PerLine() const {
+    return itemWidth_ > 0 ? std::max(1, static_cast<int>(contentArea_.Width / itemWidth_)) : 1;
 }
 
 // --- Teardown

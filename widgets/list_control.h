@@ -18,7 +18,10 @@
 //
 // Sections of the implementation: list_control.cpp (creation, model, geometry, teardown),
 // list_control_draw.cpp (buffer, header, rows, items, images, scroll bar),
-// list_control_input.cpp (message dispatch, hit test, hover, clicks, wheel, thumb drag).
+// list_control_input.cpp (message dispatch, hit test, hover, clicks, wheel, thumb drag, keys).
+//
+// The keyboard: while the list is its form's focus widget and the form's window has the keyboard
+// focus, a focus ring shows around the list and the row keys move the selection (OnKey).
 #pragma once
 
 #include <functional>
@@ -177,6 +180,15 @@ public:
     // while hidden): the row a context menu is for.
     int RowAtPoint(POINT point) const;
 
+    // The row keys: Up and Down select the row above or below, PageUp and PageDown the row a page
+    // of rows away, Home and End the first and the last row (with none selected, the rows start
+    // before the first); the row selected is scrolled into view. True when `key` (a virtual key)
+    // was one of them; a hidden list takes no keys.
+    bool OnKey(UINT key);
+    // Scrolls as little as needed for `row` to show whole, and redraws the rows.
+    void ScrollIntoView(int row);
+    bool KeyboardFocus() const { return keyboardFocus_; }
+
     // --- Read-only state, for the application's tests and benchmarks.
     const ListScrollState& Scroll() const { return scroll_; }
     const std::vector<ListVisibleItem>& VisibleItems() const { return visibleItems_; }
@@ -218,6 +230,7 @@ private:
     const Row* RowAt(int row) const;
     Row* RowAt(int row);
     int SlotOfRow(int row) const;  // first slot showing the row, 0 when none
+    int PerLine() const;           // items side by side on one line, at least 1
     // The border style draws a one-pixel frame the content lies inside.
     bool Framed() const;
 
@@ -233,7 +246,8 @@ private:
     void PaintCell(GpGraphics* graphics, const RectF& rect, const std::string& text,
                    int alignment) const;
     void DrawScrollBar(FormRecord& form);
-    double ThumbTop() const;  // the thumb position, the content top while not placed
+    void DrawFocusLook(FormRecord& form);  // the focus ring, while the list has the keyboard
+    double ThumbTop() const;               // the thumb position, the content top while not placed
     int ContentOffset() const;
 
     // list_control_input.cpp
@@ -308,6 +322,7 @@ private:
     int clampCount_ = 0;  // consecutive drag moves that hit an end of the track
     int clampSide_ = 0;   // which end the last one hit: -1 top, 1 bottom
     bool dragging_ = false;
+    bool keyboardFocus_ = false;
     std::function<void(int)> onActivate_;
 
     // Distance from the thumb's top to the pointer when a drag starts; one for all lists, since

@@ -161,6 +161,12 @@ void ListControl::Paint() {
     DrawRows(false);
 }
 
+// The ring's inner line lies on the edge of the content area, which the rows' redraw erases:
+// the rows draw it again.
+void ListControl::DrawFocusLook(FormRecord& form) {
+    if (keyboardFocus_) DrawFocusRing(form.ScreenGraphics(), GetBounds());
+}
+
 // --- Header
 
 void ListControl::DrawHeader(bool present) {
@@ -240,7 +246,7 @@ void ListControl::DrawRows(bool present) {
         if (scroll_.enabled) {
             if (std::abs(scroll_.thumbPosition) < kTolerance) scroll_.thumbPosition = contentTop;
             const int offset = ContentOffset();
-            const int perLine = std::max(1, static_cast<int>(contentArea_.Width / itemWidth_));
+            const int perLine = PerLine();
             const int firstLine = offset / itemHeight_;
             row = firstLine * perLine;
             y = static_cast<int>(contentTop + static_cast<double>(firstLine) * itemHeight_ -
@@ -260,6 +266,7 @@ void ListControl::DrawRows(bool present) {
         }
         if (scroll_.enabled) DrawScrollBar(*form);
     }
+    DrawFocusLook(*form);
     if (present) PresentRect(*form, ToRect(contentArea_));
 }
 
@@ -295,6 +302,8 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
                shown.top - content.top, SRCCOPY);
     }
 
+    RectF back = item.rect;
+    if (viewMode_ == kReportView && scroll_.enabled) back.Width -= kScrollBarClearance;
     if (const StateStyle* style = StyleFor(state)) {
         const COLORREF colour = form.backgroundColour;
         const PlateLook plate{{colour, style->outer},
@@ -302,11 +311,12 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
                               colour,
                               style->fillTop,
                               style->fillBottom};
-        RectF back = item.rect;
-        if (viewMode_ == kReportView && scroll_.enabled) back.Width -= kScrollBarClearance;
         DrawPlate(graphics, back, kOuterCorner, kInnerCorner, plate);
     }
     DrawItemContent(form, item.rect, item.row);
+    // The selected look is drawn in the skin's own colour and may be faint; while the list has
+    // the keyboard, the ring shows on any skin which row the keys act on.
+    if (keyboardFocus_ && state == kItemSelected) DrawFocusRing(graphics, back);
 
     RECT overlap;
     if (withScrollBar && scroll_.enabled && IntersectRect(&overlap, &itemRect, &scrollBar_)) {

@@ -1,8 +1,9 @@
 // ListControl, part 3: input. Sections: message dispatch; hit testing and item states; hover,
-// press and release (clicks, selection, the activation handler); wheel; thumb dragging.
+// press and release (clicks, selection, the activation handler); wheel; thumb dragging; keys.
 //
 // The form forwards mouse messages with lParam 0 (wParam is the list's WidgetTable position
 // while the form holds the capture for it), so the list reads the pointer with GetCursorPos.
+#include <algorithm>
 #include <cmath>
 
 #include "widgets/list_control.h"
@@ -16,6 +17,12 @@ constexpr int kWheelRows = 3;
 // --- Message dispatch
 
 LRESULT ListControl::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN) return OnKey(static_cast<UINT>(wParam)) ? 1 : 0;
+    if (message == MsgKeyboardFocus) {
+        keyboardFocus_ = wParam != 0;
+        if (!hidden_) OnPaintRequest(0);
+        return 0;
+    }
     if (message == WM_MOUSEWHEEL) {
         OnWheel(wParam);
         return 0;
@@ -232,4 +239,60 @@ int ListControl::ClampThumb() {
         return 1;
     }
     return 0;
+}
+
+// --- Keys
+
+bool ListControl::OnKey(UINT key) {
+    if (hidden_) return false;
+    const int count = RowCount();
+    const int perLine = PerLine();
+    const int linesPerPage =
+        itemHeight_ > 0 ? static_cast<int>(contentArea_.Height) / itemHeight_ : 1;
+    const int page = std::max(1, linesPerPage) * perLine;
+    int row = selectedRow_;
+    switch (key) {
+        case VK_UP:
+            row -= perLine;
+            break;
+        case VK_DOWN:
+            row = row == 0 ? 1 : row + perLine;
+            break;
+        case VK_PRIOR:
+            row -= page;
+            break;
+        case VK_NEXT:
+            row = row == 0 ? page : row + page;
+            break;
+        case VK_HOME:
+            row = 1;
+            break;
+        case VK_END:
+            row = count;
+            break;
+        default:
+            return false;
+    }
+    if (count == 0) return true;
+    selectedRow_ = std::clamp(row, 1, count);
+    ScrollIntoView(selectedRow_);
+    return true;
+}
+
+void ListControl::ScrollIntoView(int row) {
+    if (scroll_.enabled && itemHeight_ > 0 && scroll_.ratio > 0) {
+        const int top = (row - 1) / PerLine() * itemHeight_;
+        const int bottom = top + itemHeight_;
+        const int visible = static_cast<int>(contentArea_.Height);
+        int offset = ContentOffset();
+        if (top < offset) {
+            offset = top;
+        } else if (bottom > offset + visible) {
+            offset = bottom - visible;
+        }
+        scroll_.thumbPosition = contentArea_.Y + offset / scroll_.ratio;
+        ClampThumb();
+    }
+    hoverSlot_ = 0;
+    DrawRows(true);
 }

@@ -197,6 +197,10 @@ void SkinForm::SetLeaveHandler(WidgetRouter::Notify handler) {
     router_.SetLeaveHandler(std::move(handler));
 }
 
+void SkinForm::SetKeyWidget(int widgetId) {
+    if (attached_) router_.SetKeyWidget(window_, widgetId);
+}
+
 void SkinForm::PaintWidgets(LPARAM flag) {
     if (attached_) router_.PaintAll(window_, MakeRect(0, 0, width_, height_), flag);
 }
@@ -247,6 +251,14 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                 break;
             case WM_MOUSEWHEEL:
                 OnMouseWheel(window, wParam, lParam);
+                break;
+            case WM_KEYDOWN:
+                // A key the key widget uses is its alone.
+                if (router_.RouteKey(window, wParam, lParam)) return 0;
+                break;
+            case WM_SETFOCUS:
+            case WM_KILLFOCUS:
+                router_.OnKeyboardFocus(window, message == WM_SETFOCUS);
                 break;
             case MsgWidgetPost:
                 router_.RoutePost(window, wParam, lParam);

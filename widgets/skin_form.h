@@ -75,6 +75,10 @@ public:
     int WidgetFade() const { return record_.widgetFade; }
     int WidgetFade(int flag);
 
+    // The widget that hears the window's keys while the window has the keyboard focus (see
+    // WidgetRouter); pressing a widget that takes keys makes it the key widget too.
+    void SetKeyWidget(int widgetId);
+
     void SetEnterHandler(WidgetRouter::Notify handler);
     void SetLeaveHandler(WidgetRouter::Notify handler);
 

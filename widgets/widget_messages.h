@@ -20,6 +20,12 @@ constexpr UINT MsgLookSelected = 1;    // the focus widget shows its selected lo
 constexpr UINT MsgAttach = 444444;     // wParam: position of the parent form in FormTable
 constexpr UINT MsgClick = 444660;      // press and release both happened on the widget
 constexpr UINT MsgTimerTick = 444661;  // lParam: the timer id (the widget's id)
+// The key widget has the keyboard (wParam 1: the form's window has the keyboard focus and this
+// is its key widget; see WidgetRouter) or no longer has it (wParam 0): it shows or drops its
+// focus look. While it has the keyboard, the form's WM_KEYDOWN reaches it (wParam: the virtual key,
+// lParam: the key flags); a widget that uses the key returns non-zero, and the window hears nothing
+// of it.
+constexpr UINT MsgKeyboardFocus = 444662;
 constexpr UINT_PTR kSkinFadeTimerId = 444660;  // the form's own fade timer; never a widget's
 // Window message a worker thread posts to a form window to have work done on the window thread:
 // wParam = widget id, lParam = payload. The form delivers it to that widget (if it still lives

@@ -86,6 +86,11 @@ void WidgetRouter::RouteMouse(HWND window, UINT message, LPARAM point,
                 SendToWidget(previousFocus, window, MsgLookNormal, 0, 0);
             }
         }
+        if (record && record->takesKeys) {
+            ChangeKeyWidget(window, hitId);
+            // Pressed, it takes the keyboard from wherever it was (the search box, say).
+            if (GetFocus() != window) SetFocus(window);
+        }
     }
     hoverId_ = hitId;
     SendToWidget(hitId, window, message, 0, 0);
@@ -154,6 +159,32 @@ bool WidgetRouter::RouteTimer(HWND window, UINT_PTR timerId) {
     return SendToWidget(id, window, MsgTimerTick, 0, static_cast<LPARAM>(timerId));
 }
 
+void WidgetRouter::ChangeKeyWidget(HWND window, int id) {
+    if (id == keyId_) return;
+    const int previous = keyId_;
+    keyId_ = id;
+    if (GetFocus() != window) return;
+    if (previous) SendToWidget(previous, window, MsgKeyboardFocus, 0, 0);
+    if (id) SendToWidget(id, window, MsgKeyboardFocus, 1, 0);
+}
+
+void WidgetRouter::SetKeyWidget(HWND window, int id) {
+    const WidgetRecord* record = RecordOf(id);
+    if (id && !(record && record->parent == window && record->takesKeys)) return;
+    ChangeKeyWidget(window, id);
+}
+
+void WidgetRouter::OnKeyboardFocus(HWND window, bool has) {
+    if (LivesOn(RecordOf(keyId_), window)) {
+        SendToWidget(keyId_, window, MsgKeyboardFocus, has ? 1 : 0, 0);
+    }
+}
+
+bool WidgetRouter::RouteKey(HWND window, WPARAM key, LPARAM flags) {
+    if (!LivesOn(RecordOf(keyId_), window)) return false;
+    return SendToWidget(keyId_, window, WM_KEYDOWN, key, flags) != 0;
+}
+
 void WidgetRouter::RoutePost(HWND window, WPARAM widgetId, LPARAM payload) {
     if (widgetId > 0x7FFFFFFF) return;
     const int id = static_cast<int>(widgetId);
@@ -212,10 +243,11 @@ void WidgetRouter::OnWidgetRemoved(HWND window, int widgetId) {
     }
     if (widgetId == focusId_) focusId_ = 0;
     if (widgetId == hoverId_) hoverId_ = 0;
+    if (widgetId == keyId_) keyId_ = 0;
 }
 
 void WidgetRouter::Reset() {
     pressed_ = false;
     releaseWithoutWidget_ = false;
-    capturedId_ = focusId_ = hoverId_ = 0;
+    capturedId_ = focusId_ = hoverId_ = keyId_ = 0;
 }

@@ -1,6 +1,12 @@
 // WidgetRouter: the input state of one form window (the pressed flag and the captured, focus and
-// hover widgets, kept by id) and the routing of mouse, wheel, timer, post, paint and destroy
+// hover widgets, kept by id) and the routing of mouse, wheel, key, timer, post, paint and destroy
 // messages to the widgets of that window.
+//
+// Two widgets stand out: the focus widget, the focusable widget last pressed (a section button
+// keeps its selected look by it), and the key widget, the widget that takes keys (a list) last
+// pressed or named by the application. While the form's window has the keyboard focus, the key
+// widget hears the window's key presses and shows that it does (MsgKeyboardFocus); pressing it
+// gives the window the keyboard focus.
 //
 // The form's window procedure is the only caller; the tables tell it (MsgWidgetRemoved) when a
 // widget's record goes, and it passes that on to OnWidgetRemoved. Before calling out to a
@@ -37,6 +43,12 @@ public:
     // A widget timer (any id but the form's fade timer); false when no widget of the window
     // has that id or it is hidden.
     bool RouteTimer(HWND window, UINT_PTR timerId);
+    // WM_KEYDOWN to the key widget; true when it used the key.
+    bool RouteKey(HWND window, WPARAM key, LPARAM flags);
+    // WM_SETFOCUS (true) and WM_KILLFOCUS (false) of the form window.
+    void OnKeyboardFocus(HWND window, bool has);
+    // Makes widget `id` (a widget of the window that takes keys; 0: none) the key widget.
+    void SetKeyWidget(HWND window, int id);
     // MsgWidgetPost: wParam is the widget id.
     void RoutePost(HWND window, WPARAM widgetId, LPARAM payload);
 
@@ -56,9 +68,13 @@ public:
     int CapturedId() const { return capturedId_; }
     int FocusId() const { return focusId_; }
     int HoverId() const { return hoverId_; }
+    int KeyId() const { return keyId_; }
 
 private:
     void RouteCaptured(HWND window, UINT message, LPARAM point);
+    // The keys go to widget `id`; with the window holding the keyboard focus, the widget left
+    // drops its focus look and the new one shows it.
+    void ChangeKeyWidget(HWND window, int id);
     // The pointer is now over widget `hitId` (0: none): the widget left shows its resting
     // look, and the leave and enter handlers hear of it.
     void ChangeHover(HWND window, int hitId);
@@ -67,6 +83,7 @@ private:
     int capturedId_ = 0;
     int focusId_ = 0;
     int hoverId_ = 0;
+    int keyId_ = 0;
     bool releaseWithoutWidget_ = false;  // the pressed widget went before its release
     Notify enter_;
     Notify leave_;

@@ -43,6 +43,7 @@ struct WidgetRecord {
     Widget* widget = nullptr;  // not owned
     bool visible = true;
     bool focusable = false;
+    bool takesKeys = false;  // the widget can have the keyboard (see WidgetRouter)
     int kind = 0;
 };
 

@@ -1,6 +1,7 @@
 // ListControl interaction through the form's real message routing (the cursor is placed first,
 // since the list reads it): hover, press and release, clicks, selection and deselection with the
-// activation handler, the wheel, thumb dragging with its clamp rule, and the hidden state.
+// activation handler, the wheel, thumb dragging with its clamp rule, the hidden state, and the
+// keyboard (row keys, the focus ring on any skin).
 #include <gtest/gtest.h>
 
 #include "tests/widgets/list_control_fixture.h"
@@ -373,6 +374,81 @@ TEST_F(ListInputTest, WhileHiddenHoverAndClicksDoNothingButTheWheelScrolls) {
 
     list_.Hidden(false);
     EXPECT_EQ(FirstRow(), 4) << "shown at the scrolled position";
+}
+
+// The slot showing `row` lies whole inside the content area.
+bool ShowsWhole(const ListControl& list, int row) {
+    const int slot = list_test::SlotOfRow(list, row);
+    if (slot == 0) return false;
+    const RectF& item = list.VisibleItems()[slot - 1].rect;
+    const RectF& content = list.ContentArea();
+    return item.Y >= content.Y && item.GetBottom() <= content.GetBottom();
+}
+
+TEST_F(ListInputTest, RowKeysMoveTheSelectionAndScrollItIntoView) {
+    list_test::FillRows(list_, 40);
+    // A press takes the keys, and the keyboard from wherever it was.
+    SetFocus(nullptr);
+    Click(OnSlot(2));
+    EXPECT_EQ(GetFocus(), Window());
+    ASSERT_TRUE(list_.KeyboardFocus());
+    list_.SelectedRow(0);
+    const int page = static_cast<int>(list_.ContentArea().Height) / list_.ItemHeight();
+    const struct {
+        UINT key;
+        int row;
+    } rows[] = {
+        {VK_UP, 1},  // none selected: the rows start before the first
+        {VK_DOWN, 2}, {VK_NEXT, 2 + page}, {VK_END, 40}, {VK_DOWN, 40}, {VK_PRIOR, 40 - page},
+        {VK_HOME, 1}, {VK_UP, 1},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(SendMessageW(Window(), WM_KEYDOWN, row.key, 1), 0);
+        EXPECT_EQ(list_.SelectedRow(), row.row) << "key " << row.key;
+        EXPECT_TRUE(ShowsWhole(list_, row.row)) << "key " << row.key;
+    }
+    // A key the list has no use for is the window's; a hidden list takes none.
+    EXPECT_FALSE(list_.OnKey(VK_RETURN));
+    list_.Hidden(true);
+    EXPECT_FALSE(list_.OnKey(VK_DOWN));
+}
+
+// Whatever the skin, the ring around the list and around the selected row has a white and a
+// black line; it comes with the keyboard focus, stays through a scroll and goes with the focus.
+TEST(ListFocusLook, ShowsOnEverySkin) {
+    test::CursorAway cursorAway;
+    for (const COLORREF skinColour : {RGB(255, 255, 255), RGB(0, 0, 0), RGB(128, 128, 128),
+                                      RGB(220, 40, 40), RGB(30, 60, 120)}) {
+        const auto skin = list_test::MakeSkin(skinColour, L"focus-skin.png");
+        test::TestForm form(list_test::MainWindowOptions(*skin));
+        ListControl list;
+        list_test::CreateApplicationList(list, form.Handle());
+        list_test::FillRows(list, 40);
+        list.SelectedRow(3);
+        form.Form().SetKeyWidget(list.GetId());
+        SetFocus(nullptr);
+        list.Redraw();
+        const Snapshot without = Snapshot::OfScreen(form, list_test::ListBounds());
+
+        SetFocus(form.Handle());
+        Wheel(form.Handle(), kListLeft + 300, list_test::ItemMiddleY(list, 2), 120);
+        const Snapshot with = Snapshot::OfWindow(form.Handle(), list_test::ListBounds());
+        const int middle = list_test::kListTop + list_test::kListHeight / 2;
+        const RECT row = ItemRect(list, list_test::SlotOfRow(list, 3));
+        const int rowMiddle = (row.top + row.bottom) / 2;
+        for (const POINT white : {POINT{kListLeft, middle}, POINT{row.left, rowMiddle}}) {
+            EXPECT_TRUE(test::NearColour(with.At(white.x, white.y), RGB(255, 255, 255)))
+                << test::ColourText(skinColour) << " "
+                << test::ColourText(with.At(white.x, white.y));
+            EXPECT_TRUE(test::NearColour(with.At(white.x + 1, white.y), RGB(0, 0, 0)))
+                << test::ColourText(skinColour);
+        }
+
+        SetFocus(nullptr);
+        const Snapshot after = Snapshot::OfScreen(form, list_test::ListBounds());
+        EXPECT_EQ(after.CountChanged(without, list_test::ListBounds()), 0)
+            << test::ColourText(skinColour);
+    }
 }
 
 }  // namespace
