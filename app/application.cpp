@@ -82,6 +82,7 @@ int Application::RunMessageLoop() {
             continue;
         }
         if (library_ && library_->TranslateKey(message)) continue;
+        if (mainWindowKeys_ && mainWindowKeys_->Translate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -91,6 +92,7 @@ int Application::RunMessageLoop() {
 // Closing MainWindow ends the program, also while the game window is open: each window is
 // closed here by name, so each releases what it holds (its browser) before the process exits.
 void Application::Shutdown() {
+    mainWindowKeys_.reset();
     bossKey_.reset();     // the sound as it was, should the windows be hidden
     gameWindow_.Close();  // an open game window goes now, its placement remembered
     if (HWND window = mainWindow_.Handle()) DestroyWindow(window);
@@ -136,37 +138,46 @@ void Application::OnMainWindowCreated(HWND window) {
     commands.showListSection = [this](int section) { navigation_.ShowListSection(section); };
     commands.openHomepage = [] { OpenHomepage(); };
     commands.showSkinMenu = [this] { skinMenu_->Show(mainWindow_.Handle()); };
-    commands.page = [this](int button) {
-        // A library view has no catalogue pages.
-        if (library_->ViewShown()) return;
-        switch (button) {
-            case kFirstPageButton:
-                navigation_.FirstPage();
-                break;
-            case kLastPageButton:
-                navigation_.LastPage();
-                break;
-            case kPrevPageButton:
-                navigation_.PreviousPage();
-                break;
-            case kNextPageButton:
-                navigation_.NextPage();
-                break;
-            default:
-                break;
-        }
-    };
+    commands.page = [this](int button) { Page(button); };
     commands.submitSearch = [this] { navigation_.SubmitSearch(mainWindow_.SearchText()); };
     commands.showGenre = [this](int genre) { navigation_.ShowGenre(genre); };
     const std::string programDirectory = ProgramDirectory();
     BuildMainWindow(*objects_, window, programDirectory, library_->StartSkinPath(programDirectory),
                     commands);
     library_->Attach(window);
+    ListControl& list = objects_->GameList();
+    mainWindowKeys_ = std::make_unique<MainWindowKeys>(
+        mainWindow_, objects_->MainSkin(), list,
+        MainWindowKeys::Commands{[this](int button) { Page(button); },
+                                 [this] { OnMainWindowDoubleClicked(); }});
+    // The list has the keys from the start: the arrows move through the games at once.
+    objects_->MainSkin().SetKeyWidget(list.GetId());
     // The boss key works from the first moment; the user hears at once when it cannot.
     const std::string bossKeyNotice =
         bossKey_->RegisterSetting(instance_, library_->Library().Get().Settings().bossKey);
     if (!bossKeyNotice.empty()) library_->Notify(bossKeyNotice, true);
     hiddenBrowser_.Create(window);  // starts loading its page; nothing waits for it
+}
+
+void Application::Page(int pagingButton) {
+    // A library view has no catalogue pages.
+    if (library_->ViewShown()) return;
+    switch (pagingButton) {
+        case kFirstPageButton:
+            navigation_.FirstPage();
+            break;
+        case kLastPageButton:
+            navigation_.LastPage();
+            break;
+        case kPrevPageButton:
+            navigation_.PreviousPage();
+            break;
+        case kNextPageButton:
+            navigation_.NextPage();
+            break;
+        default:
+            break;
+    }
 }
 
 void Application::OnSearchKeyDown(UINT virtualKey) {

@@ -20,6 +20,7 @@
 #include "app/library_commands.h"
 #include "app/loading_window.h"
 #include "app/main_window.h"
+#include "app/main_window_keys.h"
 #include "app/navigation.h"
 #include "app/notice_bar.h"
 #include "app/process_audio.h"
@@ -55,6 +56,7 @@ public:
     GameWindow& Game() { return gameWindow_; }
     LibraryCommands& Library() { return *library_; }
     BossKey& Boss() { return *bossKey_; }
+    MainWindowKeys& Keys() { return *mainWindowKeys_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
 
 private:
@@ -63,6 +65,7 @@ private:
     bool RunFetch(const FetchCommand& command) override;
 
     void OnMainWindowCreated(HWND window);
+    void Page(int pagingButton);  // 首页, 末页, 上页 or 下页
     void OnMainWindowDoubleClicked();
     void OnSearchKeyDown(UINT virtualKey);
     bool OnMainWindowClosing();
@@ -82,6 +85,7 @@ private:
     std::unique_ptr<SkinMenu> skinMenu_;
     std::unique_ptr<LibraryCommands> library_;        // between Start and Shutdown
     std::unique_ptr<BossKey> bossKey_;                // the same
+    std::unique_ptr<MainWindowKeys> mainWindowKeys_;  // while the main window has its widgets
     std::unique_ptr<SingleInstance> singleInstance_;  // held by Run
     LoadingWindow loadingWindow_;
     bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch
