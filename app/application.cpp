@@ -76,17 +76,21 @@ int Application::RunMessageLoop() {
     MSG message{};
     int result;
     while ((result = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-        if (TranslateProgramKey(message)) continue;
-        if (gameWindow_.IsOpen() && (gameWindow_.TranslateKey(message) ||
-                                     gameWindow_.Browser().TranslateAccelerator(message))) {
-            continue;
-        }
-        if (library_ && library_->TranslateKey(message)) continue;
-        if (mainWindowKeys_ && mainWindowKeys_->Translate(message)) continue;
+        if (TranslateKey(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     return result < 0 ? 1 : static_cast<int>(message.wParam);
+}
+
+bool Application::TranslateKey(MSG& message) {
+    if (TranslateProgramKey(message)) return true;
+    if (gameWindow_.IsOpen() && (gameWindow_.TranslateKey(message) ||
+                                 gameWindow_.Browser().TranslateAccelerator(message))) {
+        return true;
+    }
+    if (library_ && library_->TranslateKey(message)) return true;
+    return mainWindowKeys_ && mainWindowKeys_->Translate(message);
 }
 
 // Closing MainWindow ends the program, also while the game window is open: each window is

@@ -45,6 +45,10 @@ public:
     bool Start(int showCommand);
     // Until WM_QUIT (MainWindow has closed); returns the exit code.
     int RunMessageLoop();
+    // The program's keys (F5, the game window's, the library's, the main window's), looked at
+    // before a message is dispatched: true when the message was one of them and is not to be
+    // dispatched.
+    bool TranslateKey(MSG& message);
     // Closes the game window and (if still there) the main window, then releases the global
     // objects. Safe to repeat.
     void Shutdown();

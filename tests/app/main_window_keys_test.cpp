@@ -1,0 +1,212 @@
+// The main window's keys against the running program, typed on the system's keyboard input and
+// read through the program's own message loop steps: the search box's keys and Tab, the row keys
+// and Enter on the list, and the paging keys, checked against the focus, the search box, the
+// list's selection, the game window and the catalogue's request log.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "tests/support/running_program.h"
+#include "tests/support/test_form.h"
+
+namespace {
+
+using Targets = std::vector<std::string>;
+
+std::string HotListTarget(const char* key, int page) {
+    return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key +
+           "&sort=1&pn=" + std::to_string(page);
+}
+
+class MainWindowKeysTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { program_ = new test::RunningProgram(); }
+    static void TearDownTestSuite() {
+        delete program_;
+        program_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(program_->Started());
+        if (program_->App().Game().IsOpen()) program_->App().Game().Close();
+        SetForegroundWindow(Window());
+        ASSERT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == Window(); }));
+        log_.Take();
+    }
+
+    HWND Window() { return program_->Window(); }
+    HWND Box() { return program_->App().Main().SearchBox(); }
+    ListControl& List() { return program_->Objects().GameList(); }
+
+    std::wstring BoxText() {
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(Box())) + 1, L'\0');
+        text.resize(GetWindowTextW(Box(), text.data(), static_cast<int>(text.size())));
+        return text;
+    }
+    bool BoxTextAllSelected() {
+        DWORD first = 1, last = 0;
+        SendMessageW(Box(), EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                     reinterpret_cast<LPARAM>(&last));
+        return first == 0 && last == BoxText().size();
+    }
+
+    // Presses `key` with `held` down, as the keyboard does, and runs the program's message loop
+    // steps until the keys are up again and the messages they made are handled (a fetch a key
+    // starts runs to its end meanwhile).
+    void Press(UINT key, std::initializer_list<UINT> held = {}) {
+        std::vector<INPUT> inputs;
+        const auto add = [&](UINT virtualKey, bool up) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = static_cast<WORD>(virtualKey);
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        };
+        for (const UINT modifier : held)
+            add(modifier, false);
+        add(key, false);
+        add(key, true);
+        for (const UINT modifier : held)
+            add(modifier, true);
+        ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
+                  inputs.size());
+        const ULONGLONG deadline = GetTickCount64() + 5000;
+        bool released = false;
+        while (GetTickCount64() < deadline) {
+            MSG message;
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
+                    released = GetKeyState(static_cast<int>(key)) >= 0;
+                    for (const UINT modifier : held) {
+                        released = released && GetKeyState(static_cast<int>(modifier)) >= 0;
+                    }
+                }
+                if (program_->App().TranslateKey(message)) continue;
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+                continue;
+            }
+            if (released) return;
+            // A fetch's own loop may have read the key-ups.
+            released = GetKeyState(static_cast<int>(key)) >= 0;
+            for (const UINT modifier : held) {
+                released = released && GetKeyState(static_cast<int>(modifier)) >= 0;
+            }
+            if (released) continue;  // once more through the queue, for what they made
+            Sleep(5);
+        }
+        ADD_FAILURE() << "key " << key << " was not seen going up";
+    }
+
+    static test::RunningProgram* program_;
+    test::CatalogueLog log_;
+};
+
+test::RunningProgram* MainWindowKeysTest::program_ = nullptr;
+
+TEST_F(MainWindowKeysTest, TheSearchBoxTakesTheCaretByKeyAndTabGoesBetweenItAndTheList) {
+    SetFocus(Window());
+    const UINT slash = LOBYTE(VkKeyScanW(L'/'));
+    enum Stop { kBox, kList };
+    const struct Step {
+        const char* what;
+        UINT key;
+        std::initializer_list<UINT> held;
+        Stop focus;
+        const wchar_t* text;  // nullptr: as it was
+        bool allSelected;
+    } steps[] = {
+        {"Ctrl+F", 'F', {VK_CONTROL}, kBox, L"搜索游戏", true},
+        {"Esc clears", VK_ESCAPE, {}, kBox, L"", false},
+        {"typing", 'A', {}, kBox, L"a", false},
+        {"/ is text in the box", slash, {}, kBox, L"a/", false},
+        {"Tab to the list", VK_TAB, {}, kList, nullptr, false},
+        {"/ from the list", slash, {}, kBox, L"a/", true},
+        {"Shift+Tab to the list", VK_TAB, {VK_SHIFT}, kList, nullptr, false},
+        {"Ctrl+F from the list", 'F', {VK_CONTROL}, kBox, L"a/", true},
+        {"Tab back", VK_TAB, {}, kList, nullptr, false},
+        {"Tab to the box", VK_TAB, {}, kBox, L"a/", false},
+    };
+    for (const Step& step : steps) {
+        Press(step.key, step.held);
+        const HWND expected = step.focus == kBox ? Box() : Window();
+        EXPECT_EQ(GetFocus(), expected) << step.what;
+        EXPECT_EQ(List().KeyboardFocus(), step.focus == kList) << step.what;
+        if (step.text) {
+            EXPECT_EQ(BoxText(), step.text) << step.what;
+        }
+        if (step.allSelected) {
+            EXPECT_TRUE(BoxTextAllSelected()) << step.what;
+        }
+    }
+    EXPECT_TRUE(log_.Take().empty()) << "none of these keys fetches";
+}
+
+TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
+    program_->App().Keys().FocusList();
+    ASSERT_GE(List().RowCount(), 3);
+    List().SelectedRow(0);
+    const int last = List().RowCount();
+    const int page = static_cast<int>(List().ContentArea().Height) / List().ItemHeight();
+    const int pageDown = std::min(last, 1 + page);
+    const struct {
+        UINT key;
+        int row;
+    } rows[] = {{VK_DOWN, 1}, {VK_DOWN, 2},        {VK_END, last}, {VK_UP, last - 1},
+                {VK_HOME, 1}, {VK_NEXT, pageDown}, {VK_PRIOR, 1},  {VK_DOWN, 2}};
+    for (const auto& row : rows) {
+        Press(row.key);
+        EXPECT_EQ(List().SelectedRow(), row.row) << "key " << row.key;
+    }
+    EXPECT_TRUE(log_.Take().empty());
+
+    Press(VK_RETURN);
+    ASSERT_TRUE(program_->App().Game().IsOpen());
+    EXPECT_EQ(program_->App().Game().GameLink(), List().GetCellText(2, 4));
+
+    // Enter in the search box searches rather than opening a game.
+    program_->App().Game().Close();
+    SetForegroundWindow(Window());
+    program_->App().Keys().FocusSearchBox();
+    Press(VK_RETURN);
+    EXPECT_FALSE(program_->App().Game().IsOpen());
+    // The log may hold the game's page too, asked for by its browser.
+    int searches = 0;
+    for (const std::string& target : log_.Take())
+        searches += target.starts_with("/appweb/search?");
+    EXPECT_EQ(searches, 1);
+}
+
+TEST_F(MainWindowKeysTest, AltArrowsAndAltHomeEndPageFromTheListAndTheSearchBox) {
+    test::ClickWidget(Window(), program_->Objects().SectionButtons(kWebGamesButton));  // 共2页
+    EXPECT_EQ(log_.Take(), Targets{HotListTarget("8", 1)});
+    const struct {
+        bool fromBox;
+        UINT key;
+        Targets requested;
+    } steps[] = {
+        {false, VK_RIGHT, {HotListTarget("8", 2)}}, {false, VK_RIGHT, {}},  // on the last page
+        {true, VK_LEFT, {HotListTarget("8", 1)}},   {true, VK_END, {HotListTarget("8", 2)}},
+        {false, VK_HOME, {HotListTarget("8", 1)}},
+    };
+    for (const auto& step : steps) {
+        if (step.fromBox) {
+            program_->App().Keys().FocusSearchBox();
+        } else {
+            program_->App().Keys().FocusList();
+        }
+        const int selected = List().SelectedRow();
+        Press(step.key, {VK_MENU});
+        EXPECT_EQ(log_.Take(), step.requested) << step.key << (step.fromBox ? " in the box" : "");
+        if (step.requested.empty()) {
+            EXPECT_EQ(List().SelectedRow(), selected) << "not a row key";
+        }
+    }
+}
+
+}  // namespace
