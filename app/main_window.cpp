@@ -99,6 +99,19 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             CreateSearchBox(window);
             if (handlers_.created) handlers_.created(window);
             return 0;
+        case WM_ACTIVATE:
+            // The window would take the keyboard for itself on activation, and a term half
+            // typed in the search box would lose its caret to a switch to another program.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                lastFocus_ = focus == window || IsChild(window, focus) ? focus : nullptr;
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && lastFocus_ && IsWindow(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
         case WM_LBUTTONDBLCLK:
             if (handlers_.doubleClicked) handlers_.doubleClicked();
             return 0;

@@ -61,6 +61,9 @@ private:
 
     HWND window_ = nullptr;
     HWND searchBox_ = nullptr;  // child of window_, destroyed with it
+    // Where the keyboard was when the window last lost the activation (the window itself or the
+    // search box): it goes back there when the window is activated again.
+    HWND lastFocus_ = nullptr;
     UniqueFontGdi searchFont_;
     Handlers handlers_;
 };

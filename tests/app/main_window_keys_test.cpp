@@ -147,6 +147,30 @@ TEST_F(MainWindowKeysTest, TheSearchBoxTakesTheCaretByKeyAndTabGoesBetweenItAndT
     EXPECT_TRUE(log_.Take().empty()) << "none of these keys fetches";
 }
 
+// Away to another program's window and back, the keyboard is where it was.
+TEST_F(MainWindowKeysTest, ActivatedAgainTheWindowGivesTheKeyboardBackWhereItWas) {
+    const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 100,
+                                       100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    const auto switchAwayAndBack = [&] {
+        SetForegroundWindow(other);
+        EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == other; }));
+        EXPECT_FALSE(List().KeyboardFocus());
+        SetForegroundWindow(Window());
+        EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == Window(); }));
+    };
+    program_->App().Keys().FocusSearchBox();
+    switchAwayAndBack();
+    EXPECT_EQ(GetFocus(), Box());
+    EXPECT_FALSE(List().KeyboardFocus());
+
+    program_->App().Keys().FocusList();
+    switchAwayAndBack();
+    EXPECT_EQ(GetFocus(), Window());
+    EXPECT_TRUE(List().KeyboardFocus());
+    DestroyWindow(other);
+}
+
 TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
     program_->App().Keys().FocusList();
     ASSERT_GE(List().RowCount(), 3);
