@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/running_program.h"
@@ -188,6 +189,27 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
         EXPECT_EQ(List().SelectedRow(), row.row) << "key " << row.key;
     }
     EXPECT_TRUE(log_.Take().empty());
+
+    // The menu keys open the selected game's menu; a timer sees it open and closes it.
+    static bool menuSeen;
+    const auto closeMenu = [](HWND, UINT, UINT_PTR, DWORD) {
+        if (FindWindowW(L"#32768", nullptr)) {
+            menuSeen = true;
+            EndMenu();
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeMenu);
+    for (const auto& [key, held] : {std::pair{VK_F10, VK_SHIFT}, std::pair{VK_APPS, 0}}) {
+        menuSeen = false;
+        if (held) {
+            Press(key, {static_cast<UINT>(held)});
+        } else {
+            Press(key);
+        }
+        EXPECT_TRUE(test::PumpUntil([] { return menuSeen; })) << "key " << key;
+    }
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(List().SelectedRow(), 2);
 
     Press(VK_RETURN);
     ASSERT_TRUE(program_->App().Game().IsOpen());
