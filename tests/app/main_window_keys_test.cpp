@@ -248,7 +248,11 @@ TEST_F(MainWindowKeysTest, AltArrowsAndAltHomeEndPageFromTheListAndTheSearchBox)
         }
         const int selected = List().SelectedRow();
         Press(step.key, {VK_MENU});
-        EXPECT_EQ(log_.Take(), step.requested) << step.key << (step.fromBox ? " in the box" : "");
+        const std::string where = step.fromBox ? " in the box" : " on the list";
+        EXPECT_EQ(log_.Take(), step.requested) << step.key << where;
+        // The next key goes where this one went.
+        EXPECT_EQ(GetFocus(), step.fromBox ? Box() : Window()) << step.key << where;
+        EXPECT_EQ(List().KeyboardFocus(), !step.fromBox) << step.key << where;
         if (step.requested.empty()) {
             EXPECT_EQ(List().SelectedRow(), selected) << "not a row key";
         }
