@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,48 +57,37 @@ protected:
 
     // Presses `key` with `held` down, as the keyboard does, and runs the program's message loop
     // steps until the keys are up again and the messages they made are handled (a fetch a key
-    // starts runs to its end meanwhile).
-    void Press(UINT key, std::initializer_list<UINT> held = {}) {
+    // starts runs to its end meanwhile, its own loop reading what comes).
+    void Press(UINT key, std::vector<UINT> held = {}) {
+        held.push_back(key);
         std::vector<INPUT> inputs;
-        const auto add = [&](UINT virtualKey, bool up) {
+        for (size_t i = 0; i < 2 * held.size(); ++i) {
+            const bool up = i >= held.size();
             INPUT input{};
             input.type = INPUT_KEYBOARD;
-            input.ki.wVk = static_cast<WORD>(virtualKey);
+            input.ki.wVk = static_cast<WORD>(up ? held[2 * held.size() - 1 - i] : held[i]);
             input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
             inputs.push_back(input);
-        };
-        for (const UINT modifier : held)
-            add(modifier, false);
-        add(key, false);
-        add(key, true);
-        for (const UINT modifier : held)
-            add(modifier, true);
+        }
         ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
                   inputs.size());
+        // The thread's key state follows the key messages as they are read.
+        const auto released = [&] {
+            return std::all_of(held.begin(), held.end(),
+                               [](UINT k) { return GetKeyState(static_cast<int>(k)) >= 0; });
+        };
         const ULONGLONG deadline = GetTickCount64() + 5000;
-        bool released = false;
+        MSG message;
         while (GetTickCount64() < deadline) {
-            MSG message;
             if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP) {
-                    released = GetKeyState(static_cast<int>(key)) >= 0;
-                    for (const UINT modifier : held) {
-                        released = released && GetKeyState(static_cast<int>(modifier)) >= 0;
-                    }
-                }
                 if (program_->App().TranslateKey(message)) continue;
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
-                continue;
+            } else if (released()) {
+                return;
+            } else {
+                Sleep(5);
             }
-            if (released) return;
-            // A fetch's own loop may have read the key-ups.
-            released = GetKeyState(static_cast<int>(key)) >= 0;
-            for (const UINT modifier : held) {
-                released = released && GetKeyState(static_cast<int>(modifier)) >= 0;
-            }
-            if (released) continue;  // once more through the queue, for what they made
-            Sleep(5);
         }
         ADD_FAILURE() << "key " << key << " was not seen going up";
     }
@@ -117,7 +105,7 @@ TEST_F(MainWindowKeysTest, TheSearchBoxTakesTheCaretByKeyAndTabGoesBetweenItAndT
     const struct Step {
         const char* what;
         UINT key;
-        std::initializer_list<UINT> held;
+        std::vector<UINT> held;
         Stop focus;
         const wchar_t* text;  // nullptr: as it was
         bool allSelected;
@@ -201,11 +189,7 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeMenu);
     for (const auto& [key, held] : {std::pair{VK_F10, VK_SHIFT}, std::pair{VK_APPS, 0}}) {
         menuSeen = false;
-        if (held) {
-            Press(key, {static_cast<UINT>(held)});
-        } else {
-            Press(key);
-        }
+        Press(key, held ? std::vector<UINT>{static_cast<UINT>(held)} : std::vector<UINT>{});
         EXPECT_TRUE(test::PumpUntil([] { return menuSeen; })) << "key " << key;
     }
     KillTimer(nullptr, timer);
@@ -223,8 +207,9 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
     EXPECT_FALSE(program_->App().Game().IsOpen());
     // The log may hold the game's page too, asked for by its browser.
     int searches = 0;
-    for (const std::string& target : log_.Take())
+    for (const std::string& target : log_.Take()) {
         searches += target.starts_with("/appweb/search?");
+    }
     EXPECT_EQ(searches, 1);
 }
 
