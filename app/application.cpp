@@ -140,7 +140,7 @@ void Application::OnMainWindowCreated(HWND window) {
 
     MainWindowCommands commands;
     commands.showListSection = [this](int section) { navigation_.ShowListSection(section); };
-    commands.openHomepage = [] { OpenHomepage(); };
+    commands.openHomepage = [this] { OpenHomepage(library_->HomepageBase()); };
     commands.showSkinMenu = [this] { skinMenu_->Show(mainWindow_.Handle()); };
     commands.page = [this](int button) { Page(button); };
     commands.submitSearch = [this] { navigation_.SubmitSearch(mainWindow_.SearchText()); };
@@ -160,7 +160,8 @@ void Application::OnMainWindowCreated(HWND window) {
     const std::string bossKeyNotice =
         bossKey_->RegisterSetting(instance_, library_->Library().Get().Settings().bossKey);
     if (!bossKeyNotice.empty()) library_->Notify(bossKeyNotice, true);
-    hiddenBrowser_.Create(window);  // starts loading its page; nothing waits for it
+    // Starts loading its page; nothing waits for it.
+    hiddenBrowser_.Create(window, library_->HomepageBase());
 }
 
 void Application::Page(int pagingButton) {
@@ -200,7 +201,7 @@ std::string Application::PageCountText() {
 
 bool Application::RunFetch(const FetchCommand& command) {
     auto job = std::make_shared<FetchJob>(objects_->RecordPattern());
-    auto work = [state = command.state, baseUrl = CatalogueBaseUrl()](FetchJob& job) {
+    auto work = [state = command.state, baseUrl = library_->CatalogueBase()](FetchJob& job) {
         return RunPendingFetch(state, baseUrl, job);
     };
     const FetchResult result = loadingWindow_.Run(instance_, mainWindow_.Handle(), std::move(job),

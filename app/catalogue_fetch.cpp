@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr char kDefaultCatalogueUrl[] = "http://game.zentori.com";
-
 std::string PageText(int page) {
     return "第" + std::to_string(page) + "页";
 }
@@ -36,14 +34,8 @@ FetchResult Fetch(const std::string& url, const NavigationState& state, FetchJob
 
 }  // namespace
 
-std::string CatalogueBaseUrl() {
-    char value[512];
-    DWORD length = GetEnvironmentVariableA("ZENTORI_CATALOGUE_URL", value, sizeof(value));
-    if (length == 0 || length >= sizeof(value)) return kDefaultCatalogueUrl;
-    std::string url(value, length);
-    while (!url.empty() && url.back() == '/')
-        url.pop_back();
-    return url.empty() ? kDefaultCatalogueUrl : url;
+ServiceAddress CatalogueAddress(const std::optional<std::string>& setting) {
+    return ChooseServiceAddress(kCatalogueVariable, setting, kDefaultCatalogueUrl);
 }
 
 FetchJob::FetchJob(std::shared_ptr<boost::regex> pattern, unsigned timeLimitMs)

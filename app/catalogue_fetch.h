@@ -15,14 +15,21 @@
 #include <boost/regex.hpp>
 
 #include "app/navigation.h"
+#include "app/service_address.h"
 #include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
 #include "catalogue/http_request.h"
 
-// Scheme and host of the catalogue service, without a trailing slash: the environment variable
-// ZENTORI_CATALOGUE_URL when set (tests and the sample catalogue use it), else the service's
-// own address.
-std::string CatalogueBaseUrl();
+constexpr char kDefaultCatalogueUrl[] = "http://game.zentori.com";
+constexpr wchar_t kCatalogueVariable[] = L"ZENTORI_CATALOGUE_URL";
+
+// Scheme and host (maybe a path) of the catalogue service, without a trailing slash: the
+// environment variable ZENTORI_CATALOGUE_URL when set (tests and the sample catalogue use it),
+// else `setting` (the library's catalogueUrl) when usable, else the service's own address.
+ServiceAddress CatalogueAddress(const std::optional<std::string>& setting);
+inline std::string CatalogueBaseUrl() {
+    return CatalogueAddress(std::nullopt).base;
+}
 
 struct FetchResult {
     FetchOutcome outcome;

@@ -10,6 +10,8 @@ std::string Cause(const FetchOutcome& outcome) {
     switch (outcome.status) {
         case FetchStatus::kCannotConnect:
             return "无法连接到游戏目录服务";
+        case FetchStatus::kCertificateInvalid:
+            return "证书无效，无法安全连接";
         case FetchStatus::kTimedOut:
             return "游戏目录服务没有响应";
         case FetchStatus::kInterrupted:

@@ -5,38 +5,25 @@
 #include "app/wide_text.h"
 #include "text/text_utils.h"
 
-std::string HomepageBase() {
-    std::string base = kDefaultHomepageBase;
-    const DWORD needed = GetEnvironmentVariableW(kHomepageVariable, nullptr, 0);
-    if (needed > 1) {
-        std::wstring value(needed, L'\0');
-        const DWORD length = GetEnvironmentVariableW(kHomepageVariable, value.data(), needed);
-        if (length > 0 && length < needed) {
-            value.resize(length);
-            base = WideToGbk(value);
-        }
-    }
-    // The paths appended start with "/".
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    return base;
+ServiceAddress HomepageAddress(const std::optional<std::string>& setting) {
+    return ChooseServiceAddress(kHomepageVariable, setting, kDefaultHomepageBase);
 }
 
-std::string HomepageUrl() {
-    return JoinBytes({HomepageBase(), "/game.htm"});
+std::string HomepageUrl(std::string_view base) {
+    return JoinBytes({base, "/game.htm"});
 }
 
-std::string HiddenPageUrl() {
-    return JoinBytes({HomepageBase(), "/?game"});
+std::string HiddenPageUrl(std::string_view base) {
+    return JoinBytes({base, "/?game"});
 }
 
-bool OpenHomepage() {
-    const HINSTANCE result = ShellExecuteW(nullptr, L"open", GbkToWide(HomepageUrl()).c_str(),
+bool OpenHomepage(std::string_view base) {
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", GbkToWide(HomepageUrl(base)).c_str(),
                                            nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
 }
 
-bool HiddenBrowser::Create(HWND mainWindow) {
+bool HiddenBrowser::Create(HWND mainWindow, std::string_view homepageBase) {
     if (!host_.Create(mainWindow, kLeft, kTop, kWidth, kHeight)) return false;
-    return host_.Navigate(HiddenPageUrl());
+    return host_.Navigate(HiddenPageUrl(homepageBase));
 }

@@ -5,22 +5,26 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/browser_host.h"
+#include "app/service_address.h"
 
 constexpr char kDefaultHomepageBase[] = "http://www.zentori.com";
 // When set, replaces the homepage base (scheme and host), e.g. for a local test server.
 constexpr wchar_t kHomepageVariable[] = L"ZENTORI_HOMEPAGE_URL";
 
-// Scheme and host (GBK), without a trailing "/".
-std::string HomepageBase();
-std::string HomepageUrl();    // base + "/game.htm", opened by "官方主页"
-std::string HiddenPageUrl();  // base + "/?game", loaded by HiddenBrowser
+// Scheme and host (GBK), without a trailing "/": the variable when set, else `setting` (the
+// library's homepageUrl) when usable, else kDefaultHomepageBase.
+ServiceAddress HomepageAddress(const std::optional<std::string>& setting);
+std::string HomepageUrl(std::string_view base);    // base + "/game.htm", opened by "官方主页"
+std::string HiddenPageUrl(std::string_view base);  // base + "/?game", loaded by HiddenBrowser
 
-// "官方主页": opens HomepageUrl() with the shell's "open" verb, shown normally. False when the
-// shell reports a failure.
-bool OpenHomepage();
+// "官方主页": opens HomepageUrl(base) with the shell's "open" verb, shown normally. False when
+// the shell reports a failure.
+bool OpenHomepage(std::string_view base);
 
 class HiddenBrowser {
 public:
@@ -33,9 +37,10 @@ public:
     HiddenBrowser(const HiddenBrowser&) = delete;
     HiddenBrowser& operator=(const HiddenBrowser&) = delete;
 
-    // Creates the control on `mainWindow` and starts loading HiddenPageUrl(). False when the
-    // control cannot be created or refuses the address; the program carries on without it.
-    bool Create(HWND mainWindow);
+    // Creates the control on `mainWindow` and starts loading HiddenPageUrl(homepageBase). False
+    // when the control cannot be created or refuses the address; the program carries on
+    // without it.
+    bool Create(HWND mainWindow, std::string_view homepageBase);
     void Destroy() { host_.Destroy(); }
     BrowserHost& Host() { return host_; }
 

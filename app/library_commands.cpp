@@ -2,7 +2,9 @@
 
 #include <ctime>
 
+#include "app/catalogue_fetch.h"
 #include "app/game_context_menu.h"
+#include "app/homepage.h"
 #include "app/main_window_layout.h"
 #include "app/skin_menu.h"
 #include "app/wide_text.h"
@@ -15,6 +17,8 @@ const char LibraryCommands::kSaveFailedNotice[] = "游戏库文件无法保存�
 const char LibraryCommands::kAddedNotice[] = "已加入收藏：";
 const char LibraryCommands::kRemovedNotice[] = "已取消收藏：";
 const char LibraryCommands::kLinkCopiedNotice[] = "已复制游戏链接";
+const char LibraryCommands::kBadAddressNotice[] = "library.json 中的";
+const char LibraryCommands::kBadAddressNoticeEnd[] = "不是有效的网址，已使用默认地址";
 
 LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
                                  std::filesystem::path folder)
@@ -33,6 +37,9 @@ void LibraryCommands::Load() {
     loadOutcome_ = library_.Load(std::time(nullptr));
     // The user hears at once that nothing will be kept; once is enough.
     saveFailureTold_ = loadOutcome_.status == LibraryLoad::kUnreadable;
+    catalogueSettingIgnored_ =
+        CatalogueAddress(library_.Get().Settings().catalogueUrl).settingIgnored;
+    homepageSettingIgnored_ = HomepageAddress(library_.Get().Settings().homepageUrl).settingIgnored;
     if (const std::optional<WindowSize>& size = library_.Get().Settings().gameWindow) {
         gameWindow_.SetPlacement({size->width, size->height, size->maximised});
     }
@@ -47,6 +54,14 @@ void LibraryCommands::Load() {
         ToggleFavourite(game);
     });
     library_.AddObserver([this] { OnLibraryChanged(); });
+}
+
+std::string LibraryCommands::CatalogueBase() const {
+    return CatalogueAddress(library_.Get().Settings().catalogueUrl).base;
+}
+
+std::string LibraryCommands::HomepageBase() const {
+    return HomepageAddress(library_.Get().Settings().homepageUrl).base;
 }
 
 std::string LibraryCommands::StartSkinPath(const std::string& programDirectory) const {
@@ -82,8 +97,19 @@ void LibraryCommands::ShowLoadNotice() {
             Notify(kUnreadableNotice, true);
             break;
         default:
+            ShowAddressNotice();
             break;
     }
+}
+
+// Lasting, like the other notices of the file: the user who wrote the address should see that
+// it was not taken, whatever the first page took to load.
+void LibraryCommands::ShowAddressNotice() {
+    std::string names;
+    if (catalogueSettingIgnored_) names = "游戏目录地址";
+    if (homepageSettingIgnored_) names += names.empty() ? "主页地址" : "和主页地址";
+    if (names.empty()) return;
+    Notify(kBadAddressNotice + names + kBadAddressNoticeEnd, true);
 }
 
 LibraryGame LibraryCommands::GameAt(int row) const {

@@ -17,6 +17,7 @@
 #include "app/global_objects.h"
 #include "app/library_views.h"
 #include "app/notice_bar.h"
+#include "app/service_address.h"
 #include "library/player_library.h"
 
 class LibraryCommands {
@@ -29,6 +30,9 @@ public:
     static const char kAddedNotice[];    // followed by the game's name
     static const char kRemovedNotice[];  // followed by the game's name
     static const char kLinkCopiedNotice[];
+    // Names the settings that are no usable address: "游戏目录地址", "主页地址" or both.
+    static const char kBadAddressNotice[];
+    static const char kBadAddressNoticeEnd[];
 
     LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
                     std::filesystem::path folder);
@@ -47,8 +51,14 @@ public:
     std::string StartSkinPath(const std::string& programDirectory) const;
     // Once the main window's widgets exist: the view buttons.
     void Attach(HWND mainWindow);
-    // Once the first page is on screen: tells of a library file kept aside or not readable.
+    // Once the first page is on screen: tells of a library file kept aside or not readable, or
+    // of an address setting ignored.
     void ShowLoadNotice();
+    // The services' base addresses (CatalogueAddress, HomepageAddress): a setting of the user's
+    // own, unless it is no usable address. Asked for at each use, so that the variables that
+    // come first can be changed by a test while the program runs.
+    std::string CatalogueBase() const;
+    std::string HomepageBase() const;
 
     // Opens a row's game (double-click, 开始游戏) and records it as played; false when nothing
     // was opened (no row, no link).
@@ -75,6 +85,7 @@ public:
 private:
     LibraryGame GameAt(int row) const;  // time: now
     POINT MenuPointForSelection() const;
+    void ShowAddressNotice();
     void OnLibraryChanged();
 
     GlobalObjects& objects_;
@@ -86,5 +97,7 @@ private:
     HWND mainWindow_ = nullptr;
     LibraryGame playing_;  // the game last opened in the game window
     LibraryLoadOutcome loadOutcome_;
+    bool catalogueSettingIgnored_ = false;
+    bool homepageSettingIgnored_ = false;
     bool saveFailureTold_ = false;
 };

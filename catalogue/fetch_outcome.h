@@ -14,14 +14,15 @@ constexpr size_t kReplySizeLimit = 16u << 20;
 
 enum class FetchStatus {
     kSucceeded,
-    kCancelled,      // the user (or the program's closing) stopped it
-    kCannotConnect,  // refused, host not found, network down
-    kTimedOut,       // no answer in time, or the whole fetch took too long
-    kInterrupted,    // the connection broke off before the whole reply had arrived
-    kHttpError,      // the service answered with an HTTP error (or a redirect it cannot follow)
-    kTooLarge,       // the reply was larger than kReplySizeLimit
-    kNotCatalogue,   // the reply holds no hot-list or search structure at all
-    kFailed,         // the program itself failed (out of memory, say)
+    kCancelled,           // the user (or the program's closing) stopped it
+    kCannotConnect,       // refused, host not found, network down
+    kCertificateInvalid,  // the server's TLS certificate failed the check
+    kTimedOut,            // no answer in time, or the whole fetch took too long
+    kInterrupted,         // the connection broke off before the whole reply had arrived
+    kHttpError,     // the service answered with an HTTP error (or a redirect it cannot follow)
+    kTooLarge,      // the reply was larger than kReplySizeLimit
+    kNotCatalogue,  // the reply holds no hot-list or search structure at all
+    kFailed,        // the program itself failed (out of memory, say)
 };
 
 struct FetchOutcome {

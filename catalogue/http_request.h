@@ -16,9 +16,13 @@
 
 // Performs one HTTP/1.1 request and returns the reply body, cut at its first zero byte.
 //   url           http://host[:port]/path?query ("http://" may be left out; port 80 by default)
+//                 or https://host[:port]/path?query (port 443 by default; the server's
+//                 certificate is checked)
 //   method        "POST" in any letter case sends a POST with that spelling; anything else (also
 //                 nullptr) sends a GET and the variable, when given, becomes "GET"
-//   proxy         "host:port" of an HTTP proxy for this call; empty: direct
+//   proxy         "host:port" of an HTTP proxy for this call; empty: the system's internet
+//                 settings (as the embedded browser uses them), but never a proxy for this
+//                 machine's own addresses (localhost, 127.x.x.x)
 //   headers       extra request header lines, each ending in "\r\n"; the variable comes back
 //                 holding the whole block sent (defaults for Accept, Referer and Accept-Language
 //                 added where missing, plus Content-Type and Content-Length for a POST body)
@@ -67,8 +71,10 @@ struct HttpReply {
 
 // A plain GET of `url` (as HttpRequest sends it, with the default headers) that ends as:
 //   kSucceeded      a status below 300 and the whole body
-//   kHttpError      a status of 300 or more (redirects WinINet cannot follow included)
+//   kHttpError      a status of 300 or more (redirects not followed included: to another
+//                   scheme, or more than 5 in a row)
 //   kCannotConnect  no connection (refused, host not found, no network)
+//   kCertificateInvalid  the https:// server's certificate failed the check
 //   kTimedOut       a phase gave up after 18 s, or the time limit passed
 //   kInterrupted    the connection broke off before the announced body had arrived
 //   kTooLarge       the body (or its announced length) is beyond the size limit

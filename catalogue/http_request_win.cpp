@@ -119,6 +119,17 @@ struct Bounds {
 // WinINet reports its own codes, and under Wine sometimes the socket's.
 FetchStatus StatusOfError(DWORD error) {
     switch (error) {
+        // The server's certificate failed the check: never accepted, and never mistaken for a
+        // network fault, since trying again elsewhere will not help.
+        case ERROR_INTERNET_INVALID_CA:
+        case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+        case ERROR_INTERNET_SEC_CERT_ERRORS:
+        case ERROR_INTERNET_SEC_CERT_NO_REV:
+        case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+        case ERROR_INTERNET_SEC_CERT_REVOKED:
+        case ERROR_INTERNET_SEC_INVALID_CERT:
+            return FetchStatus::kCertificateInvalid;
         case ERROR_INTERNET_TIMEOUT:
         case WSAETIMEDOUT:
             return FetchStatus::kTimedOut;
@@ -217,12 +228,7 @@ class Exchange {
 public:
     Exchange(std::string_view url, std::string_view proxy, const Bounds& bounds)
         : bounds_(bounds),
-          proxyList_(proxy.empty() ? std::string() : "http=" + std::string(proxy)),
-          internet_(
-              InternetOpenA(kUserAgent,
-                            proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
-                            proxyList_.c_str(), "", 0),
-              bounds.cancel),
+          internet_(OpenInternet(url, proxy), bounds.cancel),
           connection_(Connect(internet_, url, bounds.cancel), bounds.cancel) {}
 
     explicit operator bool() const { return internet_ && connection_; }
@@ -231,6 +237,9 @@ public:
     bool Send(std::string_view url, const std::string& verb, std::string& block,
               std::string_view body, DWORD flags = 0) {
         const std::string path = UrlPath(url);
+        // TLS for https://, with WinINet's full check of the server's certificate: no flag
+        // that ignores a certificate error is ever given.
+        if (UrlIsHttps(url)) flags |= INTERNET_FLAG_SECURE;
         request_.emplace(HttpOpenRequestA(connection_.get(), verb.c_str(), path.c_str(), "HTTP/1.1",
                                           nullptr, nullptr, INTERNET_FLAG_RELOAD | flags, 0),
                          bounds_.cancel);
@@ -275,6 +284,21 @@ public:
     }
 
 private:
+    // The proxy given wins. Without one, the system's internet settings decide, as they do for
+    // the embedded browser; but this machine's own addresses are always reached directly, since
+    // a proxy elsewhere would take them for its own (Windows bypasses some of them by itself,
+    // Wine none).
+    static HINTERNET OpenInternet(std::string_view url, std::string_view proxy) {
+        if (!proxy.empty()) {
+            const std::string list = JoinBytes({UrlIsHttps(url) ? "https=" : "http=", proxy});
+            return InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PROXY, list.c_str(), "", 0);
+        }
+        if (IsLoopbackHost(UrlHost(url))) {
+            return InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, "", "", 0);
+        }
+        return InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    }
+
     static HINTERNET Connect(const InternetHandle& internet, std::string_view url,
                              HttpCancel* cancel) {
         if (!internet || (cancel && cancel->Cancelled())) return nullptr;
@@ -285,7 +309,6 @@ private:
     }
 
     Bounds bounds_;
-    std::string proxyList_;
     InternetHandle internet_;
     InternetHandle connection_;
     std::optional<InternetHandle> request_;
@@ -295,14 +318,15 @@ private:
     ULONGLONG sendStarted_ = 0;
 };
 
-// Where a redirect leads, when it stays on plain HTTP: an absolute http:// address, or a path
-// on the same host. Empty for anything else (https:// above all, which this client does not
-// speak), so the redirect ends the exchange with its status.
+// Where a redirect leads, when it keeps to the scheme the exchange started with: an absolute
+// address of that scheme, or a path on the same server. Empty for anything else, so the
+// redirect ends the exchange with its status: a step down from https:// to plain HTTP would give
+// away what TLS protects, and a step up is the user's to make (the catalogue address setting).
 std::string RedirectTarget(std::string_view from, std::string_view location) {
-    constexpr std::string_view kHttp = "http://";
-    if (FindText(location, kHttp, 1, true) == 1) return std::string(location);
+    const std::string_view scheme = UrlIsHttps(from) ? "https://" : "http://";
+    if (FindText(location, scheme, 1, true) == 1) return std::string(location);
     if (location.empty() || location.front() != '/') return {};
-    return JoinBytes({kHttp, UrlHost(from), ":", std::to_string(UrlPort(from)), location});
+    return JoinBytes({scheme, UrlHost(from), ":", std::to_string(UrlPort(from)), location});
 }
 
 // One GET without following redirects; `location` receives where a followable redirect leads.

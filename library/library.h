@@ -44,6 +44,10 @@ struct LibrarySettings {
     std::optional<WindowSize> gameWindow;  // its size when not maximised
     // The boss key as the player wrote it (see key_chord.h); an empty text turns it off.
     std::optional<std::string> bossKey;
+    // Base addresses the user put in the file in place of the built-in ones, as written (GBK);
+    // the program checks them before use. A value that is no text at all reads as "".
+    std::optional<std::string> catalogueUrl;
+    std::optional<std::string> homepageUrl;
     std::string original;  // as LibraryGame::original
 };
 

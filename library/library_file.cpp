@@ -4,6 +4,8 @@
 #include <exception>
 #include <initializer_list>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -20,8 +22,10 @@ using Keys = std::initializer_list<std::string_view>;
 constexpr int kDeepestNesting = 32;
 
 const Keys kGameTexts = {"name", "introduction", "link"};
+const Keys kAddressKeys = {"catalogueUrl", "homepageUrl"};
 
-bool Contains(Keys keys, std::string_view key) {
+template <typename List>
+bool Contains(const List& keys, std::string_view key) {
     for (std::string_view known : keys) {
         if (known == key) return true;
     }
@@ -88,7 +92,8 @@ private:
 
 // What of `object` this version would not write itself: unknown keys, and texts (`texts`) that
 // GBK cannot hold. Empty when nothing.
-std::string Leftovers(const Json& object, Keys known, Keys texts = {}) {
+std::string Leftovers(const Json& object, const std::vector<std::string_view>& known,
+                      Keys texts = {}) {
     Json kept = Json::object();
     for (const auto& [key, value] : object.items()) {
         if (!Contains(known, key) || (Contains(texts, key) && value.is_string() &&
@@ -183,7 +188,22 @@ LibrarySettings ReadSettings(Reader& reader, const Json& root) {
     if (const Json* key = reader.Member(*object, "bossKey", Json::value_t::string)) {
         settings.bossKey = Utf8ToAnsi(key->get_ref<const std::string&>());
     }
-    settings.original = Leftovers(*object, {"skin", "gameWindow", "bossKey"});
+    // The addresses are the user's own writing, never the program's: a value of the wrong kind
+    // is a bad address (ignored and reported by the program, kept in the file as it is), not a
+    // damaged library.
+    std::vector<std::string_view> known = {"skin", "gameWindow", "bossKey"};
+    for (const auto& [key, address] : {std::pair{"catalogueUrl", &settings.catalogueUrl},
+                                       std::pair{"homepageUrl", &settings.homepageUrl}}) {
+        const auto found = object->find(key);
+        if (found == object->end()) continue;
+        if (found->is_string()) {
+            *address = Utf8ToAnsi(found->get_ref<const std::string&>());
+            known.push_back(key);
+        } else {
+            *address = std::string();
+        }
+    }
+    settings.original = Leftovers(*object, known, kAddressKeys);
     return settings;
 }
 
@@ -198,8 +218,14 @@ Json WriteSettings(const LibrarySettings& settings) {
                                 {"height", settings.gameWindow->height},
                                 {"maximised", settings.gameWindow->maximised}};
     }
-    if (settings.bossKey) object["bossKey"] = AnsiToUtf8(*settings.bossKey);
-    MergeLeftovers(object, settings.original);
+    if (const Json* key = reader.Member(*object, "bossKey", Json::value_t::string)) {
+        settings.bossKey = Utf8ToAnsi(key->get_ref<const std::string&>());
+    }
+    for (const auto& [key, address] : {std::pair{"catalogueUrl", &settings.catalogueUrl},
+                                       std::pair{"homepageUrl", &settings.homepageUrl}}) {
+        if (*address && !(*address)->empty()) object[key] = AnsiToUtf8(**address);
+    }
+    MergeLeftovers(object, settings.original, kAddressKeys);
     return object;
 }
 

@@ -7,7 +7,8 @@
 //     "settings": {
 //       "skin": {"menu": "\\skin\\2.jpg"}  or  {"file": "D:\\pictures\\sea.jpg"},
 //       "gameWindow": {"width": 1024, "height": 700, "maximised": false},
-//       "bossKey": "Ctrl+Alt+B"
+//       "bossKey": "Ctrl+Alt+B",
+//       "catalogueUrl": "https://games.example.com",  "homepageUrl": "https://www.example.com"
 //     }
 //   }
 //

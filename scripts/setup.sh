@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 libwine fonts-wine xvfb xauth xdotool x11-utils imagemagick openbox python3
     locales fonts-wqy-microhei libboost1.81-dev nlohmann-json3-dev googletest libgtest-dev
-    libbenchmark-dev
+    libbenchmark-dev libssl-dev openssl
     nsis zip
 )
 

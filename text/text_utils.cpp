@@ -1,5 +1,6 @@
 #include "text/text_utils.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 
@@ -214,17 +215,25 @@ struct UrlParts {
     size_t pathStart;
 };
 
-bool HasHttpScheme(std::string_view url) {
-    constexpr std::string_view kScheme = "http://";
-    if (url.size() < kScheme.size()) return false;
-    for (size_t i = 0; i < kScheme.size(); ++i) {
-        if (AsciiLower(url[i]) != kScheme[i]) return false;
+// Whether `url` starts with `scheme` (small letters), ignoring letter case.
+bool StartsWithScheme(std::string_view url, std::string_view scheme) {
+    if (url.size() < scheme.size()) return false;
+    for (size_t i = 0; i < scheme.size(); ++i) {
+        if (AsciiLower(url[i]) != scheme[i]) return false;
     }
     return true;
 }
 
+// The length of the URL's "http://" or "https://" scheme; 0 for any other.
+size_t SchemeLength(std::string_view url) {
+    for (std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+        if (StartsWithScheme(url, scheme)) return scheme.size();
+    }
+    return 0;
+}
+
 UrlParts SplitUrl(std::string_view url) {
-    const size_t hostStart = HasHttpScheme(url) ? 7 : 0;
+    const size_t hostStart = SchemeLength(url);
     const size_t slash = FindFirst(url, "/", hostStart);
     const size_t hostEnd = slash == kNotFound ? url.size() : slash;
     return {url.substr(hostStart, hostEnd - hostStart), slash};
@@ -328,8 +337,66 @@ std::string UrlHost(std::string_view url) {
 
 int UrlPort(std::string_view url) {
     const std::string_view hostAndPort = SplitUrl(url).hostAndPort;
-    if (FindFirst(hostAndPort, ":") == kNotFound) return 80;
+    if (FindFirst(hostAndPort, ":") == kNotFound) return UrlIsHttps(url) ? 443 : 80;
     return ParsePort(PortText(hostAndPort));
+}
+
+bool UrlIsHttps(std::string_view url) {
+    return StartsWithScheme(url, "https://");
+}
+
+// A base address as a setting gives it: a scheme the client speaks, then a host of letters,
+// digits, dots and hyphens (what a name or an IPv4 address needs; no user name, no IPv6
+// brackets, no non-ASCII name, which WinINet would not take as written), maybe a port, maybe a
+// path; no query or fragment, since paths are appended to it.
+bool IsWebBaseUrl(std::string_view url) {
+    const size_t hostStart = SchemeLength(url);
+    if (hostStart == 0) return false;
+    const size_t pathStart = std::min(url.find('/', hostStart), url.size());
+    const std::string_view hostAndPort = url.substr(hostStart, pathStart - hostStart);
+    const size_t colon = std::min(hostAndPort.find(':'), hostAndPort.size());
+    const std::string_view host = hostAndPort.substr(0, colon);
+    if (host.empty() || host.front() == '.' || host.front() == '-') return false;
+    for (const char c : host) {
+        const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                             (c >= '0' && c <= '9') || c == '.' || c == '-';
+        if (!allowed) return false;
+    }
+    if (colon < hostAndPort.size()) {
+        const std::string_view port = hostAndPort.substr(colon + 1);
+        if (port.empty() || port.size() > 5) return false;
+        for (const char c : port) {
+            if (c < '0' || c > '9') return false;
+        }
+        const int value = ParsePort(port);
+        if (value < 1) return false;
+    }
+    for (const char c : url.substr(pathStart)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte >= 0x7F || c == '?' || c == '#') return false;
+    }
+    return true;
+}
+
+bool IsLoopbackHost(std::string_view host) {
+    if (host == "localhost") return true;
+    int parts = 0;
+    int value = 0;
+    size_t digits = 0;
+    for (size_t i = 0; i <= host.size(); ++i) {
+        if (i == host.size() || host[i] == '.') {
+            if (digits == 0 || value > 255 || (parts == 0 && value != 127)) return false;
+            ++parts;
+            value = 0;
+            digits = 0;
+        } else if (host[i] >= '0' && host[i] <= '9' && digits < 3) {
+            value = value * 10 + (host[i] - '0');
+            ++digits;
+        } else {
+            return false;
+        }
+    }
+    return parts == 4;
 }
 
 // The path begins at the "/" that ends the host-and-port part. (Searching for the host name in

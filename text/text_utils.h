@@ -10,10 +10,18 @@
 #include <string>
 #include <string_view>
 
-// --- URL splitting (only the "http://" scheme is known; anything else is split as scheme-less)
+// --- URL splitting ("http://" and "https://" are known, in any letter case; anything else is
+// split as scheme-less)
 std::string UrlHost(std::string_view url);  // host, ASCII lower-cased
-int UrlPort(std::string_view url);  // 80 without ":port"; 0 when it is not a number or above 65535
+// 80 without ":port" (443 for https://); 0 when it is not a number or above 65535
+int UrlPort(std::string_view url);
 std::string UrlPath(std::string_view url);  // path with query, always starting with "/"
+bool UrlIsHttps(std::string_view url);
+// Whether `url` can stand as a service's base address: http:// or https://, a host name or IPv4
+// address, maybe ":port" (1 to 65535) and a path; nothing else (no blank, query or fragment).
+bool IsWebBaseUrl(std::string_view url);
+// Whether a host (as UrlHost gives it) names this machine: "localhost" or an address 127.x.x.x.
+bool IsLoopbackHost(std::string_view host);
 
 // --- Escapes
 std::string UrlEncode(std::string_view text);      // every byte but [0-9A-Za-z] becomes %XX

@@ -10,12 +10,15 @@
 #include <winsock2.h>
 
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -407,6 +410,97 @@ TEST_F(CatalogueFetchTest, ASearchThatFindsNothingSaysSoUntilTheNextSuccess) {
 
     ClickSection(kWebGamesButton);
     ExpectFetched(HotListTarget("8", "1", 1), 1, "共2页");
+}
+
+// --- An https:// catalogue, through the TLS front of scripts/with-tls
+
+// The test certificate authority of scripts/with-tls, trusted in the Wine prefix (the local
+// machine's Root store) for the life of the object. Wine 8 keeps that store in the prefix's
+// registry, one key per SHA-1 thumbprint, and each chain engine reads it afresh: the addition
+// counts only once committed, and since a deletion through crypt32 leaves the key in place,
+// the key itself goes at the end.
+class TrustedTestAuthority {
+public:
+    TrustedTestAuthority() {
+        char path[MAX_PATH] = "";
+        GetEnvironmentVariableA("ZENTORI_TEST_CA", path, MAX_PATH);
+        std::ifstream file(path, std::ios::binary);
+        const std::string der((std::istreambuf_iterator<char>(file)), {});
+        store_ =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+        if (!store_ || der.empty()) return;
+        PCCERT_CONTEXT added = nullptr;
+        if (!CertAddEncodedCertificateToStore(
+                store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added)) {
+            return;
+        }
+        BYTE hash[20];
+        DWORD size = sizeof hash;
+        if (CertGetCertificateContextProperty(added, CERT_SHA1_HASH_PROP_ID, hash, &size)) {
+            for (DWORD i = 0; i < size; ++i) {
+                wchar_t digits[3];
+                swprintf(digits, 3, L"%02X", hash[i]);
+                thumbprint_ += digits;
+            }
+        }
+        CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        CertFreeCertificateContext(added);
+    }
+    ~TrustedTestAuthority() {
+        if (store_) CertCloseStore(store_, 0);
+        if (!thumbprint_.empty()) {
+            RegDeleteKeyW(
+                HKEY_LOCAL_MACHINE,
+                (L"Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\" + thumbprint_)
+                    .c_str());
+        }
+    }
+    TrustedTestAuthority(const TrustedTestAuthority&) = delete;
+    TrustedTestAuthority& operator=(const TrustedTestAuthority&) = delete;
+
+    bool Trusted() const { return !thumbprint_.empty(); }
+
+private:
+    HCERTSTORE store_ = nullptr;
+    std::wstring thumbprint_;
+};
+
+TEST_F(CatalogueFetchTest, AnHttpsCatalogueLoadsItsPagesAndAnUntrustedOneIsRefused) {
+    char trusted[256] = "", untrusted[256] = "";
+    GetEnvironmentVariableA("ZENTORI_TLS_URL", trusted, sizeof trusted);
+    GetEnvironmentVariableA("ZENTORI_TLS_UNTRUSTED_URL", untrusted, sizeof untrusted);
+    if (!*trusted || !*untrusted) GTEST_SKIP() << "run with scripts/with-tls";
+    TrustedTestAuthority authority;
+    ASSERT_TRUE(authority.Trusted());
+    {
+        CatalogueAddress https(trusted);
+        ClickSection(kToolsButton);
+        ExpectFetched(HotListTarget("9", "1", 1), 1, "共25页");
+        ASSERT_EQ(List().RowCount(), 10);
+        // The game pages are on the catalogue's server, reached as it is.
+        EXPECT_EQ(List().GetCellText(1, 4).rfind(std::string(trusted) + "/", 0), 0u);
+        Click(Objects().GenreButtons(1));
+        ExpectFetched(SearchTarget(GenreKey(Objects().GenreButtons(1).Text())), 1);
+        EXPECT_GT(List().RowCount(), 0);
+        EXPECT_EQ(List().GetCellText(1, 4).rfind(std::string(trusted) + "/", 0), 0u);
+    }
+    const Rows shown = RowsOf(List());
+    const std::string count = PageCountText();
+    {
+        CatalogueAddress refused(untrusted);
+        ClickPaging(kNextPageButton);
+        EXPECT_EQ(log_.Take(), Targets{}) << "nothing may reach a server not trusted";
+        EXPECT_EQ(NoticeText(), std::string("证书无效，无法安全连接") + kRetry);
+        EXPECT_EQ(RowsOf(List()), shown);
+        EXPECT_EQ(PageText(), "第1页");
+        EXPECT_EQ(PageCountText(), count);
+        EXPECT_TRUE(IsWindowEnabled(Window()));
+    }
+    // Back on the plain catalogue, the notice's retry loads the page asked for (after a
+    // search, the hot list's next page; the search's count stays).
+    test::Click(program_->App().FetchNotice().Handle(), 20, 10);
+    ExpectFetched(HotListTarget("9", "1", 2), 2, count);
 }
 
 // --- Resources: nothing grows with the game windows opened and closed or the pages fetched.

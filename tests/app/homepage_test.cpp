@@ -18,25 +18,43 @@ public:
     ~HomepageVariable() { SetEnvironmentVariableW(kHomepageVariable, nullptr); }
 };
 
-TEST(Homepage, AddressesFollowTheBaseOrItsOverride) {
+// The variable first, then the library's setting when it is an address, then the built-in one.
+TEST(Homepage, AddressesFollowTheVariableTheSettingOrTheBuiltInBase) {
     struct Case {
         const wchar_t* variable;
+        std::optional<std::string> setting;
         const char* homepage;
         const char* hiddenPage;
+        bool settingIgnored;
     };
     for (const Case& c : {
-             Case{nullptr, "http://www.zentori.com/game.htm", "http://www.zentori.com/?game"},
-             Case{L"", "http://www.zentori.com/game.htm", "http://www.zentori.com/?game"},
-             Case{L"http://127.0.0.1:8080", "http://127.0.0.1:8080/game.htm",
-                  "http://127.0.0.1:8080/?game"},
-             Case{L"http://127.0.0.1:8080/", "http://127.0.0.1:8080/game.htm",
-                  "http://127.0.0.1:8080/?game"},
-             Case{L"http://主页.example", "http://主页.example/game.htm",
-                  "http://主页.example/?game"},
+             Case{nullptr,
+                  {},
+                  "http://www.zentori.com/game.htm",
+                  "http://www.zentori.com/?game",
+                  false},
+             Case{
+                 L"", {}, "http://www.zentori.com/game.htm", "http://www.zentori.com/?game", false},
+             Case{L"http://127.0.0.1:8080/", "https://mine.example",
+                  "http://127.0.0.1:8080/game.htm", "http://127.0.0.1:8080/?game", false},
+             Case{L"http://主页.example",
+                  {},
+                  "http://主页.example/game.htm",
+                  "http://主页.example/?game",
+                  false},
+             Case{nullptr, "https://Mine.example:8443/zentori/",
+                  "https://Mine.example:8443/zentori/game.htm",
+                  "https://Mine.example:8443/zentori/?game", false},
+             Case{nullptr, "www.mine.example", "http://www.zentori.com/game.htm",
+                  "http://www.zentori.com/?game", true},
+             Case{nullptr, "", "http://www.zentori.com/game.htm", "http://www.zentori.com/?game",
+                  true},
          }) {
         HomepageVariable variable(c.variable);
-        EXPECT_EQ(HomepageUrl(), c.homepage);
-        EXPECT_EQ(HiddenPageUrl(), c.hiddenPage);
+        const ServiceAddress address = HomepageAddress(c.setting);
+        EXPECT_EQ(HomepageUrl(address.base), c.homepage);
+        EXPECT_EQ(HiddenPageUrl(address.base), c.hiddenPage);
+        EXPECT_EQ(address.settingIgnored, c.settingIgnored) << c.homepage;
     }
 }
 
@@ -45,7 +63,7 @@ TEST(HiddenBrowser, LoadsTheGamePageOutsideTheVisibleClientArea) {
     HomepageVariable variable(L"http://127.0.0.1:9");  // nothing listens: no outside traffic
     test::TestWindow mainWindow(test::TestWindow::Options{.width = 715, .height = 552});
     HiddenBrowser hidden;
-    ASSERT_TRUE(hidden.Create(mainWindow.Handle()));
+    ASSERT_TRUE(hidden.Create(mainWindow.Handle(), HomepageAddress(std::nullopt).base));
 
     HWND control = hidden.Host().ControlWindow();
     ASSERT_NE(control, nullptr);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -260,6 +261,103 @@ TEST_F(HttpRequestTest, SendsThroughTheProxyGiven) {
     const Received sent(std::string_view(reply).substr(9));
     EXPECT_EQ(sent.requestLine, "GET " + url + " HTTP/1.1");
     EXPECT_EQ(sent.Values("Referer"), Values{url});
+}
+
+// The system's proxy, as the Wine prefix's internet settings hold it, for the life of the
+// object; the settings found are put back afterwards.
+class SystemProxy {
+public:
+    SystemProxy(const std::string& server, const char* bypass) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &key_, nullptr);
+        for (Saved& saved : saved_) {
+            DWORD size = sizeof saved.data;
+            saved.found = RegQueryValueExA(key_, saved.name, nullptr, &saved.type, saved.data,
+                                           &size) == ERROR_SUCCESS;
+            saved.size = size;
+        }
+        const DWORD enable = 1;
+        RegSetValueExA(key_, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable),
+                       sizeof enable);
+        SetText("ProxyServer", server.c_str());
+        if (bypass) {
+            SetText("ProxyOverride", bypass);
+        } else {
+            RegDeleteValueA(key_, "ProxyOverride");
+        }
+    }
+    ~SystemProxy() {
+        for (const Saved& saved : saved_) {
+            if (saved.found) {
+                RegSetValueExA(key_, saved.name, 0, saved.type, saved.data, saved.size);
+            } else {
+                RegDeleteValueA(key_, saved.name);
+            }
+        }
+        RegCloseKey(key_);
+    }
+
+private:
+    static constexpr char kKey[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    struct Saved {
+        const char* name;
+        bool found = false;
+        DWORD type = 0;
+        DWORD size = 0;
+        BYTE data[1024] = {};
+    };
+    void SetText(const char* name, const char* value) {
+        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                       static_cast<DWORD>(std::strlen(value) + 1));
+    }
+
+    HKEY key_ = nullptr;
+    Saved saved_[3] = {{"ProxyEnable"}, {"ProxyServer"}, {"ProxyOverride"}};
+};
+
+// Without a proxy of its own, a request goes as the system's settings say, as the browser's
+// do: through the proxy they name, unless their bypass list names the host; this machine's own
+// addresses never go through it. (The test server's proxy port answers every request itself,
+// so a host that exists nowhere answers there.)
+TEST_F(HttpRequestTest, FollowsTheSystemProxyButNeverForThisMachine) {
+    const std::string proxyPort = HttpRequest(Url("/proxy-port"));
+    ASSERT_NE(proxyPort, "");
+    // (A port of its own, which Wine writes into the request line for a proxy when there is none.)
+    const std::string elsewhere = "http://catalogue.zentori-test.invalid:8080/echo?via=system";
+    const struct {
+        const char* name;
+        std::string url;
+        const char* bypass;
+        bool proxied;
+    } cases[] = {
+        {"a host elsewhere", elsewhere, nullptr, true},
+        {"one the bypass list names", elsewhere, "*.zentori-test.invalid;<local>", false},
+        {"127.0.0.1", Url("/echo?via=system"), nullptr, false},
+        {"localhost", "http://localhost:" + Server().substr(Server().find(':') + 1) + "/echo",
+         nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SystemProxy proxy("127.0.0.1:" + proxyPort, c.bypass);
+        const HttpReply reply = HttpGet(c.url);
+        const bool proxied = reply.body.rfind("proxied\r\n", 0) == 0;
+        EXPECT_EQ(proxied, c.proxied) << reply.body;
+        if (proxied) {
+            EXPECT_EQ(Received(std::string_view(reply.body).substr(9)).requestLine,
+                      "GET " + c.url + " HTTP/1.1");
+        } else if (c.url == elsewhere) {
+            EXPECT_EQ(static_cast<int>(reply.outcome.status),
+                      static_cast<int>(FetchStatus::kCannotConnect));
+        } else {
+            EXPECT_TRUE(reply.outcome.Succeeded());
+            EXPECT_EQ(Received(reply.body).requestLine.find("GET /echo"), 0u) << reply.body;
+        }
+    }
+    // A proxy given wins over the system's.
+    SystemProxy proxy("127.0.0.1:1", nullptr);
+    EXPECT_EQ(HttpRequest(elsewhere, nullptr, "127.0.0.1:" + proxyPort).rfind("proxied\r\n", 0),
+              0u);
 }
 
 TEST_F(HttpRequestTest, GivesEmptyTextAtOnceWhenNothingListens) {

@@ -107,6 +107,30 @@ TEST(LibraryFile, WritesBackWhatItCannotShowOrDoesNotKnow) {
     EXPECT_NE(changed.find("3.jpg"), std::string::npos);
 }
 
+// The service addresses are written by the user: a value of the wrong kind is no damage to the
+// library; the program is told of it as an address that is no address, and the file keeps it.
+TEST(LibraryFile, ReadsTheUsersAddressesAndWritesThemBackAsWritten) {
+    const std::string file = Utf8(
+        u8R"({"version": 1, "settings": {"catalogueUrl": "https://games.example.com:8443",)"
+        u8R"( "homepageUrl": 42}})");
+    std::optional<Library> library = ParseLibrary(file);
+    ASSERT_TRUE(library);
+    EXPECT_EQ(library->Settings().catalogueUrl, "https://games.example.com:8443");
+    EXPECT_EQ(library->Settings().homepageUrl, "");
+    EXPECT_EQ(ParseLibrary(R"({"version": 1})")->Settings().catalogueUrl, std::nullopt);
+
+    library->Settings().skin = SkinChoice{false, "\\skin\\3.jpg"};
+    const std::string written = SerializeLibrary(*library);
+    for (std::string_view kept :
+         {"\"catalogueUrl\": \"https://games.example.com:8443\"", "\"homepageUrl\": 42"}) {
+        EXPECT_NE(written.find(kept), std::string::npos) << kept << "\n" << written;
+    }
+    const std::optional<Library> again = ParseLibrary(written);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->Settings().catalogueUrl, library->Settings().catalogueUrl);
+    EXPECT_EQ(again->Settings().homepageUrl, "");
+}
+
 TEST(LibraryFile, RefusesTextsThatAreNoLibrary) {
     const std::u8string_view files[] = {
         u8"",

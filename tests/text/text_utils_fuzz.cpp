@@ -122,6 +122,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = UrlPath(input);
     Require(!path.empty() && path[0] == '/');
     Require(host.size() <= input.size());
+    // A base address a setting may give splits into a host and a port the client can use.
+    if (IsWebBaseUrl(input)) {
+        Require(!host.empty() && port > 0);
+        Require(path == "/" || input.find(path) != std::string_view::npos);
+    }
+    if (IsLoopbackHost(input)) Require(input == "localhost" || input.starts_with("127."));
 
     const std::string encoded = UrlEncode(input);
     Require(encoded.size() >= input.size());

@@ -30,8 +30,13 @@ TEST(TextUtilsUrl, SplitsHostPortAndPath) {
         {"http://example.com/list?x=1#top", "example.com", 80, "/list?x=1#top"},
         {"example.com/x/y", "example.com", 80, "/x/y"},
         {"Example.com:81", "example.com", 81, "/"},
-        // Unknown schemes are split as if there were none.
-        {"https://a.com/x", "https", 0, "//a.com/x"},
+        // https:// is known too, with its own default port; other schemes are split as if
+        // there were none.
+        {"https://a.com/x", "a.com", 443, "/x"},
+        {"HTTPS://A.com:8443", "a.com", 8443, "/"},
+        {"https://a.com:80/", "a.com", 80, "/"},
+        {"ftp://a.com/x", "ftp", 0, "//a.com/x"},
+        {"httpss://a.com/x", "httpss", 0, "//a.com/x"},
         // Ports: read as a truncated decimal number; not a number or not a TCP port gives 0.
         {"http://host:80.9/", "host", 80, "/"},
         {"http://host:abc/", "host", 0, "/"},
@@ -61,6 +66,54 @@ TEST(TextUtilsUrl, SplitsHostPortAndPath) {
         EXPECT_EQ(UrlHost(c.url), c.host);
         EXPECT_EQ(UrlPort(c.url), c.port);
         EXPECT_EQ(UrlPath(c.url), c.path);
+    }
+}
+
+TEST(TextUtilsUrl, TellsABaseAddressASettingMayGive) {
+    const struct {
+        std::string_view url;
+        bool valid;
+        bool https;
+    } cases[] = {
+        {"http://game.example.com", true, false},
+        {"HTTPS://Game.Example.com:8443", true, true},
+        {"https://127.0.0.1:1/catalogue/v2", true, true},
+        {"http://localhost/", true, false},
+        {"ftp://game.example.com", false, false},
+        {"game.example.com", false, false},
+        {"http://", false, false},
+        {"https:///path", false, true},
+        {"http://:80", false, false},
+        {"http://host:", false, false},
+        {"http://host:0", false, false},
+        {"http://host:65536", false, false},
+        {"http://host:8o", false, false},
+        {"http://user@host", false, false},
+        {"http://[::1]:80", false, false},
+        {"http://ho st", false, false},
+        {"http://host/a b", false, false},
+        {"http://host/?q=1", false, false},
+        {"http://host#top", false, false},
+        {"http://.host", false, false},
+        {"http://\xD6\xD0.com", false, false},
+        {" http://host", false, false},
+        {"http://host\r\n", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.url));
+        EXPECT_EQ(IsWebBaseUrl(c.url), c.valid);
+        EXPECT_EQ(UrlIsHttps(c.url), c.https);
+    }
+}
+
+TEST(TextUtilsUrl, TellsTheLoopbackHosts) {
+    for (std::string_view host : {"localhost", "127.0.0.1", "127.255.0.9"}) {
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    }
+    for (std::string_view host :
+         {"", "localhost.example.com", "128.0.0.1", "127.0.0", "127.0.0.1.5", "127.0.0.256",
+          "127.0.0.0001", "127..0.1", "127.0.0.1x", "10.127.0.1", "game.example.com"}) {
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
     }
 }
 
