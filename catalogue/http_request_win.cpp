@@ -287,7 +287,7 @@ private:
     // The proxy given wins. Without one, the system's internet settings decide, as they do for
     // the embedded browser; but this machine's own addresses are always reached directly, since
     // a proxy elsewhere would take them for its own (Windows bypasses some of them by itself,
-    // Wine none).
+    // not all, and not everywhere).
     static HINTERNET OpenInternet(std::string_view url, std::string_view proxy) {
         if (!proxy.empty()) {
             const std::string list = JoinBytes({UrlIsHttps(url) ? "https=" : "http=", proxy});

@@ -218,9 +218,7 @@ Json WriteSettings(const LibrarySettings& settings) {
                                 {"height", settings.gameWindow->height},
                                 {"maximised", settings.gameWindow->maximised}};
     }
-    if (const Json* key = reader.Member(*object, "bossKey", Json::value_t::string)) {
-        settings.bossKey = Utf8ToAnsi(key->get_ref<const std::string&>());
-    }
+    if (settings.bossKey) object["bossKey"] = AnsiToUtf8(*settings.bossKey);
     for (const auto& [key, address] : {std::pair{"catalogueUrl", &settings.catalogueUrl},
                                        std::pair{"homepageUrl", &settings.homepageUrl}}) {
         if (*address && !(*address)->empty()) object[key] = AnsiToUtf8(**address);
