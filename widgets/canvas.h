@@ -36,6 +36,9 @@ public:
     ARGB Pixel(int x, int y) const;
     // Row y of the picture, left to right; nullptr outside.
     const std::uint32_t* Row(int y) const;
+    // All pixels in memory order (the top row first only in a top-down canvas), for drawing
+    // into them directly; nullptr while empty.
+    std::uint32_t* Bits() { return bits_; }
 
 private:
     UniqueMemoryDc dc_;

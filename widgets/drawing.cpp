@@ -56,6 +56,16 @@ void DrawStringOnce(GpGraphics* graphics, const wchar_t* text, GpFont* font, con
     GdipDrawString(graphics, text, lstrlenW(text), font, &rect, format, brush.get());
 }
 
+TextFormat FormatFor(const TextStyle& style, int alignment) {
+    TextFormat format;
+    format.CreateTypographic();
+    format.SetAlign(alignment);
+    format.SetTrimming(style.trimming);
+    format.SetFlags(style.formatFlags);
+    format.SetHotkeyPrefix(style.hotkeyPrefix);
+    return format;
+}
+
 }  // namespace
 
 ULONG_PTR StartGraphics(UINT32 version) {
@@ -303,25 +313,31 @@ void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
     PaintText(rect, graphics, std::wstring_view(ToWide(text)), style);
 }
 
+TextLayout LayOutText(const RectF& rect, GpGraphics* graphics, const TextStyle& style) {
+    TextLayout layout{rect, style.alignment};
+    if (layout.alignment >= 3 && layout.alignment <= 5) {
+        layout.alignment -= 3;
+        GpFont* font = style.font ? style.font : DefaultFont;
+        layout.area = TextLineRect(rect, font ? FontHeight(graphics, font) : 0);
+    }
+    return layout;
+}
+
 void PaintText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
                const TextStyle& style) {
+    if (!graphics) return;
+    DrawLaidOutText(LayOutText(rect, graphics, style), graphics, text, style);
+}
+
+void DrawLaidOutText(const TextLayout& layout, GpGraphics* graphics, std::wstring_view text,
+                     const TextStyle& style) {
     // GdipDrawString needs a terminated text; the view may point into a larger buffer.
     const std::wstring wide(text.substr(0, text.find(L'\0')));
     GpFont* font = style.font ? style.font : DefaultFont;
     if (!graphics || !font || wide.empty()) return;
 
-    RectF area = rect;
-    int alignment = style.alignment;
-    if (alignment >= 3 && alignment <= 5) {
-        alignment -= 3;
-        area = TextLineRect(area, FontHeight(graphics, font));
-    }
-    TextFormat format;
-    format.CreateTypographic();
-    format.SetAlign(alignment);
-    format.SetTrimming(style.trimming);
-    format.SetFlags(style.formatFlags);
-    format.SetHotkeyPrefix(style.hotkeyPrefix);
+    RectF area = layout.area;
+    const TextFormat format = FormatFor(style, layout.alignment);
 
     const ARGB colour = MakeArgb(style.colour, style.alpha);
     const COLORREF contrast = ContrastColour(colour);
@@ -343,6 +359,33 @@ void PaintText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,
             break;
     }
     DrawStringOnce(graphics, wide.c_str(), font, area, format.GetHandle(), colour);
+}
+
+RectF TextReach(const TextLayout& layout, GpGraphics* graphics, std::wstring_view text,
+                const TextStyle& style) {
+    // One line (the callers' text does not wrap) from the top of the area, as tall as the
+    // font's line even where the area is lower: GDI+ under Wine does not clip to the area. The
+    // spill covers rounding to whole pixels, overhanging glyphs and the one-pixel shadows.
+    constexpr float kSpill = 3;
+    GpFont* font = style.font ? style.font : DefaultFont;
+    const float line = graphics && font ? FontHeight(graphics, font) : 0;
+    RectF reach(layout.area.X - kSpill, layout.area.Y - kSpill, layout.area.Width + 2 * kSpill,
+                std::max(layout.area.Height, line) + 2 * kSpill);
+    if (style.effect != kEffectGlow || !graphics || !font) return reach;
+    // The glow is a picture of the whole text, stretched over its unlimited measure.
+    const std::wstring wide(text.substr(0, text.find(L'\0')));
+    const TextFormat format = FormatFor(style, layout.alignment);
+    const RectF origin(0, 0, 0, 0);
+    RectF measured;
+    if (GdipMeasureString(graphics, wide.c_str(), static_cast<int>(wide.size()), font, &origin,
+                          format.GetHandle(), &measured, nullptr, nullptr) != Gdiplus::Ok) {
+        return reach;
+    }
+    const RectF glow(layout.area.X - kSpill, layout.area.Y - kSpill,
+                     measured.Width + 2 + 2 * kSpill, measured.Height + 2 * kSpill);
+    RectF both;
+    RectF::Union(both, reach, glow);
+    return both;
 }
 
 void PaintGlowText(const RectF& rect, GpGraphics* graphics, std::wstring_view text,

@@ -128,6 +128,22 @@ struct TextStyle {
 // centred in `rect` and raised by one pixel.
 RectF TextLineRect(const RectF& rect, float fontHeight);
 
+// Where PaintText draws: the rectangle with alignment 0..2, or for 3..5 the centred line
+// (TextLineRect of the font's height on `graphics`) with the same horizontal alignment 0..2.
+struct TextLayout {
+    RectF area;
+    int alignment;
+};
+TextLayout LayOutText(const RectF& rect, GpGraphics* graphics, const TextStyle& style);
+// The second half of PaintText: the effect, then the text, in a laid-out area.
+void DrawLaidOutText(const TextLayout& layout, GpGraphics* graphics, std::wstring_view text,
+                     const TextStyle& style);
+
+// Where DrawLaidOutText may put the pixels of a text that does not wrap: around the laid-out
+// area and one line of the font, and for a glow around the whole unlimited text.
+RectF TextReach(const TextLayout& layout, GpGraphics* graphics, std::wstring_view text,
+                const TextStyle& style);
+
 // Text in GBK, or already in UTF-16 (the window title).
 void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
                const TextStyle& style);

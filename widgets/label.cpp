@@ -5,6 +5,7 @@
 int Label::Create(HWND parent, std::string_view text, int x, int y, int width, int height,
                   const LabelOptions& options) {
     UseFont(options.font);
+    text_.Reset();  // a new font may sit where the old one was
     style_.colour = options.textColour;
     style_.alignment = options.alignment;
     style_.formatFlags = options.formatFlags;
@@ -30,8 +31,8 @@ bool Label::Paint(FormRecord& form, UINT, LPARAM) {
     OffsetRectF(2, 2, -4, -4, textArea);
     TextStyle style = style_;
     style.font = Font();
-    SetClip(form.ScreenGraphics(), textArea);
-    PaintText(textArea, form.ScreenGraphics(), Text(), style);
-    ResetClip(form.ScreenGraphics());
+    RECT clip;
+    BoundsToRect(textArea, clip);
+    text_.Paint(form.ScreenDc(), form.ScreenGraphics(), textArea, Text(), style, clip);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include "widgets/drawing.h"
 #include "widgets/form_widget.h"
+#include "widgets/text_picture.h"
 
 struct LabelOptions {
     COLORREF textColour = 0x000000;
@@ -35,6 +36,7 @@ protected:
 
 private:
     TextStyle style_;  // the font comes from the base at paint time
+    TextPicture text_;
     std::optional<COLORREF> backColour_;
     int frameStyle_ = kFrameNone;
 };

@@ -177,6 +177,7 @@ void ListControl::Clear() {
     scroll_.thumbPosition = 0;
     rows_.clear();
     visibleItems_.clear();
+    cellPictures_.clear();
     UpdateScrollBar();
     Redraw();
 }
@@ -305,6 +306,8 @@ void ListControl::OnDestroy() {
     }
     columns_.clear();
     visibleItems_.clear();
+    headerPictures_.clear();
+    cellPictures_.clear();
     buffer_.Reset();
     scrollBarPicture_.Reset();
     hoverSlot_ = 0;

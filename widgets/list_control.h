@@ -29,11 +29,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "widgets/canvas.h"
 #include "widgets/drawing.h"
 #include "widgets/form_widget.h"
+#include "widgets/text_picture.h"
 
 // Draws small pictures for the list: the header provider draws columns' header image values, the
 // item provider draws cells' image values. All images of one provider share one size. Value 0
@@ -243,8 +245,12 @@ private:
     void DrawItem(FormRecord& form, int slot, int state, bool present, bool withScrollBar);
     void DrawItemContent(FormRecord& form, const RectF& rect, int row);
     void DrawCellIcon(FormRecord& form, const RectF& rect, int row, int column);
-    void PaintCell(GpGraphics* graphics, const RectF& rect, const std::string& text,
-                   int alignment) const;
+    void PaintCell(FormRecord& form, TextPicture& picture, const RectF& rect,
+                   const std::string& text, int alignment, const RECT& clip) const;
+    // The pictures of a laid-out row's cells, one per column (made on first use).
+    std::vector<TextPicture>& CellPictures(int row);
+    // Lets the pictures of rows far from the ones laid out go.
+    void ForgetFarCellPictures();
     void DrawScrollBar(FormRecord& form);
     void DrawFocusLook(FormRecord& form);  // the focus ring, while the list has the keyboard
     double ThumbTop() const;               // the thumb position, the content top while not placed
@@ -311,6 +317,10 @@ private:
     };
     Canvas scrollBarPicture_;
     ScrollBarLook scrollBarLook_;
+    // The header titles' and the cells' texts, each drawn once and shown again while it stays
+    // the same (hover, selection and scrolling change no text); cells by row.
+    std::vector<TextPicture> headerPictures_;
+    std::unordered_map<int, std::vector<TextPicture>> cellPictures_;
     ListScrollState scroll_;
     RECT scrollBar_{};
     std::vector<ListVisibleItem> visibleItems_;

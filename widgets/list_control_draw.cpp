@@ -205,7 +205,9 @@ void ListControl::DrawHeader(bool present) {
                                     static_cast<int>(band.Y + (band.Height - imageHeight) / 2));
             }
         }
-        PaintCell(graphics, text, column.title, column.alignment);
+        if (headerPictures_.size() < columns_.size()) headerPictures_.resize(columns_.size());
+        PaintCell(*form, headerPictures_[&column - columns_.data()], text, column.title,
+                  column.alignment, bandRect);
         x += width;
         DrawLineF(graphics, pen.get(), x - 1, textTop, x - 1, textTop + height - 5);
     }
@@ -267,6 +269,7 @@ void ListControl::DrawRows(bool present) {
         if (scroll_.enabled) DrawScrollBar(*form);
     }
     DrawFocusLook(*form);
+    ForgetFarCellPictures();
     if (present) PresentRect(*form, ToRect(contentArea_));
 }
 
@@ -337,7 +340,8 @@ void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) 
     if (viewMode_ == kTileView) {
         const RectF text(rect.X + 2, rect.Y + rect.Height - textHeight - 2, rect.Width - 4,
                          static_cast<float>(textHeight));
-        PaintCell(graphics, text, source->cells.front(), 1);
+        PaintCell(form, CellPictures(row).front(), text, source->cells.front(), 1,
+                  ToRect(contentArea_));
         if (imageWidth != 0) {
             const RectF icon(rect.X + (rect.Width - imageWidth) / 2,
                              rect.Y + (rect.Height - textHeight - imageHeight) / 2,
@@ -352,6 +356,8 @@ void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) 
     const float textBand = static_cast<float>(textHeight);
     float x = std::trunc(rect.X);
     const size_t cells = std::min(columns_.size(), source->cells.size());
+    std::vector<TextPicture>& pictures = CellPictures(row);
+    const RECT clip = ToRect(contentArea_);
     for (size_t k = 0; k < cells; ++k) {
         const Column& column = columns_[k];
         if (column.width <= 0) continue;  // a hidden column draws neither text nor image
@@ -363,7 +369,7 @@ void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) 
                              static_cast<float>(imageWidth), static_cast<float>(imageHeight));
             DrawCellIcon(form, icon, row, static_cast<int>(k) + 1);
         }
-        PaintCell(graphics, text, source->cells[k], column.alignment);
+        PaintCell(form, pictures[k], text, source->cells[k], column.alignment, clip);
         x += width;
     }
     if (rowLines_) {
@@ -373,8 +379,8 @@ void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) 
     }
 }
 
-void ListControl::PaintCell(GpGraphics* graphics, const RectF& rect, const std::string& text,
-                            int alignment) const {
+void ListControl::PaintCell(FormRecord& form, TextPicture& picture, const RectF& rect,
+                            const std::string& text, int alignment, const RECT& clip) const {
     // GDI+ takes a zero width as "no limit": a column too narrow for any text draws none.
     if (text.empty() || rect.Width <= 0 || rect.Height <= 0) return;
     TextStyle style;
@@ -387,7 +393,29 @@ void ListControl::PaintCell(GpGraphics* graphics, const RectF& rect, const std::
     // would show under the row where the text rectangle is not clipped (as under Wine).
     style.formatFlags = kNoWrap;
     style.effect = textEffect_;
-    PaintText(rect, graphics, text, style);
+    picture.Paint(form.ScreenDc(), form.ScreenGraphics(), rect, text, style, clip);
+}
+
+std::vector<TextPicture>& ListControl::CellPictures(int row) {
+    std::vector<TextPicture>& pictures = cellPictures_[row];
+    if (pictures.size() < std::max<size_t>(columns_.size(), 1)) {
+        pictures.resize(std::max<size_t>(columns_.size(), 1));
+    }
+    return pictures;
+}
+
+void ListControl::ForgetFarCellPictures() {
+    if (visibleItems_.empty()) {
+        cellPictures_.clear();
+        return;
+    }
+    // Rows within one view's worth above and below stay: a few wheel notches back and forth
+    // find their texts drawn.
+    const int shown = static_cast<int>(visibleItems_.size());
+    const int first = visibleItems_.front().row - shown, last = visibleItems_.back().row + shown;
+    std::erase_if(cellPictures_, [first, last](const auto& entry) {
+        return entry.first < first || entry.first > last;
+    });
 }
 
 // --- Cell images

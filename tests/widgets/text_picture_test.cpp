@@ -1,0 +1,195 @@
+// TextPicture: a text shown from its kept picture gives the pixels drawing it there gives, over
+// any background, at any whole-pixel place, within the clip; a changed text or style shows the
+// new one, never the old.
+#include "widgets/text_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/images.h"
+
+namespace {
+
+constexpr int kWidth = 360, kHeight = 80;
+
+// A background of many colours, so blending mistakes show wherever the text lands.
+void PaintBackground(const Canvas& canvas) {
+    GdipGraphicsClear(canvas.Graphics(), MakeArgb(0x3C7F20));
+    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth, kHeight), 0xF0E0FF, 255, 40, 2);
+    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth / 2.0f, kHeight), 0x102040, 200, 0, 0);
+}
+
+// The largest difference of any channel between the two canvases inside `area`, and where.
+struct Difference {
+    int largest = 0;
+    POINT at{};
+};
+Difference Compare(const Canvas& a, const Canvas& b, const RECT& area) {
+    GdipFlush(a.Graphics(), Gdiplus::FlushIntentionSync);
+    GdipFlush(b.Graphics(), Gdiplus::FlushIntentionSync);
+    GdiFlush();
+    Difference result;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint32_t p = a.Row(y)[x], q = b.Row(y)[x];
+            for (int shift : {0, 8, 16}) {
+                const int d = std::abs(static_cast<int>((p >> shift) & 255) -
+                                       static_cast<int>((q >> shift) & 255));
+                if (d > result.largest) result = {d, POINT{x, y}};
+            }
+        }
+    }
+    return result;
+}
+
+class TextPictureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureGraphics();
+        for (Canvas* canvas : {&drawn_, &shown_}) {
+            ASSERT_TRUE(canvas->Create(nullptr, kWidth, kHeight));
+            PaintBackground(*canvas);
+        }
+    }
+
+    // The text drawn straight onto one canvas (clipped as `clip`) and shown from `picture` on
+    // the other.
+    void DrawBoth(TextPicture& picture, const RectF& rect, std::string_view text,
+                  const TextStyle& style, const RECT& clip) {
+        SetClip(drawn_.Graphics(),
+                RectF(static_cast<float>(clip.left), static_cast<float>(clip.top),
+                      static_cast<float>(clip.right - clip.left),
+                      static_cast<float>(clip.bottom - clip.top)));
+        PaintText(rect, drawn_.Graphics(), text, style);
+        ResetClip(drawn_.Graphics());
+        picture.Paint(shown_.Dc(), shown_.Graphics(), rect, text, style, clip);
+    }
+    // Black text blends exactly; coloured text may round its premultiplied colour by one, and
+    // a glow, blended under the text inside the picture first, by one more.
+    void ExpectSame(const char* what, int tolerance = 1) {
+        const Difference difference = Compare(drawn_, shown_, RECT{0, 0, kWidth, kHeight});
+        EXPECT_LE(difference.largest, tolerance)
+            << what << " at (" << difference.at.x << ", " << difference.at.y << ")";
+    }
+    int Inked(const Canvas& canvas) const {
+        Canvas background;
+        background.Create(nullptr, kWidth, kHeight);
+        PaintBackground(background);
+        return Compare(canvas, background, RECT{0, 0, kWidth, kHeight}).largest;
+    }
+
+    Canvas drawn_, shown_;
+    static constexpr RECT kAll{0, 0, kWidth, kHeight};
+};
+
+TEST_F(TextPictureTest, ShowsThePixelsDrawingTheTextGivesForEveryKindOfText) {
+    GpFont* bold = MakeFontWithFallback("", 15, 1);
+    struct Case {
+        const char* what;
+        std::string text;
+        RectF rect;
+        TextStyle style;
+        RECT clip;
+        int tolerance = 1;
+    };
+    const Case cases[] = {
+        {"list cell, cut with an ellipsis",
+         "这是一段很长的游戏介绍文字，说明玩法和规则，一直写到格子外面",
+         RectF(12, 10, 174, 16),
+         {.colour = 0x000000, .alpha = 230, .alignment = 3, .trimming = 3, .formatFlags = 0x1000},
+         kAll},
+        {"centred both ways on half pixels",
+         "索引 1024",
+         RectF(40.5f, 20.5f, 60, 30),
+         {.alpha = 230, .alignment = 4, .trimming = 3, .formatFlags = 0x1000},
+         kAll},
+        {"label in colour, right",
+         "共644页 Zentori",
+         RectF(100, 4, 200, 20),
+         {.colour = 0x2060C0, .alignment = 5, .formatFlags = 0x1000},
+         kAll},
+        {"button caption with a hotkey prefix",
+         "&Play 开始游戏",
+         RectF(20, 40, 120, 20),
+         {.colour = 0x203040,
+          .alpha = 200,
+          .alignment = 4,
+          .trimming = 3,
+          .hotkeyPrefix = 1,
+          .formatFlags = 0x1000},
+         kAll},
+        {"shadow down-right, bold",
+         "热门游戏",
+         RectF(200, 30, 120, 24),
+         {.font = bold,
+          .colour = 0xFFFFFF,
+          .alignment = 1,
+          .formatFlags = 0x1000,
+          .effect = kEffectShadowDownRight},
+         kAll},
+        {"glow, as the caption title",
+         "Zentori网页游戏盒子",
+         RectF(26, 5, 200, 17),
+         {.colour = 0xFFFFFF, .alpha = 240, .formatFlags = 0x1000, .effect = kEffectGlow},
+         kAll,
+         2},
+        {"clipped through the middle",
+         "第12345页 游戏名称",
+         RectF(150, 50, 180, 20),
+         {.alpha = 230, .formatFlags = 0x1000},
+         RECT{150, 50, 230, 58}},
+        {"text that may wrap is drawn directly",
+         "一行 two lines 两行 of text wrapped",
+         RectF(10, 45, 70, 34),
+         {.alignment = 0},
+         kAll},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        TextPicture picture;
+        DrawBoth(picture, c.rect, c.text, c.style, c.clip);
+        ExpectSame("drawn the first time", c.tolerance);
+        ASSERT_GT(Inked(shown_), 40) << "no text shown";
+        // Shown again from the kept picture, over a fresh background.
+        PaintBackground(shown_);
+        picture.Paint(shown_.Dc(), shown_.Graphics(), c.rect, c.text, c.style, c.clip);
+        ExpectSame("shown again", c.tolerance);
+    }
+    GdipDeleteFont(bold);
+}
+
+TEST_F(TextPictureTest, AMovedOrChangedTextShowsWhatDrawingItThereGives) {
+    TextPicture picture;
+    const TextStyle style{.alpha = 230, .alignment = 3, .trimming = 3, .formatFlags = 0x1000};
+    picture.Paint(shown_.Dc(), shown_.Graphics(), RectF(10, 10, 180, 18), "游戏1", style, kAll);
+
+    struct Step {
+        const char* what;
+        RectF rect;
+        std::string text;
+        TextStyle style;
+    };
+    TextStyle lighter = style;
+    lighter.alpha = 120;
+    const Step steps[] = {
+        {"moved by whole pixels", RectF(150, 47, 180, 18), "游戏1", style},
+        {"moved by half a pixel", RectF(150.5f, 47, 180, 18), "游戏1", style},
+        {"another text", RectF(150, 47, 180, 18), "第二个游戏的名字", style},
+        {"another alpha", RectF(150, 47, 180, 18), "第二个游戏的名字", lighter},
+        {"a narrower box cuts it", RectF(150, 47, 60, 18), "第二个游戏的名字", lighter},
+        {"nothing", RectF(150, 47, 60, 18), "", lighter},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        PaintBackground(drawn_);
+        PaintBackground(shown_);
+        DrawBoth(picture, step.rect, step.text, step.style, kAll);
+        ExpectSame(step.what);
+    }
+}
+
+}  // namespace
