@@ -54,10 +54,67 @@ const SysButton* SkinForm::CaptionButton(int number) const {
 
 void SkinForm::DrawBorder() {
     if (!attached_) return;
-    GpGraphics* graphics = record_.ScreenGraphics();
+    if (width_ != borderWidth_ || height_ != borderHeight_) MakeBorderStrips();
+    if (!borderStrips_[0].picture) {
+        DrawBorderLines(record_.ScreenGraphics());
+        return;
+    }
+    // GDI+ draws a translucent outline through a picture of its whole bounds, the window: the
+    // frame's four strips, drawn once per size, are far cheaper to blend.
+    GdipFlush(record_.ScreenGraphics(), Gdiplus::FlushIntentionSync);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    for (const BorderStrip& strip : borderStrips_) {
+        const int width = strip.place.right - strip.place.left;
+        const int height = strip.place.bottom - strip.place.top;
+        AlphaBlend(record_.ScreenDc(), strip.place.left, strip.place.top, width, height,
+                   strip.picture.Dc(), 0, 0, width, height, blend);
+    }
+}
+
+void SkinForm::DrawBorderLines(GpGraphics* graphics) const {
     const float w = static_cast<float>(width_), h = static_cast<float>(height_);
     DrawRoundRect(graphics, RectF(0, 0, w, h), 6, 0x000000, 120);
     DrawRoundRect(graphics, RectF(1, 1, w - 2, h - 2), 3, 0xFFFFFF, 60);
+}
+
+void SkinForm::MakeBorderStrips() {
+    borderWidth_ = width_;
+    borderHeight_ = height_;
+    for (BorderStrip& strip : borderStrips_)
+        strip.picture.Reset();
+    // The lines and the rounded corners lie within this many pixels of the edges.
+    constexpr int kBand = 8;
+    const int w = width_, h = height_;
+    if (w < 2 * kBand || h < 2 * kBand) return;  // drawn directly
+    const RECT places[] = {{0, 0, w, kBand},
+                           {0, h - kBand, w, h},
+                           {0, kBand, kBand, h - kBand},
+                           {w - kBand, kBand, w, h - kBand}};
+    for (size_t i = 0; i < std::size(places); ++i) {
+        BorderStrip& strip = borderStrips_[i];
+        strip.place = places[i];
+        const int width = strip.place.right - strip.place.left;
+        const int height = strip.place.bottom - strip.place.top;
+        // Premultiplied over transparency, so blending the strip gives what drawing the lines
+        // over the pixels behind them gives.
+        GpBitmap* raw = nullptr;
+        UniqueGraphics graphics;
+        const bool drawn = strip.picture.Create(nullptr, width, height, true) &&
+                           GdipCreateBitmapFromScan0(
+                               width, height, width * 4, PixelFormat32bppPARGB,
+                               reinterpret_cast<BYTE*>(strip.picture.Bits()), &raw) == Gdiplus::Ok;
+        UniqueImage bitmap(raw);
+        if (!drawn || GdipGetImageGraphicsContext(bitmap.get(), graphics.out()) != Gdiplus::Ok) {
+            for (BorderStrip& made : borderStrips_)
+                made.picture.Reset();
+            return;
+        }
+        GdipTranslateWorldTransform(graphics.get(), static_cast<float>(-strip.place.left),
+                                    static_cast<float>(-strip.place.top),
+                                    Gdiplus::MatrixOrderPrepend);
+        DrawBorderLines(graphics.get());
+        GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync);
+    }
 }
 
 void SkinForm::DrawCaption(HWND window, int fade, bool reverse) {

@@ -36,7 +36,9 @@ bool SkinForm::SetSkin(std::string_view path, int fade) {
 
 void SkinForm::ShowSkin(int fade) {
     if (!attached_ || !background_) return;
-    ComposeBackground();
+    ComposeBackground(MakeRect(0, 0, width_, height_));
+    composedWidth_ = width_;
+    composedHeight_ = height_;
     RestoreBackground(record_, MakeRect(0, 0, width_, height_));
     ChooseCaptionColour();
     PaintWidgets(1);
@@ -50,7 +52,7 @@ void SkinForm::ShowSkin(int fade) {
     }
 }
 
-void SkinForm::ComposeBackground() {
+void SkinForm::ComposeBackground(const RECT& area) {
     const Picture& skin = skin_;
     const int width = skin.GetWidth(), height = skin.GetHeight();
     const bool hasImage = width > 0 && height > 0;
@@ -61,19 +63,37 @@ void SkinForm::ComposeBackground() {
         const ARGB sample = skin.GetPixel(x, y);
         if (sample >> 24) record_.backgroundColour = ArgbToColorref(sample);
     }
+    // Only `area` is composed: the window grows over the rest of the buffer later, if ever, and
+    // a large picture costs by the pixels drawn.
     GpGraphics* graphics = background_.Graphics();
+    GdipSetClipRectI(graphics, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     Gdiplus::CombineModeReplace);
+    ComposeArea(graphics, area, hasImage);
+    ResetClip(graphics);
+}
+
+void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage) {
     const COLORREF colour = record_.backgroundColour;
     GdipGraphicsClear(graphics, MakeArgb(colour));
     if (!hasImage || record_.backgroundMode == 2) return;
 
-    GpImage* image = skin.GetHandle();
+    GpImage* image = skin_.GetHandle();
     if (record_.backgroundMode == 1) {
         GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
                           static_cast<float>(height_));
         return;
     }
+    const int width = skin_.GetWidth(), height = skin_.GetHeight();
     const float w = static_cast<float>(width), h = static_cast<float>(height);
-    GdipDrawImageRect(graphics, image, 0, 0, w, h);
+    // The picture at its natural size, from the part of it that lies in the area.
+    RECT shown{};
+    const RECT picture{0, 0, width, height};
+    if (IntersectRect(&shown, &picture, &area)) {
+        const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
+        GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
+                               shown.left, shown.top, shownWidth, shownHeight, Gdiplus::UnitPixel,
+                               nullptr, nullptr, nullptr);
+    }
     // The right and bottom ends blend into the background colour.
     struct Fade {
         Gdiplus::PointF from, to;
@@ -83,15 +103,21 @@ void SkinForm::ComposeBackground() {
         {{w - kSkinFadeLength, 0}, {w, 0}, RectF(w - kSkinFadeLength, 0, kSkinFadeLength, h)},
         {{0, h - kSkinFadeLength}, {0, h}, RectF(0, h - kSkinFadeLength, w, kSkinFadeLength)},
     };
+    const RectF composed(static_cast<float>(area.left), static_cast<float>(area.top),
+                         static_cast<float>(area.right - area.left),
+                         static_cast<float>(area.bottom - area.top));
     for (const Fade& fade : fades) {
+        // Only the part of a fade inside the area is filled (the brush is anchored to the
+        // picture, so a part of it gives the same pixels).
+        RectF part;
+        if (!RectF::Intersect(part, fade.area, composed)) continue;
         GpLineGradient* gradient = nullptr;
         if (GdipCreateLineBrush(&fade.from, &fade.to, MakeArgb(colour, 0), MakeArgb(colour),
                                 Gdiplus::WrapModeTile, &gradient) != Gdiplus::Ok) {
             continue;
         }
         UniqueBrush brush(gradient);
-        FillRectF(graphics, brush.get(), fade.area.X, fade.area.Y, fade.area.Width,
-                  fade.area.Height);
+        FillRectF(graphics, brush.get(), part.X, part.Y, part.Width, part.Height);
     }
 }
 

@@ -151,6 +151,9 @@ void SkinForm::OnDestroy(HWND window) {
     skin_.Release();
     screen_.Reset();
     background_.Reset();
+    for (BorderStrip& strip : borderStrips_)
+        strip.picture.Reset();
+    borderWidth_ = borderHeight_ = 0;
     record_.windowDc = nullptr;
     windowDc_.reset();
     attached_ = false;
@@ -330,10 +333,21 @@ void SkinForm::OnSize(HWND window, int width, int height) {
         ShowSkin(0);
         return;
     }
+    // The skin reaches where the window grows only now.
+    if (width > composedWidth_) {
+        ComposeBackground(
+            MakeRect(composedWidth_, 0, width - composedWidth_, std::max(height, composedHeight_)));
+    }
+    if (height > composedHeight_) {
+        ComposeBackground(MakeRect(0, composedHeight_, std::max(width, composedWidth_),
+                                   height - composedHeight_));
+    }
+    composedWidth_ = std::max(width, composedWidth_);
+    composedHeight_ = std::max(height, composedHeight_);
     // The old frame and the newly exposed strips at the right and bottom come back from the
     // background; only the widgets in those strips repaint.
     const RECT strips[] = {
-        MakeRect(0, 0, oldWidth - 3, 3),
+        MakeRect(0, 0, std::max(oldWidth - 3, width), 3),  // to the new right edge
         MakeRect(0, 3, 3, oldHeight - 3),
         MakeRect(0, oldHeight - 3, width, height - oldHeight + 3),
         MakeRect(oldWidth - 3, 3, width - oldWidth + 3, oldHeight - 6),

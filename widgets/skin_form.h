@@ -124,8 +124,12 @@ private:
     // Composes the current skin into the buffers and shows it (fade: blended in).
     void ShowSkin(int fade);
     void ApplyRegion();
-    void ComposeBackground();
+    // Composes the skin into `area` of the background buffer.
+    void ComposeBackground(const RECT& area);
+    void ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage);
     void ChooseCaptionColour();
+    void DrawBorderLines(GpGraphics* graphics) const;
+    void MakeBorderStrips();
     void StepFade(HWND window);
     void DrawTitle(HWND window);
     bool DrawThemedTitle(HWND window, const std::wstring& title);
@@ -135,6 +139,9 @@ private:
     HWND window_ = nullptr;
     int width_ = 0;
     int height_ = 0;
+    // The part of the background buffer that holds the composed skin, from its top-left.
+    int composedWidth_ = 0;
+    int composedHeight_ = 0;
     bool maximisable_ = false;
     bool minimisable_ = false;
     int captionMode_ = 2;
@@ -152,6 +159,15 @@ private:
     Picture buttonStrip_;
     std::vector<std::unique_ptr<SysButton>> captionButtons_;
     COLORREF captionColour_ = 0x000000;
+    // The frame's top, bottom, left and right strips for a window of borderWidth_ x
+    // borderHeight_; no pictures: the frame is drawn directly.
+    struct BorderStrip {
+        RECT place{};
+        Canvas picture;
+    };
+    BorderStrip borderStrips_[4];
+    int borderWidth_ = 0;
+    int borderHeight_ = 0;
     // Where the left button went down on the bare form (client point), while it is held and the
     // pointer has not yet moved past the system's drag distance.
     std::optional<POINT> pressPoint_;

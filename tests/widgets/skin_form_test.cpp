@@ -240,6 +240,58 @@ TEST_F(SkinFormTest, MissingBrokenOrHugePicturesLeaveAClearForm) {
     EXPECT_TRUE(NearColour(form.WindowPixel(200, 150), 0x30A040, 6));
 }
 
+// A picture larger than the window shows at its natural size wherever the window may grow
+// to, and fades out at its own far edges, not the window's.
+TEST_F(SkinFormTest, ALargeSkinShowsAtItsNaturalSizeWhereverTheWindowGrows) {
+    constexpr int kWidth = 900, kHeight = 400;
+    TempFile large(L"large-skin.png");
+    ASSERT_TRUE(large.Write(EncodeImage(kWidth, kHeight, ImageFormat::kPng, [](GpGraphics* g) {
+        Fill(g, kRed, 0, 0, kWidth, kHeight);
+        Fill(g, 0x00C000, 600, 100, 100, 100);  // beyond the window until it grows
+        Fill(g, kBlue, 780, 280, 120, 120);     // sampled 50 in from the corner
+    })));
+    TestForm form(FormOptions(large.GbkPath(), 400, 250));
+    EXPECT_TRUE(NearColour(form.ScreenPixel(390, 240), kRed, 0)) << "no fade at the window's edge";
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 880, 390, SWP_NOMOVE | SWP_NOZORDER);
+    ASSERT_EQ(form.Form().Width(), 880);
+    EXPECT_TRUE(NearColour(form.ScreenPixel(650, 150), 0x00C000, 0)) << "the grown part";
+    EXPECT_TRUE(NearColour(form.ScreenPixel(500, 250), kRed, 0));
+    // The picture's last 100 rows and columns blend into the sampled blue.
+    EXPECT_GT(GetBValue(form.ScreenPixel(500, 380)), 150) << "bottom fade";
+    EXPECT_GT(GetBValue(form.ScreenPixel(875, 150)), 150) << "right fade";
+    EXPECT_TRUE(NearColour(form.ScreenPixel(500, 295), kRed, 2)) << "no fade above it";
+}
+
+// The frame, shown from pictures of its strips, has the pixels drawing its lines over the
+// composed skin gives, at the first size and after sizing.
+TEST_F(SkinFormTest, TheFrameLooksAsDrawingItsLinesDirectlyGives) {
+    TestForm::Options options = FormOptions(small_.GbkPath(), 300, 200);
+    options.form.captionMode = 0;  // nothing but the skin under the frame
+    TestForm form(options);
+    for (auto [width, height] : {std::pair{300, 200}, {420, 330}, {260, 160}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        SetWindowPos(form.Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+        ASSERT_EQ(form.Form().Width(), width);
+        Canvas expected;
+        ASSERT_TRUE(expected.Create(nullptr, width, height));
+        BitBlt(expected.Dc(), 0, 0, width, height, form.Form().BackgroundBuffer().Dc(), 0, 0,
+               SRCCOPY);
+        const float w = static_cast<float>(width), h = static_cast<float>(height);
+        DrawRoundRect(expected.Graphics(), RectF(0, 0, w, h), 6, 0x000000, 120);
+        DrawRoundRect(expected.Graphics(), RectF(1, 1, w - 2, h - 2), 3, 0xFFFFFF, 60);
+        GdipFlush(expected.Graphics(), Gdiplus::FlushIntentionSync);
+        GdiFlush();
+        int differing = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const ARGB a = expected.Pixel(x, y), b = form.Form().ScreenBuffer().Pixel(x, y);
+                if (!NearColour(ArgbToColorref(a), ArgbToColorref(b), 1)) ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST_F(SkinFormTest, TinyPicturesAreSampledInside) {
     TempFile tiny(L"tiny.png");
     ASSERT_TRUE(tiny.Write(SolidSkin(3, 2, 0x40C080, ImageFormat::kPng)));
