@@ -69,6 +69,9 @@ bool Application::Start(int showCommand) {
     // loading window keeps the user from clicking anything until it is there.
     navigation_.ShowListSection(kHotGames);
     library_->ShowLoadNotice();
+    // The hidden browser starts loading its page only now: the first page needs nothing of it,
+    // and creating the control and its first navigation would hold the first request back.
+    hiddenBrowser_.Create(mainWindow_.Handle(), library_->HomepageBase());
     return true;
 }
 
@@ -160,8 +163,6 @@ void Application::OnMainWindowCreated(HWND window) {
     const std::string bossKeyNotice =
         bossKey_->RegisterSetting(instance_, library_->Library().Get().Settings().bossKey);
     if (!bossKeyNotice.empty()) library_->Notify(bossKeyNotice, true);
-    // Starts loading its page; nothing waits for it.
-    hiddenBrowser_.Create(window, library_->HomepageBase());
 }
 
 void Application::Page(int pagingButton) {

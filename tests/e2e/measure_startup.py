@@ -32,7 +32,9 @@ be; their own total is printed for reference. The proportional set size (PSS, sh
 between the processes using them) is summed alongside: a tree of many processes sharing
 libraries (Chromium) is overstated by RSS sums.
 
-Goals (printed, not enforced): start at most 0.6 x Chromium's, peak memory at most 0.3 x.
+Goals (printed, not enforced): start at most 0.6 x Chromium's and at most 0.10 s after the
+floor's, peak memory at most 0.3 x Chromium's and at most 45 MB RSS. zentori.exe is measured
+stripped, as the package ships it.
 """
 
 import argparse
@@ -52,6 +54,8 @@ POLL = 0.01
 MAIN_WINDOW_ORIGIN = (50, 50)
 START_GOAL = 0.6
 MEMORY_GOAL = 0.3
+START_ABOVE_FLOOR_GOAL = 0.10  # seconds after the GDI+ floor program
+MEMORY_GOAL_MB = 45
 CHROMIUM_FLAGS = ["--headless", "--dump-dom", "--no-sandbox", "--disable-gpu", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update",
                   "--disable-sync"]
@@ -175,6 +179,7 @@ class FirstTime(threading.Thread):
 def measure_zentori(work, catalogue, expected_rows):
     os.makedirs(work)
     program = e2e.Program(work, catalogue.url)
+    strip_like_the_package(program.exe)
     log_lines = len(catalogue.requests())
     started = time.monotonic()
     program.start()
@@ -217,6 +222,17 @@ def measure_zentori(work, catalogue, expected_rows):
     shutil.rmtree(program.folder, ignore_errors=True)
     return Run(shown_at, rss, pss,
                f"main window at {window_at or 0:.2f} s, request at {request_at or 0:.2f} s")
+
+
+def strip_like_the_package(exe):
+    """The build tree's zentori.exe carries its debug information; Wine may load it with the
+    image (when the image has to be copied rather than mapped), which adds up to 20 MB of
+    resident memory depending on the build. The package ships it stripped: so is the copy."""
+    strip = shutil.which("x86_64-w64-mingw32-strip")
+    if strip:
+        subprocess.run([strip, exe], check=True)
+    else:
+        print("measure-startup: no x86_64-w64-mingw32-strip; measuring the unstripped program")
 
 
 def measure_chromium(work, url):
@@ -343,8 +359,13 @@ def main():
               f"{pss_ratio:.2f} by PSS")
     floor = medians.get("GDI+ floor (Wine)")
     if floor:
-        print(f"zentori above the floor: start +{ours.seconds - floor.seconds:.2f} s, "
-              f"peak RSS +{ours.rss_mb - floor.rss_mb:.1f} MB")
+        above = ours.seconds - floor.seconds
+        print(f"zentori above the floor: start +{above:.2f} s "
+              f"(x{above / START_ABOVE_FLOOR_GOAL:.2f} of the goal +{START_ABOVE_FLOOR_GOAL:.2f} s), "
+              f"start x{ours.seconds / floor.seconds:.2f} of the floor's; "
+              f"peak RSS {ours.rss_mb:.1f} MB (x{ours.rss_mb / MEMORY_GOAL_MB:.2f} of the goal "
+              f"{MEMORY_GOAL_MB} MB, x{ours.rss_mb / floor.rss_mb:.2f} of the floor's "
+              f"{floor.rss_mb:.1f} MB)")
     return 0
 
 

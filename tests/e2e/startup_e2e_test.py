@@ -1,7 +1,10 @@
-"""Start-up as the user sees it: the first page of the hot list, fetched once, and a program
-folder whose pictures are missing."""
+"""Start-up as the user sees it: the first page of the hot list, fetched once, a program folder
+whose pictures are missing, and a program that sleeps while nothing moves."""
 
+import glob
+import os
 import sys
+import time
 import unittest
 
 sys.dont_write_bytecode = True
@@ -11,6 +14,28 @@ from e2e_support import (  # noqa: E402
     paging_button, section_button)
 
 FIRST_PAGE = hot_list_target("0", 1)
+IDLE_SECONDS = 2
+
+
+def context_switches(exe):
+    """Thread id -> (name, context switches so far) of the Linux threads of the process running
+    `exe`: every time a thread of the program woke up, for whatever reason, counts."""
+    switches = {}
+    for status in glob.glob("/proc/[0-9]*/status"):
+        folder = os.path.dirname(status)
+        try:
+            with open(os.path.join(folder, "cmdline"), "rb") as f:
+                if not f.read().startswith(exe.encode()):
+                    continue
+            for task in glob.glob(os.path.join(folder, "task", "*")):
+                with open(os.path.join(task, "status")) as f:
+                    fields = dict(line.split(":", 1) for line in f if ":" in line)
+                switches[os.path.basename(task)] = (
+                    fields["Name"].strip(), int(fields["voluntary_ctxt_switches"]) +
+                    int(fields["nonvoluntary_ctxt_switches"]))
+        except OSError:
+            continue  # a process or thread that has just ended
+    return switches
 
 
 class StartupTest(ProgramTestCase):
@@ -67,6 +92,24 @@ class StartupTest(ProgramTestCase):
                 lines = program.shot((x + 3, y + 3, width - 6, height - 6)).ink_rows()
                 self.assertEqual(len(lines), 1, lines)
                 self.assertLessEqual(lines[0][1] - lines[0][0], 14, lines)
+
+    def test_an_idle_program_wakes_no_thread(self):
+        catalogue, program = self.start_at_first_page()
+        # A hover and a second fetch first: whatever they start must have stopped again.
+        program.move(centre(LIST))
+        program.click(centre(section_button("小游戏")))
+        self.wait_for_fetch(program, catalogue, 2)
+        program.move((-40, -40))  # off the window: nothing under the pointer
+        time.sleep(0.5)
+        before = context_switches(program.exe)
+        self.assertTrue(before, "the program's process was not found")
+        time.sleep(IDLE_SECONDS)
+        after = context_switches(program.exe)
+        woken = {f"{name} ({tid})": count - before.get(tid, (name, 0))[1]
+                 for tid, (name, count) in after.items()
+                 if count != before.get(tid, (name, 0))[1]}
+        self.assertEqual(woken, {}, f"threads woken during {IDLE_SECONDS} s of idle")
+
 
 if __name__ == "__main__":
     unittest.main()
