@@ -243,7 +243,7 @@ void Application::ShowFetchResult(const FetchCommand& command, const FetchResult
     if (command.pageCountText) objects_->PageCountLabel().Text(*command.pageCountText);
     if (result.pageCountText) objects_->PageCountLabel().Text(*result.pageCountText);
     ListControl& list = objects_->GameList();
-    list.Clear();
+    list.Clear(false);  // redrawn once the rows are in
     int row = 1;
     for (const GameRecord& record : result.records) {
         list.AddRow(row, record.index);

@@ -41,7 +41,7 @@ void LibraryViews::Fill(View view, std::string_view selectedLink) {
     const std::vector<LibraryGame>& games =
         view == kFavouritesView ? library_.Get().Favourites() : library_.Get().Recent();
     ListControl& list = objects_.GameList();
-    list.Clear();
+    list.Clear(false);  // redrawn once the rows are in
     int row = 1;
     for (const LibraryGame& game : games) {
         list.AddRow(row, std::to_string(row));

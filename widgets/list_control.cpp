@@ -171,7 +171,7 @@ void ListControl::SetColumnWidth(int column, int width) {
     Redraw();
 }
 
-void ListControl::Clear() {
+void ListControl::Clear(bool redraw) {
     selectedRow_ = 0;
     hoverSlot_ = 0;
     scroll_.thumbPosition = 0;
@@ -179,7 +179,7 @@ void ListControl::Clear() {
     visibleItems_.clear();
     cellPictures_.clear();
     UpdateScrollBar();
-    Redraw();
+    if (redraw) Redraw();
 }
 
 const ListControl::Row* ListControl::RowAt(int row) const {

@@ -146,8 +146,10 @@ public:
     int GetColumnWidth(int column) const;
     // Sets the width and redraws.
     void SetColumnWidth(int column, int width);
-    // Removes every row, forgets selection, hover and scrolling, and redraws.
-    void Clear();
+    // Removes every row, forgets selection, hover and scrolling, and redraws; a caller that
+    // fills the list again and redraws it then passes redraw false, so the empty list is never
+    // drawn (nobody would see it).
+    void Clear(bool redraw = true);
     int RowCount() const { return static_cast<int>(rows_.size()); }
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
 
