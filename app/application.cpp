@@ -71,7 +71,10 @@ bool Application::Start(int showCommand) {
     library_->ShowLoadNotice();
     // The hidden browser starts loading its page only now: the first page needs nothing of it,
     // and creating the control and its first navigation would hold the first request back.
-    hiddenBrowser_.Create(mainWindow_.Handle(), library_->HomepageBase());
+    // (The user may have closed the window during that first fetch.)
+    if (IsWindow(mainWindow_.Handle())) {
+        hiddenBrowser_.Create(mainWindow_.Handle(), library_->HomepageBase());
+    }
     return true;
 }
 
