@@ -136,17 +136,27 @@ TEST_F(MainWindowKeysTest, TheSearchBoxTakesTheCaretByKeyAndTabGoesBetweenItAndT
     EXPECT_TRUE(log_.Take().empty()) << "none of these keys fetches";
 }
 
+// A busy window manager may drop an activation request; asking again until it is honoured
+// keeps the test about where the keyboard goes, not about the window manager's timing.
+bool BringToFront(HWND window) {
+    return test::PumpUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            return false;
+        },
+        10000);
+}
+
 // Away to another program's window and back, the keyboard is where it was.
 TEST_F(MainWindowKeysTest, ActivatedAgainTheWindowGivesTheKeyboardBackWhereItWas) {
     const HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 100,
                                        100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
     const auto switchAwayAndBack = [&] {
-        SetForegroundWindow(other);
-        EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == other; }));
+        EXPECT_TRUE(BringToFront(other));
         EXPECT_FALSE(List().KeyboardFocus());
-        SetForegroundWindow(Window());
-        EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == Window(); }));
+        EXPECT_TRUE(BringToFront(Window()));
     };
     program_->App().Keys().FocusSearchBox();
     switchAwayAndBack();
