@@ -31,6 +31,7 @@
 #include "catalogue/search.h"
 #include "text/text_utils.h"
 #include "tests/support/running_program.h"
+#include "tests/support/shared_program_test.h"
 #include "tests/support/test_form.h"
 
 namespace {
@@ -114,14 +115,8 @@ private:
 
 // One program for all tests: starting it takes a while under Wine, and each test begins with
 // a click that sets the state it needs.
-class CatalogueFetchTest : public testing::Test {
+class CatalogueFetchTest : public test::SharedProgramTest {
 protected:
-    static void SetUpTestSuite() { program_ = new test::RunningProgram(); }
-    static void TearDownTestSuite() {
-        delete program_;
-        program_ = nullptr;
-    }
-
     void SetUp() override {
         ASSERT_TRUE(program_->Started());
         ASSERT_TRUE(test::SetCatalogueMode("normal")) << "no sample catalogue with /control";
@@ -175,11 +170,8 @@ protected:
         EXPECT_EQ(NoticeText(), "");
     }
 
-    static test::RunningProgram* program_;
     test::CatalogueLog log_;
 };
-
-test::RunningProgram* CatalogueFetchTest::program_ = nullptr;
 
 // --- Navigation
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/support/running_program.h"
+#include "tests/support/shared_program_test.h"
 #include "tests/support/test_form.h"
 
 namespace {
@@ -23,19 +24,24 @@ std::string HotListTarget(const char* key, int page) {
            "&sort=1&pn=" + std::to_string(page);
 }
 
-class MainWindowKeysTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { program_ = new test::RunningProgram(); }
-    static void TearDownTestSuite() {
-        delete program_;
-        program_ = nullptr;
-    }
+// A busy window manager may drop an activation request; asking again until it is honoured
+// keeps the test about where the keyboard goes, not about the window manager's timing.
+bool BringToFront(HWND window) {
+    return test::PumpUntil(
+        [&] {
+            if (GetForegroundWindow() == window) return true;
+            SetForegroundWindow(window);
+            return false;
+        },
+        10000);
+}
 
+class MainWindowKeysTest : public test::SharedProgramTest {
+protected:
     void SetUp() override {
         ASSERT_TRUE(program_->Started());
         if (program_->App().Game().IsOpen()) program_->App().Game().Close();
-        SetForegroundWindow(Window());
-        ASSERT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == Window(); }));
+        ASSERT_TRUE(BringToFront(Window()));
         log_.Take();
     }
 
@@ -92,11 +98,8 @@ protected:
         ADD_FAILURE() << "key " << key << " was not seen going up";
     }
 
-    static test::RunningProgram* program_;
     test::CatalogueLog log_;
 };
-
-test::RunningProgram* MainWindowKeysTest::program_ = nullptr;
 
 TEST_F(MainWindowKeysTest, TheSearchBoxTakesTheCaretByKeyAndTabGoesBetweenItAndTheList) {
     SetFocus(Window());
@@ -134,18 +137,6 @@ TEST_F(MainWindowKeysTest, TheSearchBoxTakesTheCaretByKeyAndTabGoesBetweenItAndT
         }
     }
     EXPECT_TRUE(log_.Take().empty()) << "none of these keys fetches";
-}
-
-// A busy window manager may drop an activation request; asking again until it is honoured
-// keeps the test about where the keyboard goes, not about the window manager's timing.
-bool BringToFront(HWND window) {
-    return test::PumpUntil(
-        [&] {
-            if (GetForegroundWindow() == window) return true;
-            SetForegroundWindow(window);
-            return false;
-        },
-        10000);
 }
 
 // Away to another program's window and back, the keyboard is where it was.

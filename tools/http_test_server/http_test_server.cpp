@@ -38,6 +38,8 @@
 #include <thread>
 #include <utility>
 
+#include "tools/loopback_socket.h"
+
 namespace {
 
 constexpr size_t kLargeSize = 100000;
@@ -46,26 +48,6 @@ constexpr int kIdleSeconds = 120;  // a stalled or silent client is dropped afte
 char LargeBodyByte(size_t i) {
     return static_cast<char>('a' + i % 26);
 }
-
-class Socket {
-public:
-    explicit Socket(int fd = -1) : fd_(fd) {}
-    Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Socket& operator=(Socket&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    ~Socket() {
-        if (fd_ >= 0) close(fd_);
-    }
-    int fd() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 class RequestLog {
 public:
@@ -95,13 +77,6 @@ Socket BindLoopback(int port, bool listening) {
     if (bind(s.fd(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return Socket();
     if (listening && listen(s.fd(), 64) != 0) return Socket();
     return s;
-}
-
-int LocalPort(const Socket& s) {
-    sockaddr_in addr{};
-    socklen_t size = sizeof addr;
-    if (getsockname(s.fd(), reinterpret_cast<sockaddr*>(&addr), &size) != 0) return 0;
-    return ntohs(addr.sin_port);
 }
 
 bool SendAll(int fd, std::string_view data) {

@@ -27,30 +27,12 @@
 #include <thread>
 #include <utility>
 
+#include "tools/loopback_socket.h"
+
 namespace {
 
 constexpr size_t kMaxHeadBytes = 64 * 1024;
 constexpr int kIdleSeconds = 60;  // a silent peer is dropped after this
-
-class Socket {
-public:
-    explicit Socket(int fd = -1) : fd_(fd) {}
-    Socket(Socket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Socket& operator=(Socket&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    ~Socket() {
-        if (fd_ >= 0) close(fd_);
-    }
-    int fd() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 struct SslFree {
     void operator()(SSL* ssl) const { SSL_free(ssl); }
@@ -79,13 +61,6 @@ Socket Listen(int family, int port) {
     }
     if (bound != 0 || listen(s.fd(), 64) != 0) return Socket();
     return s;
-}
-
-int LocalPort(const Socket& s) {
-    sockaddr_in address{};
-    socklen_t size = sizeof address;
-    if (getsockname(s.fd(), reinterpret_cast<sockaddr*>(&address), &size) != 0) return 0;
-    return ntohs(address.sin_port);
 }
 
 Socket ConnectToTarget(int port) {
@@ -188,8 +163,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     std::unique_ptr<SSL_CTX, SslFree> context(SSL_CTX_new(TLS_server_method()));
-    if (!context ||
-        SSL_CTX_use_certificate_chain_file(context.get(), certificate.c_str()) != 1 ||
+    if (!context || SSL_CTX_use_certificate_chain_file(context.get(), certificate.c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(context.get(), key.c_str(), SSL_FILETYPE_PEM) != 1) {
         ERR_print_errors_fp(stderr);
         return 1;
