@@ -49,6 +49,12 @@ bool Application::Start(int showCommand) {
     library_ =
         std::make_unique<LibraryCommands>(*objects_, gameWindow_, instance_, LibraryFolder());
     library_->Load();
+    // The first screen's request goes out now, while the window is being built: by the time
+    // the window shows, its rows are usually there and no loading window is needed.
+    if (const std::optional<FetchCommand> first = navigation_.ListSectionCommand(kHotGames)) {
+        earlyState_ = first->state;
+        earlyFetch_ = StartFetch(first->state);
+    }
     bossKey_ = std::make_unique<BossKey>(*audio_);
     skinMenu_->SetAppliedHandler([this](const SkinChoice& skin) { library_->OnSkinApplied(skin); });
     // Browser games need the browser control's newest standards mode, set before the first
@@ -65,8 +71,9 @@ bool Application::Start(int showCommand) {
     handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
     if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return false;
 
-    // The first screen is page 1 of the hot list. It runs once the window is on screen; the
-    // loading window keeps the user from clicking anything until it is there.
+    // The first screen is page 1 of the hot list, shown once the window is on screen; when its
+    // fetch is still under way, the loading window keeps the user from clicking anything until
+    // it is there.
     navigation_.ShowListSection(kHotGames);
     library_->ShowLoadNotice();
     // The hidden browser starts loading its page only now: the first page needs nothing of it,
@@ -107,6 +114,7 @@ void Application::Shutdown() {
     gameWindow_.Close();  // an open game window goes now, its placement remembered
     if (HWND window = mainWindow_.Handle()) DestroyWindow(window);
     hiddenBrowser_.Destroy();
+    earlyFetch_.Abandon();  // never shown (the main window could not be made)
     library_.reset();
     objects_.reset();  // in construction order
 }
@@ -203,13 +211,24 @@ std::string Application::PageCountText() {
     return objects_->PageCountLabel().Text();
 }
 
-bool Application::RunFetch(const FetchCommand& command) {
+FetchThread Application::StartFetch(const NavigationState& state) {
     auto job = std::make_shared<FetchJob>(objects_->RecordPattern());
-    auto work = [state = command.state, baseUrl = library_->CatalogueBase()](FetchJob& job) {
+    auto work = [state, baseUrl = library_->CatalogueBase()](FetchJob& job) {
         return RunPendingFetch(state, baseUrl, job);
     };
-    const FetchResult result = loadingWindow_.Run(instance_, mainWindow_.Handle(), std::move(job),
-                                                  std::move(work), {gameWindow_.Handle()});
+    return FetchThread(std::move(job), std::move(work));
+}
+
+bool Application::RunFetch(const FetchCommand& command) {
+    // The fetch started with the program serves the first command that asks for the same; any
+    // other command lets it go.
+    FetchThread fetch = std::move(earlyFetch_);
+    if (!fetch.Started() || earlyState_ != command.state) fetch = StartFetch(command.state);
+    // A fetch already over needs no wait, and no loading window flashes up for nothing.
+    const FetchResult result = fetch.Ended()
+                                   ? fetch.TakeResult()
+                                   : loadingWindow_.Run(instance_, mainWindow_.Handle(),
+                                                        std::move(fetch), {gameWindow_.Handle()});
     if (closeAfterFetch_) {
         closeAfterFetch_ = false;
         PostMessageW(mainWindow_.Handle(), WM_CLOSE, 0, 0);

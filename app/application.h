@@ -14,6 +14,7 @@
 #include "app/boss_key.h"
 #include "app/browser_host.h"
 #include "app/catalogue_fetch.h"
+#include "app/fetch_thread.h"
 #include "app/game_window.h"
 #include "app/global_objects.h"
 #include "app/homepage.h"
@@ -67,6 +68,7 @@ private:
     // NavigationHost
     std::string PageCountText() override;
     bool RunFetch(const FetchCommand& command) override;
+    FetchThread StartFetch(const NavigationState& state);
 
     void OnMainWindowCreated(HWND window);
     void Page(int pagingButton);  // 首页, 末页, 上页 or 下页
@@ -92,6 +94,9 @@ private:
     std::unique_ptr<MainWindowKeys> mainWindowKeys_;  // while the main window has its widgets
     std::unique_ptr<SingleInstance> singleInstance_;  // held by Run
     LoadingWindow loadingWindow_;
+    // The first screen's fetch, started before the main window is built (Start).
+    FetchThread earlyFetch_;
+    NavigationState earlyState_;
     bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch
     NoticeBar fetchNotice_;         // why the last fetch failed, or that a search found nothing
 };

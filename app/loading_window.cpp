@@ -1,7 +1,5 @@
 #include "app/loading_window.h"
 
-#include <process.h>
-
 #include <algorithm>
 
 #include "app/control_font.h"
@@ -16,31 +14,15 @@ constexpr UINT_PTR kHintTimer = 1;
 constexpr UINT_PTR kFrontTimer = 2;
 constexpr UINT kFrontCheckMs = 250;
 
-// What the window thread and the worker share. The worker fills in the result and ends; the
-// window thread reads the result only once the thread has ended, or never.
-struct Worker {
-    std::shared_ptr<FetchJob> job;
-    LoadingWindow::Work work;
-    FetchResult result;
-};
-
-unsigned __stdcall WorkerProc(void* parameter) {
-    auto* handed = static_cast<std::shared_ptr<Worker>*>(parameter);
-    const std::shared_ptr<Worker> worker = std::move(*handed);
-    delete handed;
-    try {
-        worker->result = worker->work(*worker->job);
-    } catch (...) {
-        // Out of memory included: the fetch failed, and nothing of it is shown.
-        worker->result.records.clear();
-        worker->result.outcome = FetchOutcome{FetchStatus::kFailed};
-    }
-    return 0;
-}
-
 void SetGbkText(HWND window, const char* text) {
     const std::u16string wide = AnsiToWide(text);
     SetWindowTextW(window, reinterpret_cast<const wchar_t*>(wide.c_str()));
+}
+
+FetchResult FailedResult() {
+    FetchResult result;
+    result.outcome.status = FetchStatus::kFailed;
+    return result;
 }
 
 bool OnThisThread(HWND window) {
@@ -54,12 +36,26 @@ const char LoadingWindow::kHintText[] = " 加载中！网速不同加载速度�
 
 FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, std::shared_ptr<FetchJob> job,
                                Work work, std::initializer_list<HWND> alsoDisabled) {
-    FetchResult result;
-    result.outcome.status = FetchStatus::kFailed;
-    if (window_ || !job) return result;
+    if (!job) return FailedResult();
+    // The worker starts once the window is up, as it always has: the work may look for it.
+    return RunWith(
+        instance, mainWindow, [&] { return FetchThread(std::move(job), std::move(work)); },
+        alsoDisabled);
+}
+
+FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, FetchThread fetch,
+                               std::initializer_list<HWND> alsoDisabled) {
+    return RunWith(
+        instance, mainWindow, [&] { return std::move(fetch); }, alsoDisabled);
+}
+
+FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
+                                   const std::function<FetchThread()>& start,
+                                   std::initializer_list<HWND> alsoDisabled) {
+    if (window_) return FailedResult();
     cancelled_ = false;
     quitting_ = false;
-    if (!CreateWindows(instance, mainWindow)) return result;
+    if (!CreateWindows(instance, mainWindow)) return FailedResult();
     const UniqueFontGdi font = CreateControlFont();
     if (label_ && font) SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), 0);
 
@@ -75,23 +71,14 @@ FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, std::shared_
     SetTimer(window_, kHintTimer, kHintDelayMs, nullptr);
     SetTimer(window_, kFrontTimer, kFrontCheckMs, nullptr);
 
-    const auto worker = std::make_shared<Worker>(Worker{job, std::move(work), {}});
-    auto* handed = new std::shared_ptr<Worker>(worker);
-    const auto thread =
-        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, WorkerProc, handed, 0, nullptr));
-    WaitEnd end = WaitEnd::kFailed;
-    if (thread) {
-        end = Wait(thread, job->Deadline());
-        CloseHandle(thread);
-    } else {
-        delete handed;
-    }
+    FetchThread fetch = start();
+    FetchResult result = FailedResult();
+    const WaitEnd end =
+        fetch.Started() ? Wait(fetch.Handle(), fetch.Job()->Deadline()) : WaitEnd::kFailed;
     if (end == WaitEnd::kWorkerEnded) {
-        result = std::move(worker->result);
+        result = fetch.TakeResult();
     } else {
-        // The worker may run on for a while (Wine lets a blocked WinINet call finish); from
-        // now on it touches nothing but what it shares with this wait.
-        job->Abandon();
+        fetch.Abandon();
         result.outcome.status = end == WaitEnd::kTimedOut    ? FetchStatus::kTimedOut
                                 : end == WaitEnd::kCancelled ? FetchStatus::kCancelled
                                                              : FetchStatus::kFailed;

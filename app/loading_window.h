@@ -2,11 +2,11 @@
 //
 // Run() is modal: it disables the main window (and the other windows it is given), opens the
 // window owned by the main window and in front of the program's other windows, runs the work on
-// a worker thread and returns the work's result once that thread has ended. Esc and closing the
-// window (Alt+F4) cancel; so do Cancel() (the main window being closed) and WM_QUIT. The whole
-// wait ends at the job's deadline whatever the worker does. A wait that ends before the worker
-// abandons the job: the worker runs on by itself, its result is dropped, and it frees what it
-// shares with the window thread when it ends.
+// a worker thread (FetchThread) and returns the work's result once that thread has ended. Esc and
+// closing the window (Alt+F4) cancel; so do Cancel() (the main window being closed) and WM_QUIT.
+// The whole wait ends at the job's deadline whatever the worker does. A wait that ends before the
+// worker abandons the job: the worker runs on by itself, its result is dropped, and it frees what
+// it shares with the window thread when it ends.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/catalogue_fetch.h"
+#include "app/fetch_thread.h"
 
 class LoadingWindow {
 public:
@@ -29,7 +30,7 @@ public:
     static constexpr UINT kHintDelayMs = 2000;
     static const char kHintText[];  // GBK
 
-    using Work = std::function<FetchResult(FetchJob& job)>;
+    using Work = FetchThread::Work;
 
     LoadingWindow() = default;
     LoadingWindow(const LoadingWindow&) = delete;
@@ -41,6 +42,9 @@ public:
     // disabled during the wait like `mainWindow`. Window thread only; not re-entrant.
     FetchResult Run(HINSTANCE instance, HWND mainWindow, std::shared_ptr<FetchJob> job, Work work,
                     std::initializer_list<HWND> alsoDisabled = {});
+    // The same for a fetch that was started earlier (and may have ended meanwhile).
+    FetchResult Run(HINSTANCE instance, HWND mainWindow, FetchThread fetch,
+                    std::initializer_list<HWND> alsoDisabled = {});
 
     bool Waiting() const { return window_ != nullptr; }
     // Ends the wait under way as cancelled (nothing happens without one).
@@ -51,6 +55,10 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND CreateWindows(HINSTANCE instance, HWND owner);
+    // Run's body: `start` gives the fetch once the window is shown.
+    FetchResult RunWith(HINSTANCE instance, HWND mainWindow,
+                        const std::function<FetchThread()>& start,
+                        std::initializer_list<HWND> alsoDisabled);
     // Waits until the thread ends, the wait is cancelled or the deadline passes.
     WaitEnd Wait(HANDLE thread, ULONGLONG deadline);
     void KeepInFront() const;

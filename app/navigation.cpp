@@ -26,14 +26,20 @@ const Genre kGenres[32] = {
     {"战争", "%E6%88%98%E4%BA%89"}, {"找茬", "%E6%89%BE%E8%8C%AC"},
 };
 
-void Navigation::ShowListSection(int section) {
-    if (section < 0 || section >= static_cast<int>(std::size(kListSections))) return;
+std::optional<FetchCommand> Navigation::ListSectionCommand(int section) const {
+    if (section < 0 || section >= static_cast<int>(std::size(kListSections))) return std::nullopt;
     const ListSection& entry = kListSections[section];
     FetchCommand command{state_, entry.pageCountText, {}};
     command.state.CurrentCategoryKey = entry.categoryKey;
     command.state.CurrentPage = 1;
     command.state.PendingFetch = kHotListFetch;
-    Run(std::move(command));
+    return command;
+}
+
+void Navigation::ShowListSection(int section) {
+    if (std::optional<FetchCommand> command = ListSectionCommand(section)) {
+        Run(std::move(*command));
+    }
 }
 
 void Navigation::ShowGenre(int genre) {

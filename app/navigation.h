@@ -17,6 +17,7 @@ struct NavigationState {
     int CurrentPage = 0;
     std::string SearchKeyword;  // already percent-encoded
     int PendingFetch = 0;       // kHotListFetch or kSearchFetch
+    bool operator==(const NavigationState&) const = default;
 };
 
 constexpr int kHotListFetch = 1;
@@ -63,7 +64,10 @@ public:
     const NavigationState& State() const { return state_; }
 
     void ShowListSection(int section);  // a ListSectionIndex
-    void ShowGenre(int genre);          // 0-based position in kGenres
+    // What ShowListSection(section) would ask the host to fetch now; nothing for a section
+    // that does not exist.
+    std::optional<FetchCommand> ListSectionCommand(int section) const;
+    void ShowGenre(int genre);  // 0-based position in kGenres
     // The search box's text (GBK) on Enter, or the search button's click.
     void SubmitSearch(std::string_view typedText);
     void FirstPage();

@@ -168,6 +168,39 @@ TEST_F(LoadingWindowTest, EndingTheWaitEarlyGivesControlBackAtOnceAndDropsTheLat
     }
 }
 
+// A fetch started before anyone waits for it (the first screen's): its result is taken as it is
+// once it has ended, and a wait for one still running ends like any other, abandoning it.
+TEST_F(LoadingWindowTest, AFetchStartedEarlierIsWaitedForOrAbandonedLikeAnyOther) {
+    FetchThread done(std::make_shared<FetchJob>(nullptr), [](FetchJob&) { return Page("第1页"); });
+    ASSERT_TRUE(test::PumpUntil([&] { return done.Ended(); }));
+    FetchResult result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(done));
+    EXPECT_EQ(result.pageText, "第1页");
+    ExpectClosedAndEnabled();
+
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    auto job = std::make_shared<FetchJob>(std::make_shared<boost::regex>());
+    const std::weak_ptr<FetchJob> shared = job;
+    FetchThread running(std::move(job), [release](FetchJob& work) {
+        WaitForSingleObject(release, 10000);
+        EXPECT_FALSE(work.Parse([](boost::regex&) {}));
+        return Page("late");
+    });
+    // Esc once the loading window is there.
+    SetTimer(main_, 1, 50, [](HWND main, UINT, UINT_PTR id, DWORD) {
+        if (const HWND loading = FindLoadingWindow()) {
+            KillTimer(main, id);
+            PostMessageW(loading, WM_KEYDOWN, VK_ESCAPE, 1);
+        }
+    });
+    result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(running));
+    EXPECT_EQ(result.outcome.status, FetchStatus::kCancelled);
+    EXPECT_TRUE(result.records.empty());
+    ExpectClosedAndEnabled();
+    SetEvent(release);
+    EXPECT_TRUE(test::PumpUntil([&] { return shared.expired(); }, 3000)) << "job leaked";
+    CloseHandle(release);
+}
+
 TEST_F(LoadingWindowTest, WorkThatThrowsIsAFailureNotACrash) {
     const FetchResult result =
         loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
