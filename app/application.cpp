@@ -69,7 +69,14 @@ bool Application::Start(int showCommand) {
     handlers.closing = [this] { return OnMainWindowClosing(); };
     // The hidden browser goes while its parent window still exists.
     handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
-    if (!mainWindow_.Create(instance_, std::move(handlers), showCommand)) return false;
+    // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
+    // needed for that.
+    StartGraphics();
+    startPictures_ = std::make_unique<PicturePreload>(
+        MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())));
+    const bool created = mainWindow_.Create(instance_, std::move(handlers), showCommand);
+    startPictures_.reset();
+    if (!created) return false;
 
     // The first screen is page 1 of the hot list, shown once the window is on screen; when its
     // fetch is still under way, the loading window keeps the user from clicking anything until
@@ -149,7 +156,6 @@ bool Application::OnMainWindowClosing() {
 
 // The start-up work, run when MainWindow reports that it has been created.
 void Application::OnMainWindowCreated(HWND window) {
-    StartGraphics();
     if (singleInstance_) singleInstance_->Publish(window);
 
     MainWindowCommands commands;
@@ -161,7 +167,7 @@ void Application::OnMainWindowCreated(HWND window) {
     commands.showGenre = [this](int genre) { navigation_.ShowGenre(genre); };
     const std::string programDirectory = ProgramDirectory();
     BuildMainWindow(*objects_, window, programDirectory, library_->StartSkinPath(programDirectory),
-                    commands);
+                    commands, startPictures_.get());
     library_->Attach(window);
     ListControl& list = objects_->GameList();
     mainWindowKeys_ = std::make_unique<MainWindowKeys>(

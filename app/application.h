@@ -27,6 +27,7 @@
 #include "app/process_audio.h"
 #include "app/single_instance.h"
 #include "app/skin_menu.h"
+#include "widgets/picture_preload.h"
 
 class Application : private NavigationHost {
 public:
@@ -94,6 +95,8 @@ private:
     std::unique_ptr<MainWindowKeys> mainWindowKeys_;  // while the main window has its widgets
     std::unique_ptr<SingleInstance> singleInstance_;  // held by Run
     LoadingWindow loadingWindow_;
+    // The main window's pictures, decoded while the window is created (Start).
+    std::unique_ptr<PicturePreload> startPictures_;
     // The first screen's fetch, started before the main window is built (Start).
     FetchThread earlyFetch_;
     NavigationState earlyState_;

@@ -64,20 +64,36 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
+std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
+                                            const std::string& skinPath) {
+    std::vector<std::string> paths{skinPath};
+    for (const SectionButtonSpec& spec : kSectionButtonSpecs) {
+        std::string path = SkinFile(programDirectory, spec.icon);
+        if (!path.empty()) paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
 void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
-                     const std::string& skinPath, const MainWindowCommands& commands) {
+                     const std::string& skinPath, const MainWindowCommands& commands,
+                     PicturePreload* pictures) {
+    const auto decoded = [pictures](const std::string& path) {
+        return pictures && !path.empty() ? pictures->Take(path) : std::nullopt;
+    };
     SkinFormOptions skin;
     skin.captionMode = 2;
     skin.widgetFade = 0;  // looks change at once
     skin.fixedSize = 1;   // the layout is fixed: the edges do not resize the window
-    objects.MainSkin().Attach(window, skinPath, skin);
+    objects.MainSkin().Attach(window, skinPath, skin, decoded(skinPath));
 
     for (int i = 0; i < kSectionButtonCount; ++i) {
-        const std::string icon =
-            ReadFileBytes(SkinFile(programDirectory, kSectionButtonSpecs[i].icon));
+        const std::string iconPath = SkinFile(programDirectory, kSectionButtonSpecs[i].icon);
+        std::optional<Picture> iconPicture = decoded(iconPath);
+        const std::string icon = iconPicture ? std::string() : ReadFileBytes(iconPath);
         IconButtonOptions options;
         options.selected = i == kHotGamesButton;
         options.iconBytes = icon;
+        options.icon = iconPicture ? &*iconPicture : nullptr;
         options.iconAbove = true;
         IconButton& button = objects.SectionButtons(i);
         button.Create(window, kSectionButtonSpecs[i].caption, 5 + 70 * i, 30, 60, 60, options);

@@ -6,8 +6,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/global_objects.h"
+#include "widgets/picture_preload.h"
 
 // The click commands of the main window's widgets.
 struct MainWindowCommands {
@@ -26,8 +28,14 @@ constexpr char kStartSkin[] = "\\skin\\1.jpg";
 // else the program directory + kStartSkin), then creates the widgets. Pictures come from the
 // skin folder of `programDirectory` (GBK, no trailing separator); a missing file gives a
 // widget without that picture, and so does an empty program directory (never the drive root).
+// Those `pictures` holds decoded already are taken from it; the others are read here.
 void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
-                     const std::string& skinPath, const MainWindowCommands& commands);
+                     const std::string& skinPath, const MainWindowCommands& commands,
+                     PicturePreload* pictures = nullptr);
+
+// The picture files BuildMainWindow shows, the skin first: what to preload for it.
+std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
+                                            const std::string& skinPath);
 
 // The whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);

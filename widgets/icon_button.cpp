@@ -25,7 +25,11 @@ constexpr int kAlignmentIconLeft = 3;   // near, vertically centred
 int IconButton::Create(HWND parent, std::string_view caption, int x, int y, int width, int height,
                        const IconButtonOptions& options) {
     icon_.Release();
-    if (!options.iconBytes.empty()) icon_.LoadFromBytes(options.iconBytes);
+    if (options.icon) {
+        icon_ = std::move(*options.icon);
+    } else if (!options.iconBytes.empty()) {
+        icon_.LoadFromBytes(options.iconBytes);
+    }
     iconWidth_ = icon_.GetWidth();
     iconHeight_ = icon_.GetHeight();
     caption_.assign(caption);

@@ -22,6 +22,8 @@ struct IconButtonOptions {
     bool selected = false;
     // Encoded picture (PNG, JPEG, GIF, BMP...); empty or undecodable: a caption-only button.
     std::string_view iconBytes;
+    // The icon decoded already (see PicturePreload): taken over, and iconBytes not looked at.
+    Picture* icon = nullptr;
     bool iconAbove = false;  // false: the picture is left of the caption
     COLORREF textColour = 0x000000;
     FontChoice font;

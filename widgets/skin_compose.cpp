@@ -26,7 +26,15 @@ constexpr int kSkinFadeStep = 85;
 
 bool SkinForm::SetSkin(std::string_view path, int fade) {
     if (!attached_ || !background_) return false;
-    skin_.LoadFromFile(path);
+    skin_.Release();  // before the new one is decoded: never two large pictures at once
+    Picture decoded;
+    decoded.LoadFromFile(path);
+    return SetSkin(path, std::move(decoded), fade);
+}
+
+bool SkinForm::SetSkin(std::string_view path, Picture decoded, int fade) {
+    if (!attached_ || !background_) return false;
+    skin_ = std::move(decoded);
     skinPath_.assign(path);
     ShowSkin(fade);
     // Loading and decoding left memory behind that the program will not touch again.

@@ -56,7 +56,8 @@ SkinForm::~SkinForm() {
     Unsubclass();
 }
 
-bool SkinForm::Attach(HWND window, std::string_view skinPath, const SkinFormOptions& options) {
+bool SkinForm::Attach(HWND window, std::string_view skinPath, const SkinFormOptions& options,
+                      std::optional<Picture> decodedSkin) {
     if (attached_ || !IsWindow(window) || FindForm(window) != 0 ||
         GetPropW(window, kFormProperty)) {
         return false;
@@ -88,7 +89,7 @@ bool SkinForm::Attach(HWND window, std::string_view skinPath, const SkinFormOpti
     SetPropW(window, kPreviousProcProperty, reinterpret_cast<HANDLE>(previous_));
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc));
 
-    if (!InitForm(window)) {
+    if (!InitForm(window, std::move(decodedSkin))) {
         OnDestroy(window);
         Unsubclass();
         return false;
@@ -96,7 +97,7 @@ bool SkinForm::Attach(HWND window, std::string_view skinPath, const SkinFormOpti
     return true;
 }
 
-bool SkinForm::InitForm(HWND window) {
+bool SkinForm::InitForm(HWND window, std::optional<Picture> decodedSkin) {
     record_.window = window;
     record_.screen = &screen_;
     record_.background = &background_;
@@ -119,7 +120,11 @@ bool SkinForm::InitForm(HWND window) {
         SetPropW(window, SysButton::kStripProperty, buttonStrip_.GetHandle());
         CreateCaptionButtons(window);
     }
-    SetSkin(skinPath_, 0);
+    if (decodedSkin) {
+        SetSkin(skinPath_, std::move(*decodedSkin), 0);
+    } else {
+        SetSkin(skinPath_, 0);
+    }
     return true;
 }
 

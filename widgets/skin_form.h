@@ -52,9 +52,11 @@ public:
     ~SkinForm();
 
     // Subclasses `window`, builds the buffers and caption buttons and shows the skin at
-    // `skinPath` (GBK) without a fade. False when the window is not a window, already has a
-    // form, or the buffers cannot be made (nothing is left attached then).
-    bool Attach(HWND window, std::string_view skinPath, const SkinFormOptions& options = {});
+    // `skinPath` (GBK) without a fade: `decodedSkin` when given (that file decoded already, see
+    // PicturePreload), else the file read now. False when the window is not a window, already
+    // has a form, or the buffers cannot be made (nothing is left attached then).
+    bool Attach(HWND window, std::string_view skinPath, const SkinFormOptions& options = {},
+                std::optional<Picture> decodedSkin = std::nullopt);
     // The subclass procedure: the form's handling, then always the previous procedure.
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -62,6 +64,8 @@ public:
     // A missing or undecodable picture leaves only the background colour. False when the form
     // is not attached.
     bool SetSkin(std::string_view path, int fade);
+    // The same with the picture at `path` decoded already.
+    bool SetSkin(std::string_view path, Picture decoded, int fade);
     void DrawBorder();
     void DrawCaption(HWND window, int fade, bool reverse);
     // WM_PAINT to every visible widget of the form inside the window (flag 1: the background
@@ -103,7 +107,7 @@ private:
 
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    bool InitForm(HWND window);
+    bool InitForm(HWND window, std::optional<Picture> decodedSkin);
     bool MakeBuffers(int width, int height);
     void CreateCaptionButtons(HWND window);
     void OnPaint(HWND window);

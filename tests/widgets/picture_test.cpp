@@ -6,10 +6,12 @@
 #include <psapi.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "tests/support/images.h"
 #include "widgets/drawing.h"
+#include "widgets/picture_preload.h"
 
 namespace {
 
@@ -73,6 +75,37 @@ TEST_F(PictureTest, LoadsFromAFileAndFailsQuietlyWithoutOne) {
     EXPECT_EQ(picture.LoadFromFile(file.GbkPath() + ".missing"), nullptr);
     EXPECT_EQ(picture.GetHandle(), nullptr);
     EXPECT_EQ(picture.LoadFromFile(""), nullptr);
+}
+
+// Decoded on the preload's own thread, each picture is handed over whole, once, in any order
+// of asking; a file that cannot be read or decoded gives an empty picture.
+TEST_F(PictureTest, APreloadHandsOverEachPictureItDecodedOnce) {
+    test::TempFile skin(L"preload-skin.jpg"), icon(L"preload-icon.png"), broken(L"broken.png");
+    ASSERT_TRUE(skin.Write(EncodeSolidImage(64, 48, 0x00FF00, ImageFormat::kJpeg)));
+    ASSERT_TRUE(icon.Write(EncodeSolidImage(16, 16, 0x3366CC, ImageFormat::kPng)));
+    ASSERT_TRUE(broken.Write("not a picture"));
+    std::optional<Picture> leftOver;
+    {
+        PicturePreload preload({skin.GbkPath(), broken.GbkPath(), icon.GbkPath(),
+                                icon.GbkPath() + ".missing", skin.GbkPath()});
+        std::optional<Picture> second = preload.Take(icon.GbkPath());
+        ASSERT_TRUE(second.has_value());
+        EXPECT_EQ(second->GetPixel(8, 8), MakeArgb(0x3366CC));
+        EXPECT_FALSE(preload.Take(icon.GbkPath()).has_value()) << "taken already";
+        EXPECT_FALSE(preload.Take("never asked for").has_value());
+        for (const std::string& path : {broken.GbkPath(), icon.GbkPath() + ".missing"}) {
+            std::optional<Picture> failed = preload.Take(path);
+            ASSERT_TRUE(failed.has_value()) << path;
+            EXPECT_EQ(failed->GetHandle(), nullptr) << path;
+        }
+        std::optional<Picture> first = preload.Take(skin.GbkPath());
+        ASSERT_TRUE(first.has_value());
+        EXPECT_EQ(first->GetWidth(), 64);
+        leftOver = std::move(first);
+        // The second entry of the same file stays untaken: it goes with the preload.
+    }
+    EXPECT_TRUE(test::NearColour(ArgbToColorref(leftOver->GetPixel(32, 24)), 0x00FF00, 6))
+        << "a picture taken outlives its preload";
 }
 
 TEST_F(PictureTest, LoadingAgainReleasesTheImageAndBytesBefore) {
