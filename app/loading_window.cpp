@@ -52,12 +52,12 @@ FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, FetchThread 
 FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
                                    const std::function<FetchThread()>& start,
                                    std::initializer_list<HWND> alsoDisabled) {
-    if (window_) return FailedResult();
+    if (waiting_ || !EnsureWindows(instance, mainWindow)) return FailedResult();
+    waiting_ = true;
     cancelled_ = false;
     quitting_ = false;
-    if (!CreateWindows(instance, mainWindow)) return FailedResult();
-    const UniqueFontGdi font = CreateControlFont();
-    if (label_ && font) SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), 0);
+    if (hintShown_ && label_) SetGbkText(label_, kText);
+    hintShown_ = false;
 
     // Where the keyboard focus was (the search box after an Enter there): the main window takes
     // the focus itself when it is activated again, and the user would have to click back in.
@@ -89,31 +89,47 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
     for (HWND window : disabled) {
         if (IsWindow(window)) EnableWindow(window, TRUE);
     }
-    DestroyWindow(window_);
+    if (window_) {
+        KillTimer(window_, kHintTimer);
+        KillTimer(window_, kFrontTimer);
+        ShowWindow(window_, SW_HIDE);
+    }
+    waiting_ = false;
     if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
     if (quitting_) PostQuitMessage(static_cast<int>(quitCode_));
     return result;
 }
 
+LoadingWindow::~LoadingWindow() {
+    // Owned by the main window, it has gone with it, unless the owner outlived this object.
+    if (window_) DestroyWindow(window_);
+}
+
 // Owned by the main window: it stays above it, and a click on the disabled main window (or its
-// taskbar button) brings it forward, as with any modal dialog.
-HWND LoadingWindow::CreateWindows(HINSTANCE instance, HWND owner) {
+// taskbar button) brings it forward, as with any modal dialog. Destroyed with its owner.
+bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
+    if (window_ && owner_ == owner && IsWindow(window_)) return true;
+    if (window_) DestroyWindow(window_);
     if (!RegisterWindowClassOnce({.name = kClassName,
                                   .procedure = WindowProc,
                                   .instance = instance,
                                   .cursor = IDC_WAIT,
                                   .background = GetSysColorBrush(COLOR_BTNFACE)})) {
-        return nullptr;
+        return false;
     }
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_BORDER, kLeft,
                                   kTop, kWidth, kHeight, owner, nullptr, instance, this);
-    if (!window) return nullptr;
+    if (!window) return false;
+    owner_ = owner;
     RECT client{};
     GetClientRect(window, &client);
     label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
                              0, client.right, client.bottom, window, nullptr, instance, nullptr);
-    if (label_) SetGbkText(label_, kText);
-    return window;
+    if (!label_) return true;
+    SetGbkText(label_, kText);
+    font_ = CreateControlFont();
+    if (font_) SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
+    return true;
 }
 
 LoadingWindow::WaitEnd LoadingWindow::Wait(HANDLE thread, ULONGLONG deadline) {
@@ -168,17 +184,20 @@ LRESULT CALLBACK LoadingWindow::WindowProc(HWND window, UINT message, WPARAM wPa
             if (wParam == kHintTimer) {
                 KillTimer(window, kHintTimer);
                 if (self->label_) SetGbkText(self->label_, kHintText);
+                self->hintShown_ = true;
             } else if (wParam == kFrontTimer) {
                 self->KeepInFront();
             }
             return 0;
         case WM_CLOSE:  // Alt+F4, or a close request from outside: the wait ends, cancelled
-            self->cancelled_ = true;
+            if (self->waiting_) self->cancelled_ = true;
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             self->window_ = nullptr;
             self->label_ = nullptr;
+            self->owner_ = nullptr;
+            self->font_.reset();  // after its last user, the label, has gone
             break;
         default:
             break;

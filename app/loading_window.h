@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/catalogue_fetch.h"
+#include "app/control_font.h"
 #include "app/fetch_thread.h"
 
 class LoadingWindow {
@@ -35,6 +36,7 @@ public:
     LoadingWindow() = default;
     LoadingWindow(const LoadingWindow&) = delete;
     LoadingWindow& operator=(const LoadingWindow&) = delete;
+    ~LoadingWindow();
 
     // Returns the work's result; an outcome of kCancelled when the wait was cancelled, kTimedOut
     // when the worker was still running at the job's deadline, kFailed when the work threw or
@@ -46,7 +48,7 @@ public:
     FetchResult Run(HINSTANCE instance, HWND mainWindow, FetchThread fetch,
                     std::initializer_list<HWND> alsoDisabled = {});
 
-    bool Waiting() const { return window_ != nullptr; }
+    bool Waiting() const { return waiting_; }
     // Ends the wait under way as cancelled (nothing happens without one).
     void Cancel() { cancelled_ = true; }
 
@@ -54,7 +56,9 @@ private:
     enum class WaitEnd { kWorkerEnded, kCancelled, kTimedOut, kFailed };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    HWND CreateWindows(HINSTANCE instance, HWND owner);
+    // The window, made once for `owner` and kept hidden between fetches: making and destroying
+    // a window costs more under Wine than the whole of a fetch from a near server.
+    bool EnsureWindows(HINSTANCE instance, HWND owner);
     // Run's body: `start` gives the fetch once the window is shown.
     FetchResult RunWith(HINSTANCE instance, HWND mainWindow,
                         const std::function<FetchThread()>& start,
@@ -65,6 +69,10 @@ private:
 
     HWND window_ = nullptr;
     HWND label_ = nullptr;
+    HWND owner_ = nullptr;
+    UniqueFontGdi font_;
+    bool hintShown_ = false;
+    bool waiting_ = false;
     bool cancelled_ = false;
     bool quitting_ = false;
     WPARAM quitCode_ = 0;

@@ -17,8 +17,10 @@
 
 namespace {
 
+// The loading window on show (it is kept, hidden, between waits).
 HWND FindLoadingWindow() {
-    return FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    return IsWindowVisible(window) ? window : nullptr;
 }
 
 LoadingWindow* gLoading = nullptr;  // the wait the main stand-in cancels on WM_CLOSE
@@ -239,6 +241,17 @@ TEST_F(LoadingWindowTest, SaysAfterTwoSecondsThatEscCancels) {
     EXPECT_LE(hintSize.cx, client.right);
     EXPECT_LE(hintSize.cy, client.bottom);
     ExpectClosedAndEnabled();
+
+    // The window is kept for the next fetch, which starts with the first text again.
+    std::wstring next;
+    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                 [&](FetchJob&) {
+                     wchar_t text[128] = L"";
+                     GetWindowTextW(GetWindow(FindLoadingWindow(), GW_CHILD), text, 128);
+                     next = text;
+                     return FetchResult{};
+                 });
+    EXPECT_EQ(next, before);
 }
 
 }  // namespace

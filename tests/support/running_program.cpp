@@ -47,7 +47,8 @@ void PressKey(HWND edit, UINT virtualKey) {
 }
 
 HWND FindLoadingWindow() {
-    return FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    return IsWindowVisible(window) ? window : nullptr;
 }
 
 std::vector<std::string> CatalogueLog::Take() {

@@ -44,7 +44,7 @@ void ClickWidget(HWND window, const FormWidget& widget);
 void TypeText(HWND edit, std::wstring_view text);
 void PressKey(HWND edit, UINT virtualKey);
 
-// The loading window, while one is open.
+// The loading window, while one is on show (it is kept hidden between fetches).
 HWND FindLoadingWindow();
 
 // The sample catalogue's request log: the targets (path and query) requested since the last
