@@ -335,6 +335,8 @@ private:
     int clampSide_ = 0;   // which end the last one hit: -1 top, 1 bottom
     bool dragging_ = false;
     bool keyboardFocus_ = false;
+    bool ringDrawn_ = false;        // some of the focus ring may be on screen
+    bool focusLookPosted_ = false;  // a repaint for a keyboard focus change is on its way
     std::function<void(int)> onActivate_;
 
     // Distance from the thumb's top to the pointer when a drag starts; one for all lists, since

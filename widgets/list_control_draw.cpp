@@ -159,12 +159,15 @@ void ListControl::Paint() {
     DrawHeader(false);
     if (borderStyle_ > 0) DrawFrame(form->ScreenGraphics(), GetBounds(), borderStyle_);
     DrawRows(false);
+    ringDrawn_ = keyboardFocus_;  // a whole paint leaves no ring behind, or draws all of it
 }
 
 // The ring's inner line lies on the edge of the content area, which the rows' redraw erases:
 // the rows draw it again.
 void ListControl::DrawFocusLook(FormRecord& form) {
-    if (keyboardFocus_) DrawFocusRing(form.ScreenGraphics(), GetBounds());
+    if (!keyboardFocus_) return;
+    DrawFocusRing(form.ScreenGraphics(), GetBounds());
+    ringDrawn_ = true;
 }
 
 // --- Header
@@ -319,7 +322,10 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
     DrawItemContent(form, item.rect, item.row);
     // The selected look is drawn in the skin's own colour and may be faint; while the list has
     // the keyboard, the ring shows on any skin which row the keys act on.
-    if (keyboardFocus_ && state == kItemSelected) DrawFocusRing(graphics, back);
+    if (keyboardFocus_ && state == kItemSelected) {
+        DrawFocusRing(graphics, back);
+        ringDrawn_ = true;
+    }
 
     RECT overlap;
     if (withScrollBar && scroll_.enabled && IntersectRect(&overlap, &itemRect, &scrollBar_)) {

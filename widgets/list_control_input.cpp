@@ -12,6 +12,9 @@ namespace {
 
 constexpr int kWheelRows = 3;
 
+// The list's own MsgWidgetPost payload: show the keyboard focus as it is now.
+constexpr LPARAM kPostFocusLook = -2;
+
 }  // namespace
 
 // --- Message dispatch
@@ -19,8 +22,20 @@ constexpr int kWheelRows = 3;
 LRESULT ListControl::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN) return OnKey(static_cast<UINT>(wParam)) ? 1 : 0;
     if (message == MsgKeyboardFocus) {
+        // The ring follows in a posted repaint. The keyboard often leaves and comes back within
+        // moments (a fetch's loading window holds it while the catalogue answers, and the new
+        // page is drawn with the ring anyway): the repaint then finds nothing left to do.
         keyboardFocus_ = wParam != 0;
-        if (!hidden_) OnPaintRequest(0);
+        if (!focusLookPosted_) {
+            focusLookPosted_ =
+                PostMessageW(Parent(), MsgWidgetPost, static_cast<WPARAM>(GetId()), kPostFocusLook);
+            if (!focusLookPosted_ && !hidden_) OnPaintRequest(0);
+        }
+        return 0;
+    }
+    if (message == MsgWidgetPost && lParam == kPostFocusLook) {
+        focusLookPosted_ = false;
+        if (!hidden_ && ringDrawn_ != keyboardFocus_) OnPaintRequest(0);
         return 0;
     }
     if (message == WM_MOUSEWHEEL) {

@@ -191,6 +191,7 @@ TEST_P(ListLookTest, StateBackgroundsStopShortOfTheScrollBar) {
         list_test::ClickAt(Window(), point.x, point.y);
         list_test::MoveTo(Window(), 20, 20);  // off the list: the row shows only its selection
         SetFocus(nullptr);                    // and no focus ring (which has its own test)
+        test::PumpMessages(0);
         ASSERT_EQ(list.SelectedRow(), 3);
     } else {
         list_test::MoveTo(Window(), point.x, point.y);
@@ -278,6 +279,7 @@ TEST_F(ListDrawTest, ImagesAreDrawnByTheProvidersAndNeverOutsideTheContentArea) 
     list_test::Release(Window(), barX, y);
     ASSERT_TRUE(cut) << "no thumb position cut an image";
     SetFocus(nullptr);  // the press gave the list the keyboard; its ring has a test of its own
+    test::PumpMessages(0);
 
     const Snapshot screen = Screen(RECT{140, 85, 720, 520});
     const int bottom = static_cast<int>(list.ContentArea().Y + list.ContentArea().Height);

@@ -431,6 +431,7 @@ TEST(ListFocusLook, ShowsOnEverySkin) {
         const Snapshot without = Snapshot::OfScreen(form, list_test::ListBounds());
 
         SetFocus(form.Handle());
+        test::PumpMessages(0);  // the ring comes in a posted repaint
         Wheel(form.Handle(), kListLeft + 300, list_test::ItemMiddleY(list, 2), 120);
         const Snapshot with = Snapshot::OfWindow(form.Handle(), list_test::ListBounds());
         const int middle = list_test::kListTop + list_test::kListHeight / 2;
@@ -444,7 +445,16 @@ TEST(ListFocusLook, ShowsOnEverySkin) {
                 << test::ColourText(skinColour);
         }
 
+        // The keyboard leaving and coming back before the list has heard of it (a fetch's
+        // loading window) repaints nothing; leaving for good takes the ring away.
+        const RECT spot{kListLeft + 100, middle, kListLeft + 110, middle + 10};
+        test::Scribble(form, spot);
         SetFocus(nullptr);
+        SetFocus(form.Handle());
+        test::PumpMessages(0);
+        EXPECT_TRUE(test::HasMarker(form.Screen(), spot)) << test::ColourText(skinColour);
+        SetFocus(nullptr);
+        test::PumpMessages(0);
         const Snapshot after = Snapshot::OfScreen(form, list_test::ListBounds());
         EXPECT_EQ(after.CountChanged(without, list_test::ListBounds()), 0)
             << test::ColourText(skinColour);
