@@ -2,7 +2,8 @@
 
 Each test gets its own sample catalogue (a native loopback server with a request log) and its own
 copy of the program folder, starts the program through scripts/wine-run and looks at the screen
-through screenshots of client-area regions (ImageMagick's `import`, read as PPM). There is no
+through screenshots of client-area regions (read from the X server with XGetImage through libX11,
+or with ImageMagick's `import` where that is not to be had). There is no
 OCR: what the program shows is judged by pixel statistics (rows of ink in the list and their
 widths against the names the catalogue sent, region crops compared between states, the skin's
 own pixels).
