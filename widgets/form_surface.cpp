@@ -9,11 +9,15 @@ void RestoreBackground(const FormRecord& form, const RECT& rect) {
            rect.left, rect.top, SRCCOPY);
 }
 
-void PresentRect(const FormRecord& form, const RECT& rect, int alpha) {
+void PresentRect(const FormRecord& form, const RECT& area, int alpha) {
     const HDC screen = form.ScreenDc();
     if (!form.windowDc || !screen) return;
+    // A widget may reach past the buffer (and the window); blending fails as a whole for a
+    // source rectangle that leaves the buffer, so only the part inside it is shown.
+    RECT rect{};
+    const RECT buffer{0, 0, form.screen->Width(), form.screen->Height()};
+    if (!IntersectRect(&rect, &area, &buffer)) return;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0) return;
     alpha = std::clamp(alpha, 0, 255);
     if (alpha == 255) {
         // What a constant alpha of 255 without per-pixel alpha amounts to, only cheaper.

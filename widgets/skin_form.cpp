@@ -45,6 +45,13 @@ bool IsEmpty(const RECT& rect) {
     return rect.right <= rect.left || rect.bottom <= rect.top;
 }
 
+void CopyPixels(const Canvas& from, const Canvas& to) {
+    if (!from) return;
+    // GDI+ may still hold drawing for the old picture in a batch.
+    GdipFlush(from.Graphics(), Gdiplus::FlushIntentionSync);
+    BitBlt(to.Dc(), 0, 0, from.Width(), from.Height(), from.Dc(), 0, 0, SRCCOPY);
+}
+
 }  // namespace
 
 // --- Attaching and detaching
@@ -109,10 +116,11 @@ bool SkinForm::InitForm(HWND window, std::optional<Picture> decodedSkin) {
 
     windowDc_ = WindowDc(window);
     record_.windowDc = windowDc_.get();
-    // As large as the window can become, so sizing never reallocates.
-    const int width = std::max(GetSystemMetrics(SM_CXMAXTRACK), width_);
-    const int height = std::max(GetSystemMetrics(SM_CYMAXTRACK), height_);
-    if (!record_.windowDc || !MakeBuffers(width, height)) return false;
+    // The window's own size: a window that never grows (the main window is fixed) never pays
+    // for more. The first growth makes them as large as the window can become (OnSize).
+    if (!record_.windowDc || !MakeBuffers(std::max(width_, 1), std::max(height_, 1))) {
+        return false;
+    }
 
     if (captionMode_ != 0 && captionMode_ != 1) {
         const std::string_view strip = CaptionStripPng();
@@ -136,6 +144,10 @@ bool SkinForm::MakeBuffers(int width, int height) {
         !background.Create(record_.windowDc, width, height)) {
         return false;
     }
+    // The old pixels carry over, so a growing window composes and repaints only what it
+    // newly exposes.
+    CopyPixels(screen_, screen);
+    CopyPixels(background_, background);
     screen_ = std::move(screen);
     background_ = std::move(background);
     return true;
@@ -322,16 +334,11 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     width_ = width;
     height_ = height;
     if (width > screen_.Width() || height > screen_.Height()) {
-        // Larger than the system's maximum tracking size (several monitors changed): the
-        // buffers grow and everything is drawn anew. Buffers that cannot grow keep the form at
-        // their size: drawing, and the window's region, stop there.
-        if (!MakeBuffers(std::max(width, screen_.Width()), std::max(height, screen_.Height()))) {
-            width_ = std::min(width_, screen_.Width());
-            height_ = std::min(height_, screen_.Height());
-        }
-        ShowSkin(0);
-        InvalidateRect(window, nullptr, FALSE);
-        return;
+        GrowBuffers(width, height);
+        // Buffers that cannot grow keep the form at their size: drawing, and the window's
+        // region, stop there.
+        width_ = width = std::min(width, screen_.Width());
+        height_ = height = std::min(height, screen_.Height());
     }
     if (record_.backgroundMode == 1) {
         // Stretched over the new size, from the skin decoded when it was set.
@@ -376,6 +383,19 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     const RECT bottom = MakeRect(0, height - 3, width, 3);
     for (const RECT& area : {caption, right, bottom})
         InvalidateRect(window, &area, FALSE);
+}
+
+void SkinForm::GrowBuffers(int width, int height) {
+    // At once as large as the window can become now (the maximum tracking size grows with the
+    // monitors), so later sizing does not reallocate; when that much memory is not to be had,
+    // just large enough.
+    const int atLeastWidth = std::max(width, screen_.Width());
+    const int atLeastHeight = std::max(height, screen_.Height());
+    if (MakeBuffers(std::max(atLeastWidth, GetSystemMetrics(SM_CXMAXTRACK)),
+                    std::max(atLeastHeight, GetSystemMetrics(SM_CYMAXTRACK)))) {
+        return;
+    }
+    MakeBuffers(atLeastWidth, atLeastHeight);
 }
 
 int SkinForm::EdgeAt(LPARAM point) const {

@@ -108,7 +108,10 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool InitForm(HWND window, std::optional<Picture> decodedSkin);
+    // New buffers of width x height holding the old ones' pixels; false (the old ones stay)
+    // when they cannot be made.
     bool MakeBuffers(int width, int height);
+    void GrowBuffers(int width, int height);
     void CreateCaptionButtons(HWND window);
     void OnPaint(HWND window);
     void OnDestroy(HWND window);
@@ -156,6 +159,8 @@ private:
 
     FormRecord record_;
     WindowDc windowDc_;
+    // Both of the window's size at first; the first time the window grows past them they grow
+    // to the largest size the window can take (see GrowBuffers).
     Canvas screen_;
     Canvas background_;
     WidgetRouter router_;

@@ -9,6 +9,7 @@
 #include "tests/support/test_form.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
+#include "widgets/form_surface.h"
 #include "widgets/label.h"
 
 namespace {
@@ -375,13 +376,20 @@ TEST_F(SkinFormTest, SizingRepaintsTheNewStripsAndTheFrame) {
     inside.Register(form.Handle(), {.x = 20, .y = 60, .width = 50, .height = 20});
     inStrip.Clear();
     inside.Clear();
+    const Canvas& buffer = form.Form().ScreenBuffer();
+    ASSERT_EQ(std::pair(buffer.Width(), buffer.Height()), std::pair(300, 200)) << "window-sized";
+    const RECT insidePixels{20, 60, 70, 80};
+    test::Scribble(form, insidePixels);
 
+    // The first growth outgrows the buffers.
     SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(form.Form().Width(), 360);
     EXPECT_EQ(form.Form().Height(), 260);
     ASSERT_EQ(inStrip.Messages(), std::vector<UINT>{WM_PAINT});
     EXPECT_EQ(inStrip.Calls()[0].lParam, 0);
     EXPECT_TRUE(inside.Calls().empty()) << "widgets outside the new strips keep their pixels";
+    EXPECT_EQ(Differing(form, insidePixels, test::kMarker, 0), 0) << "carried into new buffers";
+    EXPECT_TRUE(NearColour(form.ScreenPixel(340, 240), kBlue, 2)) << "the new strip composed";
     EXPECT_TRUE(NearColour(form.ScreenPixel(299, 100), kBlue, 2)) << "old frame line restored";
     EXPECT_FALSE(NearColour(form.ScreenPixel(359, 100), kBlue, 2)) << "frame at the new edge";
     const int expectedLeft[] = {360 - 42, 360 - 70, 360 - 98};
@@ -394,6 +402,26 @@ TEST_F(SkinFormTest, SizingRepaintsTheNewStripsAndTheFrame) {
     UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
     GetWindowRgn(form.Handle(), region.get());
     EXPECT_TRUE(PtInRegion(region.get(), 359, 130));
+
+    // They grew as far as the window can: growing again keeps them.
+    EXPECT_GE(buffer.Width(), GetSystemMetrics(SM_CXMAXTRACK));
+    EXPECT_GE(buffer.Height(), GetSystemMetrics(SM_CYMAXTRACK));
+    const HDC grown = buffer.Dc();
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(buffer.Dc(), grown);
+    EXPECT_EQ(Differing(form, insidePixels, test::kMarker, 0), 0);
+}
+
+// A fading widget that reaches past the window still shows its steps where it is inside.
+TEST_F(SkinFormTest, APartOutsideTheBuffersDoesNotHideTheRestOfAFade) {
+    TestForm form(FormOptions(small_.GbkPath()));
+    const FormRecord& record = form.Form().Record();
+    Fill(record.ScreenGraphics(), kRed, 360, 100, 40, 20);
+    GdipFlush(record.ScreenGraphics(), Gdiplus::FlushIntentionSync);
+    PresentRect(record, RECT{360, 100, 460, 120}, 128);
+    const COLORREF shown = form.WindowPixel(380, 110);
+    EXPECT_NEAR(GetRValue(shown), 128, 8) << "red blended over the blue";
+    EXPECT_NEAR(GetBValue(shown), 127, 8);
 }
 
 TEST_F(SkinFormTest, BuffersThatCannotGrowKeepTheFormDrawing) {
