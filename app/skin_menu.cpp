@@ -18,6 +18,11 @@ struct MenuDestroy {
 };
 using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroy>;
 
+struct ModuleFree {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
+
 // A menu bar holding one pop-up, "更换皮肤", with the items; the pop-up is what is shown.
 UniqueMenu BuildMenu() {
     UniqueMenu bar(CreateMenu());
@@ -48,7 +53,14 @@ std::optional<std::wstring> ShowSkinFileDialog(HWND owner) {
     // OFN_NOCHANGEDIR: browsing must not move the process's current directory.
     dialog.Flags =
         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    // The common dialogs are loaded only for this: linked with the program they would bring the
+    // print spooler into every start (under Wine with the whole of CUPS, some megabytes).
+    const UniqueModule dialogs(LoadLibraryW(L"comdlg32.dll"));
+    using OpenFileName = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const auto open = dialogs ? reinterpret_cast<OpenFileName>(reinterpret_cast<void*>(
+                                    GetProcAddress(dialogs.get(), "GetOpenFileNameW")))
+                              : nullptr;
+    if (!open || !open(&dialog)) return std::nullopt;
     path.resize(wcslen(path.c_str()));
     return path;
 }
