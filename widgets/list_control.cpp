@@ -177,7 +177,9 @@ void ListControl::Clear(bool redraw) {
     scroll_.thumbPosition = 0;
     rows_.clear();
     visibleItems_.clear();
-    cellPictures_.clear();
+    // The cell pictures stay: the next page's rows take the same places, and a picture of the
+    // same size draws its new text into the pixels it has (a picture knows which text it shows,
+    // so an old text never shows). The redraw forgets those of rows far from the new view.
     UpdateScrollBar();
     if (redraw) Redraw();
 }

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-
-#include "widgets/gdi_handles.h"
+#include <cstring>
 
 namespace {
 
@@ -69,8 +68,37 @@ void TextPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, std::ws
 void TextPicture::Reset() {
     valid_ = false;
     key_ = Key{};
-    picture_.Reset();
+    ReleaseSurface();
     ink_ = RECT{};
+}
+
+void TextPicture::ReleaseSurface() {
+    surfaceGraphics_.reset();
+    surface_.reset();
+    picture_.Reset();
+}
+
+bool TextPicture::PrepareSurface(int width, int height) {
+    if (surfaceGraphics_ && picture_.Width() == width && picture_.Height() == height) {
+        std::memset(picture_.Bits(), 0, static_cast<size_t>(width) * height * 4);
+        return true;
+    }
+    ReleaseSurface();
+    if (!picture_.Create(nullptr, width, height, true)) return false;
+    // GDI+ draws into the picture's own pixels as a premultiplied bitmap, which keeps the alpha
+    // a DC of the same pixels would lose on Windows.
+    GpBitmap* raw = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
+                                  reinterpret_cast<BYTE*>(picture_.Bits()), &raw) != Gdiplus::Ok) {
+        ReleaseSurface();
+        return false;
+    }
+    surface_.reset(raw);
+    if (GdipGetImageGraphicsContext(surface_.get(), surfaceGraphics_.out()) != Gdiplus::Ok) {
+        ReleaseSurface();
+        return false;
+    }
+    return true;
 }
 
 void TextPicture::PaintDirectly(GpGraphics* graphics, const RectF& rect, std::wstring_view text,
@@ -91,28 +119,14 @@ bool TextPicture::Render(GpGraphics* target, const TextLayout& layout, const Tex
                     static_cast<int>(std::floor(reach.Y) - top)};
     const int width = static_cast<int>(std::ceil(reach.X + reach.Width) - std::floor(reach.X));
     const int height = static_cast<int>(std::ceil(reach.Y + reach.Height) - std::floor(reach.Y));
-    if (key_.text.empty() || width <= 0 || height <= 0) {
-        picture_.Reset();
-        return true;
-    }
-    if (!picture_.Create(nullptr, width, height, true)) return false;
-    // GDI+ draws into the picture's own pixels as a premultiplied bitmap, which keeps the alpha
-    // a DC of the same pixels would lose on Windows.
-    GpBitmap* raw = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
-                                  reinterpret_cast<BYTE*>(picture_.Bits()), &raw) != Gdiplus::Ok) {
-        return false;
-    }
-    UniqueImage bitmap(raw);
-    UniqueGraphics graphics;
-    if (GdipGetImageGraphicsContext(bitmap.get(), graphics.out()) != Gdiplus::Ok) return false;
+    // Nothing to draw leaves the surface as it is, for the next text.
+    if (key_.text.empty() || width <= 0 || height <= 0) return true;
+    if (!PrepareSurface(width, height)) return false;
     TextLayout local = layout;
     local.area.X -= left + static_cast<float>(origin_.x);
     local.area.Y -= top + static_cast<float>(origin_.y);
-    DrawLaidOutText(local, graphics.get(), key_.text, style);
-    GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync);
-    graphics.reset();
-    bitmap.reset();
+    DrawLaidOutText(local, surfaceGraphics_.get(), key_.text, style);
+    GdipFlush(surfaceGraphics_.get(), Gdiplus::FlushIntentionSync);
 
     // Only the covered part is blended: most of a cell's rectangle stays empty.
     RECT ink{width, height, 0, 0};

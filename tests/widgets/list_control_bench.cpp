@@ -8,7 +8,12 @@
 //   BM_ListWheelNotch: one wheel notch (all visible rows redrawn and shown).
 //     Both with redraw_us (a full Redraw) and floor_us, and the ratios x_redraw and x_floor.
 //   BM_ListNewPage: the rows replaced by 20 rows of new texts and drawn, as a click on a section
-//     shows its page, with redraw_us (the same rows drawn again) and floor_us.
+//     shows its page, with redraw_us (the same rows drawn again) and floor_us; text_us is the
+//     share of one new cell text, (us_per_op - redraw_us) over the 60 texts shown.
+//   BM_NewCellText: one new text in a list cell (the name column, then the introduction
+//     column, in turn): new_text_us through the cell's kept picture, fresh_picture_us through a
+//     picture made for it (the cost before pictures were kept across pages), paint_text_us
+//     drawn directly, and x_fresh, new_text_us over fresh_picture_us.
 //   Every figure but the fill's comes with x_goal, us_per_op over its goal (5 ms for a full
 //     redraw, a hover change and a wheel notch; 16 ms, the program's whole share of a click, for
 //     a new page).
@@ -21,6 +26,7 @@
 #include <string>
 
 #include "tests/widgets/list_control_fixture.h"
+#include "widgets/text_picture.h"
 
 namespace {
 
@@ -199,8 +205,55 @@ void BM_ListNewPage(benchmark::State& state) {
         ++times.iterations;
     }
     times.Report(state, "redraw_us", "x_redraw", kClickGoalMicroseconds);
+    constexpr int kTextsShown = 20 * 3;  // index, name and introduction of every row
+    state.counters["text_us"] =
+        (times.op - times.reference) / std::max(times.iterations, 1) / kTextsShown * 1e6;
 }
 BENCHMARK(BM_ListNewPage)->Unit(benchmark::kMicrosecond);
+
+void BM_NewCellText(benchmark::State& state) {
+    Stage stage;
+    const FormRecord& form = stage.form.Form().Record();
+    // The cells of the application's name and introduction columns, as ListControl draws them.
+    const RectF cells[] = {RectF(kListLeft + 42, 120, 174, 20),
+                           RectF(kListLeft + 222, 120, 314, 20)};
+    const TextStyle style{.font = nullptr,  // the list's font, DefaultFont
+                          .alpha = 230,
+                          .alignment = 3,
+                          .trimming = 3,
+                          .formatFlags = 0x1000};
+    const RECT clip{0, 0, list_test::kFormWidth, list_test::kFormHeight};
+    TextPicture kept[2];
+    double keptSeconds = 0, freshSeconds = 0, directSeconds = 0;
+    int texts = 0;
+    for (auto _ : state) {
+        const int cell = texts % 2;
+        const std::string number = std::to_string(100000 + texts);
+        const std::string text =
+            cell == 0 ? "游戏名称" + number : "用方向键控制第" + number + "关，闯过重重难关！";
+        const auto paint = [&](TextPicture& picture, const std::string& shown) {
+            picture.Paint(form.ScreenDc(), form.ScreenGraphics(), cells[cell], shown, style, clip);
+        };
+        keptSeconds += TimeOnce([&] { paint(kept[cell], text); });
+        state.PauseTiming();
+        freshSeconds += TimeOnce([&] {
+            TextPicture fresh;
+            paint(fresh, text + "。");
+        });
+        directSeconds += TimeOnce([&] {
+            PaintText(cells[cell], form.ScreenGraphics(), text + "！", style);
+            GdipFlush(form.ScreenGraphics(), Gdiplus::FlushIntentionSync);
+        });
+        state.ResumeTiming();
+        ++texts;
+    }
+    const double n = std::max(texts, 1);
+    state.counters["new_text_us"] = keptSeconds / n * 1e6;
+    state.counters["fresh_picture_us"] = freshSeconds / n * 1e6;
+    state.counters["paint_text_us"] = directSeconds / n * 1e6;
+    state.counters["x_fresh"] = freshSeconds > 0 ? keptSeconds / freshSeconds : 0;
+}
+BENCHMARK(BM_NewCellText)->Unit(benchmark::kMicrosecond);
 
 void BM_ListFill10000OffScreen(benchmark::State& state) {
     constexpr int kRows = 10000, kBlock = 1000, kShown = 20;

@@ -1,7 +1,7 @@
 // ListControl drawing, read back from the form's screen buffer and the window: the header band
 // of the application's list, the scroll bar only when needed, hover and selection looks that
 // stop short of the scroll bar, images kept inside the content area, hiding, moving, a new skin
-// behind the list, and a single item repaint.
+// behind the list, a single item repaint, and a new page in the places of the old one.
 #include <gtest/gtest.h>
 
 #include "tests/widgets/list_control_fixture.h"
@@ -415,6 +415,30 @@ TEST_F(ListDrawTest, SetCellRepaintsOnlyItsRowAtOnce) {
 
     list.SetCell(45, 3, "off screen");  // not laid out: nothing drawn
     EXPECT_EQ(Screen().CountChanged(after, list_test::ListBounds()), 0);
+}
+
+TEST_F(ListDrawTest, ANewPageShowsWhatTheSamePageDrawnFromScratchShows) {
+    ListControl list;
+    list_test::CreateApplicationList(list, Window());
+    const auto fill = [&list](int page) {
+        for (int row = 1; row <= 20; ++row) {
+            const std::string number = std::to_string(page * 100 + row);
+            list.AddRow(row, number);
+            list.SetCell(row, 2, page == 1 ? "一个名字很长很长的游戏" + number : "游戏" + number);
+            list.SetCell(
+                row, 3,
+                page == 1 ? "第" + number + "个游戏的介绍，写得很长很长很长很长很长" : number);
+        }
+        list.Redraw();
+    };
+    fill(1);
+    list.Clear(false);  // as a click shows its page: the old rows' places take the new ones
+    fill(2);
+    const Snapshot next = Screen();
+    list.Clear();
+    fill(2);
+    EXPECT_EQ(Screen().CountChanged(next, list_test::ListBounds(), 0), 0);
+    EXPECT_EQ(OnWindow().CountChanged(next, list_test::ListBounds()), 0) << "and shown";
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // TextPicture: a text shown from its kept picture gives the pixels drawing it there gives, over
 // any background, at any whole-pixel place, within the clip; a changed text or style shows the
-// new one, never the old.
+// new one, never the old, also when it is drawn into the pixels of the one before.
 #include "widgets/text_picture.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +189,52 @@ TEST_F(TextPictureTest, AMovedOrChangedTextShowsWhatDrawingItThereGives) {
         PaintBackground(shown_);
         DrawBoth(picture, step.rect, step.text, step.style, kAll);
         ExpectSame(step.what);
+    }
+}
+
+TEST_F(TextPictureTest, EachNewTextInTheSamePlaceGivesThePixelsDrawingItGives) {
+    // One picture per cell takes every text in turn, long ones before short ones, so that any
+    // pixel left over from the text before shows.
+    const std::string texts[] = {
+        "这是一段很长的游戏介绍文字，说明玩法和规则，一直写到格子外面还有很多很多字",
+        "A long introduction in Latin letters that runs far beyond the end of the cell",
+        "混合 mixed 文字 text, 一直 running 到外面 beyond the cell",
+        "十二个字正好放满这一格子",
+        "短",
+        "",
+        "2048",
+    };
+    struct Look {
+        const char* what;
+        TextStyle style;
+        int tolerance = 1;  // a shadow, like a glow, is blended under the text in the picture
+    };
+    const Look looks[] = {
+        {"near, ellipsis", {.alpha = 230, .alignment = 3, .trimming = 3, .formatFlags = 0x1000}},
+        {"centre, ellipsis", {.alpha = 230, .alignment = 4, .trimming = 3, .formatFlags = 0x1000}},
+        {"far, character",
+         {.colour = 0x2060C0, .alignment = 5, .trimming = 1, .formatFlags = 0x1000}},
+        {"top near, no trimming", {.alignment = 0, .formatFlags = 0x1000}},
+        {"word ellipsis, shadow",
+         {.colour = 0xFFFFFF,
+          .alignment = 3,
+          .trimming = 5,
+          .formatFlags = 0x1000,
+          .effect = kEffectShadowUpLeft},
+         2},
+    };
+    for (const Look& look : looks) {
+        SCOPED_TRACE(look.what);
+        TextPicture picture;
+        for (const RectF& cell : {RectF(12, 10, 144, 20), RectF(200.5f, 40, 144, 20)}) {
+            for (const std::string& text : texts) {
+                SCOPED_TRACE(text);
+                PaintBackground(drawn_);
+                PaintBackground(shown_);
+                DrawBoth(picture, cell, text, look.style, kAll);
+                ExpectSame("a new text", look.tolerance);
+            }
+        }
     }
 }
 
