@@ -238,6 +238,19 @@ void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour,
 void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour, int alpha) {
     const float x = rect.X, y = rect.Y, w = rect.Width, h = rect.Height;
     if (style == kFrameFlat) {
+        const auto whole = [](float value) { return value == std::floor(value); };
+        if (whole(x) && whole(y) && whole(w) && whole(h) && w >= 2 && h >= 2) {
+            // On whole pixels the outline is four one-pixel fills, the same pixels: GDI+ under
+            // Wine blends a pen's outline over its whole bounding box, which made the frame of
+            // a list-sized rectangle cost milliseconds.
+            UniqueBrush brush(MakeBrush(MakeArgb(colour, alpha)));
+            if (!brush) return;
+            FillRectF(graphics, brush.get(), x, y, w, 1);
+            FillRectF(graphics, brush.get(), x, y + h - 1, w, 1);
+            FillRectF(graphics, brush.get(), x, y + 1, 1, h - 2);
+            FillRectF(graphics, brush.get(), x + w - 1, y + 1, 1, h - 2);
+            return;
+        }
         UniquePen pen(MakePen(MakeArgb(colour, alpha), 1.0f));
         if (pen) GdipDrawRectangle(graphics, pen.get(), x, y, w - 1, h - 1);
         return;

@@ -193,6 +193,34 @@ TEST_F(DrawingTest, FlatFrameOutlinesTheRectangleInItsColour) {
     EXPECT_TRUE(NearColour(At(60, 20), 0xFFFFFF)) << "nothing right of the rectangle";
 }
 
+// Whatever way the outline is drawn, it has the pixels of a one-pixel pen round the rectangle,
+// translucent ones included (each pixel blended once, the corners too).
+TEST_F(DrawingTest, FlatFramesHaveThePixelsOfAOnePixelPen) {
+    const RectF rects[] = {RectF(10, 10, 50, 30), RectF(0, 0, kSize, kSize), RectF(5, 7, 2, 2),
+                           RectF(20, 30, 1, 40), RectF(12.5f, 8.25f, 40, 20)};
+    for (const RectF& rect : rects) {
+        for (int alpha : {255, 120}) {
+            Canvas pen;
+            ASSERT_TRUE(pen.Create(nullptr, kSize, kSize));
+            for (GpGraphics* graphics : {canvas_.Graphics(), pen.Graphics()}) {
+                GdipGraphicsClear(graphics, MakeArgb(0x30A040));
+            }
+            DrawFrame(canvas_.Graphics(), rect, kFrameFlat, 0x0000FF, alpha);
+            UniquePen line(MakePen(MakeArgb(0x0000FF, alpha), 1.0f));
+            GdipDrawRectangle(pen.Graphics(), line.get(), rect.X, rect.Y, rect.Width - 1,
+                              rect.Height - 1);
+            GdiFlush();
+            int differing = 0;
+            for (int y = 0; y < kSize; ++y) {
+                for (int x = 0; x < kSize; ++x)
+                    differing += canvas_.Pixel(x, y) != pen.Pixel(x, y);
+            }
+            EXPECT_EQ(differing, 0) << rect.X << "," << rect.Y << " " << rect.Width << "x"
+                                    << rect.Height << " alpha " << alpha;
+        }
+    }
+}
+
 TEST_F(DrawingTest, RaisedAndSunkenFramesSwapTheirEdgeColours) {
     Clear(0x000000);
     DrawFrame(canvas_.Graphics(), RectF(10, 10, 50, 30), kFrameSunken);
