@@ -267,6 +267,13 @@ class _ScreenReader:
                                        ctypes.c_ulong, ctypes.c_int]
         self.x11.XDestroyImage.argtypes = [ctypes.POINTER(_XImage)]
         self.x11.XDestroyImage.restype = ctypes.c_int
+        # Xlib's default handler ends the process on an X error (a rectangle off the screen):
+        # the request fails instead, and `import` takes over.
+        handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+        self._on_error = handler_type(lambda display, event: 0)
+        self.x11.XSetErrorHandler.argtypes = [handler_type]
+        self.x11.XSetErrorHandler.restype = ctypes.c_void_p
+        self.x11.XSetErrorHandler(self._on_error)
 
     def read(self, x, y, width, height):
         """An Image, or None when this way cannot read the screen."""
