@@ -312,6 +312,7 @@ void ListControl::OnDestroy() {
     cellPictures_.clear();
     buffer_.Reset();
     scrollBarPicture_.Reset();
+    trackPicture_.Reset();
     hoverSlot_ = 0;
     dragging_ = false;
 }

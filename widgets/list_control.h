@@ -319,6 +319,10 @@ private:
     };
     Canvas scrollBarPicture_;
     ScrollBarLook scrollBarLook_;
+    // The track alone over the background, and the bar and colour it was drawn for (thumb
+    // fields unused): a moved thumb is drawn over a copy of it.
+    Canvas trackPicture_;
+    ScrollBarLook trackLook_;
     // The header titles' and the cells' texts, each drawn once and shown again while it stays
     // the same (hover, selection and scrolling change no text); cells by row.
     std::vector<TextPicture> headerPictures_;

@@ -123,6 +123,7 @@ void ListControl::PrepareBuffer(bool recreate) {
     // A buffer of another size than the content area would erase the wrong pixels.
     if ((recreate || !BufferFits()) && !buffer_.Create(form->windowDc, width, height)) return;
     scrollBarPicture_.Reset();  // it shows the old background
+    trackPicture_.Reset();
     BitBlt(buffer_.Dc(), 0, 0, width, height, form->BackgroundDc(),
            static_cast<int>(contentArea_.X), static_cast<int>(contentArea_.Y), SRCCOPY);
     if (backgroundColour_) {
@@ -473,13 +474,27 @@ void ListControl::DrawScrollBar(FormRecord& form) {
                SRCCOPY);
         return;
     }
-    BitBlt(form.ScreenDc(), bar.left, bar.top, width, height, buffer_.Dc(),
-           bar.left - static_cast<int>(contentArea_.X), bar.top - static_cast<int>(contentArea_.Y),
-           SRCCOPY);
     GpGraphics* graphics = form.ScreenGraphics();
     const RectF track(static_cast<float>(bar.left), static_cast<float>(bar.top),
                       static_cast<float>(width), static_cast<float>(height));
-    FillRoundRect(graphics, track, kScrollBarRadius, form.backgroundColour, kTrackAlpha);
+    // Only the thumb moves with the wheel: the track over the background is kept, since its
+    // rounded fill down the whole list costs milliseconds under Wine.
+    const ScrollBarLook trackLook{bar, 0, 0, form.backgroundColour};
+    if (trackPicture_ && trackLook == trackLook_) {
+        BitBlt(form.ScreenDc(), bar.left, bar.top, width, height, trackPicture_.Dc(), 0, 0,
+               SRCCOPY);
+    } else {
+        BitBlt(form.ScreenDc(), bar.left, bar.top, width, height, buffer_.Dc(),
+               bar.left - static_cast<int>(contentArea_.X),
+               bar.top - static_cast<int>(contentArea_.Y), SRCCOPY);
+        FillRoundRect(graphics, track, kScrollBarRadius, form.backgroundColour, kTrackAlpha);
+        GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+        if (trackPicture_.Create(form.ScreenDc(), width, height)) {
+            BitBlt(trackPicture_.Dc(), 0, 0, width, height, form.ScreenDc(), bar.left, bar.top,
+                   SRCCOPY);
+            trackLook_ = trackLook;
+        }
+    }
     const RectF thumb(track.X + 1, static_cast<float>(look.thumbTop + 1), track.Width - 2,
                       static_cast<float>(scroll_.thumbLength - 2));
     FillRoundRect(graphics, thumb, kScrollBarRadius, 0x000000, kThumbAlpha);
