@@ -7,13 +7,13 @@
 
 namespace {
 
-struct SectionButtonSpec {
+struct SectionButtonEntry {
     const char* caption;
     const char* icon;  // below the program directory
 };
 
 // The section bar: 60 x 60 buttons 70 pixels apart from (5, 30), icon above the caption.
-constexpr SectionButtonSpec kSectionButtonSpecs[kSectionButtonCount] = {
+constexpr SectionButtonEntry kSectionButtonEntries[kSectionButtonCount] = {
     {"热门游戏", "\\skin\\ico\\home.png"},    {"小游戏", "\\skin\\ico\\calendar.png"},
     {"网页游戏", "\\skin\\ico\\folder.png"},  {"最近更新", "\\skin\\ico\\tag.png"},
     {"官方主页", "\\skin\\ico\\user.png"},    {"游戏工具", "\\skin\\ico\\comment.png"},
@@ -24,12 +24,12 @@ constexpr SectionButtonSpec kSectionButtonSpecs[kSectionButtonCount] = {
 constexpr int kSectionOfButton[kSectionButtonCount] = {kHotGames, kSmallGames, kWebGames, kRecent,
                                                        -1,        kTools,      -1};
 
-struct TextButtonSpec {
+struct TextButtonPlace {
     const char* caption;
     int x, y, width, height;
 };
 
-constexpr TextButtonSpec kPagingButtonSpecs[kPagingButtonCount] = {
+constexpr TextButtonPlace kPagingButtonPlaces[kPagingButtonCount] = {
     {"首页", 450, 500, 40, 18},
     {"末页", 500, 500, 40, 18},
     {"上页", 550, 500, 40, 18},
@@ -67,8 +67,8 @@ std::string ReadFileBytes(const std::string& path) {
 std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
                                             const std::string& skinPath) {
     std::vector<std::string> paths{skinPath};
-    for (const SectionButtonSpec& spec : kSectionButtonSpecs) {
-        std::string path = SkinFile(programDirectory, spec.icon);
+    for (const SectionButtonEntry& button : kSectionButtonEntries) {
+        std::string path = SkinFile(programDirectory, button.icon);
         if (!path.empty()) paths.push_back(std::move(path));
     }
     return paths;
@@ -87,7 +87,7 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
     objects.MainSkin().Attach(window, skinPath, skin, decoded(skinPath));
 
     for (int i = 0; i < kSectionButtonCount; ++i) {
-        const std::string iconPath = SkinFile(programDirectory, kSectionButtonSpecs[i].icon);
+        const std::string iconPath = SkinFile(programDirectory, kSectionButtonEntries[i].icon);
         std::optional<Picture> iconPicture = decoded(iconPath);
         const std::string icon = iconPicture ? std::string() : ReadFileBytes(iconPath);
         IconButtonOptions options;
@@ -96,7 +96,7 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
         options.icon = iconPicture ? &*iconPicture : nullptr;
         options.iconAbove = true;
         IconButton& button = objects.SectionButtons(i);
-        button.Create(window, kSectionButtonSpecs[i].caption, 5 + 70 * i, 30, 60, 60, options);
+        button.Create(window, kSectionButtonEntries[i].caption, 5 + 70 * i, 30, 60, 60, options);
         if (kSectionOfButton[i] >= 0) {
             button.SetClickHandler([commands, section = kSectionOfButton[i]] {
                 if (commands.showListSection) commands.showListSection(section);
@@ -137,7 +137,7 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
                                     528, 400, 20);
 
     for (int i = 0; i < kPagingButtonCount; ++i) {
-        const TextButtonSpec& layout = kPagingButtonSpecs[i];
+        const TextButtonPlace& layout = kPagingButtonPlaces[i];
         TextButton& button = objects.PagingButtons(i);
         button.Create(window, layout.caption, layout.x, layout.y, layout.width, layout.height);
         button.SetClickHandler([commands, i] {

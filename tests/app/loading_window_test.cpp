@@ -13,15 +13,12 @@
 #include <string>
 
 #include "app/loading_window.h"
+#include "tests/support/running_program.h"
 #include "tests/support/test_form.h"
 
 namespace {
 
-// The loading window on show (it is kept, hidden, between waits).
-HWND FindLoadingWindow() {
-    const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
-    return IsWindowVisible(window) ? window : nullptr;
-}
+using test::FindLoadingWindow;
 
 LoadingWindow* gLoading = nullptr;  // the wait the main stand-in cancels on WM_CLOSE
 
