@@ -11,7 +11,7 @@ packages=(
     wine wine64 libwine fonts-wine xvfb xauth xdotool x11-utils imagemagick openbox python3
     locales fonts-wqy-microhei libboost1.81-dev nlohmann-json3-dev googletest libgtest-dev
     libbenchmark-dev libssl-dev openssl
-    nsis zip
+    nsis zip ccache
 )
 
 missing=()
