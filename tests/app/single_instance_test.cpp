@@ -77,7 +77,7 @@ TEST(SingleInstance, AMutexThisCopyMayNotOpenIsAnotherCopys) {
     const std::wstring name = SingleInstance::MutexName(Folder());
     const HANDLE mutex = CreateMutexW(&attributes, FALSE, name.c_str());
     ASSERT_NE(mutex, nullptr);
-    ASSERT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()), nullptr);
+    ASSERT_EQ(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str()), nullptr);
     ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
     const SingleInstance copy(Folder());

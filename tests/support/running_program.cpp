@@ -55,8 +55,9 @@ HWND FindLoadingWindow() {
 std::filesystem::path LibraryFile() {
     wchar_t folder[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"ZENTORI_LIBRARY_DIR", folder, MAX_PATH);
-    CreateDirectoryW(folder, nullptr);
-    return std::wstring(folder) + L"\\library.json";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return std::filesystem::path(folder) / L"library.json";
 }
 
 std::string ShownNotice(const NoticeBar& notices) {
