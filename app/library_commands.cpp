@@ -181,8 +181,9 @@ void LibraryCommands::OpenGameMenu(POINT screenPoint) {
             ToggleFavourite(row);
             break;
         case kCopyLinkItem:
-            if (CopyTextToClipboard(mainWindow_, game.link))
+            if (CopyTextToClipboard(mainWindow_, game.link)) {
                 notices_.ShowPassing(kLinkCopiedNotice);
+            }
             break;
         default:
             break;

@@ -39,8 +39,7 @@ public:
 
     // `access`: kReadOnly when another copy of the program owns the library.
     LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, NoticeBar& notices,
-                    HINSTANCE instance, std::filesystem::path folder,
-                    LibraryStore::Access access = LibraryStore::Access::kOwner);
+                    HINSTANCE instance, std::filesystem::path folder, LibraryStore::Access access);
     ~LibraryCommands();
     LibraryCommands(const LibraryCommands&) = delete;
     LibraryCommands& operator=(const LibraryCommands&) = delete;

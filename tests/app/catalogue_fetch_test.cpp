@@ -124,7 +124,7 @@ protected:
     }
 
     GlobalObjects& Objects() { return program_->Objects(); }
-    // What the fetch notice says (GBK); empty when none is shown.
+    // What the notice strip shows (GBK); empty when it is hidden.
     std::string NoticeText() { return test::ShownNotice(program_->App().Notices()); }
     HWND Window() { return program_->Window(); }
     ListControl& List() { return Objects().GameList(); }
