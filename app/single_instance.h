@@ -7,8 +7,8 @@
 // user means: the first in this session holds a named mutex ("Local\", named after the
 // library's folder, so copies with different libraries do not meet) and marks its main window;
 // a later copy finds that window, asks it to show itself and ends. A copy that finds no window
-// to bring forward (the owner runs in another session) runs without owning the library: it
-// reads the library and never writes it.
+// to bring forward runs; without the lock (the owner runs in another session) it reads the
+// library and never writes it.
 #pragma once
 
 #include <windows.h>
