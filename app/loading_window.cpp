@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/boss_key.h"
 #include "app/control_font.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
@@ -92,7 +93,7 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
     if (window_) {
         KillTimer(window_, kHintTimer);
         KillTimer(window_, kFrontTimer);
-        ShowWindow(window_, SW_HIDE);
+        HideOwnWindow(window_);  // also when the boss key hid it: the wait is over
     }
     waiting_ = false;
     if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
@@ -190,8 +191,20 @@ LRESULT CALLBACK LoadingWindow::WindowProc(HWND window, UINT message, WPARAM wPa
             }
             return 0;
         case WM_CLOSE:  // Alt+F4, or a close request from outside: the wait ends, cancelled
-            if (self->waiting_) self->cancelled_ = true;
+            // Between waits the window only hides: it is kept for the next fetch. Should it show
+            // without a wait, it still goes as the user asks.
+            if (self->waiting_) {
+                self->cancelled_ = true;
+            } else {
+                HideOwnWindow(window);
+            }
             return 0;
+        case WM_KEYDOWN:  // Esc outside a wait (during one, the wait takes it first)
+            if (wParam == VK_ESCAPE) {
+                SendMessageW(window, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             self->window_ = nullptr;
