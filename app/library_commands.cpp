@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/catalogue_fetch.h"
+#include "app/diagnostics/event_log.h"
 #include "app/game_context_menu.h"
 #include "app/homepage.h"
 #include "app/main_window_layout.h"
@@ -35,6 +36,7 @@ LibraryCommands::~LibraryCommands() {
 
 void LibraryCommands::Load() {
     loadOutcome_ = library_.Load(std::time(nullptr));
+    LogLibraryLoad(loadOutcome_, library_.Get());
     // The user hears at once that nothing will be kept; once is enough.
     saveFailureTold_ = loadOutcome_.status == LibraryLoad::kUnreadable;
     catalogueSettingIgnored_ =
@@ -202,6 +204,7 @@ void LibraryCommands::OnSkinApplied(const SkinChoice& skin) {
 }
 
 void LibraryCommands::OnLibraryChanged() {
+    LogLibrarySave(!library_.LastSaveFailed(), library_.Store().SavingOn());
     views_.Refresh();
     gameWindow_.ShowFavourite(library_.IsFavourite(playing_.link));
     if (library_.LastSaveFailed() && !saveFailureTold_) {

@@ -1,6 +1,7 @@
 #include "app/notice_bar.h"
 
 #include "app/control_font.h"
+#include "app/diagnostics/event_log.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
 
@@ -46,6 +47,7 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
     }
     InvalidateRect(window_, nullptr, TRUE);
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    LogNotice(text);
     return true;
 }
 
