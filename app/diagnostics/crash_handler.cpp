@@ -255,6 +255,14 @@ void __cdecl OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, 
     ReportHere(CrashHandler::kInvalidParameterCode);
 }
 
+// The C runtime DLL's own setter: the one the import library offers keeps the handler to itself
+// (msvcrt.dll of old Windows had none), and msvcrt.dll's checks would never call it.
+using SetInvalidParameterHandler = _invalid_parameter_handler(__cdecl*)(_invalid_parameter_handler);
+SetInvalidParameterHandler RuntimeSetInvalidParameterHandler() {
+    return reinterpret_cast<SetInvalidParameterHandler>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"msvcrt.dll"), "_set_invalid_parameter_handler")));
+}
+
 }  // namespace
 
 CrashHandler::CrashHandler(const std::filesystem::path& folder) {
@@ -264,9 +272,15 @@ CrashHandler::CrashHandler(const std::filesystem::path& folder) {
     previousTerminate_ = std::set_terminate(OnTerminate);
     previousPureCall_ = _set_purecall_handler(OnPureCall);
     previousInvalidParameter_ = _set_invalid_parameter_handler(OnInvalidParameter);
+    if (const SetInvalidParameterHandler set = RuntimeSetInvalidParameterHandler()) {
+        previousRuntimeInvalidParameter_ = set(OnInvalidParameter);
+    }
 }
 
 CrashHandler::~CrashHandler() {
+    if (const SetInvalidParameterHandler set = RuntimeSetInvalidParameterHandler()) {
+        set(previousRuntimeInvalidParameter_);
+    }
     _set_invalid_parameter_handler(previousInvalidParameter_);
     _set_purecall_handler(previousPureCall_);
     std::set_terminate(previousTerminate_);

@@ -34,4 +34,5 @@ private:
     void (*previousTerminate_)() = nullptr;
     _purecall_handler previousPureCall_ = nullptr;
     _invalid_parameter_handler previousInvalidParameter_ = nullptr;
+    _invalid_parameter_handler previousRuntimeInvalidParameter_ = nullptr;  // msvcrt.dll's
 };
