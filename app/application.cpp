@@ -3,6 +3,7 @@
 #include <float.h>
 
 #include "app/browser_emulation.h"
+#include "app/diagnostics/event_log.h"
 #include "app/fetch_notice.h"
 #include "app/main_window_layout.h"
 #include "app/program_directory.h"
@@ -24,6 +25,7 @@ Application::Application(HINSTANCE instance, std::unique_ptr<ProcessAudio> audio
 Application::~Application() = default;
 
 int Application::Run(int showCommand) {
+    diagnostics_.CatchCrashes();
     // One copy per library, so two never write the same file: a second start brings the first
     // copy forward and ends. A copy with none to bring forward (the owner of the library runs
     // in another session) runs, reading the library only (Start).
@@ -81,6 +83,7 @@ bool Application::Start(int showCommand) {
     const bool created = mainWindow_.Create(instance_, std::move(handlers), showCommand);
     startPictures_.reset();
     if (!created) return false;
+    diagnostics_.OnMainWindowCreated(notices_, library_->CatalogueBase(), library_->HomepageBase());
 
     // The first screen is page 1 of the hot list, shown once the window is on screen; when its
     // fetch is still under way, the loading window keeps the user from clicking anything until
@@ -248,11 +251,13 @@ bool Application::RunFetch(const FetchCommand& command) {
     // other command lets it go.
     FetchThread fetch = std::move(earlyFetch_);
     if (!fetch.Started() || earlyState_ != command.state) fetch = StartFetch(command.state);
+    const ULONGLONG started = fetch.Job() ? fetch.Job()->Started() : GetTickCount64();
     // A fetch already over needs no wait, and no loading window flashes up for nothing.
     const FetchResult result = fetch.Ended()
                                    ? fetch.TakeResult()
                                    : loadingWindow_.Run(instance_, mainWindow_.Handle(),
                                                         std::move(fetch), {gameWindow_.Handle()});
+    LogFetch(command, library_->CatalogueBase(), result, GetTickCount64() - started);
     if (closeAfterFetch_) {
         closeAfterFetch_ = false;
         PostMessageW(mainWindow_.Handle(), WM_CLOSE, 0, 0);

@@ -14,6 +14,7 @@
 #include "app/boss_key.h"
 #include "app/browser_host.h"
 #include "app/catalogue_fetch.h"
+#include "app/diagnostics/program_diagnostics.h"
 #include "app/fetch_thread.h"
 #include "app/game_window.h"
 #include "app/global_objects.h"
@@ -64,6 +65,7 @@ public:
     BossKey& Boss() { return *bossKey_; }
     MainWindowKeys& Keys() { return *mainWindowKeys_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
+    ProgramDiagnostics& Diagnostics() { return diagnostics_; }
 
 private:
     // NavigationHost
@@ -82,7 +84,8 @@ private:
     void ShowFetchResult(const FetchCommand& command, const FetchResult& result);
     void ShowFetchNotice(std::string_view text);
 
-    OleSession ole_;  // first in, last out: everything below may use OLE
+    ProgramDiagnostics diagnostics_;  // the log: open before and after everything that logs
+    OleSession ole_;                  // everything below may use OLE
     HINSTANCE instance_;
     std::unique_ptr<GlobalObjects> objects_;
     ::Navigation navigation_{*this};

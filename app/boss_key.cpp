@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/diagnostics/event_log.h"
 #include "app/window_class.h"
 
 namespace {
@@ -66,6 +67,7 @@ bool BossKey::Register(HINSTANCE instance, const KeyChord& key) {
     }
     // MOD_NOREPEAT: a key held down toggles once, not at the keyboard's repeat rate.
     registered_ = RegisterHotKey(window_, kHotKeyId, key.modifiers | MOD_NOREPEAT, key.key) != 0;
+    LogBossKey(key, registered_, registered_ ? 0 : GetLastError());
     return registered_;
 }
 
@@ -76,6 +78,7 @@ std::string BossKey::RegisterSetting(HINSTANCE instance,
     if (setting) {
         if (setting->empty()) {
             Unregister();
+            LogBossKeyOff();
             return notice;
         }
         if (const std::optional<KeyChord> named = ParseKeyChord(*setting)) {

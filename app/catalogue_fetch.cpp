@@ -21,6 +21,7 @@ FetchResult Fetch(const std::string& url, const NavigationState& state, FetchJob
     result.pageText = PageText(state.CurrentPage);
     const HttpReply reply = HttpGet(url, job.HttpOptions());
     result.outcome = reply.outcome;
+    result.bytes = reply.body.size();
     if (!result.outcome.Succeeded()) return result;
     bool recognised = false;
     if (!job.Parse(
@@ -39,7 +40,7 @@ ServiceAddress CatalogueAddress(const std::optional<std::string>& setting) {
 }
 
 FetchJob::FetchJob(std::shared_ptr<boost::regex> pattern, unsigned timeLimitMs)
-    : deadline_(GetTickCount64() + timeLimitMs), pattern_(std::move(pattern)) {}
+    : started_(GetTickCount64()), deadline_(started_ + timeLimitMs), pattern_(std::move(pattern)) {}
 
 HttpGetOptions FetchJob::HttpOptions() {
     HttpGetOptions options;

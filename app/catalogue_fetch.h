@@ -36,6 +36,7 @@ struct FetchResult {
     std::string pageText;                      // "第n页"
     std::optional<std::string> pageCountText;  // "共n页"; only a search sets it
     std::vector<GameRecord> records;
+    size_t bytes = 0;  // of the reply's body as it arrived
 };
 
 // One fetch as the window thread and its worker share it; whichever lets go last frees it. The
@@ -50,7 +51,8 @@ public:
     FetchJob(const FetchJob&) = delete;
     FetchJob& operator=(const FetchJob&) = delete;
 
-    ULONGLONG Deadline() const { return deadline_; }  // a GetTickCount64 value
+    ULONGLONG Started() const { return started_; }  // GetTickCount64 values
+    ULONGLONG Deadline() const { return deadline_; }
     // Worker: HttpGet options for what is left of the time limit, cancelled by Abandon.
     HttpGetOptions HttpOptions();
     // Worker: runs `parse` with the record pattern; false, without running it, once abandoned.
@@ -62,6 +64,7 @@ public:
     bool Abandoned() const { return cancel_.Cancelled(); }
 
 private:
+    const ULONGLONG started_;
     const ULONGLONG deadline_;
     HttpCancel cancel_;
     std::mutex parseLock_;

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/catalogue_fetch.h"
+#include "app/diagnostics/event_log.h"
 #include "app/game_context_menu.h"
 #include "app/homepage.h"
 #include "app/main_window_layout.h"
@@ -40,6 +41,7 @@ LibraryCommands::~LibraryCommands() {
 
 void LibraryCommands::Load() {
     loadOutcome_ = library_.Load(std::time(nullptr));
+    LogLibraryLoad(loadOutcome_, library_.Get(), library_.Store().ReadOnly());
     catalogueSettingIgnored_ =
         CatalogueAddress(library_.Get().Settings().catalogueUrl).settingIgnored;
     homepageSettingIgnored_ = HomepageAddress(library_.Get().Settings().homepageUrl).settingIgnored;
@@ -214,6 +216,7 @@ void LibraryCommands::OnSkinApplied(const SkinChoice& skin) {
 }
 
 void LibraryCommands::OnLibraryChanged() {
+    LogLibrarySave(!library_.LastSaveFailed(), library_.Store().SavingOn());
     views_.Refresh();
     gameWindow_.ShowFavourite(library_.IsFavourite(playing_.link));
     // Each change that is not kept says so, briefly: the user may have missed the last time.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/control_font.h"
+#include "app/diagnostics/event_log.h"
 #include "app/wide_text.h"
 #include "app/window_class.h"
 
@@ -31,6 +32,7 @@ void NoticeBar::Attach(HWND parent, const RECT& place) {
 void NoticeBar::ShowLasting(NoticeKind kind, std::string_view text, std::function<void()> onClick) {
     std::erase_if(lasting_, [kind](const Lasting& notice) { return notice.kind == kind; });
     lasting_.push_back({kind, GbkToWide(text), std::move(onClick)});
+    LogNotice(text);
     // The news goes first: a passing notice showing gives way at once.
     passing_.clear();
     if (window_) KillTimer(window_, kPassingTimer);
@@ -39,6 +41,7 @@ void NoticeBar::ShowLasting(NoticeKind kind, std::string_view text, std::functio
 
 void NoticeBar::ShowPassing(std::string_view text) {
     passing_ = GbkToWide(text);
+    LogNotice(text);
     Update();
     // Without a strip (no main window yet) a passing notice has nothing to pass over.
     if (!window_) {

@@ -30,6 +30,7 @@ enum class NoticeKind {
     kLibraryInUse,  // another copy of the program owns the library
     kAddress,       // an address setting is no address
     kFetch,         // why the last fetch failed, or that a search found nothing
+    kCrashReport,   // the last run ended in a crash and left a report
 };
 
 class NoticeBar {

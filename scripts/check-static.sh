@@ -2,7 +2,7 @@
 # Fails when a Windows executable imports a MinGW runtime DLL (libwinpthread, libstdc++,
 # libgcc_s): the program ships as one .exe and must run without them. Nor may it import what it
 # loads only on demand, because every start would pay for it: comdlg32 (which brings the print
-# spooler along).
+# spooler along) and dbghelp (wanted only to write a crash report).
 #   scripts/check-static.sh path/to/zentori.exe
 set -euo pipefail
 exe=${1:?usage: check-static.sh program.exe}
@@ -18,7 +18,7 @@ if [ -n "$runtime" ]; then
     echo "check-static: $exe needs MinGW runtime DLLs:" $runtime >&2
     exit 1
 fi
-on_demand=$(grep -iE '^(comdlg32|winspool)' <<<"$imports" || true)
+on_demand=$(grep -iE '^(comdlg32|winspool|dbghelp)' <<<"$imports" || true)
 if [ -n "$on_demand" ]; then
     echo "check-static: $exe imports what it should load on demand:" $on_demand >&2
     exit 1

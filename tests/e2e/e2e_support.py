@@ -9,7 +9,8 @@ widths against the names the catalogue sent, region crops compared between state
 own pixels).
 
 The player's library of each test's programs lives in the test's own folder (the program reads
-ZENTORI_LIBRARY_DIR), so tests start from an empty library and never meet each other's.
+ZENTORI_LIBRARY_DIR), so tests start from an empty library and never meet each other's; so do
+their diagnostics log and crash reports (ZENTORI_LOG_DIR, ZENTORI_CRASH_DIR).
 
 Environment (CTest sets the first two; scripts/run-tests.sh provides the rest):
   ZENTORI_BIN_DIR     the Windows build's bin folder: zentori.exe and its skin folder
@@ -480,6 +481,7 @@ class Program:
         self.folder = os.path.join(work_dir, name)
         # Shared by the test's programs unless named: a restart finds what the last run kept.
         self.library = os.path.join(work_dir, library)
+        self.diagnostics = os.path.join(work_dir, "diagnostics")
         self.environment = environment or {}
         os.makedirs(os.path.join(self.folder, "skin"))
         shutil.copy2(exe, self.folder)
@@ -496,7 +498,10 @@ class Program:
 
     def start(self):
         env = dict(os.environ, ZENTORI_CATALOGUE_URL=self.catalogue_url,
-                   ZENTORI_LIBRARY_DIR=windows_path(self.library), **self.environment)
+                   ZENTORI_LIBRARY_DIR=windows_path(self.library),
+                   ZENTORI_LOG_DIR=windows_path(os.path.join(self.diagnostics, "logs")),
+                   ZENTORI_CRASH_DIR=windows_path(os.path.join(self.diagnostics, "crashes")),
+                   **self.environment)
         if self.prefix:
             env["WINEPREFIX"] = self.prefix
         # Wine's helper processes inherit the output: a file, never a pipe they would hold open.
@@ -619,6 +624,12 @@ class Program:
             last[0] = current
             return current if same else None
         return wait_until(settled, timeout, f"region {region} to settle", interval=0)
+
+    def log(self):
+        """The diagnostics log as the program has written it so far (UTF-8)."""
+        path = os.path.join(self.diagnostics, "logs", "zentori.log")
+        with open(path, encoding="utf-8", newline="") as log:
+            return log.read()
 
     def wait_exit(self, timeout=20):
         try:

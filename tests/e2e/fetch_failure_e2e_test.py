@@ -4,6 +4,7 @@ the loading window cannot get lost behind the program's other windows, and closi
 from outside during a fetch ends it cleanly."""
 
 import os
+import re
 import subprocess
 import sys
 import time
@@ -11,7 +12,7 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    LIST_BODY, LIST_ROWS, NOTICE, MAIN_TITLE, PAGE_LABEL, SEARCH_BOX, WINE_RUN, ProgramTestCase,
+    CLOSE_BUTTON_CENTRE, LIST_BODY, LIST_ROWS, NOTICE, MAIN_TITLE, PAGE_LABEL, SEARCH_BOX, WINE_RUN, ProgramTestCase,
     centre, hot_list_target, paging_button, screenshot, text_width, wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
@@ -76,6 +77,24 @@ class FetchFailureTest(ProgramTestCase):
         self.assertEqual(catalogue.requests()[2:], [SECOND_PAGE])
         self.assert_rows(body, SECOND_PAGE)
         self.assertFalse(program.notice_shown())
+
+    def test_the_log_tells_of_the_failed_fetch_and_of_a_library_save(self):
+        catalogue, program = self.start_at_first_page()
+        body = program.stable_shot(LIST_BODY)
+        catalogue.set_mode("error")
+        program.click(NEXT_PAGE)
+        self.wait_for_fetch(program, catalogue, 2)
+        self.assert_notice(program, "游戏目录服务出错（HTTP 500）" + RETRY)
+        program.click(self.row_centre(body, 1))
+        program.key("ctrl+d")
+        program.click(CLOSE_BUTTON_CENTRE)
+        self.assertEqual(program.wait_exit(20), 0)
+
+        log = program.log()
+        url = re.escape(catalogue.url + SECOND_PAGE)
+        self.assertRegex(log, rf"\] fetch page {url}: HTTP error, HTTP 500, \d+ bytes, \d+ ms\r\n")
+        self.assertIn("] notice: 游戏目录服务出错（HTTP 500）" + RETRY + "\r\n", log)
+        self.assertRegex(log, r"\] library: saved\r\n")
 
     def test_esc_during_a_stall_gives_control_back_and_the_page_stays(self):
         catalogue, program = self.start_at_first_page()
