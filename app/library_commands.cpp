@@ -17,6 +17,9 @@ const char LibraryCommands::kSaveFailedNotice[] = "游戏库文件无法保存�
 const char LibraryCommands::kAddedNotice[] = "已加入收藏：";
 const char LibraryCommands::kRemovedNotice[] = "已取消收藏：";
 const char LibraryCommands::kLinkCopiedNotice[] = "已复制游戏链接";
+const char LibraryCommands::kNoBrowserNotice[] = "无法打开浏览器，请手动访问 ";
+const char LibraryCommands::kNoBrowserNoticeEnd[] = "（点击这里复制网址）";
+const char LibraryCommands::kAddressCopiedNotice[] = "已复制网址";
 const char LibraryCommands::kBadAddressNotice[] = "library.json 中的";
 const char LibraryCommands::kBadAddressNoticeEnd[] = "不是有效的网址，已使用默认地址";
 
@@ -26,7 +29,10 @@ LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow,
       gameWindow_(gameWindow),
       instance_(instance),
       library_(std::move(folder)),
-      views_(objects, library_) {}
+      views_(objects, library_) {
+    views_.SetFilledHandler(
+        [this](LibraryViews::View view, size_t games) { OnViewFilled(view, games); });
+}
 
 LibraryCommands::~LibraryCommands() {
     gameWindow_.SetClosedHandler({});
@@ -210,7 +216,36 @@ void LibraryCommands::OnLibraryChanged() {
     }
 }
 
+void LibraryCommands::OnCataloguePage() {
+    views_.Leave();
+    CloseEmptyViewHint();
+}
+
+void LibraryCommands::OnViewFilled(LibraryViews::View view, size_t games) {
+    if (games == 0) {
+        Notify(LibraryViews::kButtons[view - LibraryViews::kFavouritesView].emptyHint, true);
+    } else {
+        CloseEmptyViewHint();
+    }
+}
+
+void LibraryCommands::CloseEmptyViewHint() {
+    for (const LibraryViews::ButtonSpec& spec : LibraryViews::kButtons) {
+        if (notice_.Handle() && notice_.Text() == GbkToWide(spec.emptyHint)) notice_.Close();
+    }
+}
+
 void LibraryCommands::Notify(const std::string& text, bool lasting) {
     if (!mainWindow_) return;
     notice_.Show(mainWindow_, NoticePlace(objects_.GameList()), text, lasting);
+}
+
+void LibraryCommands::TellNoBrowser(const std::string& url) {
+    if (!mainWindow_) return;
+    const auto copy = [this, url] {
+        notice_.Close();
+        if (CopyTextToClipboard(mainWindow_, url)) Notify(kAddressCopiedNotice, false);
+    };
+    notice_.Show(mainWindow_, NoticePlace(objects_.GameList()),
+                 JoinBytes({kNoBrowserNotice, url, kNoBrowserNoticeEnd}), true, copy);
 }
