@@ -140,6 +140,7 @@ TEST_F(NavigationTest, PageCountWithoutDigitsMakesNextAlwaysAdvanceAndLastReques
     host.pageCountText = "共页";
     navigation.NextPage();
     EXPECT_EQ(host.fetches.back().CurrentPage, 2);
+    host.pageCountText = "共页";  // the page shows its section's count again; not this time
     navigation.LastPage();
     EXPECT_EQ(host.fetches.back().CurrentPage, 0);
 }
