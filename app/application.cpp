@@ -62,6 +62,7 @@ bool Application::Start(int showCommand) {
     }
     bossKey_ = std::make_unique<BossKey>(*audio_);
     skinMenu_->SetAppliedHandler([this](const SkinChoice& skin) { library_->OnSkinApplied(skin); });
+    skinMenu_->SetNoticeHandler([this](const std::string& text) { notices_.ShowPassing(text); });
     // Browser games need the browser control's newest standards mode, set before the first
     // browser is created.
     WriteBrowserEmulation();
@@ -180,7 +181,10 @@ void Application::OnMainWindowCreated(HWND window) {
 
     MainWindowCommands commands;
     commands.showListSection = [this](int section) { navigation_.ShowListSection(section); };
-    commands.openHomepage = [this] { OpenHomepage(library_->HomepageBase()); };
+    commands.openHomepage = [this] {
+        const std::string base = library_->HomepageBase();
+        if (!OpenHomepage(base)) library_->TellNoBrowser(HomepageUrl(base));
+    };
     commands.showSkinMenu = [this] { skinMenu_->Show(mainWindow_.Handle()); };
     commands.page = [this](int button) { Page(button); };
     commands.submitSearch = [this] { navigation_.SubmitSearch(mainWindow_.SearchText()); };
@@ -284,11 +288,17 @@ void Application::ShowFetchNotice(std::string_view text) {
 // flash the same rows in one after another within the same moment, at ten times the cost.
 void Application::ShowFetchResult(const FetchCommand& command, const FetchResult& result) {
     library_->OnCataloguePage();
-    if (command.state.PendingFetch == kSearchFetch && result.records.empty()) {
+    const bool search = command.state.PendingFetch == kSearchFetch;
+    if (search && IsBlankSearchText(command.searchText)) {
+        // The box is where the term goes: the caret waits there.
+        notices_.ShowLasting(NoticeKind::kFetch, kEmptySearchNotice);
+        SetFocus(mainWindow_.SearchBox());
+    } else if (search && result.records.empty()) {
         ShowFetchNotice(NoSearchResultsNotice(command.searchText));
     } else {
         notices_.Close(NoticeKind::kFetch);
     }
+    MarkListSection(*objects_, command.state.CurrentCategoryKey);
     objects_->PageLabel().Text(result.pageText);
     if (command.pageCountText) objects_->PageCountLabel().Text(*command.pageCountText);
     if (result.pageCountText) objects_->PageCountLabel().Text(*result.pageCountText);

@@ -39,3 +39,19 @@ std::string FetchFailureNotice(const FetchOutcome& outcome) {
 std::string NoSearchResultsNotice(std::string_view searchText) {
     return JoinBytes({"没有找到与“", searchText, "”相关的游戏"});
 }
+
+const char kEmptySearchNotice[] = "请输入要搜索的游戏名称";
+
+bool IsBlankSearchText(std::string_view searchText) {
+    constexpr std::string_view kFullWidthBlank = "\xA1\xA1";  // U+3000 in GBK
+    for (size_t i = 0; i < searchText.size();) {
+        if (searchText[i] == ' ' || searchText[i] == '\t') {
+            ++i;
+        } else if (searchText.substr(i, 2) == kFullWidthBlank) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}

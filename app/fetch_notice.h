@@ -10,3 +10,8 @@
 // GBK texts.
 std::string FetchFailureNotice(const FetchOutcome& outcome);
 std::string NoSearchResultsNotice(std::string_view searchText);
+// What a search for nothing says, whatever the catalogue answered.
+extern const char kEmptySearchNotice[];
+
+// Whether a typed search term (GBK) is empty or only blanks, ASCII or full-width.
+bool IsBlankSearchText(std::string_view searchText);

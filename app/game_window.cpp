@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "app/community.h"
 #include "app/control_font.h"
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZentoriGameWindow";
+// Posted after a restore: the window moves to its normal place (see GameWindow::Restore).
+constexpr UINT kPlaceRestoredMessage = WM_APP + 1;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 struct ToolbarEntry {
@@ -32,6 +35,29 @@ constexpr ToolbarEntry kToolbar[] = {
     {GameWindow::kScreenshotButton, BTNS_BUTTON, "截图", "截图 (Ctrl+Alt+S)"},
     {GameWindow::kFavouriteButton, BTNS_CHECK, "收藏", "收藏"},
 };
+
+// `place` moved, and shrunk if need be, into `area`.
+RECT FitInto(const RECT& place, const RECT& area) {
+    const LONG width = std::min(place.right - place.left, area.right - area.left);
+    const LONG height = std::min(place.bottom - place.top, area.bottom - area.top);
+    const LONG left = std::clamp(place.left, area.left, area.right - width);
+    const LONG top = std::clamp(place.top, area.top, area.bottom - height);
+    return RECT{left, top, left + width, top + height};
+}
+
+// The work area (screen coordinates) of the monitor `place` lies on most, and the offset of
+// workspace coordinates (a window placement's) from screen coordinates on it.
+bool WorkArea(const RECT& place, RECT& area, POINT& workspaceOffset) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return false;
+    }
+    area = monitor.rcWork;
+    workspaceOffset = {monitor.rcWork.left - monitor.rcMonitor.left,
+                       monitor.rcWork.top - monitor.rcMonitor.top};
+    return true;
+}
 
 }  // namespace
 
@@ -77,9 +103,10 @@ bool GameWindow::Create(HINSTANCE instance) {
                                   .programIcon = true})) {
         return false;
     }
-    HWND window =
-        CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, kLeft, kTop,
-                        placement_.width, placement_.height, nullptr, nullptr, instance, this);
+    const RECT place = NormalPlace();
+    HWND window = CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top,
+                                  nullptr, nullptr, instance, this);
     if (!window) return false;
     ShowWindow(window, placement_.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -96,6 +123,15 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_CREATE:
             OnCreate(window);
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_RESTORE && IsZoomed(window)) {
+                Restore(window, message, wParam, lParam);
+                return 0;
+            }
+            break;
+        case kPlaceRestoredMessage:
+            PlaceRestored(window);
             return 0;
         case WM_SIZE:
             // Minimised, the client area is empty; the parts keep their widths for the restore.
@@ -157,6 +193,42 @@ void GameWindow::SetPlacement(const Placement& placement) {
     placement_.height = std::clamp(placement.height, kMinHeight,
                                    std::max(kMinHeight, GetSystemMetrics(SM_CYVIRTUALSCREEN)));
     placement_.maximised = placement.maximised;
+}
+
+RECT GameWindow::NormalPlace() const {
+    const RECT place{kLeft, kTop, kLeft + placement_.width, kTop + placement_.height};
+    RECT area{};
+    POINT offset{};
+    return WorkArea(place, area, offset) ? FitInto(place, area) : place;
+}
+
+// A window manager may put a window it first saw maximised anywhere when it restores it (one
+// places it in the largest free space, which can be half off the screen), and the system takes
+// that place over: the window goes where Windows would restore it, inside the work area. The
+// move is posted, since a window manager's restore is still being taken over while this runs
+// and a move made now would be undone.
+void GameWindow::Restore(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WINDOWPLACEMENT before{};
+    before.length = sizeof(before);
+    const bool known = GetWindowPlacement(window, &before);
+    DefWindowProcW(window, message, wParam, lParam);
+    RECT area{};
+    POINT offset{};
+    if (!known || !WorkArea(before.rcNormalPosition, area, offset)) return;
+    RECT normal = before.rcNormalPosition;
+    OffsetRect(&normal, offset.x, offset.y);
+    restorePlace_ = FitInto(normal, area);
+    PostMessageW(window, kPlaceRestoredMessage, 0, 0);
+}
+
+void GameWindow::PlaceRestored(HWND window) {
+    const std::optional<RECT> place = std::exchange(restorePlace_, std::nullopt);
+    if (!place || IsZoomed(window) || IsIconic(window) || fullScreen_) return;
+    RECT now{};
+    GetWindowRect(window, &now);
+    if (EqualRect(&now, &*place)) return;
+    SetWindowPos(window, nullptr, place->left, place->top, place->right - place->left,
+                 place->bottom - place->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void GameWindow::CreateToolbar(HWND window) {

@@ -7,13 +7,15 @@
 // One object for the program's life, owned by the application. The window is created by the
 // first Open, reused while it is open, destroyed when the user closes it (the browser with it)
 // and created again by the next Open, placed as the last one was when it closed (the player's
-// library remembers that between runs). Window thread only; OLE must be initialised.
+// library remembers that between runs). Restored from maximised, it stands at its normal place,
+// inside the monitor's work area. Window thread only; OLE must be initialised.
 #pragma once
 
 #include <windows.h>
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -115,6 +117,11 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool Create(HINSTANCE instance);
+    // Where the window stands when not maximised: the design place with the placement's size,
+    // inside the work area of its monitor.
+    RECT NormalPlace() const;
+    void Restore(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void PlaceRestored(HWND window);
     void OnCreate(HWND window);
     void CreateToolbar(HWND window);
     void OnCommand(int command);
@@ -142,6 +149,7 @@ private:
     WINDOWPLACEMENT windowed_{};
     RECT windowedRect_{};
     LONG_PTR windowedStyle_ = 0;
+    std::optional<RECT> restorePlace_;  // where a restore just asked for puts the window
 };
 
 // The double-click command of the main window: opens the selected game (row, 0 when none, its

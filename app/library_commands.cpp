@@ -21,6 +21,9 @@ const char LibraryCommands::kSaveFailedNotice[] = "游戏库文件无法保存�
 const char LibraryCommands::kAddedNotice[] = "已加入收藏：";
 const char LibraryCommands::kRemovedNotice[] = "已取消收藏：";
 const char LibraryCommands::kLinkCopiedNotice[] = "已复制游戏链接";
+const char LibraryCommands::kNoBrowserNotice[] = "无法打开浏览器，请手动访问 ";
+const char LibraryCommands::kNoBrowserNoticeEnd[] = "（点击这里复制网址）";
+const char LibraryCommands::kAddressCopiedNotice[] = "已复制网址";
 const char LibraryCommands::kBadAddressNotice[] = "library.json 中的";
 const char LibraryCommands::kBadAddressNoticeEnd[] = "不是有效的网址，已使用默认地址";
 
@@ -32,7 +35,10 @@ LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow,
       notices_(notices),
       instance_(instance),
       library_(std::move(folder), access),
-      views_(objects, library_) {}
+      views_(objects, library_) {
+    views_.SetFilledHandler(
+        [this](LibraryViews::View view, size_t games) { OnViewFilled(view, games); });
+}
 
 LibraryCommands::~LibraryCommands() {
     gameWindow_.SetClosedHandler({});
@@ -221,4 +227,29 @@ void LibraryCommands::OnLibraryChanged() {
     gameWindow_.ShowFavourite(library_.IsFavourite(playing_.link));
     // Each change that is not kept says so, briefly: the user may have missed the last time.
     if (library_.LastSaveFailed()) notices_.ShowPassing(kSaveFailedNotice);
+}
+
+void LibraryCommands::OnCataloguePage() {
+    views_.Leave();
+    notices_.Close(NoticeKind::kLibraryView);
+}
+
+// An empty view says how to fill it, for as long as it is shown empty.
+void LibraryCommands::OnViewFilled(LibraryViews::View view, size_t games) {
+    if (games == 0) {
+        notices_.ShowLasting(
+            NoticeKind::kLibraryView,
+            LibraryViews::kButtons[view - LibraryViews::kFavouritesView].emptyHint);
+    } else {
+        notices_.Close(NoticeKind::kLibraryView);
+    }
+}
+
+void LibraryCommands::TellNoBrowser(const std::string& url) {
+    const auto copy = [this, url] {
+        notices_.Close(NoticeKind::kNoBrowser);
+        if (CopyTextToClipboard(mainWindow_, url)) notices_.ShowPassing(kAddressCopiedNotice);
+    };
+    notices_.ShowLasting(NoticeKind::kNoBrowser,
+                         JoinBytes({kNoBrowserNotice, url, kNoBrowserNoticeEnd}), copy);
 }

@@ -33,6 +33,10 @@ public:
     static const char kAddedNotice[];    // followed by the game's name
     static const char kRemovedNotice[];  // followed by the game's name
     static const char kLinkCopiedNotice[];
+    // Followed by the address and kNoBrowserNoticeEnd.
+    static const char kNoBrowserNotice[];
+    static const char kNoBrowserNoticeEnd[];
+    static const char kAddressCopiedNotice[];
     // Names the settings that are no usable address: "游戏目录地址", "主页地址" or both.
     static const char kBadAddressNotice[];
     static const char kBadAddressNoticeEnd[];
@@ -77,8 +81,12 @@ public:
     // The skin menu applied a skin: remembered for the next start.
     void OnSkinApplied(const SkinChoice& skin);
 
+    // No browser could be opened at `url` (GBK): the notice gives the address, and a click on it
+    // copies the address, so the player can go there another way.
+    void TellNoBrowser(const std::string& url);
+
     // A catalogue page replaced the list's rows: a library view shown ends.
-    void OnCataloguePage() { views_.Leave(); }
+    void OnCataloguePage();
     bool ViewShown() const { return views_.Current() != LibraryViews::kNoView; }
 
 private:
@@ -86,6 +94,9 @@ private:
     POINT MenuPointForSelection() const;
     void ShowAddressNotice();
     void OnLibraryChanged();
+    // An empty view says how it fills, until it has games or is left.
+    void OnViewFilled(LibraryViews::View view, size_t games);
+    void CloseEmptyViewHint();
 
     GlobalObjects& objects_;
     GameWindow& gameWindow_;

@@ -4,8 +4,8 @@
 
 // 60 x 18 like the paging buttons, centred in the bottom strip's free band (x 405 to 580).
 const LibraryViews::ButtonSpec LibraryViews::kButtons[2] = {
-    {"我的收藏", 425, 529, 60, 18},
-    {"最近玩过", 495, 529, 60, 18},
+    {"我的收藏", 425, 529, 60, 18, "在游戏上点右键选择加入收藏，或按 Ctrl+D"},
+    {"最近玩过", 495, 529, 60, 18, "打开过的游戏会出现在这里"},
 };
 
 LibraryViews::LibraryViews(GlobalObjects& objects, const PlayerLibrary& library)
@@ -26,6 +26,18 @@ void LibraryViews::CreateButtons(HWND window) {
 
 void LibraryViews::Show(View view) {
     Fill(view, {});
+}
+
+void LibraryViews::Leave() {
+    if (current_ == kNoView) return;
+    objects_.MainSkin().DropFocusWidget(Button(current_).GetId());
+    current_ = kNoView;
+    EnablePaging(true);
+}
+
+void LibraryViews::EnablePaging(bool enabled) {
+    for (int i = 0; i < kPagingButtonCount; ++i)
+        objects_.PagingButtons(i).Disabled(!enabled);
 }
 
 void LibraryViews::Refresh() {
@@ -54,4 +66,6 @@ void LibraryViews::Fill(View view, std::string_view selectedLink) {
     list.Redraw();
     objects_.PageLabel().Text(kButtons[view - kFavouritesView].caption);
     objects_.PageCountLabel().Text(CountText(games.size()));
+    EnablePaging(false);
+    if (onFilled_) onFilled_(view, games.size());
 }

@@ -64,6 +64,17 @@ std::string ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
+void MarkListSection(GlobalObjects& objects, std::string_view categoryKey) {
+    int marked = -1;
+    for (int i = 0; i < kSectionButtonCount; ++i) {
+        const int section = kSectionOfButton[i];
+        if (section >= 0 && kListSections[section].categoryKey == categoryKey) marked = i;
+    }
+    if (marked < 0) return;
+    for (int i = 0; i < kSectionButtonCount; ++i)
+        objects.SectionButtons(i).Selected(i == marked);
+}
+
 std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
                                             const std::string& skinPath) {
     std::vector<std::string> paths{skinPath};
@@ -132,7 +143,15 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
                     view);
     list.Redraw();
 
-    objects.TitleLabel().Create(window, "Zentori网页游戏盒子1.0", 580, 528, 120, 20);
+    // The version shows whole with whatever font is installed: the label is as wide as its
+    // text, up to the window's frame.
+    constexpr int kTitleLeft = 580;
+    constexpr int kFrameWidth = 1;
+    Label& title = objects.TitleLabel();
+    title.Create(window, "Zentori网页游戏盒子1.0", kTitleLeft, 528, 120, 20);
+    RECT client{};
+    GetClientRect(window, &client);
+    title.FitWidthToText(static_cast<float>(client.right - kFrameWidth - kTitleLeft));
     objects.CommunityLabel().Create(window, std::string("玩家交流群：") + kCommunityGroupNumber, 5,
                                     528, 400, 20);
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/global_objects.h"
@@ -32,6 +33,10 @@ constexpr char kStartSkin[] = "\\skin\\1.jpg";
 void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
                      const std::string& skinPath, const MainWindowCommands& commands,
                      PicturePreload* pictures = nullptr);
+
+// Moves the section bar's mark to the list section of `categoryKey`: the one whose hot list is
+// shown or that paging returns to. Another key (none yet) leaves the mark where it is.
+void MarkListSection(GlobalObjects& objects, std::string_view categoryKey);
 
 // The picture files BuildMainWindow shows, the skin first: what to preload for it.
 std::vector<std::string> MainWindowPictures(const std::string& programDirectory,

@@ -96,8 +96,14 @@ int Navigation::ReadPageCount() {
     return static_cast<int>(count);
 }
 
-void Navigation::RefreshHotList(int page, std::optional<std::string> pageCountText) {
-    FetchCommand command{state_, std::move(pageCountText), {}};
+// Paging shows the category's own page count again, which a search in between replaced.
+void Navigation::RefreshHotList(int page) {
+    FetchCommand command{state_, std::nullopt, {}};
+    for (const ListSection& section : kListSections) {
+        if (section.categoryKey == state_.CurrentCategoryKey) {
+            command.pageCountText = section.pageCountText;
+        }
+    }
     command.state.CurrentPage = page;
     command.state.PendingFetch = kHotListFetch;
     Run(std::move(command));

@@ -86,7 +86,7 @@ private:
     // The paging commands page the hot list of the last category shown; before any was shown
     // there is nothing to page.
     bool CanPage() const { return !state_.CurrentCategoryKey.empty(); }
-    void RefreshHotList(int page, std::optional<std::string> pageCountText = std::nullopt);
+    void RefreshHotList(int page);
     void StartSearch(std::string keyword, std::string_view searchText);
     void Run(FetchCommand command);
 

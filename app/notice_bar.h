@@ -31,6 +31,8 @@ enum class NoticeKind {
     kAddress,       // an address setting is no address
     kFetch,         // why the last fetch failed, or that a search found nothing
     kCrashReport,   // the last run ended in a crash and left a report
+    kLibraryView,   // the library view shown is empty: how to fill it
+    kNoBrowser,     // no browser could be opened: the address to go to another way
 };
 
 class NoticeBar {

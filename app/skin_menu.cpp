@@ -1,8 +1,10 @@
 #include "app/skin_menu.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <cwchar>
+#include <filesystem>
 #include <memory>
 #include <type_traits>
 
@@ -23,14 +25,16 @@ struct ModuleFree {
 };
 using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFree>;
 
-// A menu bar holding one pop-up, "更换皮肤", with the items; the pop-up is what is shown.
-UniqueMenu BuildMenu() {
+// A menu bar holding one pop-up, "更换皮肤", with the items and `checked` (0: none) checked; the
+// pop-up is what is shown.
+UniqueMenu BuildMenu(UINT checked) {
     UniqueMenu bar(CreateMenu());
     if (!bar) return nullptr;
     HMENU popup = CreatePopupMenu();
     if (!popup) return nullptr;
     for (const SkinMenu::Entry& entry : SkinMenu::kEntries) {
-        AppendMenuW(popup, MF_STRING, entry.item, GbkToWide(entry.caption).c_str());
+        const UINT state = entry.item == checked ? MF_CHECKED : MF_UNCHECKED;
+        AppendMenuW(popup, MF_STRING | state, entry.item, GbkToWide(entry.caption).c_str());
     }
     // From here the bar owns the pop-up and destroys it with itself.
     if (!AppendMenuW(bar.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
@@ -41,15 +45,30 @@ UniqueMenu BuildMenu() {
     return bar;
 }
 
+std::wstring PicturesFolder() {
+    PWSTR pictures = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &pictures))) {
+        folder = pictures;
+    }
+    CoTaskMemFree(pictures);
+    return folder;
+}
+
+std::wstring FolderOf(std::string_view gbkPath) {
+    return std::filesystem::path(GbkToWide(gbkPath)).parent_path().wstring();
+}
+
 }  // namespace
 
-std::optional<std::wstring> ShowSkinFileDialog(HWND owner) {
+std::optional<std::wstring> ShowSkinFileDialog(HWND owner, const std::wstring& folder) {
     std::wstring path(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     // OFN_NOCHANGEDIR: browsing must not move the process's current directory.
     dialog.Flags =
         OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
@@ -66,6 +85,7 @@ std::optional<std::wstring> ShowSkinFileDialog(HWND owner) {
 }
 
 const char SkinMenu::kCaption[] = "更换皮肤";
+const char SkinMenu::kNotAPictureNotice[] = "这个文件不是可以用作皮肤的图片";
 const SkinMenu::Entry SkinMenu::kEntries[6] = {
     {kBlueSkin, "蓝色背景", "\\skin\\2.jpg"},   {kRedSkin, "红色背景", "\\skin\\3.jpg"},
     {kYellowSkin, "黄色背景", "\\skin\\4.jpg"}, {kWhiteSkin, "白色背景", "\\skin\\5.jpg"},
@@ -76,7 +96,7 @@ SkinMenu::SkinMenu(SkinForm& skin, std::string programDirectory, FileChooser cho
     : skin_(skin), programDirectory_(std::move(programDirectory)), chooser_(std::move(chooser)) {}
 
 UINT SkinMenu::Show(HWND owner) {
-    const UniqueMenu menu = BuildMenu();
+    const UniqueMenu menu = BuildMenu(ShownItem());
     if (!menu) return 0;
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -107,6 +127,21 @@ const SkinMenu::Entry* SkinMenu::FindEntry(std::string_view relativePath) {
     return nullptr;
 }
 
+UINT SkinMenu::ShownItem() const {
+    const std::string& shown = skin_.CurrentSkinPath();
+    if (shown.empty()) return 0;
+    const std::string skinFolder = programDirectory_ + "\\skin\\";
+    if (programDirectory_.empty() || !shown.starts_with(skinFolder)) return kCustomSkin;
+    const Entry* entry = FindEntry(std::string_view(shown).substr(programDirectory_.size()));
+    return entry ? static_cast<UINT>(entry->item) : 0u;
+}
+
+std::wstring SkinMenu::DialogFolder() const {
+    if (!customFolder_.empty()) return customFolder_;
+    if (ShownItem() == kCustomSkin) return FolderOf(skin_.CurrentSkinPath());
+    return PicturesFolder();
+}
+
 bool SkinMenu::ApplySkin(std::string_view relativePath) {
     // Without the program directory the path would point at the root of the current drive.
     if (programDirectory_.empty()) return false;
@@ -116,7 +151,8 @@ bool SkinMenu::ApplySkin(std::string_view relativePath) {
 }
 
 bool SkinMenu::ApplyCustomSkin(HWND owner) {
-    const std::optional<std::wstring> chosen = chooser_ ? chooser_(owner) : std::nullopt;
+    const std::optional<std::wstring> chosen =
+        chooser_ ? chooser_(owner, DialogFolder()) : std::nullopt;
     if (!chosen || chosen->empty()) return false;
     const std::string path = GbkPathFor(*chosen);
     if (path.empty()) return false;
@@ -124,9 +160,13 @@ bool SkinMenu::ApplyCustomSkin(HWND owner) {
     // current skin stays instead.
     {
         Picture probe;
-        if (!probe.LoadFromFile(path)) return false;
+        if (!probe.LoadFromFile(path)) {
+            if (onNotice_) onNotice_(kNotAPictureNotice);
+            return false;
+        }
     }
     if (!skin_.SetSkin(path, 1)) return false;
+    customFolder_ = std::filesystem::path(*chosen).parent_path().wstring();
     if (onApplied_) onApplied_(SkinChoice{true, path});
     return true;
 }

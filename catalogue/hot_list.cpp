@@ -46,8 +46,8 @@ std::string CutEscapedValue(std::string_view segment, std::string_view key) {
 GameRecord CutRecord(std::string_view segment, std::string_view baseUrl, size_t position) {
     GameRecord record;
     record.index = std::to_string(position);
-    record.name = CutEscapedValue(segment, kNameKey);
-    record.introduction = CutEscapedValue(segment, kIntroductionKey);
+    record.name = ShownText(CutEscapedValue(segment, kNameKey));
+    record.introduction = ShownText(CutEscapedValue(segment, kIntroductionKey));
     const std::string_view id = CutId(segment);
     if (!id.empty()) {
         record.link.reserve(baseUrl.size() + 1 + id.size());

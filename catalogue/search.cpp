@@ -42,7 +42,7 @@ GameRecord CutRecord(std::string_view segment, std::string_view baseUrl, size_t 
     // The id attribute ends with a quote and a blank in front of the target attribute.
     const std::string_view id = CutAttribute(segment, kIdKey, kIdEndMarker, 2);
     // The title attribute ends with its quote in front of the closing of the empty <i> tag.
-    record.name = CutAttribute(segment, kTitleKey, kTitleEndMarker, 1);
+    record.name = ShownText(CutAttribute(segment, kTitleKey, kTitleEndMarker, 1));
     record.introduction = record.name;
     if (!id.empty()) {
         record.link.reserve(baseUrl.size() + 1 + id.size());

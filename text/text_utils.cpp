@@ -27,6 +27,10 @@ unsigned HexValue(char c) {
     return digit == kNotFound ? 0 : static_cast<unsigned>(digit);
 }
 
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 unsigned HexNumber(std::string_view digits) {
     unsigned value = 0;
     for (char c : digits)
@@ -208,6 +212,37 @@ private:
     GbkBuilder out_;
     bool afterHighHalf_ = false;  // the last piece was a high half's group and nothing else
 };
+
+// An HTML character reference at the start of `text`: the character it stands for and its length
+// in bytes, or a length of 0 when the text starts with no reference the decoder knows.
+struct Reference {
+    char32_t codePoint;
+    size_t length;
+};
+
+Reference ReadReference(std::string_view text) {
+    static constexpr struct {
+        std::string_view name;
+        char32_t codePoint;
+    } kNamed[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    for (const auto& named : kNamed) {
+        if (text.starts_with(named.name)) return {named.codePoint, named.name.size()};
+    }
+    if (!text.starts_with("&#")) return {0, 0};
+    const bool hex = text.size() > 2 && (text[2] == 'x' || text[2] == 'X');
+    const size_t digitsStart = hex ? 3 : 2;
+    // Enough digits for any code point; more cannot overflow, they only make no reference.
+    const size_t digitsEnd = std::min(text.size(), digitsStart + (hex ? 6 : 7));
+    char32_t value = 0;
+    size_t i = digitsStart;
+    for (; i < digitsEnd; ++i) {
+        const char c = text[i];
+        if (hex ? !IsHexDigit(c) : (c < '0' || c > '9')) break;
+        value = value * (hex ? 16 : 10) + HexValue(c);
+    }
+    if (i == digitsStart || i == text.size() || text[i] != ';') return {0, 0};
+    return {value, i + 1};
+}
 
 // The host-and-port part of a URL and the index where its path begins (kNotFound: no path).
 struct UrlParts {
@@ -427,17 +462,17 @@ std::string UrlEncode(std::string_view text) {
     return encoded;
 }
 
-// Every "%" is an escape, also one not followed by hexadecimal digits. An escape cut short by the
-// end of the text ("%" or "%4" at the very end) yields nothing.
+// Only "%" with two hexadecimal digits is an escape: any other "%" (a width of 100%, a name such
+// as "100%大作战") is text and stays, and so do the bytes after it.
 std::string PercentDecode(std::string_view text) {
     std::string utf8;
     utf8.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        if (text[i] != '%') {
+        if (text[i] != '%' || text.size() - i < 3 || !IsHexDigit(text[i + 1]) ||
+            !IsHexDigit(text[i + 2])) {
             utf8 += text[i++];
             continue;
         }
-        if (text.size() - i < 3) break;
         const unsigned byte = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
         if (byte != 0) utf8 += static_cast<char>(byte);
         i += 3;
@@ -475,6 +510,50 @@ std::string HexGroupsToText(std::string_view text) {
     for (size_t start = 0; start < text.size(); start += kGroupLength)
         units.push_back(GroupUnit(text.substr(start, kGroupLength)));
     return WideToAnsi(units);
+}
+
+// Walks whole characters, so the trail byte of a double-byte character never starts a reference
+// (none of "&#;" can be one, but a letter can).
+std::string DecodeCharacterReferences(std::string_view text) {
+    GbkBuilder decoded;
+    size_t plainStart = 0;
+    for (size_t i = 0; i < text.size();) {
+        if (IsLeadByte(text[i])) {
+            i += 2;
+            continue;
+        }
+        const Reference reference = text[i] == '&' ? ReadReference(text.substr(i)) : Reference{};
+        if (reference.length == 0) {
+            ++i;
+            continue;
+        }
+        decoded.Bytes(text.substr(plainStart, i - plainStart));
+        const char32_t c = reference.codePoint;
+        // NUL, a surrogate or a value beyond Unicode stands for the replacement character, which
+        // GBK cannot hold either, and nor can a character beyond the Basic Multilingual Plane.
+        if (c == 0 || c > 0xFFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            decoded.Bytes("?");
+        } else {
+            decoded.Unit(static_cast<char16_t>(c));
+        }
+        i += reference.length;
+        plainStart = i;
+    }
+    decoded.Bytes(text.substr(plainStart));
+    return decoded.Take();
+}
+
+// No trail byte of GBK lies below 0x40 or is 0x7F: every such byte is a character of its own.
+std::string BlankControlCharacters(std::string_view text) {
+    std::string blanked(text);
+    for (char& c : blanked) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    }
+    return blanked;
+}
+
+std::string ShownText(std::string_view value) {
+    return BlankControlCharacters(DecodeCharacterReferences(value));
 }
 
 // --- Code-page conversions

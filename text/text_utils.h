@@ -24,11 +24,21 @@ bool IsWebBaseUrl(std::string_view url);
 bool IsLoopbackHost(std::string_view host);
 
 // --- Escapes
-std::string UrlEncode(std::string_view text);      // every byte but [0-9A-Za-z] becomes %XX
-std::string PercentDecode(std::string_view text);  // %XX of a UTF-8 document, result in GBK
+std::string UrlEncode(std::string_view text);  // every byte but [0-9A-Za-z] becomes %XX
+// %XX (two hexadecimal digits) of a UTF-8 document, result in GBK; any other "%" stays.
+std::string PercentDecode(std::string_view text);
 // "\uXXXX" groups to GBK; the two escapes of a surrogate pair are one character.
 std::string DecodeUnicodeEscapes(std::string_view text);
 std::string HexGroupsToText(std::string_view text);  // "4e2d6587" to GBK
+// HTML character references in GBK text: &amp; &lt; &gt; &quot; &apos; and decimal or
+// hexadecimal numeric ones, each ending in ";". A character GBK cannot hold becomes "?"; any
+// other "&" is text.
+std::string DecodeCharacterReferences(std::string_view text);
+// Each control character (below 0x20, and 0x7F) becomes a blank.
+std::string BlankControlCharacters(std::string_view text);
+// A name or introduction as the game list shows it and the library keeps it: references
+// decoded, then control characters blanked, so it is one line of plain text.
+std::string ShownText(std::string_view value);
 
 // --- Code-page conversions (code page 936 explicitly, whatever the system locale)
 std::string Utf8ToAnsi(std::string_view utf8);

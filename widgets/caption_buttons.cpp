@@ -18,15 +18,40 @@ constexpr int kFadeFromNormalOrHover = 102;
 constexpr int kFadeFromPressOrRelease = 153;
 // A disabled button shows its normal cell faintly (the strip has no disabled cells).
 constexpr float kDisabledOpacity = 0.4f;
+// The normal cells' glyphs are white on a faint plate, which a light skin swallows; there they
+// are drawn this much darker (white becomes a dark grey), the artwork otherwise as it is. The
+// hover and pressed cells have plates of their own colour and read on any skin.
+constexpr float kDarkGlyphScale = 0.25f;
+
+// Whether the skin under `bounds` is light: the average of a few samples of the background.
+bool LightUnder(HDC background, const Bounds& bounds) {
+    if (!background) return false;
+    int red = 0, green = 0, blue = 0, samples = 0;
+    for (const float across : {0.25f, 0.5f, 0.75f}) {
+        for (const float down : {0.25f, 0.75f}) {
+            const COLORREF colour =
+                GetPixel(background, static_cast<int>(bounds.X + bounds.Width * across),
+                         static_cast<int>(bounds.Y + bounds.Height * down));
+            if (colour == CLR_INVALID) continue;
+            red += GetRValue(colour);
+            green += GetGValue(colour);
+            blue += GetBValue(colour);
+            ++samples;
+        }
+    }
+    return samples > 0 &&
+           IsLightColour(MakeArgb(RGB(red / samples, green / samples, blue / samples)));
+}
 
 // Draws the strip cell at `left` (width of the button) scaled into `bounds`.
-void DrawCell(GpGraphics* graphics, GpImage* strip, int left, const Bounds& bounds, bool faint) {
+void DrawCell(GpGraphics* graphics, GpImage* strip, int left, const Bounds& bounds, bool faint,
+              bool dark) {
     GpImageAttributes* attributes = nullptr;
-    if (faint && GdipCreateImageAttributes(&attributes) == Gdiplus::Ok) {
+    if ((faint || dark) && GdipCreateImageAttributes(&attributes) == Gdiplus::Ok) {
         Gdiplus::ColorMatrix matrix{};
         for (int i = 0; i < 5; ++i)
-            matrix.m[i][i] = 1.0f;
-        matrix.m[3][3] = kDisabledOpacity;
+            matrix.m[i][i] = i < 3 && dark ? kDarkGlyphScale : 1.0f;
+        if (faint) matrix.m[3][3] = kDisabledOpacity;
         GdipSetImageAttributesColorMatrix(attributes, Gdiplus::ColorAdjustTypeDefault, TRUE,
                                           &matrix, nullptr, Gdiplus::ColorMatrixFlagsDefault);
     }
@@ -95,7 +120,10 @@ int SysButton::CellLeft(HWND window, UINT message) const {
 bool SysButton::Paint(FormRecord& form, UINT message, LPARAM) {
     RestoreBackground(form);
     const int left = CellLeft(form.window, message);
-    if (strip_ && left >= 0) DrawCell(form.ScreenGraphics(), strip_, left, GetBounds(), Disabled());
+    if (!strip_ || left < 0) return true;
+    const bool normalCell = message == MsgLookNormal || message == WM_PAINT;
+    DrawCell(form.ScreenGraphics(), strip_, left, GetBounds(), Disabled(),
+             normalCell && LightUnder(form.BackgroundDc(), GetBounds()));
     return true;
 }
 

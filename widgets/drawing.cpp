@@ -326,6 +326,20 @@ void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
     PaintText(rect, graphics, std::wstring_view(ToWide(text)), style);
 }
 
+float MeasureTextWidth(GpGraphics* graphics, std::string_view text, const TextStyle& style) {
+    const std::wstring wide = ToWide(text);  // terminated
+    GpFont* font = style.font ? style.font : DefaultFont;
+    if (!graphics || !font) return 0;
+    const TextFormat format = FormatFor(style, style.alignment % 3);
+    const RectF origin(0, 0, 0, 0);
+    RectF measured;
+    if (GdipMeasureString(graphics, wide.c_str(), static_cast<int>(wide.size()) - 1, font, &origin,
+                          format.GetHandle(), &measured, nullptr, nullptr) != Gdiplus::Ok) {
+        return 0;
+    }
+    return measured.Width;
+}
+
 TextLayout LayOutText(const RectF& rect, GpGraphics* graphics, const TextStyle& style) {
     TextLayout layout{rect, style.alignment};
     if (layout.alignment >= 3 && layout.alignment <= 5) {

@@ -144,6 +144,9 @@ void DrawLaidOutText(const TextLayout& layout, GpGraphics* graphics, std::wstrin
 RectF TextReach(const TextLayout& layout, GpGraphics* graphics, std::wstring_view text,
                 const TextStyle& style);
 
+// How wide PaintText draws a text (GBK) on one line in this style: 0 when it cannot tell.
+float MeasureTextWidth(GpGraphics* graphics, std::string_view text, const TextStyle& style);
+
 // Text in GBK, or already in UTF-16 (the window title).
 void PaintText(const RectF& rect, GpGraphics* graphics, std::string_view text,
                const TextStyle& style);

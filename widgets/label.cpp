@@ -1,6 +1,15 @@
 #include "widgets/label.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "widgets/gdi_handles.h"
+
+namespace {
+
+constexpr float kTextInset = 2;  // the text is clipped this far inside the bounds
+
+}  // namespace
 
 int Label::Create(HWND parent, std::string_view text, int x, int y, int width, int height,
                   const LabelOptions& options) {
@@ -18,6 +27,18 @@ int Label::Create(HWND parent, std::string_view text, int x, int y, int width, i
     return Register({parent, x, y, width, height, options.visible, false, kKindLabel});
 }
 
+void Label::FitWidthToText(float maxWidth) {
+    const FormRecord* form = Form();
+    if (!form) return;
+    TextStyle style = style_;
+    style.font = Font();
+    const float textWidth = MeasureTextWidth(form->ScreenGraphics(), Text(), style);
+    if (textWidth <= 0) return;
+    // The text area is 2 pixels in on each side; a glyph's smoothed edge may take one more.
+    const float width = std::ceil(textWidth) + 2 * kTextInset + 1;
+    Move(std::nullopt, std::nullopt, std::min(width, maxWidth));
+}
+
 bool Label::Paint(FormRecord& form, UINT, LPARAM) {
     RestoreBackground(form);
     const Bounds& bounds = GetBounds();
@@ -28,7 +49,7 @@ bool Label::Paint(FormRecord& form, UINT, LPARAM) {
     }
     if (frameStyle_ > 0) DrawFrame(form.ScreenGraphics(), bounds, frameStyle_);
     RectF textArea = bounds;
-    OffsetRectF(2, 2, -4, -4, textArea);
+    OffsetRectF(kTextInset, kTextInset, -2 * kTextInset, -2 * kTextInset, textArea);
     TextStyle style = style_;
     style.font = Font();
     RECT clip;

@@ -30,6 +30,9 @@ public:
     // visible. Returns the widget id, 0 when it could not be registered.
     int Create(HWND parent, std::string_view text, int x, int y, int width, int height,
                const LabelOptions& options = {});
+    // Makes the label as wide as its text with the insets, at most maxWidth, the left edge kept:
+    // a text whose width depends on the installed font shows whole. Once the label is on a form.
+    void FitWidthToText(float maxWidth);
 
 protected:
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;

@@ -221,6 +221,10 @@ void SkinForm::SetKeyWidget(int widgetId) {
     if (attached_) router_.SetKeyWidget(window_, widgetId);
 }
 
+void SkinForm::DropFocusWidget(int widgetId) {
+    if (attached_) router_.DropFocus(window_, widgetId);
+}
+
 void SkinForm::PaintWidgets(LPARAM flag) {
     if (attached_) router_.PaintAll(window_, MakeRect(0, 0, width_, height_), flag);
 }

@@ -82,6 +82,9 @@ public:
     // The widget that hears the window's keys while the window has the keyboard focus (see
     // WidgetRouter); pressing a widget that takes keys makes it the key widget too.
     void SetKeyWidget(int widgetId);
+    // The focus widget (the focusable widget last pressed, which keeps a selected look) drops
+    // that look when it is `widgetId`: what it selected is no longer shown.
+    void DropFocusWidget(int widgetId);
 
     void SetEnterHandler(WidgetRouter::Notify handler);
     void SetLeaveHandler(WidgetRouter::Notify handler);

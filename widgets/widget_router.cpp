@@ -174,6 +174,12 @@ void WidgetRouter::SetKeyWidget(HWND window, int id) {
     ChangeKeyWidget(window, id);
 }
 
+void WidgetRouter::DropFocus(HWND window, int id) {
+    if (id == 0 || id != focusId_) return;
+    focusId_ = 0;
+    SendToWidget(id, window, MsgLookNormal, 0, 0);
+}
+
 void WidgetRouter::OnKeyboardFocus(HWND window, bool has) {
     if (LivesOn(RecordOf(keyId_), window)) {
         SendToWidget(keyId_, window, MsgKeyboardFocus, has ? 1 : 0, 0);

@@ -49,6 +49,8 @@ public:
     void OnKeyboardFocus(HWND window, bool has);
     // Makes widget `id` (a widget of the window that takes keys; 0: none) the key widget.
     void SetKeyWidget(HWND window, int id);
+    // Widget `id`, when it is the focus widget, is no longer: it shows its resting look.
+    void DropFocus(HWND window, int id);
     // MsgWidgetPost: wParam is the widget id.
     void RoutePost(HWND window, WPARAM widgetId, LPARAM payload);
 

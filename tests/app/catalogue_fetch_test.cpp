@@ -208,13 +208,14 @@ TEST_F(CatalogueFetchTest, PagingStopsAtBothEndsAndAfterASearchPagesTheLastHotLi
     ClickPaging(kLastPageButton);  // the page the count label names
     ExpectFetched(HotListTarget("8", "1", 2), 2, "共2页");
 
-    // A search shows its own page count; the next page is the hot list's page 2 all the same.
+    // A search shows its own page count; the next page is the hot list's page 2 all the same,
+    // shown with the hot list's count.
     Click(Objects().GenreButtons(0));
     ExpectFetched(SearchTarget(GenreKey(Objects().GenreButtons(0).Text())), 1);
-    const std::string searchCount = PageCountText();
-    ASSERT_NE(searchCount, "共1页");
+    ASSERT_NE(PageCountText(), "共1页");
+    ASSERT_NE(PageCountText(), "共2页");
     ClickPaging(kNextPageButton);
-    ExpectFetched(HotListTarget("8", "1", 2), 2, searchCount);
+    ExpectFetched(HotListTarget("8", "1", 2), 2, "共2页");
 }
 
 TEST_F(CatalogueFetchTest, EveryGenreSearchesItsCaptionAndKeepsTheCategory) {
@@ -383,16 +384,29 @@ TEST_F(CatalogueFetchTest, EachFailureKeepsThePageAndNamesItsCauseAndAClickOnThe
     }
 }
 
+// A search for nothing is sent all the same, and asks for a term with the caret in the box.
 TEST_F(CatalogueFetchTest, ASearchThatFindsNothingSaysSoUntilTheNextSuccess) {
     const HWND box = program_->App().Main().SearchBox();
     const auto setBox = [box](const char* gbk) {
         SetWindowTextW(box, reinterpret_cast<const wchar_t*>(AnsiToWide(gbk).c_str()));
     };
-    setBox("没有这个游戏");
-    Click(Objects().SearchButton());
-    EXPECT_EQ(log_.Take(), Targets{SearchTarget(UrlEncode("没有这个游戏"))});
-    EXPECT_EQ(List().RowCount(), 0);
-    EXPECT_EQ(NoticeText(), "没有找到与“没有这个游戏”相关的游戏");
+    const struct {
+        const char* term;
+        const char* notice;
+    } cases[] = {
+        {"没有这个游戏", "没有找到与“没有这个游戏”相关的游戏"},
+        {"", "请输入要搜索的游戏名称"},
+        {"  \t", "请输入要搜索的游戏名称"},
+        {"　", "请输入要搜索的游戏名称"},  // a full-width blank
+    };
+    for (const auto& c : cases) {
+        setBox(c.term);
+        SetFocus(Window());
+        Click(Objects().SearchButton());
+        EXPECT_EQ(log_.Take(), Targets{SearchTarget(UrlEncode(c.term))}) << c.notice;
+        EXPECT_EQ(NoticeText(), c.notice);
+        EXPECT_EQ(GetFocus() == box, std::string(c.notice).starts_with("请输入")) << c.notice;
+    }
     setBox("搜索游戏");
 
     ClickSection(kWebGamesButton);
@@ -485,9 +499,9 @@ TEST_F(CatalogueFetchTest, AnHttpsCatalogueLoadsItsPagesAndAnUntrustedOneIsRefus
         EXPECT_TRUE(IsWindowEnabled(Window()));
     }
     // Back on the plain catalogue, the notice's retry loads the page asked for (after a
-    // search, the hot list's next page; the search's count stays).
+    // search, the hot list's next page, with the hot list's count).
     test::Click(program_->App().Notices().Handle(), 20, 10);
-    ExpectFetched(HotListTarget("9", "1", 2), 2, count);
+    ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
 }
 
 // --- Resources: nothing grows with the game windows opened and closed or the pages fetched.

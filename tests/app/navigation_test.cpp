@@ -94,15 +94,24 @@ TEST_F(NavigationTest, PagingStopsAtBothEndsAndPagesTheHotList) {
     EXPECT_EQ(host.fetches[3].PendingFetch, kHotListFetch);
 }
 
-TEST_F(NavigationTest, NextPageAfterASearchRequestsPageTwoOfTheLastCategory) {
-    navigation.ShowListSection(kSmallGames);
-    navigation.ShowGenre(0);
-    host.pageCountText = "共3页";  // what the search showed
-    navigation.NextPage();
-    const NavigationState& state = host.fetches.back();
-    EXPECT_EQ(state.PendingFetch, kHotListFetch);
-    EXPECT_EQ(state.CurrentCategoryKey, "7");
-    EXPECT_EQ(state.CurrentPage, 2);
+// Each paging command after a search pages the last category and shows its own count again.
+TEST_F(NavigationTest, PagingAfterASearchRequestsTheLastCategoryAndShowsItsCount) {
+    struct Case {
+        void (Navigation::*command)();
+        int page;
+    };
+    for (const Case& c : {Case{&Navigation::NextPage, 2}, Case{&Navigation::FirstPage, 1},
+                          Case{&Navigation::LastPage, 3}}) {
+        navigation.ShowListSection(kSmallGames);
+        navigation.ShowGenre(0);
+        host.pageCountText = "共3页";  // what the search showed
+        (navigation.*c.command)();
+        const NavigationState& state = host.fetches.back();
+        EXPECT_EQ(state.PendingFetch, kHotListFetch);
+        EXPECT_EQ(state.CurrentCategoryKey, "7");
+        EXPECT_EQ(state.CurrentPage, c.page);
+        EXPECT_EQ(host.pageCountText, "共619页") << c.page;
+    }
 }
 
 TEST_F(NavigationTest, ReadPageCountTakesTheLeadingDigitsBetweenTheMarks) {
@@ -131,6 +140,7 @@ TEST_F(NavigationTest, PageCountWithoutDigitsMakesNextAlwaysAdvanceAndLastReques
     host.pageCountText = "共页";
     navigation.NextPage();
     EXPECT_EQ(host.fetches.back().CurrentPage, 2);
+    host.pageCountText = "共页";  // the page shows its section's count again; not this time
     navigation.LastPage();
     EXPECT_EQ(host.fetches.back().CurrentPage, 0);
 }

@@ -87,6 +87,7 @@ public:
         RECT rect{};
         std::vector<UINT> ids;
         std::vector<std::wstring> captions;
+        UINT checked = 0;  // the item with a check mark; 0: none
     };
     // What to do once the menu is found: posts these keys to it ...
     std::vector<WPARAM> keys;
@@ -126,6 +127,9 @@ private:
             GetMenuStringW(menu, i, caption, 64, MF_BYPOSITION);
             seen_.ids.push_back(GetMenuItemID(menu, i));
             seen_.captions.push_back(caption);
+            if (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) {
+                seen_.checked = GetMenuItemID(menu, i);
+            }
         }
         if (rightClickItem) {
             RECT item{};
@@ -163,6 +167,9 @@ protected:
     ProgramFolder folder;
     std::optional<std::wstring> chosenFile;
     std::vector<HWND> chooserOwners;
+    std::vector<std::wstring> chooserFolders;
+    std::vector<std::string> notices;
+    MenuDriver::Seen lastMenu;
     std::unique_ptr<test::TestForm> form;
     std::unique_ptr<SkinMenu> menu;
 
@@ -171,10 +178,13 @@ protected:
         test::TestForm::Options options;
         options.skinPath = folder.Gbk() + "\\skin\\1.jpg";
         form = std::make_unique<test::TestForm>(options);
-        menu = std::make_unique<SkinMenu>(form->Form(), folder.Gbk(), [this](HWND owner) {
-            chooserOwners.push_back(owner);
-            return chosenFile;
-        });
+        menu = std::make_unique<SkinMenu>(form->Form(), folder.Gbk(),
+                                          [this](HWND owner, const std::wstring& folder) {
+                                              chooserOwners.push_back(owner);
+                                              chooserFolders.push_back(folder);
+                                              return chosenFile;
+                                          });
+        menu->SetNoticeHandler([this](const std::string& text) { notices.push_back(text); });
         test::PumpMessages(50);
         ASSERT_TRUE(test::NearColour(form->BackgroundPixel(100, 100), kSkinFiles[0].colour));
     }
@@ -185,8 +195,8 @@ protected:
         MenuDriver driver;
         driver.keys = KeysFor(item);
         UINT chosen = 0;
-        const MenuDriver::Seen seen = driver.Run([&] { chosen = menu->Show(form->Handle()); });
-        EXPECT_TRUE(seen.found) << "the menu never appeared";
+        lastMenu = driver.Run([&] { chosen = menu->Show(form->Handle()); });
+        EXPECT_TRUE(lastMenu.found) << "the menu never appeared";
         return chosen;
     }
 
@@ -208,6 +218,7 @@ TEST_F(SkinMenuTest, PopsUpThreePixelsRightOfAndBelowThePointerWithTheSixItems) 
         EXPECT_EQ(seen.rect.left, pointer.x + 3);
         EXPECT_EQ(seen.rect.top, pointer.y + 3);
         EXPECT_EQ(chosen, 0u) << "Escape chooses nothing";
+        EXPECT_EQ(seen.checked, 0u) << "the start skin has no item";
         EXPECT_EQ(seen.ids, (std::vector<UINT>{1, 2, 3, 4, 5, 6}));
         EXPECT_EQ(seen.captions,
                   (std::vector<std::wstring>{L"蓝色背景", L"红色背景", L"黄色背景", L"白色背景",
@@ -221,6 +232,7 @@ TEST_F(SkinMenuTest, EachPictureItemFadesInItsSkinFromTheProgramDirectory) {
     for (UINT item = SkinMenu::kBlueSkin; item <= SkinMenu::kCuteSkin; ++item) {
         const SkinFile& skin = kSkinFiles[item];  // item 1 shows 2.jpg
         ASSERT_EQ(ChooseWithKeys(item), item);
+        EXPECT_EQ(lastMenu.checked, item - 1) << "the skin shown is checked";
         EXPECT_EQ(form->Form().CurrentSkinPath(), folder.Gbk() + "\\skin\\" + WideToGbk(skin.name));
         EXPECT_TRUE(FadeRuns()) << "item " << item << " shows its skin without a fade";
         EXPECT_TRUE(test::NearColour(form->BackgroundPixel(100, 100), skin.colour))
@@ -249,6 +261,12 @@ TEST_F(SkinMenuTest, CustomPictureChosenInTheDialogFadesIn) {
     EXPECT_EQ(form->Form().CurrentSkinPath(), WideToGbk(*chosenFile));
     EXPECT_TRUE(FadeRuns());
     EXPECT_TRUE(test::NearColour(form->BackgroundPixel(100, 100), kCustomColour));
+    // The next time the custom item is checked and the dialog opens where the picture was.
+    ASSERT_EQ(ChooseWithKeys(SkinMenu::kCustomSkin), SkinMenu::kCustomSkin);
+    EXPECT_EQ(lastMenu.checked, SkinMenu::kCustomSkin);
+    ASSERT_EQ(chooserFolders.size(), 2u);
+    EXPECT_NE(chooserFolders[0], L"") << "the Pictures folder";
+    EXPECT_EQ(chooserFolders[1], GbkToWide(folder.Gbk()));
 }
 
 TEST_F(SkinMenuTest, CancellingTheDialogChangesNothing) {
@@ -273,7 +291,9 @@ TEST_F(SkinMenuTest, FilesThatAreNoPicturesKeepTheCurrentSkin) {
     };
     for (const std::wstring& file : files) {
         chosenFile = file;
+        notices.clear();
         EXPECT_FALSE(menu->Run(SkinMenu::kCustomSkin, form->Handle())) << WideToGbk(file);
+        EXPECT_EQ(notices, std::vector<std::string>{"这个文件不是可以用作皮肤的图片"});
         EXPECT_EQ(form->Form().CurrentSkinPath(), InitialSkin());
         EXPECT_FALSE(FadeRuns(400));
         EXPECT_TRUE(test::NearColour(form->BackgroundPixel(100, 100), kSkinFiles[0].colour));
@@ -295,7 +315,8 @@ TEST_F(SkinMenuTest, CustomPictureWhoseNameGbkCannotHoldIsOpenedByItsShortName) 
 }
 
 TEST_F(SkinMenuTest, WithoutAProgramDirectoryNoSkinIsLookedForAtTheDriveRoot) {
-    SkinMenu lost(form->Form(), "", [](HWND) { return std::optional<std::wstring>(); });
+    SkinMenu lost(form->Form(), "",
+                  [](HWND, const std::wstring&) { return std::optional<std::wstring>(); });
     EXPECT_FALSE(lost.Run(SkinMenu::kBlueSkin, form->Handle()));
     EXPECT_EQ(form->Form().CurrentSkinPath(), InitialSkin());
     EXPECT_FALSE(lost.Run(0, form->Handle()));

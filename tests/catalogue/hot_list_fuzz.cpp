@@ -15,6 +15,14 @@ void Check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
+// A shown text is one line: no control character.
+bool OneLine(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < records.size(); ++i) {
         const GameRecord& record = records[i];
         Check(record.index == std::to_string(i + 1));
+        Check(OneLine(record.name) && OneLine(record.introduction));
         if (record.link.empty()) continue;
         Check(record.link.size() > kBase.size() + 1);
         Check(std::string_view(record.link).substr(0, kBase.size() + 1) == "http://games.example/");

@@ -157,6 +157,19 @@ TEST(ParseHotList, ShowsValuesAsTheCatalogueSentThem) {
         {"", ""},
         // GBK bytes sent as they are stay in front of the escapes
         {"中\\u6587", "中文"},
+        // character references are decoded once, after the escapes; unknown ones stay
+        {"x&amp;y", "x&y"},
+        {R"(&lt;b&gt;\u5927\u4f5c\u6218)", "<b>大作战"},
+        {"&quot;Q&quot; &#39;R&apos;", "\"Q\" 'R'"},
+        {"&#20013;&#x6587;&#X6587;", "中文文"},
+        {"&amp;lt;", "&lt;"},
+        {"&nbsp;&#;&#x;&#12a;a&b &amp", "&nbsp;&#;&#x;&#12a;a&b &amp"},
+        // a character GBK cannot hold, or none at all, is one "?"
+        {"&#xAC00;&#128512;&#0;&#xD800;&#x110000;", "?????"},
+        // control characters, sent or referenced, become blanks
+        {"a\tb\nc\x7f"
+         "d&#10;e",
+         "a b c d e"},
     };
     for (const ValueCase& c : cases) {
         const auto records = Parse(Reply({Record("9", c.sent, c.sent)}));

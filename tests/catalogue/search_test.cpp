@@ -109,12 +109,28 @@ TEST(IsSearchPage, TellsAnEmptyResultFromAnotherPage) {
         EXPECT_EQ(IsSearchPage(c.page), c.search) << c.page;
 }
 
-TEST(ParseSearchReply, KeepsTitlesAsWritten) {
-    const SearchPage result = ParseReply(Page(Entry("1", u8"Tom &amp; Jerry") + Entry("2", u8"")));
-    ASSERT_EQ(result.records.size(), 2u);
-    EXPECT_EQ(result.records[0].name, "Tom &amp; Jerry");
-    EXPECT_EQ(result.records[1].name, "");
-    EXPECT_EQ(result.records[1].link, "http://games.example/2");
+// Titles as the catalogue's markup writes them and as the list shows them.
+TEST(ParseSearchReply, ShowsTitlesAsTheyRead) {
+    const struct {
+        std::u8string_view sent;
+        const char* shown;
+    } cases[] = {
+        {u8"", ""},
+        {u8"Tom &amp; Jerry", "Tom & Jerry"},
+        {u8"x&amp;y大作战", "x&y大作战"},
+        {u8"&lt;b&gt;大作战", "<b>大作战"},
+        {u8"&#20013;&#x6587;&#xAC00;", "中文?"},
+        {u8"100%大作战", "100%大作战"},
+        {u8"a%&amp;大作战", "a%&大作战"},
+        {u8"%0A换%09行&#13;", " 换 行 "},
+    };
+    for (const auto& c : cases) {
+        const SearchPage result = ParseReply(Page(Entry("7", c.sent)));
+        ASSERT_EQ(result.records.size(), 1u) << c.shown;
+        EXPECT_EQ(result.records[0].name, c.shown);
+        EXPECT_EQ(result.records[0].introduction, c.shown);
+        EXPECT_EQ(result.records[0].link, "http://games.example/7") << c.shown;
+    }
 }
 
 // Opening tags without the usage-count suffix behind them match nothing, however many there
@@ -167,8 +183,8 @@ TEST(ParseSearchReply, ReadsThePageCountFromThePager) {
     }
 }
 
-// --- Percent signs: the whole reply is percent-decoded, so escapes in links become text and a
-// "%" the HTML uses for itself swallows the two characters after it.
+// --- Percent signs: the whole reply is percent-decoded, so escapes in links become text; a "%"
+// the HTML uses for itself stays as it is.
 
 TEST(ParseSearchReply, SurvivesPercentSignsInTheHtml) {
     const std::string reply =
@@ -181,9 +197,7 @@ TEST(ParseSearchReply, SurvivesPercentSignsInTheHtml) {
     EXPECT_EQ(result.records[0].name, "植物塔防");
     EXPECT_EQ(result.records[0].link, "http://games.example/31");
     EXPECT_EQ(result.records[1].link, "http://games.example/32");
-    // the title's own "%" took two characters with it
-    EXPECT_EQ(result.records[1].name.substr(0, 3), "100");
-    EXPECT_EQ(result.records[1].name.find('%'), std::string::npos);
+    EXPECT_EQ(result.records[1].name, "100%好玩");
     EXPECT_EQ(result.pageCountText, "7");
 }
 

@@ -9,7 +9,7 @@ import unittest
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
     CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL, ProgramTestCase,
-    centre, games_sent, hot_list_target, wait_until)
+    centre, games_sent, hot_list_target, screen_size, wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
 
@@ -64,6 +64,31 @@ class GameWindowTest(ProgramTestCase):
         catalogue.wait_for_requests(4)
         self.assertEqual(catalogue.requests(),
                          [FIRST_PAGE, f"/{app_ids[2]}", f"/{app_ids[4]}", f"/{app_ids[1]}"])
+
+    def test_a_window_opened_maximised_is_restored_to_its_place_on_the_screen(self):
+        _, program = self.start_at_first_page()
+        body = program.stable_shot(LIST_BODY)
+        program.double_click(self.row_centre(body, 1))
+        game = wait_until(program.game_windows, 15, "the game window")[0]
+        self.assertGreater(game.width, 1000)  # a fresh library: maximised
+        # Restored as a user does it: a double-click on the window manager's title bar.
+        screen_width, screen_height = screen_size()
+        xdotool("mousemove", "--sync", screen_width // 2, 8)
+        xdotool("click", "--repeat", 2, "--delay", 80, 1)
+
+        def restored():
+            now = program.game_windows()
+            return now[0] if now and now[0].width < 1000 else None
+        wait_until(restored, 10, "the game window to be restored")
+        time.sleep(1.0)  # the window manager's own placement, if any, has come and gone
+        game = program.game_windows()[0]
+        left, top = game.client_origin()
+        # The design place (50, 50), the client area a window frame further in; whole on the
+        # screen.
+        self.assertIn(left, range(50, 80), game)
+        self.assertIn(top, range(50, 100), game)
+        self.assertLessEqual(left + game.width, screen_width, game)
+        self.assertLessEqual(top + game.height, screen_height, game)
 
     def test_dragging_the_background_moves_the_main_window(self):
         _, program = self.start_at_first_page()

@@ -8,7 +8,8 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    GENRES, LIST_BODY, PAGE_COUNT_LABEL, PAGE_LABEL, SEARCH_BOX, SEARCH_BUTTON, ProgramTestCase,
+    GENRES, LIST_BODY, PAGE_COUNT_LABEL, PAGE_LABEL, SEARCH_BOX, SEARCH_BUTTON, SKIN_PATCHES,
+    ProgramTestCase,
     centre, genre_button, genre_key, hot_list_target, paging_button, search_target,
     section_button, wait_until)
 
@@ -45,6 +46,24 @@ class NavigationTest(ProgramTestCase):
         self.assertLess(widths[0], widths[1])
         self.assertLess(widths[1], widths[2])
         self.assertIn(widths[3] - widths[2], range(-1, 2))
+
+    def test_the_section_mark_follows_the_section_shown(self):
+        catalogue, program = self.start_at_first_page()
+
+        def looks():
+            program.move(centre(SKIN_PATCHES[0]))  # the pointer's hover look is not the mark
+            return [program.stable_shot(section_button(c)) for c in ("热门游戏", "小游戏")]
+        first = looks()
+        self.run_command(program, catalogue, centre(section_button("小游戏")),
+                         hot_list_target("7", 1))
+        moved = looks()
+        # The mark (a plate behind icon and caption) left 热门游戏 and went to 小游戏.
+        for before, after in zip(first, moved):
+            self.assertGreater(before.difference(after), 2)
+        # A genre's search leaves the mark where paging will return.
+        self.run_command(program, catalogue, centre(genre_button("策略")),
+                         search_target(genre_key("策略")))
+        self.assertEqual([shot.pixels for shot in looks()], [shot.pixels for shot in moved])
 
     def test_paging_buttons_step_through_the_hot_list(self):
         catalogue, program = self.start_at_first_page()

@@ -100,6 +100,7 @@ class SkinTest(ProgramTestCase):
                 time.sleep(1.0)  # a fade would have started by now
                 self.assertLess(self.skin_distance(program, first), 2)
                 self.assertTrue(program.running())
+                self.assertTrue(program.notice_shown(), "the player hears why nothing changed")
 
         # Cancelling the dialog changes nothing either.
         self.choose(program, "自定义背景")
@@ -109,7 +110,8 @@ class SkinTest(ProgramTestCase):
         # What the dialog covered is painted again once it has gone: the skin, not a new one.
         self.wait_for_skin(program, first, "1.jpg again where the dialog was")
 
-        # The window still works.
+        # The window still works (once the passing notice has gone from over the list).
+        wait_until(lambda: not program.notice_shown(), 10, "the notice to go")
         target = hot_list_target("7", 1)
         body = self.run_command(program, catalogue, centre(section_button("小游戏")), target)
         self.assert_rows(body, target)

@@ -48,6 +48,11 @@ unsigned HexDigit(char c) {
 void CheckConversions(std::string_view input) {
     Require(Utf8ToAnsi(input).size() <= input.size());
     Require(PercentDecode(input).size() <= input.size());
+    // A shown text is one line, and decoding references never lengthens it.
+    const std::string shown = ShownText(input);
+    Require(shown.size() <= input.size());
+    for (const char c : shown)
+        Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 
     // Each "\u" piece on its own: a group of up to four digits, then the rest as it is; the
     // low half of a surrogate pair right after its high half adds nothing more.

@@ -150,15 +150,18 @@ TEST(TextUtilsEscapes, PercentDecodeReadsUtf8Escapes) {
         {"\xE4%B8\xAD%E6\x96%87" /* 中文 */, "\xD6\xD0\xCE\xC4"},
         // A zero byte is dropped.
         {"a%00b", "ab"},
-        // Every "%" is an escape; non-hexadecimal digits count as 0.
-        {"100%;x", "100"},
-        {"%4g", "@"},
-        {"%g4", "\x04"},
-        {"width:100%\"><b>", "width:100<b>"},
-        // An escape cut short by the end of the text yields nothing.
-        {"abc%", "abc"},
-        {"%", ""},
-        {"abc%4", "abc"},
+        // Only "%" with two hexadecimal digits is an escape; any other "%" stays with what follows.
+        {"100%;x", "100%;x"},
+        {"%4g", "%4g"},
+        {"%g4", "%g4"},
+        {"width:100%\"><b>", "width:100%\"><b>"},
+        {"100%\xE5\xA4\xA7" /* 100%大 */, "100%\xB4\xF3"},
+        {"a%&b", "a%&b"},
+        {"%%41", "%A"},
+        // An escape cut short by the end of the text is text too.
+        {"abc%", "abc%"},
+        {"%", "%"},
+        {"abc%4", "abc%4"},
         {"%E4%B8", "?"},
     };
     for (const TextCase& c : cases) {

@@ -165,6 +165,40 @@ TEST_F(LabelTest, MoveKeepsWhatIsNotGiven) {
     EXPECT_FLOAT_EQ(label.GetHeight(), 30);
 }
 
+// Sized to its text, a label shows all of it, as a wide label does, in any font; never wider than
+// allowed.
+TEST_F(LabelTest, FitWidthToTextShowsTheWholeTextWithinTheLimit) {
+    const struct {
+        const char* text;
+        float size;
+        float limit;
+    } cases[] = {
+        {"Zentori网页游戏盒子1.0", 12, 300},
+        {"Zentori网页游戏盒子1.0", 15, 300},
+        {"共644页", 12, 300},
+        {"很长很长很长很长很长", 16, 60},
+    };
+    int y = 5;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        LabelOptions options;
+        options.font.size = c.size;
+        Label wide, fitted;
+        wide.Create(Window(), c.text, 5, y, 300, 22, options);
+        fitted.Create(Window(), c.text, 5, y + 24, 120, 22, options);
+        fitted.FitWidthToText(c.limit);
+        const RECT whole = Ink(RECT{3, y, 317, y + 22});
+        const RECT shown = Ink(RECT{3, y + 24, 317, y + 46});
+        if (whole.right - 5 + 2 > c.limit) {
+            EXPECT_FLOAT_EQ(fitted.GetWidth(), c.limit);
+        } else {
+            EXPECT_EQ(shown.right, whole.right);
+            EXPECT_LE(fitted.GetWidth(), whole.right - 5 + 8) << "sized to the text";
+        }
+        y += 50;
+    }
+}
+
 TEST_F(LabelTest, TextFromAnotherThreadIsPaintedOnTheWindowThread) {
     Label label;
     label.Create(Window(), "第0页", 20, 40, 80, 20);
