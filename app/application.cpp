@@ -69,6 +69,11 @@ bool Application::Start(int showCommand) {
     handlers.closing = [this] { return OnMainWindowClosing(); };
     // The hidden browser goes while its parent window still exists.
     handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
+    handlers.scaleChanged = [this] {
+        const RECT place = NoticePlace(objects_->GameList());
+        fetchNotice_.Rescale(place);
+        library_->RescaleNotice(place);
+    };
     // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
     // needed for that.
     StartGraphics();

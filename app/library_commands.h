@@ -43,6 +43,8 @@ public:
     PlayerLibrary& Library() { return library_; }
     LibraryViews& Views() { return views_; }
     const NoticeBar& Notice() const { return notice_; }
+    // The main window moved to another DPI: the notice shown follows the list.
+    void RescaleNotice(const RECT& place) { notice_.Rescale(place); }
 
     // Start-up, before the main window: reads the library and places the game window.
     void Load();

@@ -32,7 +32,10 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
                                       .cursor = IDC_HAND})) {
             return false;
         }
-        if (!font_) font_ = CreateControlFont(kFontHeight);
+        if (!font_ || scale_ != DisplayScale::ForWindow(parent)) {
+            scale_ = DisplayScale::ForWindow(parent);
+            font_ = CreateControlFont(kFontHeight, scale_);
+        }
         CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
                         place.right - place.left, place.bottom - place.top, parent, nullptr,
                         instance, this);
@@ -51,6 +54,15 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
 
 void NoticeBar::Close() {
     if (window_) DestroyWindow(window_);
+}
+
+void NoticeBar::Rescale(const RECT& place) {
+    if (!window_) return;
+    scale_ = DisplayScale::ForWindow(GetParent(window_));
+    font_ = CreateControlFont(kFontHeight, scale_);
+    SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK NoticeBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,15 +120,17 @@ void NoticeBar::Paint(HWND window) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kTextColour);
     RECT text = area;
-    InflateRect(&text, -kTextInset, 0);
+    InflateRect(&text, -scale_.Px(kTextInset), 0);
     DrawTextW(dc, text_.c_str(), -1, &text,
               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
     EndPaint(window, &paint);
 }
 
 RECT NoticePlace(const ListControl& list) {
+    const DisplayScale& scale = list.Scale();
     const int left = static_cast<int>(list.GetLeft()) + 1;
-    const int right = static_cast<int>(list.GetLeft() + list.GetWidth()) - 1 - kScrollBarWidth;
+    const int right =
+        static_cast<int>(list.GetLeft() + list.GetWidth()) - 1 - scale.Px(kScrollBarWidth);
     const int bottom = static_cast<int>(list.GetTop() + list.GetHeight()) - 1;
-    return RECT{left, bottom - NoticeBar::kHeight, right, bottom};
+    return RECT{left, bottom - scale.Px(NoticeBar::kHeight), right, bottom};
 }

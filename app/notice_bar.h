@@ -40,6 +40,9 @@ public:
     bool Show(HWND parent, const RECT& place, std::string_view text, bool lasting,
               std::function<void()> onClick = {});
     void Close();
+    // The parent moved to another DPI: the notice shown (if any) moves to `place` and takes
+    // a font for the new DPI.
+    void Rescale(const RECT& place);
 
     HWND Handle() const { return window_; }
     const std::wstring& Text() const { return text_; }
@@ -54,6 +57,7 @@ private:
     std::wstring text_;
     std::function<void()> onClick_;
     UniqueFontGdi font_;
+    DisplayScale scale_;  // the font's
 };
 
 // Where the main window's notices lie: over the bottom of the game list, clear of its scroll

@@ -28,7 +28,8 @@ bool Label::Paint(FormRecord& form, UINT, LPARAM) {
     }
     if (frameStyle_ > 0) DrawFrame(form.ScreenGraphics(), bounds, frameStyle_);
     RectF textArea = bounds;
-    OffsetRectF(2, 2, -4, -4, textArea);
+    const float inset = Scale().Px(2.0f);
+    OffsetRectF(inset, inset, -2 * inset, -2 * inset, textArea);
     TextStyle style = style_;
     style.font = Font();
     RECT clip;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "widgets/canvas.h"
+#include "widgets/display_scale.h"
 #include "widgets/gdiplus_flat.h"
 #include "widgets/widget_messages.h"
 
@@ -25,6 +26,7 @@ struct FormRecord {
     int widgetFade = 0;             // non-zero: widgets fade state changes in over timer ticks
     int backgroundMode = 0;         // 0 natural size with faded edges, 1 stretched, 2 colour only
     COLORREF backgroundColour = 0;  // sampled from the skin
+    DisplayScale scale;             // of the form's window: its design values become pixels
     HWND window = nullptr;
     HDC windowDc = nullptr;              // GetDC of the window for the form's whole life
     const Canvas* screen = nullptr;      // composed picture; the window is painted from it
