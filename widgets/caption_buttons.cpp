@@ -56,8 +56,8 @@ void DrawCell(GpGraphics* graphics, GpImage* strip, float factor, int left, int 
 }  // namespace
 
 std::string_view CaptionStripPngFor(const DisplayScale& scale, float& factor) {
-    const std::string_view strips[] = {CaptionStripPng1x(), CaptionStripPng1_5x(),
-                                       CaptionStripPng2x()};
+    const std::string_view strips[] = {CaptionStripPng(), CaptionStripPng150(),
+                                       CaptionStripPng200()};
     std::array<bool, 3> available{};
     for (size_t i = 0; i < available.size(); ++i)
         available[i] = !strips[i].empty();

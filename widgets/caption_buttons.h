@@ -12,14 +12,12 @@
 
 #include "widgets/form_widget.h"
 
-// The bytes of the caption-button strip PNG at each size it was made in (empty when a size was
-// not), and the one to draw at a display scale with its factor (see artwork.h).
-std::string_view CaptionStripPng1x();
-std::string_view CaptionStripPng1_5x();
-std::string_view CaptionStripPng2x();
-inline std::string_view CaptionStripPng() {
-    return CaptionStripPng1x();
-}
+// The bytes of the caption-button strip PNG at 1x, 1.5x and 2x (empty for a size not made): a
+// cell at x (width w) of the 1x strip is at x * scale (width w * scale) of the others, each
+// rounded half up. And the one to draw at a display scale, with its factor (see artwork.h).
+std::string_view CaptionStripPng();
+std::string_view CaptionStripPng150();
+std::string_view CaptionStripPng200();
 std::string_view CaptionStripPngFor(const DisplayScale& scale, float& factor);
 
 enum CaptionButtonKind { kCaptionClose = 0, kCaptionMaximise = 1, kCaptionMinimise = 2 };
