@@ -5,6 +5,7 @@
 #include "app/control_font.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
+#include "widgets/widget_tables.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
         return false;
     }
     // Sized for the DPI of the window it waits over.
-    const DisplayScale scale = DisplayScale::ForWindow(owner);
+    const DisplayScale scale = WindowScale(owner);
     const RECT place = scale.Rect(kLeft, kTop, kWidth, kHeight);
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_BORDER,
                                   place.left, place.top, place.right - place.left,

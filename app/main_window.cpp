@@ -7,6 +7,7 @@
 #include "app/wide_text.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
+#include "widgets/widget_tables.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ void MainWindow::CreateSearchBox(HWND window) {
 
 void MainWindow::PlaceSearchBox(HWND window) {
     if (!searchBox_) return;
-    const DisplayScale scale = DisplayScale::ForWindow(window);
+    const DisplayScale scale = WindowScale(window);
     const RECT place = scale.Rect(kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight);
     SetWindowPos(searchBox_, nullptr, place.left, place.top, place.right - place.left,
                  place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);

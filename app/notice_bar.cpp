@@ -32,8 +32,8 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
                                       .cursor = IDC_HAND})) {
             return false;
         }
-        if (!font_ || scale_ != DisplayScale::ForWindow(parent)) {
-            scale_ = DisplayScale::ForWindow(parent);
+        if (!font_ || scale_ != WindowScale(parent)) {
+            scale_ = WindowScale(parent);
             font_ = CreateControlFont(kFontHeight, scale_);
         }
         CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
@@ -58,7 +58,7 @@ void NoticeBar::Close() {
 
 void NoticeBar::Rescale(const RECT& place) {
     if (!window_) return;
-    scale_ = DisplayScale::ForWindow(GetParent(window_));
+    scale_ = WindowScale(GetParent(window_));
     font_ = CreateControlFont(kFontHeight, scale_);
     SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left,
                  place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -17,8 +17,7 @@ bool OnThreadOf(HWND window) {
 // --- FormWidget
 
 DisplayScale FormWidget::ScaleFor(HWND parent) {
-    if (const FormRecord* form = FormAt(FindForm(parent))) return form->scale;
-    return DisplayScale::ForWindow(parent);
+    return WindowScale(parent);
 }
 
 FormWidget::~FormWidget() {

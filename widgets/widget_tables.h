@@ -60,6 +60,9 @@ WidgetRecord* WidgetAt(int position);
 int NextWidgetId();         // smallest id >= 1 that no live widget has
 int FindWidget(int id);     // position in WidgetTable, 0 when none (also for ids <= 0)
 int FindForm(HWND window);  // position in FormTable, 0 when none
+// The display scale of the form on `window`; a window without a form has its own DPI's. What
+// the windows of the application ask, so that they follow the form through WM_DPICHANGED.
+DisplayScale WindowScale(HWND window);
 // Appends a copy of the record, sends the widget MsgAttach with its form's position, and
 // returns the record's id. Refuses (returns 0) a record without widget, with an id below 1 or
 // with the id of a live widget.
