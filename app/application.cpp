@@ -76,6 +76,7 @@ bool Application::Start(int showCommand) {
     handlers.showRequested = [this] { OnShowRequested(); };
     // The hidden browser goes while its parent window still exists.
     handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
+    handlers.scaleChanged = [this] { notices_.Rescale(NoticePlace(objects_->GameList())); };
     // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
     // needed for that.
     StartGraphics();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 
+#include "app/doc_host_ui.h"
 #include "app/wide_text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -62,6 +63,9 @@ public:
             *object = static_cast<IOleInPlaceSite*>(this);
         } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
             *object = static_cast<IOleInPlaceFrame*>(this);
+        } else if (iid == __uuidof(IDocHostUIHandler)) {
+            // How pages are to look is a job of its own.
+            return ui_->QueryInterface(iid, object);
         } else {
             *object = nullptr;
             return E_NOINTERFACE;
@@ -143,6 +147,13 @@ private:
     std::atomic<ULONG> references_{1};
     HWND window_;
     RECT bounds_;
+    ComPtr<DocHostUi> ui_ = MakeUi();
+
+    static ComPtr<DocHostUi> MakeUi() {
+        ComPtr<DocHostUi> ui;
+        ui.Attach(new DocHostUi());  // born with one reference
+        return ui;
+    }
 };
 
 // DWebBrowserEvents2 sink: passes status-text changes to a handler until detached.

@@ -4,18 +4,17 @@
 
 #include "widgets/drawing.h"
 
-UniqueFontGdi CreateControlFont(int pixelHeight) {
+UniqueFontGdi CreateControlFont(int pixelHeight, const DisplayScale& scale) {
     NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
     LOGFONTW font{};
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+    if (NonClientMetricsForScale(metrics, scale)) {
         font = metrics.lfMessageFont;
     } else {
-        font.lfHeight = -12;
+        font.lfHeight = -scale.Px(12);
         font.lfWeight = FW_NORMAL;
         font.lfCharSet = DEFAULT_CHARSET;
     }
-    if (pixelHeight) font.lfHeight = -pixelHeight;
+    if (pixelHeight) font.lfHeight = -scale.Px(pixelHeight);
     const std::wstring& face = DefaultFontFace();
     if (!face.empty() && face.size() < LF_FACESIZE) {
         wmemset(font.lfFaceName, L'\0', LF_FACESIZE);

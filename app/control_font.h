@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include "widgets/display_scale.h"
 #include "widgets/gdi_handles.h"
 
-// pixelHeight 0 keeps the message font's own height. Before the widgets' face is known (GDI+
-// not started) the message font's face is kept. Null only when GDI cannot make a font.
-UniqueFontGdi CreateControlFont(int pixelHeight = 0);
+// For a window at `scale`: pixelHeight (96-dpi pixels, scaled) or, when 0, the message font's own
+// height at that DPI. Before the widgets' face is known (GDI+ not started) the message font's
+// face is kept. Null only when GDI cannot make a font.
+UniqueFontGdi CreateControlFont(int pixelHeight = 0,
+                                const DisplayScale& scale = DisplayScale::ForSystem());

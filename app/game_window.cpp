@@ -137,6 +137,16 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             // Minimised, the client area is empty; the parts keep their widths for the restore.
             if (wParam != SIZE_MINIMIZED) Layout();
             return 0;
+        case WM_DPICHANGED: {
+            // Another monitor's DPI: the system's suggested rectangle, and fonts made for it.
+            UseScaledFont(window);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
+            return 0;
+        }
         case WM_COMMAND:
             if (lParam != 0 && reinterpret_cast<HWND>(lParam) == toolbar_) {
                 OnCommand(LOWORD(wParam));
@@ -174,9 +184,9 @@ void GameWindow::OnCreate(HWND window) {
     statusBar_ = CreateWindowExW(
         0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
         nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);
-    if (!font_) font_ = CreateControlFont();
+    font_ = CreateControlFont(0, DisplayScale::ForWindow(window));
     if (font_) SendMessageW(statusBar_, WM_SETFONT, WPARAM(font_.get()), FALSE);
-    const int parts[2] = {kInitialStatusPartWidth, -1};
+    const int parts[2] = {DisplayScale::ForWindow(window).Px(kInitialStatusPartWidth), -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     SetPartText(1, GbkToWide(JoinBytes({kCommunityText, kCommunityGroupNumber})));
     CreateToolbar(window);
@@ -187,16 +197,30 @@ void GameWindow::OnCreate(HWND window) {
     }
 }
 
+void GameWindow::UseScaledFont(HWND window) {
+    UniqueFontGdi font = CreateControlFont(0, DisplayScale::ForWindow(window));
+    if (!font) return;
+    for (HWND control : {statusBar_, toolbar_}) {
+        if (control) SendMessageW(control, WM_SETFONT, WPARAM(font.get()), TRUE);
+    }
+    font_ = std::move(font);  // the old one goes once no control uses it
+}
+
 void GameWindow::SetPlacement(const Placement& placement) {
-    placement_.width = std::clamp(placement.width, kMinWidth,
-                                  std::max(kMinWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN)));
-    placement_.height = std::clamp(placement.height, kMinHeight,
-                                   std::max(kMinHeight, GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    const DisplayScale system = DisplayScale::ForSystem();
+    placement_.width =
+        std::clamp(placement.width, kMinWidth,
+                   std::max(kMinWidth, system.Design(GetSystemMetrics(SM_CXVIRTUALSCREEN))));
+    placement_.height =
+        std::clamp(placement.height, kMinHeight,
+                   std::max(kMinHeight, system.Design(GetSystemMetrics(SM_CYVIRTUALSCREEN))));
     placement_.maximised = placement.maximised;
 }
 
+// The remembered size is in 96-dpi units: the window opens as large on any display.
 RECT GameWindow::NormalPlace() const {
-    const RECT place{kLeft, kTop, kLeft + placement_.width, kTop + placement_.height};
+    const RECT place =
+        DisplayScale::ForSystem().Rect(kLeft, kTop, placement_.width, placement_.height);
     RECT area{};
     POINT offset{};
     return WorkArea(place, area, offset) ? FitInto(place, area) : place;
@@ -391,7 +415,9 @@ void GameWindow::OnDestroy(HWND window) {
         const bool maximised =
             now.showCmd == SW_SHOWMAXIMIZED ||
             (now.showCmd == SW_SHOWMINIMIZED && (now.flags & WPF_RESTORETOMAXIMIZED) != 0);
-        SetPlacement({normal.right - normal.left, normal.bottom - normal.top, maximised});
+        const DisplayScale scale = DisplayScale::ForWindow(window);
+        SetPlacement({scale.Design(normal.right - normal.left),
+                      scale.Design(normal.bottom - normal.top), maximised});
     }
     // A copy: the handler may replace itself.
     const std::function<void(const Placement&)> handler = onClosed_;
@@ -413,7 +439,8 @@ void GameWindow::Layout() {
 
     SendMessageW(statusBar_, WM_SIZE, 0, 0);  // the status bar docks itself at the bottom
     // Never -1 or less: a right edge of -1 would stretch part 1 over the whole bar.
-    const int parts[2] = {std::max(0, width - kCommunityPartWidth), -1};
+    const int parts[2] = {
+        std::max(0, width - DisplayScale::ForWindow(window_).Px(kCommunityPartWidth)), -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 
     RECT bar{};

@@ -54,8 +54,9 @@ public:
     static const char kScreenshotSavedText[];
     static const char kScreenshotFailedText[];
 
-    // How the window opens: its size when not maximised, and whether it is. By default (until
-    // the player's own choice is known) 717 x 468, maximised.
+    // How the window opens: its size when not maximised (in 96-dpi units, so it opens as large
+    // on any display), and whether it is. By default (until the player's own choice is known)
+    // 717 x 468, maximised.
     struct Placement {
         int width = kWidth;
         int height = kHeight;
@@ -124,6 +125,8 @@ private:
     void PlaceRestored(HWND window);
     void OnCreate(HWND window);
     void CreateToolbar(HWND window);
+    // The control font for the window's DPI, given to the status bar and the toolbar.
+    void UseScaledFont(HWND window);
     void OnCommand(int command);
     void CheckButton(int command, bool checked);
     void Layout();

@@ -6,6 +6,7 @@
 #include "app/control_font.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
+#include "widgets/widget_tables.h"
 
 namespace {
 
@@ -118,8 +119,12 @@ bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
                                   .background = GetSysColorBrush(COLOR_BTNFACE)})) {
         return false;
     }
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_BORDER, kLeft,
-                                  kTop, kWidth, kHeight, owner, nullptr, instance, this);
+    // Sized for the DPI of the window it waits over.
+    const DisplayScale scale = WindowScale(owner);
+    const RECT place = scale.Rect(kLeft, kTop, kWidth, kHeight);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_BORDER,
+                                  place.left, place.top, place.right - place.left,
+                                  place.bottom - place.top, owner, nullptr, instance, this);
     if (!window) return false;
     owner_ = owner;
     RECT client{};
@@ -128,7 +133,7 @@ bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
                              0, client.right, client.bottom, window, nullptr, instance, nullptr);
     if (!label_) return true;
     SetGbkText(label_, kText);
-    font_ = CreateControlFont();
+    font_ = CreateControlFont(0, scale);
     if (font_) SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
     return true;
 }

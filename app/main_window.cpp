@@ -7,6 +7,7 @@
 #include "app/wide_text.h"
 #include "app/window_class.h"
 #include "text/text_utils.h"
+#include "widgets/widget_tables.h"
 
 namespace {
 
@@ -38,9 +39,20 @@ void MainWindow::CreateSearchBox(HWND window) {
                                  kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight,
                                  window, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!searchBox_) return;
-    searchFont_ = CreateControlFont(kSearchFontHeight);
-    if (searchFont_) SendMessageW(searchBox_, WM_SETFONT, WPARAM(searchFont_.get()), FALSE);
+    PlaceSearchBox(window);
     SetWindowSubclass(searchBox_, SearchBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void MainWindow::PlaceSearchBox(HWND window) {
+    if (!searchBox_) return;
+    const DisplayScale scale = WindowScale(window);
+    const RECT place = scale.Rect(kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight);
+    SetWindowPos(searchBox_, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    UniqueFontGdi font = CreateControlFont(kSearchFontHeight, scale);
+    if (!font) return;
+    SendMessageW(searchBox_, WM_SETFONT, WPARAM(font.get()), TRUE);
+    searchFont_ = std::move(font);  // the old one goes once the box no longer uses it
 }
 
 LRESULT CALLBACK MainWindow::SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
@@ -82,10 +94,20 @@ bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) 
     }
     handlers_ = std::move(handlers);
     const std::u16string title = AnsiToWide(kTitle);
+    // The primary monitor's DPI (where the window opens) is the system's; should the window's
+    // differ, it is sized for its own before it shows.
+    const RECT place = DisplayScale::ForSystem().Rect(kLeft, kTop, kWidth, kHeight);
     HWND window =
         CreateWindowExW(kExStyle, kClassName, reinterpret_cast<const wchar_t*>(title.c_str()),
-                        kStyle, kLeft, kTop, kWidth, kHeight, nullptr, nullptr, instance, this);
+                        kStyle, place.left, place.top, place.right - place.left,
+                        place.bottom - place.top, nullptr, nullptr, instance, this);
     if (!window) return false;
+    if (const DisplayScale own = DisplayScale::ForWindow(window);
+        own != DisplayScale::ForSystem()) {
+        const RECT ownPlace = own.Rect(kLeft, kTop, kWidth, kHeight);
+        SetWindowPos(window, nullptr, 0, 0, ownPlace.right - ownPlace.left,
+                     ownPlace.bottom - ownPlace.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return true;
@@ -119,6 +141,11 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             break;
         case WM_LBUTTONDBLCLK:
             if (handlers_.doubleClicked) handlers_.doubleClicked();
+            return 0;
+        case WM_DPICHANGED:
+            // The skinned form has resized the window and laid its widgets out already.
+            PlaceSearchBox(window);
+            if (handlers_.scaleChanged) handlers_.scaleChanged();
             return 0;
         case WM_CONTEXTMENU:
             // The search box shows its own menu; this one is for the window's own area.

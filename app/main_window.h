@@ -34,6 +34,8 @@ public:
         std::function<void()> destroying;
         // A later copy of the program was started: the user wants this one (ShowRequestMessage).
         std::function<void()> showRequested;
+        // The window moved to a monitor of another DPI and has been laid out for it.
+        std::function<void()> scaleChanged;
     };
 
     // The message a later copy posts to the running copy's main window to have it shown.
@@ -51,7 +53,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates and shows the window; false when the window cannot be created.
+    // Creates and shows the window, its definition's 96-dpi place and size scaled to the DPI of
+    // the monitor it opens on; false when the window cannot be created.
     bool Create(HINSTANCE instance, Handlers handlers, int showCommand);
     HWND Handle() const { return window_; }
     HWND SearchBox() const { return searchBox_; }
@@ -63,6 +66,8 @@ private:
     static LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR id, DWORD_PTR self);
     void CreateSearchBox(HWND window);
+    // The search box's place and font for the window's DPI.
+    void PlaceSearchBox(HWND window);
 
     HWND window_ = nullptr;
     HWND searchBox_ = nullptr;  // child of window_, destroyed with it

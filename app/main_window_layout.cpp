@@ -3,6 +3,7 @@
 #include "app/community.h"
 #include "app/navigation.h"
 #include "text/text_utils.h"
+#include "widgets/artwork.h"
 #include "widgets/drawing.h"
 
 namespace {
@@ -78,9 +79,11 @@ void MarkListSection(GlobalObjects& objects, std::string_view categoryKey) {
 std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
                                             const std::string& skinPath) {
     std::vector<std::string> paths{skinPath};
+    // The icons at the size the main window will draw (it opens at the system's DPI).
+    const DisplayScale scale = DisplayScale::ForSystem();
     for (const SectionButtonEntry& button : kSectionButtonEntries) {
         std::string path = SkinFile(programDirectory, button.icon);
-        if (!path.empty()) paths.push_back(std::move(path));
+        if (!path.empty()) paths.push_back(FindArtwork(path, scale).path);
     }
     return paths;
 }
@@ -97,14 +100,18 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
     skin.fixedSize = 1;   // the layout is fixed: the edges do not resize the window
     objects.MainSkin().Attach(window, skinPath, skin, decoded(skinPath));
 
+    const DisplayScale scale = objects.MainSkin().Scale();
     for (int i = 0; i < kSectionButtonCount; ++i) {
         const std::string iconPath = SkinFile(programDirectory, kSectionButtonEntries[i].icon);
-        std::optional<Picture> iconPicture = decoded(iconPath);
-        const std::string icon = iconPicture ? std::string() : ReadFileBytes(iconPath);
+        const ArtworkChoice artwork = FindArtwork(iconPath, scale);
+        std::optional<Picture> iconPicture = decoded(artwork.path);
+        const std::string icon = iconPicture ? std::string() : ReadFileBytes(artwork.path);
         IconButtonOptions options;
         options.selected = i == kHotGamesButton;
         options.iconBytes = icon;
         options.icon = iconPicture ? &*iconPicture : nullptr;
+        options.iconFactor = artwork.factor;
+        options.iconFile = iconPath;  // read again at another scale
         options.iconAbove = true;
         IconButton& button = objects.SectionButtons(i);
         button.Create(window, kSectionButtonEntries[i].caption, 5 + 70 * i, 30, 60, 60, options);
@@ -123,8 +130,8 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
         }
     }
 
-    const std::string logo = ReadFileBytes(SkinFile(programDirectory, "\\skin\\logo.png"));
-    objects.LogoPicture().Create(window, 500, 20, 206, 63, logo, false, true);
+    objects.LogoPicture().CreateFromArtwork(
+        window, 500, 20, 206, 63, SkinFile(programDirectory, "\\skin\\logo.png"), false, true);
 
     ListCreateOptions listOptions;
     listOptions.backgroundColour = 0xFFFFFF;
@@ -151,7 +158,8 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
     title.Create(window, "Zentori网页游戏盒子1.0", kTitleLeft, 528, 120, 20);
     RECT client{};
     GetClientRect(window, &client);
-    title.FitWidthToText(static_cast<float>(client.right - kFrameWidth - kTitleLeft));
+    title.FitWidthToText(
+        static_cast<float>(title.Scale().Design(client.right) - kFrameWidth - kTitleLeft));
     objects.CommunityLabel().Create(window, std::string("玩家交流群：") + kCommunityGroupNumber, 5,
                                     528, 400, 20);
 

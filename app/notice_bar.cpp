@@ -90,7 +90,10 @@ bool NoticeBar::CreateStrip() {
                                   .cursor = IDC_HAND})) {
         return false;
     }
-    if (!font_) font_ = CreateControlFont(kFontHeight);
+    if (!font_ || scale_ != WindowScale(parent_)) {
+        scale_ = WindowScale(parent_);
+        font_ = CreateControlFont(kFontHeight, scale_);
+    }
     CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, place_.left, place_.top,
                     place_.right - place_.left, place_.bottom - place_.top, parent_, nullptr,
                     instance, this);
@@ -112,6 +115,16 @@ void NoticeBar::OnClick() {
         lasting_.pop_back();
     }
     Update();
+}
+
+void NoticeBar::Rescale(const RECT& place) {
+    place_ = place;
+    if (!window_) return;
+    scale_ = WindowScale(GetParent(window_));
+    font_ = CreateControlFont(kFontHeight, scale_);
+    SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK NoticeBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -164,22 +177,24 @@ void NoticeBar::Paint(HWND window) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kTextColour);
     RECT text = area;
-    InflateRect(&text, -kTextInset, 0);
+    InflateRect(&text, -scale_.Px(kTextInset), 0);
     constexpr UINT kLine = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     if (!more_.empty()) {
         RECT more = text;
         DrawTextW(dc, more_.c_str(), -1, &more, kLine | DT_RIGHT);
         SIZE size{};
         GetTextExtentPoint32W(dc, more_.c_str(), static_cast<int>(more_.size()), &size);
-        text.right -= size.cx + kTextInset;
+        text.right -= size.cx + scale_.Px(kTextInset);
     }
     DrawTextW(dc, text_.c_str(), -1, &text, kLine | DT_END_ELLIPSIS);
     EndPaint(window, &paint);
 }
 
 RECT NoticePlace(const ListControl& list) {
+    const DisplayScale& scale = list.Scale();
     const int left = static_cast<int>(list.GetLeft()) + 1;
-    const int right = static_cast<int>(list.GetLeft() + list.GetWidth()) - 1 - kScrollBarWidth;
+    const int right =
+        static_cast<int>(list.GetLeft() + list.GetWidth()) - 1 - scale.Px(kScrollBarWidth);
     const int bottom = static_cast<int>(list.GetTop() + list.GetHeight()) - 1;
-    return RECT{left, bottom - NoticeBar::kHeight, right, bottom};
+    return RECT{left, bottom - scale.Px(NoticeBar::kHeight), right, bottom};
 }

@@ -62,6 +62,9 @@ public:
     void ShowPassing(std::string_view text);
     // The lasting notice of `kind` goes (nothing happens without one).
     void Close(NoticeKind kind);
+    // The parent moved to another DPI: the strip moves to `place` and takes a font for the new
+    // DPI.
+    void Rescale(const RECT& place);
 
     HWND Handle() const { return window_; }
     // What the strip shows; empty when it is hidden.
@@ -92,6 +95,7 @@ private:
     std::wstring text_;             // shown
     std::wstring more_;             // shown at the right end: "还有n条"
     UniqueFontGdi font_;
+    DisplayScale scale_;  // the font's
 };
 
 // Where the main window's notices lie: over the bottom of the game list, clear of its scroll

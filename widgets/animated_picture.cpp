@@ -1,5 +1,7 @@
 #include "widgets/animated_picture.h"
 
+#include "widgets/artwork.h"
+
 #include <algorithm>
 #include <atomic>
 #include <system_error>
@@ -70,14 +72,38 @@ int AnimatedPicture::Create(HWND parent, int x, int y, int width, int height,
                             std::string_view imageBytes, bool playing, bool visible) {
     Stop();
     picture_.Release();
+    artworkFile_.clear();
     if (!imageBytes.empty()) picture_.LoadFromBytes(imageBytes);
+    return RegisterPicture({parent, x, y, width, height, visible, false, kKindAnimatedPicture},
+                           playing);
+}
+
+int AnimatedPicture::CreateFromArtwork(HWND parent, int x, int y, int width, int height,
+                                       std::string_view file1x, bool playing, bool visible) {
+    Stop();
+    artworkFile_.assign(file1x);
+    picture_ = std::move(LoadArtwork(artworkFile_, ScaleFor(parent)).picture);
+    return RegisterPicture({parent, x, y, width, height, visible, false, kKindAnimatedPicture},
+                           playing);
+}
+
+int AnimatedPicture::RegisterPicture(const Placement& placement, bool playing) {
     frameCount_ = picture_.GetFrameCount();
     frame_ = 0;
     playing_ = playing;
     // While playing, the first frame comes from the clock (the paint request is ignored).
-    const int id = Register({parent, x, y, width, height, visible, false, kKindAnimatedPicture});
-    if (playing_ && id && !clock_.Start(parent, id, frameCount_)) playing_ = false;
+    const int id = Register(placement);
+    if (playing_ && id && !clock_.Start(placement.parent, id, frameCount_)) playing_ = false;
     return id;
+}
+
+void AnimatedPicture::OnScaleChanged() {
+    if (artworkFile_.empty() || playing_) return;
+    ArtworkPicture artwork = LoadArtwork(artworkFile_, Scale());
+    if (!artwork.picture.GetHandle()) return;
+    picture_ = std::move(artwork.picture);
+    frameCount_ = picture_.GetFrameCount();
+    frame_ = 0;
 }
 
 bool AnimatedPicture::Playing(bool value) {
@@ -134,8 +160,8 @@ void AnimatedPicture::DrawFrame(FormRecord& form) {
     GpImage* image = picture_.GetHandle();
     if (!image) return;
     const Bounds& bounds = GetBounds();
-    GdipDrawImageRectRect(form.ScreenGraphics(), image, bounds.X, bounds.Y, bounds.Width,
-                          bounds.Height, 0, 0, static_cast<float>(picture_.GetWidth()),
-                          static_cast<float>(picture_.GetHeight()), Gdiplus::UnitPixel, nullptr,
-                          nullptr, nullptr);
+    // A picture made for another size than its place is resampled with high quality.
+    DrawImageSharp(form.ScreenGraphics(), image, bounds,
+                   RectF(0, 0, static_cast<float>(picture_.GetWidth()),
+                         static_cast<float>(picture_.GetHeight())));
 }

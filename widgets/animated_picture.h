@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -74,6 +75,10 @@ public:
     // registered.
     int Create(HWND parent, int x, int y, int width, int height, std::string_view imageBytes,
                bool playing = false, bool visible = true);
+    // The same from artwork made at several sizes (artwork.h): `file1x` (GBK) is read at the
+    // size for the form's scale, and again whenever that scale changes.
+    int CreateFromArtwork(HWND parent, int x, int y, int width, int height, std::string_view file1x,
+                          bool playing = false, bool visible = true);
 
     bool Playing() const { return playing_; }
     // Starts or stops the animation; returns the value now held. Stopping leaves the frame
@@ -87,13 +92,16 @@ protected:
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     void OnPost(HWND window, LPARAM payload) override;
     void OnDestroy() override;
+    void OnScaleChanged() override;
 
 private:
     void DrawFrame(FormRecord& form);
     void Stop();
+    int RegisterPicture(const Placement& placement, bool playing);
 
     Picture picture_;
-    int frameCount_ = 0;  // frames along the time dimension; 0 without picture
+    std::string artworkFile_;  // GBK; empty when the picture was given as bytes
+    int frameCount_ = 0;       // frames along the time dimension; 0 without picture
     int frame_ = 0;
     bool playing_ = false;
     FrameClock clock_;  // last: stopped before the picture goes

@@ -1,5 +1,10 @@
 #include "widgets/caption_buttons.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "widgets/artwork.h"
 #include "widgets/form_surface.h"
 #include "widgets/gdi_handles.h"
 
@@ -43,9 +48,18 @@ bool LightUnder(HDC background, const Bounds& bounds) {
            IsLightColour(MakeArgb(RGB(red / samples, green / samples, blue / samples)));
 }
 
-// Draws the strip cell at `left` (width of the button) scaled into `bounds`.
-void DrawCell(GpGraphics* graphics, GpImage* strip, int left, const Bounds& bounds, bool faint,
-              bool dark) {
+// Right edges of the buttons from the form's right edge (close, maximise, minimise), 96 dpi.
+constexpr int kRightGaps[] = {3, 42, 70};
+constexpr int kLeftGaps[] = {42, 70, 98};
+
+int ScaledCellEdge(int edge, float factor) {
+    return static_cast<int>(std::lround(edge * factor));
+}
+
+// Draws the strip cell at `left` (the button's design width, and the strip's height) into
+// `bounds`; a strip made at `factor` has the cell's edges multiplied.
+void DrawCell(GpGraphics* graphics, GpImage* strip, float factor, int left, int width,
+              const Bounds& bounds, bool faint, bool dark) {
     GpImageAttributes* attributes = nullptr;
     if ((faint || dark) && GdipCreateImageAttributes(&attributes) == Gdiplus::Ok) {
         Gdiplus::ColorMatrix matrix{};
@@ -55,36 +69,63 @@ void DrawCell(GpGraphics* graphics, GpImage* strip, int left, const Bounds& boun
         GdipSetImageAttributesColorMatrix(attributes, Gdiplus::ColorAdjustTypeDefault, TRUE,
                                           &matrix, nullptr, Gdiplus::ColorMatrixFlagsDefault);
     }
-    GdipDrawImageRectRect(graphics, strip, bounds.X, bounds.Y, bounds.Width, bounds.Height,
-                          static_cast<float>(left), 0, bounds.Width,
-                          static_cast<float>(SysButton::kHeight), Gdiplus::UnitPixel, attributes,
-                          nullptr, nullptr);
+    const int sourceLeft = ScaledCellEdge(left, factor);
+    const RectF source(static_cast<float>(sourceLeft), 0,
+                       static_cast<float>(ScaledCellEdge(left + width, factor) - sourceLeft),
+                       static_cast<float>(ScaledCellEdge(SysButton::kHeight, factor)));
+    DrawImageSharp(graphics, strip, bounds, source, attributes);
     if (attributes) GdipDisposeImageAttributes(attributes);
 }
 
 }  // namespace
 
-int SysButton::LeftFor(int number, int formWidth) {
-    switch (number) {
-        case 1:
-            return formWidth - 42;
-        case 2:
-            return formWidth - 70;
-        default:
-            return formWidth - 98;
-    }
+std::string_view CaptionStripPngFor(const DisplayScale& scale, float& factor) {
+    const std::string_view strips[] = {CaptionStripPng(), CaptionStripPng150(),
+                                       CaptionStripPng200()};
+    std::array<bool, 3> available{};
+    for (size_t i = 0; i < available.size(); ++i)
+        available[i] = !strips[i].empty();
+    const int size = ChooseArtworkSize(scale, available);
+    factor = kArtworkSizes[size].factor;
+    return strips[size];
 }
 
-int SysButton::WidthFor(int number) {
-    return number == 1 ? 39 : 28;
+int SysButton::LeftFor(int number, int formWidth, const DisplayScale& scale) {
+    const int index = std::clamp(number, 1, 3) - 1;
+    return formWidth - scale.Px(kLeftGaps[index]);
+}
+
+int SysButton::WidthFor(int number, const DisplayScale& scale) {
+    const int index = std::clamp(number, 1, 3) - 1;
+    return scale.Px(kLeftGaps[index]) - scale.Px(kRightGaps[index]);
 }
 
 int SysButton::Create(HWND parent, int left, int top, int width, int height, int kind,
                       bool disabled, bool visible) {
-    strip_ = static_cast<GpImage*>(GetPropW(parent, kStripProperty));
+    ReadStrip(parent);
     kind_ = kind;
     return Register(
         {parent, left, top, width, height, visible, false, kKindCaptionButton, disabled});
+}
+
+void SysButton::ReadStrip(HWND parent) {
+    strip_ = static_cast<GpImage*>(GetPropW(parent, kStripProperty));
+    stripFactor_ = 1.0f;
+    if (!strip_) return;
+    UINT width = 0;
+    GdipGetImageWidth(strip_, &width);
+    // The size it was made at nearest its width (the sizes are rounded multiples).
+    for (const ArtworkSize& size : kArtworkSizes) {
+        if (std::abs(width - size.factor * kStripWidth) <
+            std::abs(width - stripFactor_ * kStripWidth)) {
+            stripFactor_ = size.factor;
+        }
+    }
+}
+
+void SysButton::OnScaleChanged() {
+    // The form has put the strip for the new scale in the property.
+    ReadStrip(Parent());
 }
 
 void SysButton::Relayout(HWND window, int number, int formWidth, bool keep) {
@@ -92,9 +133,12 @@ void SysButton::Relayout(HWND window, int number, int formWidth, bool keep) {
         RestoreBackground(*form);
         if (!keep) PresentRect(*form, BoundsRect());
     }
-    Bounds bounds = GetBounds();
-    bounds.X = static_cast<float>(LeftFor(number, formWidth));
-    StoreBounds(bounds);
+    // In pixels: the form places its buttons from its own right edge.
+    const DisplayScale& scale = Scale();
+    StoreBounds(RectF(static_cast<float>(LeftFor(number, formWidth, scale)),
+                      static_cast<float>(scale.Px(kTop)),
+                      static_cast<float>(WidthFor(number, scale)),
+                      static_cast<float>(scale.Px(kTop + kHeight) - scale.Px(kTop))));
     HandleMessage(window, WM_PAINT, 0, keep ? 1 : 0);
 }
 
@@ -122,7 +166,8 @@ bool SysButton::Paint(FormRecord& form, UINT message, LPARAM) {
     const int left = CellLeft(form.window, message);
     if (!strip_ || left < 0) return true;
     const bool normalCell = message == MsgLookNormal || message == WM_PAINT;
-    DrawCell(form.ScreenGraphics(), strip_, left, GetBounds(), Disabled(),
+    DrawCell(form.ScreenGraphics(), strip_, stripFactor_, left,
+             static_cast<int>(GetDesignBounds().Width), GetBounds(), Disabled(),
              normalCell && LightUnder(form.BackgroundDc(), GetBounds()));
     return true;
 }

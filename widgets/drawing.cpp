@@ -271,10 +271,16 @@ void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colo
     }
 }
 
-void DrawFocusRing(GpGraphics* graphics, const RectF& rect) {
-    DrawFrame(graphics, rect, kFrameFlat, 0xFFFFFF);
-    DrawFrame(graphics, RectF(rect.X + 1, rect.Y + 1, rect.Width - 2, rect.Height - 2), kFrameFlat,
-              0x000000);
+void DrawFocusRing(GpGraphics* graphics, const RectF& rect, int lineWidth) {
+    // Each line is `lineWidth` one-pixel frames, one inside the other.
+    const float w = static_cast<float>(std::max(lineWidth, 1));
+    for (int i = 0; i < 2 * w; ++i) {
+        const float inset = static_cast<float>(i);
+        DrawFrame(
+            graphics,
+            RectF(rect.X + inset, rect.Y + inset, rect.Width - 2 * inset, rect.Height - 2 * inset),
+            kFrameFlat, i < w ? 0xFFFFFF : 0x000000);
+    }
 }
 
 void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,

@@ -75,8 +75,8 @@ enum FrameStyle { kFrameNone = 0, kFrameRaised = 2, kFrameSunken = 3, kFrameFlat
 void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour = 0x646464,
                int alpha = 255);
 // The keyboard focus look of a widget: a ring inside `rect` of a white line around a black
-// one, so that one of the two stands out on any skin.
-void DrawFocusRing(GpGraphics* graphics, const RectF& rect);
+// one, so that one of the two stands out on any skin; each line `lineWidth` pixels wide.
+void DrawFocusRing(GpGraphics* graphics, const RectF& rect, int lineWidth = 1);
 // Rounded outline; `corner` is the arc box size (a diameter).
 void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
                    int alpha);

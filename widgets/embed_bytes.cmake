@@ -1,6 +1,10 @@
 # Writes OUTPUT, a C++ source defining `std::string_view FUNCTION()` that returns the bytes of
-# INPUT, so a resource file becomes part of the library. Run with cmake -P.
-file(READ "${INPUT}" hex HEX)
+# INPUT, so a resource file becomes part of the library; no bytes when INPUT does not exist.
+# Run with cmake -P.
+set(hex "")
+if(EXISTS "${INPUT}")
+    file(READ "${INPUT}" hex HEX)
+endif()
 string(LENGTH "${hex}" hex_length)
 math(EXPR size "${hex_length} / 2")
 # Sixteen bytes to a line.
@@ -18,7 +22,7 @@ file(WRITE "${OUTPUT}.tmp"
 
 namespace {
 constexpr char kBytes[] = {
-${bytes}};
+${bytes}    '\\0'};
 }  // namespace
 
 std::string_view ${FUNCTION}() { return std::string_view(kBytes, ${size}); }

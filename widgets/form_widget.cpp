@@ -16,6 +16,10 @@ bool OnThreadOf(HWND window) {
 
 // --- FormWidget
 
+DisplayScale FormWidget::ScaleFor(HWND parent) {
+    return WindowScale(parent);
+}
+
 FormWidget::~FormWidget() {
     ReleaseFont();
 }
@@ -24,6 +28,9 @@ LRESULT FormWidget::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case MsgAttach:
             formIndex_ = static_cast<int>(wParam);
+            return 0;
+        case MsgScaleChanged:
+            Rescale(DisplayScale(static_cast<int>(wParam)));
             return 0;
         case WM_DESTROY:
             // The form and this widget's record are going: draw nothing from now on.
@@ -40,13 +47,11 @@ LRESULT FormWidget::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 void FormWidget::Move(std::optional<float> x, std::optional<float> y, std::optional<float> width,
                       std::optional<float> height) {
     if (const FormRecord* form = Form()) EraseRect(*form, BoundsRect());
-    Bounds bounds = bounds_;
-    if (const WidgetRecord* record = WidgetAt(FindWidget(id_))) bounds = record->bounds;
-    if (x) bounds.X = *x;
-    if (y) bounds.Y = *y;
-    if (width) bounds.Width = *width;
-    if (height) bounds.Height = *height;
-    StoreBounds(bounds);
+    if (x) design_.X = *x;
+    if (y) design_.Y = *y;
+    if (width) design_.Width = *width;
+    if (height) design_.Height = *height;
+    StoreBounds(scale_.Bounds(design_));
     OnMoved();
 }
 
@@ -59,7 +64,12 @@ int FormWidget::Register(const Placement& placement) {
     parent_ = placement.parent;
     visible_ = placement.visible;
     SetBounds(static_cast<float>(placement.x), static_cast<float>(placement.y),
-              static_cast<float>(placement.width), static_cast<float>(placement.height), bounds_);
+              static_cast<float>(placement.width), static_cast<float>(placement.height), design_);
+    if (const DisplayScale scale = ScaleFor(parent_); scale != scale_) {
+        scale_ = scale;
+        MakeFont();
+    }
+    bounds_ = scale_.Bounds(design_);
     if (!font_) font_ = DefaultFont;
 
     WidgetRecord record;
@@ -77,15 +87,32 @@ int FormWidget::Register(const Placement& placement) {
 }
 
 void FormWidget::UseFont(const FontChoice& choice) {
+    fontChoice_ = choice;
+    MakeFont();
+}
+
+void FormWidget::MakeFont() {
     ReleaseFont();
     font_ = DefaultFont;
-    if (!choice.Given()) return;
-    const std::string face = choice.face.empty() ? SystemFontFace(1) : choice.face;
+    const FontChoice& choice = fontChoice_;
+    // DefaultFont is made for 96 dpi; at any other scale every widget makes its own.
+    if (!choice.Given() && scale_.IsDesign()) return;
+    const std::string face =
+        choice.face.empty() ? (choice.Given() ? SystemFontFace(1) : FromWide(DefaultFontFace()))
+                            : choice.face;
     // A face this system lacks draws in the program's default face rather than not at all.
-    if (GpFont* own =
-            MakeFontWithFallback(face, choice.size.value_or(12.0f), choice.style.value_or(0))) {
+    if (GpFont* own = MakeFontWithFallback(face, scale_.Font(choice.size.value_or(12.0f)),
+                                           choice.style.value_or(0))) {
         font_ = own;
     }
+}
+
+void FormWidget::Rescale(const DisplayScale& scale) {
+    if (scale == scale_) return;
+    scale_ = scale;
+    MakeFont();
+    StoreBounds(scale_.Bounds(design_));
+    OnScaleChanged();
 }
 
 FormRecord* FormWidget::Form() const {

@@ -2,8 +2,12 @@
 //
 // FormWidget: identity and placement, shared by all widgets (the list control included). It
 // holds the form index, id, parent, bounds, visible flag and font; registers the widget; finds
-// its form; moves it; repaints it from any thread; and keeps MsgAttach and WM_DESTROY's
-// bookkeeping. Everything else a widget hears goes to OnMessage.
+// its form; moves it; repaints it from any thread; and keeps MsgAttach, MsgScaleChanged and
+// WM_DESTROY's bookkeeping. Everything else a widget hears goes to OnMessage.
+//
+// Display scale: positions, sizes and font sizes given to Create and Move are 96-dpi design
+// values; the widget keeps them and holds its bounds and font in pixels of its form's DPI
+// (DisplayScale's edge rule). Its own drawing constants go through Scale() too.
 //
 // LookWidget: the small widgets (Label, TextButton, IconButton, AnimatedPicture, the caption
 // buttons), each message showing one look. It adds the last message, disabled flag and click
@@ -68,13 +72,15 @@ public:
     float GetTop() const { return bounds_.Y; }
     float GetWidth() const { return bounds_.Width; }
     float GetHeight() const { return bounds_.Height; }
-    const Bounds& GetBounds() const { return bounds_; }
+    const Bounds& GetBounds() const { return bounds_; }        // pixels
+    const Bounds& GetDesignBounds() const { return design_; }  // 96-dpi units
+    const DisplayScale& Scale() const { return scale_; }
     HWND Parent() const { return parent_; }
     int FormIndex() const { return formIndex_; }
     bool Visible() const { return visible_; }
 
-    // Moves and resizes: values not given stay. The old rectangle is erased on the window too,
-    // then OnMoved draws the widget at its new place.
+    // Moves and resizes (96-dpi design values): values not given stay. The old rectangle is
+    // erased on the window too, then OnMoved draws the widget at its new place.
     void Move(std::optional<float> x, std::optional<float> y = std::nullopt,
               std::optional<float> width = std::nullopt,
               std::optional<float> height = std::nullopt);
@@ -96,7 +102,10 @@ protected:
     // second call returns the id it already has.
     int Register(const Placement& placement);
 
-    // The font rule above; call before Register.
+    // The scale of the form on `parent` (the window's own DPI when it has none): what Register
+    // will take.
+    static DisplayScale ScaleFor(HWND parent);
+    // The font rule above, at the form's scale; call before Register.
     void UseFont(const FontChoice& choice);
     GpFont* Font() const { return font_; }
 
@@ -106,7 +115,8 @@ protected:
     RECT BoundsRect() const;
     // WM_PAINT now on the window thread; posted to the form window from any other thread.
     void Repaint();
-    // Writes new bounds into the widget and its WidgetRecord (no drawing).
+    // Writes new pixel bounds into the widget and its WidgetRecord (no drawing); the design
+    // bounds stay.
     void StoreBounds(const Bounds& bounds);
 
     // Every message but MsgAttach and WM_DESTROY.
@@ -117,15 +127,23 @@ protected:
     virtual void OnDestroy() {}
     // After Move stored the new bounds; the default sends the widget WM_PAINT.
     virtual void OnMoved();
+    // After the bounds and the font were made again for a new scale; drop what was drawn or
+    // laid out for the old one. Draw nothing: the form repaints everything.
+    virtual void OnScaleChanged() {}
 
 private:
     void ReleaseFont();
+    void MakeFont();
+    void Rescale(const DisplayScale& scale);
 
     int formIndex_ = 0;
     int id_ = 0;
     HWND parent_ = nullptr;
-    Bounds bounds_;
+    Bounds bounds_;  // pixels
+    Bounds design_;  // 96-dpi units
+    DisplayScale scale_;
     bool visible_ = true;
+    FontChoice fontChoice_;
     GpFont* font_ = nullptr;  // own font or DefaultFont
 };
 

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "widgets/artwork.h"
+
 namespace {
 
 constexpr ButtonLook kDisabledLook{{{0x000000, 20}, {0xFFFFFF, 50}, 0xECECEC, 100, 100}, 150};
@@ -25,13 +27,18 @@ constexpr int kAlignmentIconLeft = 3;   // near, vertically centred
 int IconButton::Create(HWND parent, std::string_view caption, int x, int y, int width, int height,
                        const IconButtonOptions& options) {
     icon_.Release();
+    iconFactor_ = options.iconFactor > 0 ? options.iconFactor : 1.0f;
+    iconFile_ = options.iconFile;
     if (options.icon) {
         icon_ = std::move(*options.icon);
     } else if (!options.iconBytes.empty()) {
         icon_.LoadFromBytes(options.iconBytes);
+    } else if (!iconFile_.empty()) {
+        ArtworkPicture artwork = LoadArtwork(iconFile_, ScaleFor(parent));
+        icon_ = std::move(artwork.picture);
+        iconFactor_ = artwork.factor;
     }
-    iconWidth_ = icon_.GetWidth();
-    iconHeight_ = icon_.GetHeight();
+    SizeIcon(ScaleFor(parent));  // before Register, which paints the button
     caption_.assign(caption);
     iconAbove_ = options.iconAbove;
     selected_ = options.selected;
@@ -46,6 +53,25 @@ int IconButton::Create(HWND parent, std::string_view caption, int x, int y, int 
     return Register({parent, x, y, width, height, options.visible, true, kKindIconButton});
 }
 
+void IconButton::SizeIcon(const DisplayScale& scale) {
+    const auto drawn = [&](int pixels) {
+        return scale.Px(static_cast<int>(std::lround(pixels / iconFactor_)));
+    };
+    iconWidth_ = drawn(icon_.GetWidth());
+    iconHeight_ = drawn(icon_.GetHeight());
+}
+
+void IconButton::OnScaleChanged() {
+    if (!iconFile_.empty()) {
+        ArtworkPicture artwork = LoadArtwork(iconFile_, Scale());
+        if (artwork.picture.GetHandle()) {
+            icon_ = std::move(artwork.picture);
+            iconFactor_ = artwork.factor;
+        }
+    }
+    SizeIcon(Scale());
+}
+
 bool IconButton::Selected(bool value) {
     if (value != selected_) {
         selected_ = value;
@@ -55,24 +81,26 @@ bool IconButton::Selected(bool value) {
 }
 
 IconButtonLayout IconButton::LayoutFor(const RectF& bounds, int iconWidth, int iconHeight,
-                                       bool iconAbove, bool pressed) {
+                                       bool iconAbove, bool pressed, const DisplayScale& scale) {
     const float x = bounds.X, y = bounds.Y, w = bounds.Width, h = bounds.Height;
     const float iw = static_cast<float>(iconWidth), ih = static_cast<float>(iconHeight);
+    const float p2 = scale.Px(2.0f), p4 = scale.Px(4.0f), p6 = scale.Px(6.0f);
     IconButtonLayout layout;
     if (iconWidth <= 0 || iconHeight <= 0) {
-        layout.caption = RectF(x + 2, y + 2, w - 6, h - 4);
+        layout.caption = RectF(x + p2, y + p2, w - p6, h - p4);
     } else if (iconAbove) {
-        layout.icon = RectF(x + 2, y + 2, w - 4, ih);
-        layout.caption = RectF(x + 2, y + ih + 4, w - 6, h - ih - 6);
+        layout.icon = RectF(x + p2, y + p2, w - p4, ih);
+        layout.caption = RectF(x + p2, y + ih + p4, w - p6, h - ih - p6);
     } else {
-        layout.icon = RectF(x + 2, y + 2, iw, h - 4);
-        layout.caption = RectF(x + iw + 4, y + 2, w - iw - 8, h - 4);
+        layout.icon = RectF(x + p2, y + p2, iw, h - p4);
+        layout.caption = RectF(x + iw + p4, y + p2, w - iw - scale.Px(8.0f), h - p4);
     }
     if (pressed) {
-        layout.icon.X += 1;
-        layout.icon.Y += 1;
-        layout.caption.X += 1;
-        layout.caption.Y += 1;
+        const float sink = scale.Px(1.0f);
+        layout.icon.X += sink;
+        layout.icon.Y += sink;
+        layout.caption.X += sink;
+        layout.caption.Y += sink;
     }
     return layout;
 }
@@ -101,10 +129,11 @@ bool IconButton::Paint(FormRecord& form, UINT message, LPARAM) {
     RestoreBackground(form);
 
     GpGraphics* graphics = form.ScreenGraphics();
-    DrawPlate(graphics, GetBounds(), kOuterCorner, kInnerCorner, look->plate);
+    DrawPlate(graphics, GetBounds(), Scale().Px(kOuterCorner), Scale().Px(kInnerCorner),
+              look->plate);
 
     const IconButtonLayout layout =
-        LayoutFor(GetBounds(), iconWidth_, iconHeight_, iconAbove_, look == &kPressedLook);
+        LayoutFor(GetBounds(), iconWidth_, iconHeight_, iconAbove_, look == &kPressedLook, Scale());
     if (icon_.GetHandle()) {
         SetClip(graphics, layout.icon);
         DrawIcon(graphics, layout.icon);
@@ -123,8 +152,15 @@ void IconButton::DrawIcon(GpGraphics* graphics, const RectF& area) const {
     // At its own size, centred on whole pixels so the picture stays sharp.
     const float left = area.X + std::floor((area.Width - iconWidth_) / 2);
     const float top = area.Y + std::floor((area.Height - iconHeight_) / 2);
-    GdipDrawImageRect(graphics, icon_.GetHandle(), left, top, static_cast<float>(iconWidth_),
-                      static_cast<float>(iconHeight_));
+    const float width = static_cast<float>(iconWidth_), height = static_cast<float>(iconHeight_);
+    if (iconWidth_ == icon_.GetWidth() && iconHeight_ == icon_.GetHeight()) {
+        GdipDrawImageRect(graphics, icon_.GetHandle(), left, top, width, height);
+        return;
+    }
+    // Artwork made larger than the place (1.5x at 125 %) is drawn down with high quality.
+    DrawImageSharp(
+        graphics, icon_.GetHandle(), RectF(left, top, width, height),
+        RectF(0, 0, static_cast<float>(icon_.GetWidth()), static_cast<float>(icon_.GetHeight())));
 }
 
 int IconButton::FadeStart(UINT message) const {

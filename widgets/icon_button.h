@@ -24,6 +24,12 @@ struct IconButtonOptions {
     std::string_view iconBytes;
     // The icon decoded already (see PicturePreload): taken over, and iconBytes not looked at.
     Picture* icon = nullptr;
+    // The size the given icon was made at (see artwork.h): it is drawn at its size over this
+    // factor in 96-dpi units, scaled to the form's DPI.
+    float iconFactor = 1.0f;
+    // The icon's 1x artwork file (GBK): read here, at the size for the form's scale, when no
+    // icon is given, and again whenever the form's scale changes.
+    std::string iconFile;
     bool iconAbove = false;  // false: the picture is left of the caption
     COLORREF textColour = 0x000000;
     FontChoice font;
@@ -52,24 +58,30 @@ public:
     // Stores and repaints when the value changes; returns the value now held.
     bool Selected(bool value);
 
-    int IconWidth() const { return iconWidth_; }  // 0 without picture
+    int IconWidth() const { return iconWidth_; }  // drawn, in pixels; 0 without picture
     int IconHeight() const { return iconHeight_; }
 
-    // The layout for bounds and an icon of iconWidth x iconHeight (0 x 0: no picture); a
-    // pressed button's content sits one pixel lower and to the right.
+    // The layout for bounds and an icon of iconWidth x iconHeight (0 x 0: no picture), all in
+    // pixels of `scale`; a pressed button's content sits one pixel (at 96 dpi) lower and to the
+    // right.
     static IconButtonLayout LayoutFor(const RectF& bounds, int iconWidth, int iconHeight,
-                                      bool iconAbove, bool pressed);
+                                      bool iconAbove, bool pressed, const DisplayScale& scale = {});
 
 protected:
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     int FadeStart(UINT message) const override;
     void OnDestroy() override;
+    void OnScaleChanged() override;
 
 private:
     const ButtonLook* LookFor(UINT message) const;
     void DrawIcon(GpGraphics* graphics, const RectF& area) const;
+    // The icon's drawn size from its pixels, its factor and the form's scale.
+    void SizeIcon(const DisplayScale& scale);
 
     Picture icon_;
+    float iconFactor_ = 1.0f;
+    std::string iconFile_;  // GBK; empty: the icon was given
     int iconWidth_ = 0;
     int iconHeight_ = 0;
     bool iconAbove_ = false;

@@ -34,8 +34,10 @@ void Label::FitWidthToText(float maxWidth) {
     style.font = Font();
     const float textWidth = MeasureTextWidth(form->ScreenGraphics(), Text(), style);
     if (textWidth <= 0) return;
-    // The text area is 2 pixels in on each side; a glyph's smoothed edge may take one more.
-    const float width = std::ceil(textWidth) + 2 * kTextInset + 1;
+    // The text is measured in pixels of the font for this scale; the width is a design width.
+    // The text area is inset on each side; a glyph's smoothed edge may take one pixel more.
+    const float width =
+        static_cast<float>((std::ceil(textWidth) + 1) / Scale().Factor()) + 2 * kTextInset;
     Move(std::nullopt, std::nullopt, std::min(width, maxWidth));
 }
 
@@ -49,7 +51,8 @@ bool Label::Paint(FormRecord& form, UINT, LPARAM) {
     }
     if (frameStyle_ > 0) DrawFrame(form.ScreenGraphics(), bounds, frameStyle_);
     RectF textArea = bounds;
-    OffsetRectF(kTextInset, kTextInset, -2 * kTextInset, -2 * kTextInset, textArea);
+    const float inset = Scale().Px(kTextInset);
+    OffsetRectF(inset, inset, -2 * inset, -2 * inset, textArea);
     TextStyle style = style_;
     style.font = Font();
     RECT clip;

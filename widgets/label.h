@@ -36,6 +36,7 @@ public:
 
 protected:
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
+    void OnScaleChanged() override { text_.Reset(); }  // drawn with the old font
 
 private:
     TextStyle style_;  // the font comes from the base at paint time

@@ -231,11 +231,12 @@ void ListControl::Relayout() {
     const Bounds& bounds = GetBounds();
     const float x = bounds.X, y = bounds.Y, w = bounds.Width, h = bounds.Height;
     const bool framed = Framed();
+    const DisplayScale& scale = Scale();
     fontHeight_ = FontHeight(form->ScreenGraphics(), Font());
-    const int lineHeight = static_cast<int>(fontHeight_ + kHeaderPadding);
+    const int lineHeight = static_cast<int>(fontHeight_ + scale.Px(kHeaderPadding));
 
     if (viewMode_ == kReportView) {
-        const int headerImage = ProviderHeight(headerImages_) + kHeaderImagePadding;
+        const int headerImage = ProviderHeight(headerImages_) + scale.Px(kHeaderImagePadding);
         headerHeight_ = headerImage > lineHeight ? headerImage : lineHeight;
         if (headerHidden_) {
             contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds;
@@ -246,12 +247,12 @@ void ListControl::Relayout() {
         }
         itemWidth_ = static_cast<int>(contentArea_.Width);
         itemHeight_ = lineHeight;
-        const int itemImage = ProviderHeight(itemImages_) + kItemImagePadding;
+        const int itemImage = ProviderHeight(itemImages_) + scale.Px(kItemImagePadding);
         if (itemImage > itemHeight_) itemHeight_ = itemImage;
     } else {
         contentArea_ = framed ? RectF(x + 1, y + 1, w - 2, h - 2) : bounds;
-        itemWidth_ = kTileWidth;
-        itemHeight_ = kTileHeight;
+        itemWidth_ = scale.Px(kTileWidth);
+        itemHeight_ = scale.Px(kTileHeight);
     }
     // The thumb position is a form coordinate: it moves with the content area.
     if (std::abs(scroll_.thumbPosition) > kTolerance) {
@@ -270,29 +271,74 @@ void ListControl::UpdateScrollBar() {
     const int lines = count / perLine + (count % perLine ? 1 : 0);
     const double content = static_cast<double>(lines) * itemHeight_;
     const double visible = static_cast<int>(contentArea_.Height);
+    const int minThumb = MinThumbLength();
     scroll_.contentHeight = static_cast<int>(content);
     scroll_.visibleHeight = static_cast<int>(visible);
     // A content area no taller than the shortest thumb has no track to scroll with.
-    if (visible >= content || visible <= kMinThumbLength) {
+    if (visible >= content || visible <= minThumb) {
         scroll_.enabled = false;
         return;
     }
     scroll_.enabled = true;
     const double thumb = visible * (visible / content);
-    if (thumb - kMinThumbLength > kTolerance) {
+    if (thumb - minThumb > kTolerance) {
         scroll_.thumbLength = static_cast<int>(thumb);
         scroll_.ratio = content / visible;
     } else {
         // The thumb is held at its minimum length; the track left to it sets the ratio.
-        scroll_.thumbLength = kMinThumbLength;
-        const double adjusted = visible * ((visible - (kMinThumbLength - thumb)) / content);
-        scroll_.ratio = content / (visible - (kMinThumbLength - adjusted));
+        scroll_.thumbLength = minThumb;
+        const double adjusted = visible * ((visible - (minThumb - thumb)) / content);
+        scroll_.ratio = content / (visible - (minThumb - adjusted));
     }
-    MakeRect(static_cast<int>(contentArea_.X + contentArea_.Width - kScrollBarInset),
-             static_cast<int>(contentArea_.Y + 1), kScrollBarWidth,
-             static_cast<int>(contentArea_.Height - 2), scrollBar_);
+    // The bar's edges from the content's right edge (17 and 1 pixels at 96 dpi), scaled.
+    const DisplayScale& scale = Scale();
+    const int contentRight = static_cast<int>(contentArea_.X + contentArea_.Width);
+    const int gap = scale.Px(1);
+    MakeRect(contentRight - scale.Px(kScrollBarInset), static_cast<int>(contentArea_.Y) + gap,
+             scale.Px(kScrollBarInset) - scale.Px(kScrollBarInset - kScrollBarWidth),
+             static_cast<int>(contentArea_.Height) - 2 * gap, scrollBar_);
     // A taller thumb (fewer rows, a taller list) must still end inside the track.
     if (std::abs(scroll_.thumbPosition) > kTolerance) ClampThumb();
+}
+
+int ListControl::MinThumbLength() const {
+    return Scale().Px(kMinThumbLength);
+}
+
+int ListControl::ColumnOffset(size_t column) const {
+    int design = 0;
+    for (size_t k = 0; k < column && k < columns_.size(); ++k)
+        design += std::max(columns_[k].width, 0);
+    return Scale().Px(design);
+}
+
+int ListControl::ColumnPixels(size_t column) const {
+    if (column >= columns_.size() || columns_[column].width <= 0) return 0;
+    return ColumnOffset(column + 1) - ColumnOffset(column);
+}
+
+void ListControl::OnScaleChanged() {
+    // Where the thumb was along its track, kept as a share of it.
+    const int oldTrack = scroll_.visibleHeight - scroll_.thumbLength;
+    const double share =
+        scroll_.enabled && oldTrack > 0 && std::abs(scroll_.thumbPosition) > kTolerance
+            ? (scroll_.thumbPosition - contentArea_.Y) / oldTrack
+            : 0;
+    // Every picture was drawn for the old font and sizes.
+    headerPictures_.clear();
+    cellPictures_.clear();
+    buffer_.Reset();
+    scrollBarPicture_.Reset();
+    trackPicture_.Reset();
+    visibleItems_.clear();
+    hoverSlot_ = 0;
+    scroll_.thumbPosition = 0;
+    Relayout();
+    if (scroll_.enabled && share > 0) {
+        scroll_.thumbPosition =
+            contentArea_.Y + share * (scroll_.visibleHeight - scroll_.thumbLength);
+        ClampThumb();
+    }
 }
 
 int ListControl::PerLine() const {

@@ -77,7 +77,7 @@ struct ListCreateOptions {
 struct ListColumnSpec {
     std::string title;    // GBK
     int alignment = 0;    // PaintText alignment 0..5, for the title and the cells
-    int width = 0;        // pixels; 0 hides the column (it still holds data)
+    int width = 0;        // 96-dpi units; 0 hides the column (it still holds data)
     int headerImage = 0;  // value for the header image provider; 0 none
 };
 
@@ -211,6 +211,7 @@ protected:
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
     void OnMoved() override;
+    void OnScaleChanged() override;
 
 private:
     // Below this, a thumb position or a length counts as 0 (rounding noise of the ratios).
@@ -235,6 +236,11 @@ private:
     Row* RowAt(int row);
     int SlotOfRow(int row) const;  // first slot showing the row, 0 when none
     int PerLine() const;           // items side by side on one line, at least 1
+    int MinThumbLength() const;    // kMinThumbLength at the form's scale
+    // Pixels from the item's left to column `column`'s left (0-based), and the column's width:
+    // the design widths' edges scaled, so the columns meet at any scale.
+    int ColumnOffset(size_t column) const;
+    int ColumnPixels(size_t column) const;
     // The border style draws a one-pixel frame the content lies inside.
     bool Framed() const;
 

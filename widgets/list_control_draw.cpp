@@ -167,7 +167,7 @@ void ListControl::Paint() {
 // the rows draw it again.
 void ListControl::DrawFocusLook(FormRecord& form) {
     if (!keyboardFocus_) return;
-    DrawFocusRing(form.ScreenGraphics(), GetBounds());
+    DrawFocusRing(form.ScreenGraphics(), GetBounds(), Scale().Px(1));
     ringDrawn_ = true;
 }
 
@@ -193,27 +193,31 @@ void ListControl::DrawHeader(bool present) {
 
     const int imageWidth = headerImages_ ? headerImages_->Width() : 0;
     const int imageHeight = headerImages_ ? headerImages_->Height() : 0;
-    const float textTop = band.Y + 2;
-    float x = std::trunc(band.X);
+    const DisplayScale& scale = Scale();
+    const float p2 = scale.Px(2.0f), p4 = scale.Px(4.0f), p5 = scale.Px(5.0f);
+    const float textTop = band.Y + p2;
+    const float left = std::trunc(band.X);
     for (const Column& column : columns_) {
         // A hidden column (width 0) only holds data: no title and no separator.
         if (column.width <= 0) continue;
-        const float width = static_cast<float>(column.width);
-        RectF text(x + 2, textTop, width - 5, height - 4);
+        const size_t k = static_cast<size_t>(&column - columns_.data());
+        const float x = left + static_cast<float>(ColumnOffset(k));
+        const float width = static_cast<float>(ColumnPixels(k));
+        RectF text(x + p2, textTop, width - p5, height - p4);
         if (imageWidth != 0 && column.headerImage != 0) {
-            text = RectF(x + imageWidth + 4, textTop, width - imageWidth - 7, height - 4);
+            text = RectF(x + imageWidth + p4, textTop, width - imageWidth - scale.Px(7.0f),
+                         height - p4);
             // The provider draws with GDI, which the clip does not hold back.
-            if (x + 2 + imageWidth <= band.X + band.Width) {
+            if (x + p2 + imageWidth <= band.X + band.Width) {
                 GdipFlush(graphics, Gdiplus::FlushIntentionSync);
-                headerImages_->Draw(column.headerImage, form->ScreenDc(), static_cast<int>(x + 2),
+                headerImages_->Draw(column.headerImage, form->ScreenDc(), static_cast<int>(x + p2),
                                     static_cast<int>(band.Y + (band.Height - imageHeight) / 2));
             }
         }
         if (headerPictures_.size() < columns_.size()) headerPictures_.resize(columns_.size());
-        PaintCell(*form, headerPictures_[&column - columns_.data()], text, column.title,
-                  column.alignment, bandRect);
-        x += width;
-        DrawLineF(graphics, pen.get(), x - 1, textTop, x - 1, textTop + height - 5);
+        PaintCell(*form, headerPictures_[k], text, column.title, column.alignment, bandRect);
+        const float separator = x + width - 1;
+        DrawLineF(graphics, pen.get(), separator, textTop, separator, textTop + height - p5);
     }
     ResetClip(graphics);
     if (present) PresentRect(*form, bandRect);
@@ -310,7 +314,7 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
     }
 
     RectF back = item.rect;
-    if (viewMode_ == kReportView && scroll_.enabled) back.Width -= kScrollBarClearance;
+    if (viewMode_ == kReportView && scroll_.enabled) back.Width -= Scale().Px(kScrollBarClearance);
     if (const StateStyle* style = StyleFor(state)) {
         const COLORREF colour = form.backgroundColour;
         const PlateLook plate{{colour, style->outer},
@@ -318,13 +322,13 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
                               colour,
                               style->fillTop,
                               style->fillBottom};
-        DrawPlate(graphics, back, kOuterCorner, kInnerCorner, plate);
+        DrawPlate(graphics, back, Scale().Px(kOuterCorner), Scale().Px(kInnerCorner), plate);
     }
     DrawItemContent(form, item.rect, item.row);
     // The selected look is drawn in the skin's own colour and may be faint; while the list has
     // the keyboard, the ring shows on any skin which row the keys act on.
     if (keyboardFocus_ && state == kItemSelected) {
-        DrawFocusRing(graphics, back);
+        DrawFocusRing(graphics, back, Scale().Px(1));
         ringDrawn_ = true;
     }
 
@@ -342,10 +346,12 @@ void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) 
     GpGraphics* graphics = form.ScreenGraphics();
     const int imageWidth = itemImages_ ? itemImages_->Width() : 0;
     const int imageHeight = itemImages_ ? itemImages_->Height() : 0;
-    int textHeight = static_cast<int>(fontHeight_ + 4);
+    const DisplayScale& scale = Scale();
+    const float p2 = scale.Px(2.0f), p4 = scale.Px(4.0f);
+    int textHeight = static_cast<int>(fontHeight_ + p4);
 
     if (viewMode_ == kTileView) {
-        const RectF text(rect.X + 2, rect.Y + rect.Height - textHeight - 2, rect.Width - 4,
+        const RectF text(rect.X + p2, rect.Y + rect.Height - textHeight - p2, rect.Width - p4,
                          static_cast<float>(textHeight));
         PaintCell(form, CellPictures(row).front(), text, source->cells.front(), 1,
                   ToRect(contentArea_));
@@ -359,25 +365,26 @@ void ListControl::DrawItemContent(FormRecord& form, const RectF& rect, int row) 
     }
     if (viewMode_ != kReportView) return;  // other views show only the state background
 
-    if (imageHeight + 4 > textHeight) textHeight = imageHeight + 4;
+    if (imageHeight + p4 > textHeight) textHeight = static_cast<int>(imageHeight + p4);
     const float textBand = static_cast<float>(textHeight);
-    float x = std::trunc(rect.X);
+    const float left = std::trunc(rect.X);
     const size_t cells = std::min(columns_.size(), source->cells.size());
     std::vector<TextPicture>& pictures = CellPictures(row);
     const RECT clip = ToRect(contentArea_);
     for (size_t k = 0; k < cells; ++k) {
         const Column& column = columns_[k];
         if (column.width <= 0) continue;  // a hidden column draws neither text nor image
-        const float width = static_cast<float>(column.width);
-        RectF text(x + 2, rect.Y + 2, width - 6, textBand - 4);
+        const float x = left + static_cast<float>(ColumnOffset(k));
+        const float width = static_cast<float>(ColumnPixels(k));
+        RectF text(x + p2, rect.Y + p2, width - scale.Px(6.0f), textBand - p4);
         if (imageWidth != 0 && column.hasCellImages) {
-            text = RectF(x + imageWidth + 4, rect.Y + 2, width - imageWidth - 8, textBand - 2);
-            const RectF icon(x + 2, rect.Y + (rect.Height - imageHeight) / 2,
+            text = RectF(x + imageWidth + p4, rect.Y + p2, width - imageWidth - scale.Px(8.0f),
+                         textBand - p2);
+            const RectF icon(x + p2, rect.Y + (rect.Height - imageHeight) / 2,
                              static_cast<float>(imageWidth), static_cast<float>(imageHeight));
             DrawCellIcon(form, icon, row, static_cast<int>(k) + 1);
         }
         PaintCell(form, pictures[k], text, source->cells[k], column.alignment, clip);
-        x += width;
     }
     if (rowLines_) {
         UniquePen pen(MakePen(MakeArgb(0x000000, kLineAlpha), 1.0f));
@@ -487,7 +494,8 @@ void ListControl::DrawScrollBar(FormRecord& form) {
         BitBlt(form.ScreenDc(), bar.left, bar.top, width, height, buffer_.Dc(),
                bar.left - static_cast<int>(contentArea_.X),
                bar.top - static_cast<int>(contentArea_.Y), SRCCOPY);
-        FillRoundRect(graphics, track, kScrollBarRadius, form.backgroundColour, kTrackAlpha);
+        FillRoundRect(graphics, track, Scale().Px(kScrollBarRadius), form.backgroundColour,
+                      kTrackAlpha);
         GdipFlush(graphics, Gdiplus::FlushIntentionSync);
         if (trackPicture_.Create(form.ScreenDc(), width, height)) {
             BitBlt(trackPicture_.Dc(), 0, 0, width, height, form.ScreenDc(), bar.left, bar.top,
@@ -495,9 +503,10 @@ void ListControl::DrawScrollBar(FormRecord& form) {
             trackLook_ = trackLook;
         }
     }
-    const RectF thumb(track.X + 1, static_cast<float>(look.thumbTop + 1), track.Width - 2,
-                      static_cast<float>(scroll_.thumbLength - 2));
-    FillRoundRect(graphics, thumb, kScrollBarRadius, 0x000000, kThumbAlpha);
+    const float inset = Scale().Px(1.0f);
+    const RectF thumb(track.X + inset, static_cast<float>(look.thumbTop + inset),
+                      track.Width - 2 * inset, static_cast<float>(scroll_.thumbLength - 2 * inset));
+    FillRoundRect(graphics, thumb, Scale().Px(kScrollBarRadius), 0x000000, kThumbAlpha);
 
     GdipFlush(graphics, Gdiplus::FlushIntentionSync);
     const bool fits = scrollBarPicture_.Width() == width && scrollBarPicture_.Height() == height;

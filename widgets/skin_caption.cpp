@@ -40,9 +40,10 @@ void SkinForm::CreateCaptionButtons(HWND window) {
     for (size_t i = 0; i < buttons.size(); ++i) {
         const int number = static_cast<int>(i) + 1;
         auto button = std::make_unique<SysButton>();
-        button->Create(window, SysButton::LeftFor(number, width_), SysButton::kTop,
-                       SysButton::WidthFor(number), SysButton::kHeight, buttons[i].kind,
-                       buttons[i].disabled);
+        // Design values; every Relayout places the button in pixels from the right edge.
+        button->Create(window, record_.scale.Design(SysButton::LeftFor(number, width_, Scale())),
+                       SysButton::kTop, SysButton::WidthFor(number), SysButton::kHeight,
+                       buttons[i].kind, buttons[i].disabled);
         captionButtons_.push_back(std::move(button));
     }
 }
@@ -72,9 +73,10 @@ void SkinForm::DrawBorder() {
 }
 
 void SkinForm::DrawBorderLines(GpGraphics* graphics) const {
+    // Hairlines at every scale, the corners scaled with the region's.
     const float w = static_cast<float>(width_), h = static_cast<float>(height_);
-    DrawRoundRect(graphics, RectF(0, 0, w, h), 6, 0x000000, 120);
-    DrawRoundRect(graphics, RectF(1, 1, w - 2, h - 2), 3, 0xFFFFFF, 60);
+    DrawRoundRect(graphics, RectF(0, 0, w, h), record_.scale.Px(6.0f), 0x000000, 120);
+    DrawRoundRect(graphics, RectF(1, 1, w - 2, h - 2), record_.scale.Px(3.0f), 0xFFFFFF, 60);
 }
 
 void SkinForm::MakeBorderStrips() {
@@ -83,7 +85,7 @@ void SkinForm::MakeBorderStrips() {
     for (BorderStrip& strip : borderStrips_)
         strip.picture.Reset();
     // The lines and the rounded corners lie within this many pixels of the edges.
-    constexpr int kBand = 8;
+    const int kBand = Px(8);
     const int w = width_, h = height_;
     if (w < 2 * kBand || h < 2 * kBand) return;  // drawn directly
     const RECT places[] = {{0, 0, w, kBand},
@@ -119,13 +121,23 @@ void SkinForm::MakeBorderStrips() {
 
 void SkinForm::DrawCaption(HWND window, int fade, bool reverse) {
     if (!attached_ || captionMode_ == 0) return;
-    RestoreBackground(record_, MakeRect(0, 0, width_ - kCaptionButtonsWidth, kCaptionHeight));
+    RestoreBackground(record_,
+                      MakeRect(0, 0, width_ - Px(kCaptionButtonsWidth), Px(kCaptionHeight)));
 
-    auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
-    if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+    // Above 16 pixels the large icon is drawn down rather than the small one blown up.
+    const int iconSize = Px(16);
+    const bool large = iconSize > 16;
+    auto icon =
+        reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, large ? ICON_BIG : ICON_SMALL, 0));
+    if (!icon) {
+        icon = reinterpret_cast<HICON>(
+            SendMessageW(window, WM_GETICON, large ? ICON_SMALL : ICON_BIG, 0));
+    }
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM));
     if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
-    if (icon && screen_) DrawIconEx(screen_.Dc(), 6, 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    if (icon && screen_) {
+        DrawIconEx(screen_.Dc(), Px(6), Px(6), icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
+    }
 
     const int count = CaptionButtonCount();
     for (int i = 0; i < count; ++i) {
@@ -146,26 +158,36 @@ void SkinForm::DrawTitle(HWND window) {
     style.alpha = kTitleAlpha;
     style.formatFlags = kTitleFlags;
     style.effect = kEffectGlow;
-    PaintText(RectF(26, 5, static_cast<float>(width_ - 125), 17), record_.ScreenGraphics(),
-              std::wstring_view(title), style);
+    style.font = titleFont_ ? titleFont_.get() : nullptr;
+    const RECT area = TitleArea();
+    PaintText(RectF(static_cast<float>(area.left), static_cast<float>(area.top),
+                    static_cast<float>(area.right - area.left),
+                    static_cast<float>(area.bottom - area.top)),
+              record_.ScreenGraphics(), std::wstring_view(title), style);
+}
+
+RECT SkinForm::TitleArea() const {
+    // (26, 5) to 125 pixels short of the right edge, 17 high, at 96 dpi.
+    return RECT{Px(26), Px(5), width_ - Px(99), Px(22)};
 }
 
 bool SkinForm::DrawThemedTitle(HWND window, const std::wstring& title) {
     UniqueTheme theme(OpenThemeData(window, L"TextStyle"));
     if (!theme || !screen_) return false;
-    const int width = width_ - 125, height = 17;
+    const RECT place = TitleArea();
+    const int width = place.right - place.left, height = place.bottom - place.top;
     Canvas text;
     if (width <= 0 || !text.Create(screen_.Dc(), width, height, true)) return false;
-    BitBlt(text.Dc(), 0, 0, width, height, screen_.Dc(), 26, 5, SRCCOPY);
+    BitBlt(text.Dc(), 0, 0, width, height, screen_.Dc(), place.left, place.top, SRCCOPY);
     // A text style without a font of its own draws in the DC's: the program's installed face,
     // as every other title and caption.
     LOGFONTW face{};
-    face.lfHeight = -kTitleFontPixels;
+    face.lfHeight = -Px(kTitleFontPixels);
     face.lfCharSet = DEFAULT_CHARSET;
     DefaultFontFace().copy(face.lfFaceName, LF_FACESIZE - 1);
     UniqueFontGdi font(CreateFontIndirectW(&face));
     SelectGuard select(text.Dc(), font ? font.get() : GetStockObject(DEFAULT_GUI_FONT));
-    RECT area{4, 0, width_ - 99, kCaptionHeight};
+    RECT area{Px(4), 0, width_ - Px(99), Px(kCaptionHeight)};
     DTTOPTS options{};
     options.dwSize = sizeof(options);
     options.dwFlags = DTT_TEXTCOLOR | DTT_GLOWSIZE | DTT_COMPOSITED;
@@ -173,6 +195,6 @@ bool SkinForm::DrawThemedTitle(HWND window, const std::wstring& title) {
     options.iGlowSize = kThemeGlowSize;
     DrawThemeTextEx(theme.get(), text.Dc(), kThemeTextPart, 0, title.c_str(), -1, DT_SINGLELINE,
                     &area, &options);
-    BitBlt(screen_.Dc(), 26, 5, width, height, text.Dc(), 0, 0, SRCCOPY);
+    BitBlt(screen_.Dc(), place.left, place.top, width, height, text.Dc(), 0, 0, SRCCOPY);
     return true;
 }

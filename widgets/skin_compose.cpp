@@ -7,13 +7,14 @@
 
 #include <algorithm>
 
+#include "widgets/artwork.h"
 #include "widgets/drawing.h"
 #include "widgets/form_surface.h"
 
 namespace {
 
-constexpr int kSkinSampleInset = 50;    // background colour: this far in from bottom-right
-constexpr float kSkinFadeLength = 100;  // the skin blends into it over its last pixels
+constexpr int kSkinSampleInset = 50;      // background colour: this far in from bottom-right
+constexpr float kSkinFadeLength96 = 100;  // the skin blends into it over its last pixels
 constexpr int kTitleSampleY = 10;
 constexpr int kTitleSampleInset = 10;
 constexpr int kRegionCorner = 5;
@@ -91,25 +92,39 @@ void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage
                           static_cast<float>(height_));
         return;
     }
-    const int width = skin_.GetWidth(), height = skin_.GetHeight();
+    // The picture's pixels are 96-dpi units: at another scale it is drawn that much larger (or
+    // smaller), resampled with high quality; at 96 dpi pixel for pixel.
+    const DisplayScale& scale = record_.scale;
+    const int width = scale.Px(skin_.GetWidth()), height = scale.Px(skin_.GetHeight());
     const float w = static_cast<float>(width), h = static_cast<float>(height);
     // The picture at its natural size, from the part of it that lies in the area.
     RECT shown{};
     const RECT picture{0, 0, width, height};
     if (IntersectRect(&shown, &picture, &area)) {
         const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
-        GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
-                               shown.left, shown.top, shownWidth, shownHeight, Gdiplus::UnitPixel,
-                               nullptr, nullptr, nullptr);
+        if (scale.IsDesign()) {
+            GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
+                                   shown.left, shown.top, shownWidth, shownHeight,
+                                   Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
+        } else {
+            const float toImage = static_cast<float>(skin_.GetWidth()) / w;
+            const float toImageY = static_cast<float>(skin_.GetHeight()) / h;
+            DrawImageSharp(graphics, image,
+                           RectF(static_cast<float>(shown.left), static_cast<float>(shown.top),
+                                 static_cast<float>(shownWidth), static_cast<float>(shownHeight)),
+                           RectF(shown.left * toImage, shown.top * toImageY, shownWidth * toImage,
+                                 shownHeight * toImageY));
+        }
     }
+    const float fadeLength = scale.Px(kSkinFadeLength96);
     // The right and bottom ends blend into the background colour.
     struct Fade {
         Gdiplus::PointF from, to;
         RectF area;
     };
     const Fade fades[] = {
-        {{w - kSkinFadeLength, 0}, {w, 0}, RectF(w - kSkinFadeLength, 0, kSkinFadeLength, h)},
-        {{0, h - kSkinFadeLength}, {0, h}, RectF(0, h - kSkinFadeLength, w, kSkinFadeLength)},
+        {{w - fadeLength, 0}, {w, 0}, RectF(w - fadeLength, 0, fadeLength, h)},
+        {{0, h - fadeLength}, {0, h}, RectF(0, h - fadeLength, w, fadeLength)},
     };
     const RectF composed(static_cast<float>(area.left), static_cast<float>(area.top),
                          static_cast<float>(area.right - area.left),
@@ -135,7 +150,9 @@ void SkinForm::ChooseCaptionColour() {
     // outside the picture takes the background colour, which is what shows there.
     const int width = skin.GetWidth(), height = skin.GetHeight();
     bool anyLight = false;
-    for (int x : {kTitleSampleInset, width_ / 2, width_ - kTitleSampleInset}) {
+    // Picture pixels are 96-dpi units: the samples lie under the same places at any scale.
+    const int designWidth = record_.scale.Design(width_);
+    for (int x : {kTitleSampleInset, designWidth / 2, designWidth - kTitleSampleInset}) {
         const bool inside = x >= 0 && x < width && kTitleSampleY < height;
         const ARGB sample =
             inside ? skin.GetPixel(x, kTitleSampleY) : MakeArgb(record_.backgroundColour);
@@ -158,8 +175,9 @@ int SkinForm::WidgetFade(int flag) {
 }
 
 void SkinForm::ApplyRegion() {
-    UniqueRegion region(
-        CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1, kRegionCorner, kRegionCorner));
+    UniqueRegion region(CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1,
+                                           record_.scale.Px(kRegionCorner),
+                                           record_.scale.Px(kRegionCorner)));
     // On success the window owns the region.
     if (region && SetWindowRgn(window_, region.get(), FALSE)) region.release();
 }

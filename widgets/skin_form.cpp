@@ -122,10 +122,10 @@ bool SkinForm::InitForm(HWND window, std::optional<Picture> decodedSkin) {
         return false;
     }
 
+    record_.scale = DisplayScale::ForWindow(window);
+    MakeTitleFont();
     if (captionMode_ != 0 && captionMode_ != 1) {
-        const std::string_view strip = CaptionStripPng();
-        buttonStrip_.LoadFromBytes(strip);
-        SetPropW(window, SysButton::kStripProperty, buttonStrip_.GetHandle());
+        LoadCaptionStrip(window);
         CreateCaptionButtons(window);
     }
     if (decodedSkin) {
@@ -134,6 +134,37 @@ bool SkinForm::InitForm(HWND window, std::optional<Picture> decodedSkin) {
         SetSkin(skinPath_, 0);
     }
     return true;
+}
+
+void SkinForm::LoadCaptionStrip(HWND window) {
+    float factor = 1.0f;
+    buttonStrip_.LoadFromBytes(CaptionStripPngFor(record_.scale, factor));
+    SetPropW(window, SysButton::kStripProperty, buttonStrip_.GetHandle());
+}
+
+void SkinForm::MakeTitleFont() {
+    titleFont_.reset();
+    if (!record_.scale.IsDesign()) {
+        titleFont_.reset(
+            MakeFontWithFallback(FromWide(DefaultFontFace()), record_.scale.Font(12.0f), 0));
+    }
+}
+
+void SkinForm::OnDpiChanged(HWND window, int dpi, const RECT* suggested) {
+    if (DisplayScale(dpi) == record_.scale) return;
+    record_.scale = DisplayScale(dpi);
+    MakeTitleFont();
+    if (captionMode_ != 0 && captionMode_ != 1) LoadCaptionStrip(window);
+    // Widgets place themselves for the new scale (the caption buttons take the new strip);
+    // nothing is drawn until the whole form is composed again below.
+    router_.RescaleAll(window, dpi);
+    if (suggested) {
+        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowSkin(0);
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 bool SkinForm::MakeBuffers(int width, int height) {
@@ -165,6 +196,7 @@ void SkinForm::OnDestroy(HWND window) {
     captionButtons_.clear();
     RemovePropW(window, SysButton::kStripProperty);
     buttonStrip_.Release();
+    titleFont_.reset();
     skin_.Release();
     screen_.Reset();
     background_.Reset();
@@ -276,6 +308,9 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             case WM_MOUSEWHEEL:
                 OnMouseWheel(window, wParam, lParam);
                 break;
+            case WM_DPICHANGED:
+                OnDpiChanged(window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+                break;
             case WM_KEYDOWN:
                 // A key the key widget uses is its alone.
                 if (router_.RouteKey(window, wParam, lParam)) return 0;
@@ -323,7 +358,9 @@ void SkinForm::UpdateWindowRect() {
 
 void SkinForm::OnDoubleClick(HWND window, LPARAM point) {
     const int x = LoWord(point), y = HiWord(point);
-    if (y >= kCaptionZoneHeight || !maximisable_ || x >= width_ - kCaptionZoneRightGap) return;
+    if (y >= Px(kCaptionZoneHeight) || !maximisable_ || x >= width_ - Px(kCaptionZoneRightGap)) {
+        return;
+    }
     PostMessageW(window, WM_SYSCOMMAND, IsZoomed(window) ? SC_RESTORE : SC_MAXIMIZE, 0);
 }
 
@@ -362,11 +399,12 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     composedHeight_ = std::max(height, composedHeight_);
     // The old frame and the newly exposed strips at the right and bottom come back from the
     // background; only the widgets in those strips repaint.
+    const int e = Px(3);  // the frame lies within this of the edges
     const RECT strips[] = {
-        MakeRect(0, 0, std::max(oldWidth - 3, width), 3),  // to the new right edge
-        MakeRect(0, 3, 3, oldHeight - 3),
-        MakeRect(0, oldHeight - 3, width, height - oldHeight + 3),
-        MakeRect(oldWidth - 3, 3, width - oldWidth + 3, oldHeight - 6),
+        MakeRect(0, 0, std::max(oldWidth - e, width), e),  // to the new right edge
+        MakeRect(0, e, e, oldHeight - e),
+        MakeRect(0, oldHeight - e, width, height - oldHeight + e),
+        MakeRect(oldWidth - e, e, width - oldWidth + e, oldHeight - 2 * e),
     };
     for (const RECT& strip : strips) {
         if (!IsEmpty(strip)) RestoreBackground(record_, strip);
@@ -382,9 +420,9 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     for (const RECT& strip : strips) {
         if (!IsEmpty(strip)) InvalidateRect(window, &strip, FALSE);
     }
-    const RECT caption = MakeRect(0, 0, width, kCaptionHeight);
-    const RECT right = MakeRect(width - 3, 0, 3, height);
-    const RECT bottom = MakeRect(0, height - 3, width, 3);
+    const RECT caption = MakeRect(0, 0, width, Px(kCaptionHeight));
+    const RECT right = MakeRect(width - e, 0, e, height);
+    const RECT bottom = MakeRect(0, height - e, width, e);
     for (const RECT& area : {caption, right, bottom})
         InvalidateRect(window, &area, FALSE);
 }
@@ -404,8 +442,8 @@ void SkinForm::GrowBuffers(int width, int height) {
 
 int SkinForm::EdgeAt(LPARAM point) const {
     const int x = LoWord(point), y = HiWord(point);
-    const bool left = x <= kNearEdge, right = width_ - x < kFarEdge;
-    const bool top = y <= kNearEdge, bottom = height_ - y < kFarEdge;
+    const bool left = x <= Px(kNearEdge), right = width_ - x < Px(kFarEdge);
+    const bool top = y <= Px(kNearEdge), bottom = height_ - y < Px(kFarEdge);
     if (top) return left ? WMSZ_TOPLEFT : right ? WMSZ_TOPRIGHT : WMSZ_TOP;
     if (bottom) return left ? WMSZ_BOTTOMLEFT : right ? WMSZ_BOTTOMRIGHT : WMSZ_BOTTOM;
     if (left) return WMSZ_LEFT;

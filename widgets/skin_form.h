@@ -6,6 +6,12 @@
 // click or double-click there stays one) and (unless fixed-size) size it by its edges, and
 // routes input to the widgets living on the window (through its WidgetRouter).
 //
+// The form knows its window's DPI (Record().scale): every measure of the caption, the frame,
+// the region and the edges is a 96-dpi design value scaled by it, the skin picture is drawn at
+// that scale (the picture's pixels are 96-dpi units), and WM_DPICHANGED (the window moved to a
+// monitor of another DPI) resizes the window to the system's suggested rectangle, has every
+// widget place itself and make its font again for the new DPI, and composes everything anew.
+//
 // One SkinForm serves one window at a time, from Attach until the window's WM_DESTROY (or the
 // SkinForm's destruction, which detaches it). Not copyable or movable: the tables and the
 // window hold its address.
@@ -92,7 +98,8 @@ public:
     // --- State, for the application and the tests.
     bool Attached() const { return attached_; }
     HWND Window() const { return window_; }
-    int Width() const { return width_; }
+    int Width() const { return width_; }  // pixels, as Height
+    const DisplayScale& Scale() const { return record_.scale; }
     int Height() const { return height_; }
     int FormPosition() const { return FindForm(window_); }
     COLORREF CaptionColour() const { return captionColour_; }
@@ -116,6 +123,11 @@ private:
     bool MakeBuffers(int width, int height);
     void GrowBuffers(int width, int height);
     void CreateCaptionButtons(HWND window);
+    // The caption-button strip for the form's scale, in the window property the buttons read.
+    void LoadCaptionStrip(HWND window);
+    void MakeTitleFont();
+    void OnDpiChanged(HWND window, int dpi, const RECT* suggested);
+    int Px(int design) const { return record_.scale.Px(design); }
     void OnPaint(HWND window);
     void OnDestroy(HWND window);
     void OnSize(HWND window, int width, int height);
@@ -142,6 +154,7 @@ private:
     void MakeBorderStrips();
     void StepFade(HWND window);
     void DrawTitle(HWND window);
+    RECT TitleArea() const;
     bool DrawThemedTitle(HWND window, const std::wstring& title);
     void PresentAll(int alpha);
     void Unsubclass();
@@ -169,6 +182,7 @@ private:
     WidgetRouter router_;
     Picture skin_;  // the current skin, decoded once per SetSkin
     Picture buttonStrip_;
+    UniqueFont titleFont_;  // DefaultFont's size for the form's scale; none at 96 dpi
     std::vector<std::unique_ptr<SysButton>> captionButtons_;
     COLORREF captionColour_ = 0x000000;
     // The frame's top, bottom, left and right strips for a window of borderWidth_ x

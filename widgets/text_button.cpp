@@ -59,13 +59,16 @@ bool TextButton::Paint(FormRecord& form, UINT message, LPARAM) {
     RestoreBackground(form);
 
     GpGraphics* graphics = form.ScreenGraphics();
+    const DisplayScale& scale = Scale();
+    const float inset = scale.Px(2.0f), sink = scale.Px(1.0f);
     RectF caption = GetBounds();
-    OffsetRectF(2, 2, -4, -4, caption);
-    // A pressed button's caption sinks by one pixel.
-    if (look == &kPressedLook) OffsetRectF(1, 1, 0, 0, caption);
+    OffsetRectF(inset, inset, -2 * inset, -2 * inset, caption);
+    // A pressed button's caption sinks by one pixel (at 96 dpi).
+    if (look == &kPressedLook) OffsetRectF(sink, sink, 0, 0, caption);
 
-    const RectF plate = DrawPlate(graphics, GetBounds(), kOuterCorner, kInnerCorner, look->plate,
-                                  look == &kHoverLook ? &kHighlight : nullptr);
+    const RectF plate =
+        DrawPlate(graphics, GetBounds(), scale.Px(kOuterCorner), scale.Px(kInnerCorner),
+                  look->plate, look == &kHoverLook ? &kHighlight : nullptr);
     // The pointer itself over the button (not a focus widget's selected look) adds a frame.
     if (look == &kHoverLook && message == WM_MOUSEMOVE) {
         const Outline& inner = look->plate.inner;

@@ -26,6 +26,9 @@ constexpr UINT MsgTimerTick = 444661;  // lParam: the timer id (the widget's id)
 // lParam: the key flags); a widget that uses the key returns non-zero, and the window hears nothing
 // of it.
 constexpr UINT MsgKeyboardFocus = 444662;
+// The form's window moved to another DPI (wParam: the new DPI): the widget places itself and
+// makes its font again for it, drawing nothing (the form repaints everything afterwards).
+constexpr UINT MsgScaleChanged = 444663;
 constexpr UINT_PTR kSkinFadeTimerId = 444660;  // the form's own fade timer; never a widget's
 // Window message a worker thread posts to a form window to have work done on the window thread:
 // wParam = widget id, lParam = payload. The form delivers it to that widget (if it still lives

@@ -215,6 +215,15 @@ void WidgetRouter::PaintOne(HWND window, int widgetId, LPARAM flag) {
     if (LivesOn(RecordOf(widgetId), window)) SendToWidget(widgetId, window, WM_PAINT, 0, flag);
 }
 
+void WidgetRouter::RescaleAll(HWND window, int dpi) {
+    for (int position = 1; position <= static_cast<int>(WidgetTable().size()); ++position) {
+        const WidgetRecord* record = WidgetAt(position);
+        if (record && record->parent == window) {
+            SendToWidget(record->widget, window, MsgScaleChanged, static_cast<WPARAM>(dpi), 0);
+        }
+    }
+}
+
 void WidgetRouter::DestroyAll(HWND window) {
     for (;;) {
         const auto& widgets = WidgetTable();

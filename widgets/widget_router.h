@@ -58,6 +58,8 @@ public:
     // in registration order.
     void PaintAll(HWND window, const RECT& area, LPARAM flag);
     void PaintOne(HWND window, int widgetId, LPARAM flag);
+    // MsgScaleChanged to every widget of the window, visible or not.
+    void RescaleAll(HWND window, int dpi);
     // WM_DESTROY to each widget of the window, removing its record after the call.
     void DestroyAll(HWND window);
 

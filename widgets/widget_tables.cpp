@@ -64,6 +64,11 @@ int FindWidget(int id) {
     return 0;
 }
 
+DisplayScale WindowScale(HWND window) {
+    if (const FormRecord* form = FormAt(FindForm(window))) return form->scale;
+    return DisplayScale::ForWindow(window);
+}
+
 int FindForm(HWND window) {
     if (!window) return 0;
     const auto& forms = FormTable();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "widgets/canvas.h"
+#include "widgets/display_scale.h"
 #include "widgets/gdiplus_flat.h"
 #include "widgets/widget_messages.h"
 
@@ -25,6 +26,7 @@ struct FormRecord {
     int widgetFade = 0;             // non-zero: widgets fade state changes in over timer ticks
     int backgroundMode = 0;         // 0 natural size with faded edges, 1 stretched, 2 colour only
     COLORREF backgroundColour = 0;  // sampled from the skin
+    DisplayScale scale;             // of the form's window: its design values become pixels
     HWND window = nullptr;
     HDC windowDc = nullptr;              // GetDC of the window for the form's whole life
     const Canvas* screen = nullptr;      // composed picture; the window is painted from it
@@ -58,6 +60,9 @@ WidgetRecord* WidgetAt(int position);
 int NextWidgetId();         // smallest id >= 1 that no live widget has
 int FindWidget(int id);     // position in WidgetTable, 0 when none (also for ids <= 0)
 int FindForm(HWND window);  // position in FormTable, 0 when none
+// The display scale of the form on `window`; a window without a form has its own DPI's. What
+// the windows of the application ask, so that they follow the form through WM_DPICHANGED.
+DisplayScale WindowScale(HWND window);
 // Appends a copy of the record, sends the widget MsgAttach with its form's position, and
 // returns the record's id. Refuses (returns 0) a record without widget, with an id below 1 or
 // with the id of a live widget.

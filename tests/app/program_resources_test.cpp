@@ -98,7 +98,9 @@ TEST(ProgramResources, ManifestAsksForCommonControls6AndNamesEverySupportedWindo
                   std::string::npos)
             << id;
     }
-    EXPECT_NE(manifest.find("<dpiAware>false</dpiAware>"), std::string::npos);
+    // The program scales itself: per-monitor v2, then per-monitor, then system-aware.
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 std::wstring VersionString(const std::string& block, const wchar_t* name) {

@@ -203,26 +203,33 @@ def measure_zentori(work, catalogue, expected_rows):
         # which is no set of text lines.
         # The rows are counted only when the pixels have changed since the last look: counting
         # is Python work per pixel, which would otherwise keep a core from the program.
-        x, y, width, height = e2e.LIST_BODY
+        # On a scaled display (ZENTORI_DPI, see scripts/with-scale) all of it by the scale.
+        dpi = int(os.environ.get("ZENTORI_DPI", "96"))
+        def px(value):
+            return (value * dpi + 48) // 96
+        x, y = px(e2e.LIST_BODY[0]), px(e2e.LIST_BODY[1])
+        width = px(e2e.LIST_BODY[0] + e2e.LIST_BODY[2]) - x
+        height = px(e2e.LIST_BODY[1] + e2e.LIST_BODY[3]) - y
+        origin = (px(MAIN_WINDOW_ORIGIN[0]), px(MAIN_WINDOW_ORIGIN[1]))
+        names = px(sum(e2e.NAME_COLUMN))
         deadline = time.monotonic() + 30
         last = None
         while True:
-            body = e2e.screenshot(MAIN_WINDOW_ORIGIN[0] + x, MAIN_WINDOW_ORIGIN[1] + y, width,
-                                  height)
+            body = e2e.screenshot(origin[0] + x, origin[1] + y, width, height)
             shown_at = time.monotonic() - started
             if body.pixels != last:
                 last = body.pixels
-                rows = body.crop(0, 0, sum(e2e.NAME_COLUMN), body.height).ink_rows()
+                rows = body.crop(0, 0, names, body.height).ink_rows()
                 if len(rows) == expected_rows:
                     break
             if time.monotonic() > deadline or not program.running():
                 raise RuntimeError("zentori.exe did not show the first page")
             time.sleep(POLL)
         main = program.wait_for_main_window()
-        if (main.x, main.y) != MAIN_WINDOW_ORIGIN:
-            raise RuntimeError(f"the main window is at ({main.x}, {main.y}), not (50, 50)")
+        if (main.x, main.y) != origin:
+            raise RuntimeError(f"the main window is at ({main.x}, {main.y}), not {origin}")
         time.sleep(0.3)  # anything still settling after the first page counts towards the peak
-        program.click(e2e.CLOSE_BUTTON_CENTRE)
+        program.click((px(e2e.CLOSE_BUTTON_CENTRE[0]), px(e2e.CLOSE_BUTTON_CENTRE[1])))
         try:
             program.process.wait(10)
         except subprocess.TimeoutExpired:

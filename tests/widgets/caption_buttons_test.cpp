@@ -111,13 +111,34 @@ TEST_F(CaptionButtonsTest, ButtonsSitAtTheRightOfTheCaption) {
 }
 
 TEST_F(CaptionButtonsTest, RelayoutFollowsTheFormWidth) {
-    auto form = MakeForm(kMaximisable);
-    const int expected[] = {458, 430, 402};
-    for (int number = 1; number <= 3; ++number) {
-        SysButton* button = const_cast<SysButton*>(form->Form().CaptionButton(number));
-        button->Relayout(form->Handle(), number, 500, false);
-        EXPECT_EQ(button->GetLeft(), expected[number - 1]);
-        EXPECT_EQ(WidgetAt(FindWidget(button->GetId()))->bounds.X, expected[number - 1]);
+    // At a display scale the buttons keep their scaled distances from the right edge, each
+    // edge rounded once: neighbours meet exactly (close's left is maximise's right).
+    struct Case {
+        int dpi;
+        int left[3], width[3], top, height;
+    };
+    const Case cases[] = {{96, {458, 430, 402}, {39, 28, 28}, 1, 19},
+                          {120, {447, 412, 377}, {49, 35, 35}, 1, 24},
+                          {168, {426, 377, 328}, {69, 49, 49}, 2, 33}};
+    for (const Case& c : cases) {
+        auto form = MakeForm(kMaximisable);
+        RECT place{};
+        GetWindowRect(form->Handle(), &place);
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi),
+                     reinterpret_cast<LPARAM>(&place));
+        for (int number = 1; number <= 3; ++number) {
+            SysButton* button = const_cast<SysButton*>(form->Form().CaptionButton(number));
+            button->Relayout(form->Handle(), number, 500, false);
+            const int i = number - 1;
+            EXPECT_EQ(button->GetLeft(), c.left[i]) << c.dpi;
+            EXPECT_EQ(WidgetAt(FindWidget(button->GetId()))->bounds.X, c.left[i]) << c.dpi;
+            EXPECT_EQ(button->GetWidth(), c.width[i]) << c.dpi;
+            EXPECT_EQ(button->GetTop(), c.top) << c.dpi;
+            EXPECT_EQ(button->GetHeight(), c.height) << c.dpi;
+            if (number > 1) {
+                EXPECT_EQ(c.left[i] + c.width[i], c.left[i - 1]) << c.dpi;
+            }
+        }
     }
 }
 

@@ -81,8 +81,10 @@ struct Stage {
     HWND Window() const { return form.Handle(); }
     void BitBltBounds() const {
         const FormRecord& record = form.Form().Record();
-        BitBlt(record.windowDc, kListLeft, list_test::kListTop, list_test::kListWidth,
-               list_test::kListHeight, record.ScreenDc(), kListLeft, list_test::kListTop, SRCCOPY);
+        RECT bounds{};
+        BoundsToRect(list.GetBounds(), bounds);
+        BitBlt(record.windowDc, bounds.left, bounds.top, bounds.right - bounds.left,
+               bounds.bottom - bounds.top, record.ScreenDc(), bounds.left, bounds.top, SRCCOPY);
     }
     // Drags the thumb so that its top lies `fraction` down the track.
     void ScrollTo(double fraction) {

@@ -33,8 +33,10 @@ inline std::unique_ptr<test::TempFile> MakeSkin(COLORREF colour, const wchar_t* 
 
 inline test::TestForm::Options MainWindowOptions(const test::TempFile& skin) {
     test::TestForm::Options options;
-    options.window.width = kFormWidth;
-    options.window.height = kFormHeight;
+    // The main window's size at the system's display scale (the benchmarks run at 200 % too).
+    const DisplayScale scale = DisplayScale::ForSystem();
+    options.window.width = scale.Px(kFormWidth);
+    options.window.height = scale.Px(kFormHeight);
     options.form.captionMode = 0;
     options.form.fixedSize = 1;
     options.skinPath = skin.GbkPath();

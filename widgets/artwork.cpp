@@ -1,0 +1,83 @@
+#include "widgets/artwork.h"
+
+#include <cmath>
+
+#include "widgets/drawing.h"
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    const std::wstring wide = ToWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+int ChooseArtworkSize(const DisplayScale& scale, const std::array<bool, 3>& available) {
+    const double wanted = scale.Factor();
+    int largest = 0;
+    for (int size = 0; size < static_cast<int>(kArtworkSizes.size()); ++size) {
+        if (!available[size]) continue;
+        // A hair of tolerance: 144 dpi is 1.5 exactly, but the factor is a quotient.
+        if (kArtworkSizes[size].factor + 1e-6 >= wanted) return size;
+        largest = size;
+    }
+    return largest;
+}
+
+std::string ArtworkFile(std::string_view file1x, int size) {
+    std::string path(file1x);
+    if (size <= 0 || size >= static_cast<int>(kArtworkSizes.size())) return path;
+    const size_t slash = path.find_last_of("\\/");
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+    path.insert(dot, kArtworkSizes[size].suffix);
+    return path;
+}
+
+int ArtworkPicture::DesignWidth() const {
+    return static_cast<int>(std::lround(picture.GetWidth() / factor));
+}
+
+int ArtworkPicture::DesignHeight() const {
+    return static_cast<int>(std::lround(picture.GetHeight() / factor));
+}
+
+ArtworkChoice FindArtwork(std::string_view file1x, const DisplayScale& scale) {
+    if (scale.Factor() <= 1.0 || file1x.empty()) return {std::string(file1x), 1.0f};
+    std::array<bool, 3> available{true, false, false};
+    for (int size = 1; size < static_cast<int>(kArtworkSizes.size()); ++size)
+        available[size] = FileExists(ArtworkFile(file1x, size));
+    const int size = ChooseArtworkSize(scale, available);
+    return {ArtworkFile(file1x, size), kArtworkSizes[size].factor};
+}
+
+ArtworkPicture LoadArtwork(std::string_view file1x, const DisplayScale& scale) {
+    const ArtworkChoice choice = FindArtwork(file1x, scale);
+    ArtworkPicture artwork;
+    artwork.factor = choice.factor;
+    artwork.picture.LoadFromFile(choice.path);
+    return artwork;
+}
+
+void DrawImageSharp(GpGraphics* graphics, GpImage* image, const RectF& target, const RectF& source,
+                    GpImageAttributes* attributes) {
+    if (!graphics || !image) return;
+    const bool resampled = target.Width != source.Width || target.Height != source.Height;
+    Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeDefault;
+    Gdiplus::PixelOffsetMode offset = Gdiplus::PixelOffsetModeDefault;
+    if (resampled) {
+        GdipGetInterpolationMode(graphics, &interpolation);
+        GdipGetPixelOffsetMode(graphics, &offset);
+        GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+        GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+    }
+    GdipDrawImageRectRect(graphics, image, target.X, target.Y, target.Width, target.Height,
+                          source.X, source.Y, source.Width, source.Height, Gdiplus::UnitPixel,
+                          attributes, nullptr, nullptr);
+    if (resampled) {
+        GdipSetInterpolationMode(graphics, interpolation);
+        GdipSetPixelOffsetMode(graphics, offset);
+    }
+}
