@@ -2,10 +2,10 @@
 
 #include <float.h>
 
-#include "app/browser_emulation.h"
-#include "app/fetch_notice.h"
-#include "app/main_window_layout.h"
-#include "app/program_directory.h"
+#include "app/play/browser_emulation.h"
+#include "app/browse/fetch_notice.h"
+#include "app/main_window/main_window_layout.h"
+#include "app/process/program_directory.h"
 #include "library/library_disk.h"
 #include "widgets/drawing.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/program_directory.h"
+#include "app/process/program_directory.h"
 
 namespace {
 

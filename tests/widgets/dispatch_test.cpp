@@ -7,8 +7,8 @@
 
 #include <thread>
 
-#include "tests/support/recording_widget.h"
-#include "tests/support/test_form.h"
+#include "tests/support/toolkit/recording_widget.h"
+#include "tests/support/toolkit/test_form.h"
 
 namespace {
 

@@ -1,0 +1,144 @@
+#include "app/main_window/main_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/control_font.h"
+#include "win/wide_text.h"
+#include "win/window_class.h"
+#include "text/text_utils.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_APPWINDOW;
+
+}  // namespace
+
+const char MainWindow::kTitle[] = "Zentori网页游戏盒子";
+const char MainWindow::kSearchBoxText[] = "搜索游戏";
+
+std::string MainWindow::SearchText() const {
+    if (!searchBox_) return {};
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(searchBox_)) + 1, L'\0');
+    text.resize(GetWindowTextW(searchBox_, text.data(), static_cast<int>(text.size())));
+    return WideToGbk(text);
+}
+
+// The edit box uses the program's control font, the face the widgets draw in.
+void MainWindow::CreateSearchBox(HWND window) {
+    const std::wstring text = GbkToWide(kSearchBoxText);
+    searchBox_ = CreateWindowExW(0, L"EDIT", text.c_str(),
+                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                                 kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight,
+                                 window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!searchBox_) return;
+    searchFont_ = CreateControlFont(kSearchFontHeight);
+    if (searchFont_) SendMessageW(searchBox_, WM_SETFONT, WPARAM(searchFont_.get()), FALSE);
+    SetWindowSubclass(searchBox_, SearchBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK MainWindow::SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+    auto* owner = reinterpret_cast<MainWindow*>(self);
+    switch (message) {
+        case WM_KEYDOWN:
+            if (owner->handlers_.searchKeyDown) {
+                // The handler may run a modal fetch; let the box finish its own key handling
+                // first so its state is consistent while that runs.
+                LRESULT result = DefSubclassProc(box, message, wParam, lParam);
+                owner->handlers_.searchKeyDown(static_cast<UINT>(wParam));
+                return result;
+            }
+            break;
+        case WM_CHAR:
+            // Enter searches; a single-line edit box would only beep at it.
+            if (wParam == '\r' || wParam == '\n') return 0;
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(box, SearchBoxProc, 1);
+            owner->searchBox_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(box, message, wParam, lParam);
+}
+
+bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) {
+    if (!RegisterWindowClassOnce({.name = kClassName,
+                                  .procedure = WindowProc,
+                                  .instance = instance,
+                                  // A double-click anywhere in the client area opens the
+                                  // selected game.
+                                  .style = CS_DBLCLKS,
+                                  .programIcon = true})) {
+        return false;
+    }
+    handlers_ = std::move(handlers);
+    const std::u16string title = AnsiToWide(kTitle);
+    HWND window =
+        CreateWindowExW(kExStyle, kClassName, reinterpret_cast<const wchar_t*>(title.c_str()),
+                        kStyle, kLeft, kTop, kWidth, kHeight, nullptr, nullptr, instance, this);
+    if (!window) return false;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = WindowOwner<MainWindow>(window, message, lParam);
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    return self->HandleMessage(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            window_ = window;
+            CreateSearchBox(window);
+            if (handlers_.created) handlers_.created(window);
+            return 0;
+        case WM_ACTIVATE:
+            // The window would take the keyboard for itself on activation, and a term half
+            // typed in the search box would lose its caret to a switch to another program.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                lastFocus_ = focus == window || IsChild(window, focus) ? focus : nullptr;
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && lastFocus_ && IsWindow(lastFocus_)) {
+                SetFocus(lastFocus_);
+                return 0;
+            }
+            break;
+        case WM_LBUTTONDBLCLK:
+            if (handlers_.doubleClicked) handlers_.doubleClicked();
+            return 0;
+        case WM_CONTEXTMENU:
+            // The search box shows its own menu; this one is for the window's own area.
+            if (reinterpret_cast<HWND>(wParam) != window || !handlers_.contextMenu) break;
+            handlers_.contextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_ENDSESSION:
+            // The session ends after this returns: leave as a close would, at once or as soon
+            // as a fetch under way has given control back.
+            if (wParam) SendMessageW(window, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_CLOSE:
+            if (handlers_.closing && !handlers_.closing()) return 0;
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            if (handlers_.destroying) handlers_.destroying();
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

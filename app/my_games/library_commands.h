@@ -1,0 +1,103 @@
+// LibraryCommands: the player's library in the running program. Reads it at start-up; restores
+// the remembered skin and game window; the favourite commands (the game menu of a row, Ctrl+D);
+// records every game opened; the game window's 收藏 button; the two library views; and the
+// notices in the main window.
+//
+// Created by the application once the global objects exist and destroyed before them; it
+// refers to the application's objects and game window, which outlive it. Window thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "app/play/game_window.h"
+#include "app/global_objects.h"
+#include "app/my_games/library_views.h"
+#include "app/main_window/notice_bar.h"
+#include "app/browse/service_address.h"
+#include "library/player_library.h"
+
+class LibraryCommands {
+public:
+    // GBK. The kept-aside notice names the file after the first part.
+    static const char kKeptAsideNotice[];
+    static const char kKeptAsideNoticeEnd[];
+    static const char kUnreadableNotice[];
+    static const char kSaveFailedNotice[];
+    static const char kAddedNotice[];    // followed by the game's name
+    static const char kRemovedNotice[];  // followed by the game's name
+    static const char kLinkCopiedNotice[];
+    // Names the settings that are no usable address: "游戏目录地址", "主页地址" or both.
+    static const char kBadAddressNotice[];
+    static const char kBadAddressNoticeEnd[];
+
+    LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
+                    std::filesystem::path folder);
+    ~LibraryCommands();
+    LibraryCommands(const LibraryCommands&) = delete;
+    LibraryCommands& operator=(const LibraryCommands&) = delete;
+
+    PlayerLibrary& Library() { return library_; }
+    LibraryViews& Views() { return views_; }
+    const NoticeBar& Notice() const { return notice_; }
+
+    // Start-up, before the main window: reads the library and places the game window.
+    void Load();
+    // The skin to start with (GBK, full path): the remembered one while its picture is there,
+    // else programDirectory + "\skin\1.jpg".
+    std::string StartSkinPath(const std::string& programDirectory) const;
+    // Once the main window's widgets exist: the view buttons.
+    void Attach(HWND mainWindow);
+    // Once the first page is on screen: tells of a library file kept aside or not readable, or
+    // of an address setting ignored.
+    void ShowLoadNotice();
+    // The services' base addresses (CatalogueAddress, HomepageAddress): a setting of the user's
+    // own, unless it is no usable address. Asked for at each use, so that the variables that
+    // come first can be changed by a test while the program runs.
+    std::string CatalogueBase() const;
+    std::string HomepageBase() const;
+
+    // Opens a row's game (double-click, 开始游戏) and records it as played; false when nothing
+    // was opened (no row, no link).
+    bool PlayRow(int row);
+    // The game menu of the row at a screen point (a right-click), or of the selected row at
+    // (-1, -1) (the menu key). Right-clicking a row selects it.
+    void OpenGameMenu(POINT screenPoint);
+    // Ctrl+D: toggles the selected row's favourite state. True when `message` was that key.
+    bool TranslateKey(const MSG& message);
+    void ToggleFavourite(int row);
+    // Adds the game (`game.time`: now) as a favourite or removes it, and says which it did.
+    void ToggleFavourite(const LibraryGame& game);
+    // The skin menu applied a skin: remembered for the next start.
+    void OnSkinApplied(const SkinChoice& skin);
+
+    // Tells the user `text` (GBK) in the notice strip over the bottom of the game list: a
+    // lasting notice until it is clicked, a passing one for a few seconds.
+    void Notify(const std::string& text, bool lasting);
+
+    // A catalogue page replaced the list's rows: a library view shown ends.
+    void OnCataloguePage() { views_.Leave(); }
+    bool ViewShown() const { return views_.Current() != LibraryViews::kNoView; }
+
+private:
+    LibraryGame GameAt(int row) const;  // time: now
+    POINT MenuPointForSelection() const;
+    void ShowAddressNotice();
+    void OnLibraryChanged();
+
+    GlobalObjects& objects_;
+    GameWindow& gameWindow_;
+    HINSTANCE instance_;
+    PlayerLibrary library_;
+    LibraryViews views_;
+    NoticeBar notice_;
+    HWND mainWindow_ = nullptr;
+    LibraryGame playing_;  // the game last opened in the game window
+    LibraryLoadOutcome loadOutcome_;
+    bool catalogueSettingIgnored_ = false;
+    bool homepageSettingIgnored_ = false;
+    bool saveFailureTold_ = false;
+};
