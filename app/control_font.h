@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "widgets/gdi_handles.h"
+#include "win/handles.h"
 
 // pixelHeight 0 keeps the message font's own height. Before the widgets' face is known (GDI+
 // not started) the message font's face is kept. Null only when GDI cannot make a font.

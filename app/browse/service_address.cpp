@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include "win/wide_text.h"
 #include "text/text_utils.h"
+#include "win/environment.h"
+#include "win/wide_text.h"
 
 namespace {
 
@@ -14,23 +15,13 @@ std::string WithoutTrailingSlashes(std::string url) {
     return url;
 }
 
-std::string EnvironmentText(const wchar_t* variable) {
-    const DWORD needed = GetEnvironmentVariableW(variable, nullptr, 0);
-    if (needed <= 1) return {};
-    std::wstring value(needed, L'\0');
-    const DWORD length = GetEnvironmentVariableW(variable, value.data(), needed);
-    if (length == 0 || length >= needed) return {};
-    value.resize(length);
-    return WideToGbk(value);
-}
-
 }  // namespace
 
 ServiceAddress ChooseServiceAddress(const wchar_t* variable,
                                     const std::optional<std::string>& setting,
                                     std::string_view builtIn) {
     ServiceAddress address;
-    address.base = WithoutTrailingSlashes(EnvironmentText(variable));
+    address.base = WithoutTrailingSlashes(WideToGbk(EnvironmentVariable(variable)));
     if (!address.base.empty()) return address;
     if (setting) {
         if (IsWebBaseUrl(*setting)) {

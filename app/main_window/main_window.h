@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "widgets/gdi_handles.h"
+#include "win/handles.h"
 
 class MainWindow {
 public:

@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "widgets/gdi_handles.h"
+#include "win/handles.h"
 #include "widgets/list_control.h"
 
 class NoticeBar {

@@ -2,9 +2,9 @@
 
 #include <exdispid.h>
 
-#include <atomic>
 #include <memory>
 
+#include "win/com_object.h"
 #include "win/wide_text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -45,36 +45,12 @@ bool ReadBstrArgument(const VARIANT* argument, BSTR& text) {
 
 // The container side the control talks to: where it lives (the parent window and rectangle) and
 // the frame it may ask for tool space, menus or accelerators, none of which we offer.
-class BrowserHost::Site final : public IOleClientSite,
-                                public IOleInPlaceSite,
-                                public IOleInPlaceFrame {
+class BrowserHost::Site final
+    : public ComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame> {
 public:
     Site(HWND window, const RECT& bounds) : window_(window), bounds_(bounds) {}
 
     void SetBounds(const RECT& bounds) { bounds_ = bounds; }
-
-    // IUnknown (shared by all three interfaces)
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IOleClientSite) {
-            *object = static_cast<IOleClientSite*>(this);
-        } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
-            *object = static_cast<IOleInPlaceSite*>(this);
-        } else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
-            *object = static_cast<IOleInPlaceFrame*>(this);
-        } else {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
@@ -138,35 +114,28 @@ public:
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
 private:
-    ~Site() = default;
+    ~Site() override = default;
 
-    std::atomic<ULONG> references_{1};
+    void* InterfaceFor(REFIID iid) override {
+        if (iid == IID_IOleClientSite) return static_cast<IOleClientSite*>(this);
+        if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
+            return static_cast<IOleInPlaceSite*>(this);
+        }
+        if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
+            return static_cast<IOleInPlaceFrame*>(this);
+        }
+        return nullptr;
+    }
+
     HWND window_;
     RECT bounds_;
 };
 
 // DWebBrowserEvents2 sink: passes status-text changes to a handler until detached.
-class BrowserHost::Sink final : public IDispatch {
+class BrowserHost::Sink final : public ComObject<IDispatch> {
 public:
     void SetHandler(StatusTextHandler handler) { handler_ = std::move(handler); }
     void Detach() { handler_ = nullptr; }
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     // Events are dispatched by DISPID alone; no type information.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
@@ -195,9 +164,15 @@ public:
     }
 
 private:
-    ~Sink() = default;
+    ~Sink() override = default;
 
-    std::atomic<ULONG> references_{1};
+    void* InterfaceFor(REFIID iid) override {
+        if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
+            return static_cast<IDispatch*>(this);
+        }
+        return nullptr;
+    }
+
     StatusTextHandler handler_;
 };
 

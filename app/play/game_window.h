@@ -19,7 +19,7 @@
 
 #include "app/play/browser_host.h"
 #include "app/process/process_audio.h"
-#include "widgets/gdi_handles.h"
+#include "win/handles.h"
 
 class GameWindow {
 public:

@@ -5,8 +5,9 @@
 #include <cwchar>
 #include <system_error>
 
-#include "widgets/gdi_handles.h"
 #include "widgets/image_file.h"
+#include "win/environment.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -16,28 +17,6 @@ constexpr int kMostCopies = 999;
 bool IsForbiddenInFileName(wchar_t c) {
     return c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr;
 }
-
-std::wstring Variable(const wchar_t* name) {
-    std::wstring value(GetEnvironmentVariableW(name, nullptr, 0), L'\0');
-    if (value.empty()) return value;
-    value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
-    return value;
-}
-
-// The screen's DC, released when it goes.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 // A path in `folder` for `fileName` that no file has yet.
 std::filesystem::path FreePath(const std::filesystem::path& folder, std::wstring_view fileName) {
@@ -55,15 +34,10 @@ std::filesystem::path FreePath(const std::filesystem::path& folder, std::wstring
 }  // namespace
 
 std::filesystem::path ScreenshotFolder() {
-    const std::wstring chosen = Variable(kScreenshotFolderVariable);
+    const std::wstring chosen = EnvironmentVariable(kScreenshotFolderVariable);
     if (!chosen.empty()) return chosen;
-    PWSTR pictures = nullptr;
-    std::filesystem::path folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, KF_FLAG_CREATE, nullptr, &pictures))) {
-        folder = std::filesystem::path(pictures) / L"Zentori";
-    }
-    CoTaskMemFree(pictures);
-    return folder;
+    const std::filesystem::path pictures = KnownFolder(FOLDERID_Pictures, KF_FLAG_CREATE);
+    return pictures.empty() ? pictures : pictures / L"Zentori";
 }
 
 std::wstring ScreenshotFileName(std::wstring_view gameName, const SYSTEMTIME& time) {

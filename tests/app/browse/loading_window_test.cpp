@@ -15,6 +15,7 @@
 #include "app/browse/loading_window.h"
 #include "tests/support/program/running_program.h"
 #include "tests/support/toolkit/test_form.h"
+#include "win/window_class.h"
 
 namespace {
 
@@ -32,13 +33,11 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 HWND CreateTopLevel(const wchar_t* title, int width, int height) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = MainProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"LoadingWindowTestMain";
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, windowClass.lpszClassName, title, WS_POPUP | WS_VISIBLE, 0, 0, width,
-                           height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    constexpr wchar_t kClassName[] = L"LoadingWindowTestMain";
+    RegisterWindowClassOnce({.name = kClassName, .procedure = MainProc, .instance = instance});
+    return CreateWindowExW(0, kClassName, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 FetchResult Page(const char* pageText) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "widgets/drawing.h"
+#include "win/window_class.h"
 
 namespace test {
 
@@ -29,16 +30,10 @@ bool Records(UINT message) {
 }
 
 void RegisterTestClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass) != 0;
-    }();
+    static const bool registered = RegisterWindowClassOnce({.name = kClassName,
+                                                            .procedure = DefWindowProcW,
+                                                            .instance = GetModuleHandleW(nullptr),
+                                                            .style = CS_DBLCLKS});
     (void)registered;
 }
 
