@@ -1,13 +1,13 @@
-// What the program's three top-level windows share: registering their window class once per
-// process, and finding the C++ object that owns a window from its window procedure.
+// Registering a window class once per process: the native-window skeleton's classes and the
+// tests' own windows.
 #pragma once
 
 #include <windows.h>
 
 struct WindowClassSpec {
-    const wchar_t* name;
-    WNDPROC procedure;
-    HINSTANCE instance;
+    const wchar_t* name = nullptr;
+    WNDPROC procedure = nullptr;  // the skeleton fills in its own
+    HINSTANCE instance = nullptr;
     LPCWSTR cursor = IDC_ARROW;
     HBRUSH background = nullptr;
     UINT style = 0;
@@ -34,16 +34,4 @@ inline bool RegisterWindowClassOnce(const WindowClassSpec& info) {
     }
     windowClass.lpszClassName = info.name;
     return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-// The owner passed as CreateWindowEx's last argument, kept in GWLP_USERDATA from WM_NCCREATE
-// on; nullptr for the few messages before it.
-template <typename Owner>
-Owner* WindowOwner(HWND window, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }

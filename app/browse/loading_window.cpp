@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/control_font.h"
-#include "win/window_class.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -110,21 +109,24 @@ LoadingWindow::~LoadingWindow() {
 bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
     if (window_ && owner_ == owner && IsWindow(window_)) return true;
     if (window_) DestroyWindow(window_);
-    if (!RegisterWindowClassOnce({.name = kClassName,
-                                  .procedure = WindowProc,
-                                  .instance = instance,
-                                  .cursor = IDC_WAIT,
-                                  .background = GetSysColorBrush(COLOR_BTNFACE)})) {
+    if (!CreateNativeWindow({.name = kClassName,
+                             .instance = instance,
+                             .cursor = IDC_WAIT,
+                             .background = GetSysColorBrush(COLOR_BTNFACE)},
+                            {.exStyle = WS_EX_TOOLWINDOW,
+                             .style = WS_POPUP | WS_BORDER,
+                             .left = kLeft,
+                             .top = kTop,
+                             .width = kWidth,
+                             .height = kHeight,
+                             .parent = owner})) {
         return false;
     }
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"", WS_POPUP | WS_BORDER, kLeft,
-                                  kTop, kWidth, kHeight, owner, nullptr, instance, this);
-    if (!window) return false;
     owner_ = owner;
     RECT client{};
-    GetClientRect(window, &client);
+    GetClientRect(window_, &client);
     label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
-                             0, client.right, client.bottom, window, nullptr, instance, nullptr);
+                             0, client.right, client.bottom, window_, nullptr, instance, nullptr);
     if (!label_) return true;
     SetGbkText(label_, kText);
     font_ = CreateControlFont();
@@ -172,32 +174,24 @@ void LoadingWindow::KeepInFront() const {
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-LRESULT CALLBACK LoadingWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-    auto* self = WindowOwner<LoadingWindow>(window, message, lParam);
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+LRESULT LoadingWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_NCCREATE:
-            self->window_ = window;
-            break;
         case WM_TIMER:
             if (wParam == kHintTimer) {
                 KillTimer(window, kHintTimer);
-                if (self->label_) SetGbkText(self->label_, kHintText);
-                self->hintShown_ = true;
+                if (label_) SetGbkText(label_, kHintText);
+                hintShown_ = true;
             } else if (wParam == kFrontTimer) {
-                self->KeepInFront();
+                KeepInFront();
             }
             return 0;
         case WM_CLOSE:  // Alt+F4, or a close request from outside: the wait ends, cancelled
-            if (self->waiting_) self->cancelled_ = true;
+            if (waiting_) cancelled_ = true;
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            self->window_ = nullptr;
-            self->label_ = nullptr;
-            self->owner_ = nullptr;
-            self->font_.reset();  // after its last user, the label, has gone
+            label_ = nullptr;
+            owner_ = nullptr;
+            font_.reset();  // after its last user, the label, has gone
             break;
         default:
             break;

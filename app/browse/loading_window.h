@@ -19,8 +19,9 @@
 #include "app/browse/catalogue_fetch.h"
 #include "app/control_font.h"
 #include "app/browse/fetch_thread.h"
+#include "win/native_window.h"
 
-class LoadingWindow {
+class LoadingWindow : public NativeWindow<LoadingWindow> {
 public:
     static constexpr int kLeft = 50;
     static constexpr int kTop = 50;
@@ -55,7 +56,8 @@ public:
 private:
     enum class WaitEnd { kWorkerEnded, kCancelled, kTimedOut, kFailed };
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class NativeWindow<LoadingWindow>;
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // The window, made once for `owner` and kept hidden between fetches: making and destroying
     // a window costs more under Wine than the whole of a fetch from a near server.
     bool EnsureWindows(HINSTANCE instance, HWND owner);
@@ -67,7 +69,6 @@ private:
     WaitEnd Wait(HANDLE thread, ULONGLONG deadline);
     void KeepInFront() const;
 
-    HWND window_ = nullptr;
     HWND label_ = nullptr;
     HWND owner_ = nullptr;
     UniqueFontGdi font_;

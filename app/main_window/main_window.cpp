@@ -5,7 +5,6 @@
 
 #include "app/control_font.h"
 #include "win/wide_text.h"
-#include "win/window_class.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -66,36 +65,31 @@ LRESULT CALLBACK MainWindow::SearchBoxProc(HWND box, UINT message, WPARAM wParam
 }
 
 bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) {
-    if (!RegisterWindowClassOnce({.name = kClassName,
-                                  .procedure = WindowProc,
-                                  .instance = instance,
-                                  // A double-click anywhere in the client area opens the
-                                  // selected game.
-                                  .style = CS_DBLCLKS,
-                                  .programIcon = true})) {
+    handlers_ = std::move(handlers);
+    const std::wstring title = GbkToWide(kTitle);
+    if (!CreateNativeWindow({.name = kClassName,
+                             .instance = instance,
+                             // A double-click anywhere in the client area opens the selected
+                             // game.
+                             .style = CS_DBLCLKS,
+                             .programIcon = true},
+                            {.exStyle = kExStyle,
+                             .style = kStyle,
+                             .title = title.c_str(),
+                             .left = kLeft,
+                             .top = kTop,
+                             .width = kWidth,
+                             .height = kHeight})) {
         return false;
     }
-    handlers_ = std::move(handlers);
-    const std::u16string title = AnsiToWide(kTitle);
-    HWND window =
-        CreateWindowExW(kExStyle, kClassName, reinterpret_cast<const wchar_t*>(title.c_str()),
-                        kStyle, kLeft, kTop, kWidth, kHeight, nullptr, nullptr, instance, this);
-    if (!window) return false;
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
     return true;
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = WindowOwner<MainWindow>(window, message, lParam);
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(window, message, wParam, lParam);
 }
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            window_ = window;
             CreateSearchBox(window);
             if (handlers_.created) handlers_.created(window);
             return 0;
@@ -133,10 +127,6 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             if (handlers_.destroying) handlers_.destroying();
             PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            break;
         default:
             break;
     }

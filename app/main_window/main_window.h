@@ -11,8 +11,9 @@
 #include <string>
 
 #include "win/handles.h"
+#include "win/native_window.h"
 
-class MainWindow {
+class MainWindow : public NativeWindow<MainWindow> {
 public:
     static constexpr int kLeft = 50;
     static constexpr int kTop = 50;
@@ -53,13 +54,12 @@ public:
     std::string SearchText() const;  // GBK
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class NativeWindow<MainWindow>;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR id, DWORD_PTR self);
     void CreateSearchBox(HWND window);
 
-    HWND window_ = nullptr;
     HWND searchBox_ = nullptr;  // child of window_, destroyed with it
     // Where the keyboard was when the window last lost the activation (the window itself or the
     // search box): it goes back there when the window is activated again.

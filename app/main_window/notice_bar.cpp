@@ -2,7 +2,6 @@
 
 #include "app/control_font.h"
 #include "win/wide_text.h"
-#include "win/window_class.h"
 
 namespace {
 
@@ -26,17 +25,16 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
     if (!window_) {
         const auto instance =
             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-        if (!RegisterWindowClassOnce({.name = kClassName,
-                                      .procedure = WindowProc,
-                                      .instance = instance,
-                                      .cursor = IDC_HAND})) {
+        if (!font_) font_ = CreateControlFont(kFontHeight);
+        if (!CreateNativeWindow({.name = kClassName, .instance = instance, .cursor = IDC_HAND},
+                                {.style = WS_CHILD | WS_CLIPSIBLINGS,
+                                 .left = place.left,
+                                 .top = place.top,
+                                 .width = place.right - place.left,
+                                 .height = place.bottom - place.top,
+                                 .parent = parent})) {
             return false;
         }
-        if (!font_) font_ = CreateControlFont(kFontHeight);
-        CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, place.left, place.top,
-                        place.right - place.left, place.bottom - place.top, parent, nullptr,
-                        instance, this);
-        if (!window_) return false;
     }
     SetWindowTextW(window_, text_.c_str());  // for accessibility tools and tests
     if (lasting) {
@@ -53,17 +51,8 @@ void NoticeBar::Close() {
     if (window_) DestroyWindow(window_);
 }
 
-LRESULT CALLBACK NoticeBar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = WindowOwner<NoticeBar>(window, message, lParam);
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(window, message, wParam, lParam);
-}
-
 LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
-            window_ = window;
-            return 0;
         case WM_PAINT:
             Paint(window);
             return 0;
@@ -82,8 +71,6 @@ LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
             DestroyWindow(window);
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
             lasting_ = false;
             onClick_ = nullptr;
             break;

@@ -17,9 +17,10 @@
 #include <string_view>
 
 #include "win/handles.h"
+#include "win/native_window.h"
 #include "widgets/list_control.h"
 
-class NoticeBar {
+class NoticeBar : public NativeWindow<NoticeBar> {
 public:
     static constexpr UINT kPassingMilliseconds = 4000;
     static constexpr int kFontHeight = 12;  // pixels, as the widgets' text
@@ -45,11 +46,10 @@ public:
     const std::wstring& Text() const { return text_; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class NativeWindow<NoticeBar>;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HWND window);
 
-    HWND window_ = nullptr;
     bool lasting_ = false;
     std::wstring text_;
     std::function<void()> onClick_;

@@ -10,7 +10,6 @@
 #include "win/key_press.h"
 #include "app/play/screenshot.h"
 #include "win/wide_text.h"
-#include "win/window_class.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -70,26 +69,22 @@ void GameWindow::Close() {
 bool GameWindow::Create(HINSTANCE instance) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    if (!RegisterWindowClassOnce({.name = kClassName,
-                                  .procedure = WindowProc,
-                                  .instance = instance,
-                                  .background = GetSysColorBrush(COLOR_WINDOW),
-                                  .programIcon = true})) {
+    const std::wstring title = GbkToWide(kTitle);
+    if (!CreateNativeWindow({.name = kClassName,
+                             .instance = instance,
+                             .background = GetSysColorBrush(COLOR_WINDOW),
+                             .programIcon = true},
+                            {.style = kStyle,
+                             .title = title.c_str(),
+                             .left = kLeft,
+                             .top = kTop,
+                             .width = placement_.width,
+                             .height = placement_.height})) {
         return false;
     }
-    HWND window =
-        CreateWindowExW(0, kClassName, GbkToWide(kTitle).c_str(), kStyle, kLeft, kTop,
-                        placement_.width, placement_.height, nullptr, nullptr, instance, this);
-    if (!window) return false;
-    ShowWindow(window, placement_.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    UpdateWindow(window);
+    ShowWindow(window_, placement_.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    UpdateWindow(window_);
     return true;
-}
-
-LRESULT CALLBACK GameWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = WindowOwner<GameWindow>(window, message, lParam);
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->HandleMessage(window, message, wParam, lParam);
 }
 
 LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -121,8 +116,6 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             OnDestroy(window);
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
             statusBar_ = nullptr;
             toolbar_ = nullptr;
             fullScreen_ = false;
@@ -134,7 +127,6 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void GameWindow::OnCreate(HWND window) {
-    window_ = window;
     statusBar_ = CreateWindowExW(
         0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
         nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr);

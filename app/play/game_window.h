@@ -20,8 +20,9 @@
 #include "app/play/browser_host.h"
 #include "app/process/process_audio.h"
 #include "win/handles.h"
+#include "win/native_window.h"
 
-class GameWindow {
+class GameWindow : public NativeWindow<GameWindow> {
 public:
     static constexpr int kLeft = 50;
     static constexpr int kTop = 50;
@@ -111,7 +112,7 @@ public:
     std::filesystem::path SaveScreenshot();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class NativeWindow<GameWindow>;
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool Create(HINSTANCE instance);
@@ -125,7 +126,6 @@ private:
 
     Placement placement_;
     std::function<void(const Placement&)> onClosed_;
-    HWND window_ = nullptr;
     HWND statusBar_ = nullptr;  // child of window_, destroyed with it
     HWND toolbar_ = nullptr;    // the same
     UniqueFontGdi font_;        // the status bar's and the toolbar's; outlives them

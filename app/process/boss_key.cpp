@@ -4,8 +4,6 @@
 
 #include <string_view>
 
-#include "win/window_class.h"
-
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZentoriBossKey";
@@ -54,13 +52,11 @@ BossKey::~BossKey() {
 bool BossKey::Register(HINSTANCE instance, const KeyChord& key) {
     Unregister();
     if (!window_) {
-        if (!RegisterWindowClassOnce(
-                {.name = kClassName, .procedure = WindowProc, .instance = instance})) {
+        // Message-only: it receives WM_HOTKEY.
+        if (!CreateNativeWindow({.name = kClassName, .instance = instance},
+                                {.parent = HWND_MESSAGE})) {
             return false;
         }
-        window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  instance, this);
-        if (!window_) return false;
     }
     // MOD_NOREPEAT: a key held down toggles once, not at the keyboard's repeat rate.
     registered_ = RegisterHotKey(window_, kHotKeyId, key.modifiers | MOD_NOREPEAT, key.key) != 0;
@@ -133,16 +129,11 @@ void BossKey::Restore() {
     silenced_ = false;
 }
 
-LRESULT CALLBACK BossKey::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = WindowOwner<BossKey>(window, message, lParam);
-    if (self && message == WM_HOTKEY && wParam == kHotKeyId) {
-        self->Toggle();
+LRESULT BossKey::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HOTKEY && wParam == kHotKeyId) {
+        Toggle();
         return 0;
     }
-    if (self && message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        self->registered_ = false;
-    }
+    if (message == WM_NCDESTROY) registered_ = false;
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -17,8 +17,9 @@
 
 #include "app/process/process_audio.h"
 #include "library/key_chord.h"
+#include "win/native_window.h"
 
-class BossKey {
+class BossKey : public NativeWindow<BossKey> {
 public:
     // GBK. The taken notice names the key between its two parts; the unknown-key one names the
     // setting's text and then the key used instead.
@@ -52,10 +53,10 @@ public:
     const std::vector<HWND>& HiddenWindows() const { return windows_; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend class NativeWindow<BossKey>;
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     ProcessAudio& audio_;
-    HWND window_ = nullptr;  // message-only; receives WM_HOTKEY
     bool registered_ = false;
     bool hidden_ = false;
     std::vector<HWND> windows_;
