@@ -1,5 +1,8 @@
 #include "app/browse/navigation.h"
 
+#include <charconv>
+#include <limits>
+
 #include "text/text_utils.h"
 
 const ListSection kListSections[5] = {
@@ -86,13 +89,12 @@ int Navigation::ReadPageCount() {
         kept.append(text, from - 1);
         text = std::move(kept);
     }
-    // Leading decimal digits; a count too large for an int saturates instead of overflowing.
-    long long count = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') break;
-        count = count * 10 + (c - '0');
-        if (count > 0x7FFFFFFF) return 0x7FFFFFFF;
-    }
+    // Leading decimal digits (none: 0); a count too large for an int saturates instead of
+    // overflowing.
+    constexpr unsigned kMost = std::numeric_limits<int>::max();
+    unsigned count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error == std::errc::result_out_of_range || count > kMost) return static_cast<int>(kMost);
     return static_cast<int>(count);
 }
 

@@ -1,5 +1,7 @@
 #include "app/main_window/main_window_layout.h"
 
+#include <functional>
+
 #include "app/community.h"
 #include "app/browse/navigation.h"
 #include "text/text_utils.h"
@@ -74,18 +76,13 @@ std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
     return paths;
 }
 
-void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
-                     const std::string& skinPath, const MainWindowCommands& commands,
-                     PicturePreload* pictures) {
-    const auto decoded = [pictures](const std::string& path) {
-        return pictures && !path.empty() ? pictures->Take(path) : std::nullopt;
-    };
-    SkinFormOptions skin;
-    skin.captionMode = 2;
-    skin.widgetFade = 0;  // looks change at once
-    skin.fixedSize = 1;   // the layout is fixed: the edges do not resize the window
-    objects.MainSkin().Attach(window, skinPath, skin, decoded(skinPath));
+namespace {
 
+using Decoded = std::function<std::optional<Picture>(const std::string& path)>;
+
+// The top band: the section bar, then the logo.
+void BuildSectionBar(GlobalObjects& objects, HWND window, const std::string& programDirectory,
+                     const MainWindowCommands& commands, const Decoded& decoded) {
     for (int i = 0; i < kSectionButtonCount; ++i) {
         const std::string iconPath = SkinFile(programDirectory, kSectionButtonEntries[i].icon);
         std::optional<Picture> iconPicture = decoded(iconPath);
@@ -114,7 +111,10 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
 
     const std::string logo = ReadFileBytes(SkinFile(programDirectory, "\\skin\\logo.png"));
     objects.LogoPicture().Create(window, 500, 20, 206, 63, logo, false, true);
+}
 
+// The middle band: the game list.
+void BuildGameList(GlobalObjects& objects, HWND window) {
     ListCreateOptions listOptions;
     listOptions.backgroundColour = 0xFFFFFF;
     listOptions.backgroundAlpha = 80;
@@ -131,7 +131,11 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
     list.SetColumns({{"索引", 4, 40}, {"游戏名称", 0, 180}, {"游戏介绍", 3, 320}, {"连接", 3, 0}},
                     view);
     list.Redraw();
+}
 
+// The bottom band: the title and community lines, the paging buttons, the page labels and the
+// search button.
+void BuildBottomBand(GlobalObjects& objects, HWND window, const MainWindowCommands& commands) {
     objects.TitleLabel().Create(window, "Zentori网页游戏盒子1.0", 580, 528, 120, 20);
     objects.CommunityLabel().Create(window, std::string("玩家交流群：") + kCommunityGroupNumber, 5,
                                     528, 400, 20);
@@ -152,8 +156,10 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
     objects.SearchButton().SetClickHandler([commands] {
         if (commands.submitSearch) commands.submitSearch();
     });
+}
 
-    // Two columns of genre buttons, x 10 and 80, rows 25 pixels apart from y 95.
+// The left band: two columns of genre buttons, x 10 and 80, rows 25 pixels apart from y 95.
+void BuildGenreColumns(GlobalObjects& objects, HWND window, const MainWindowCommands& commands) {
     for (int g = 0; g < kGenreButtonCount; ++g) {
         const int x = g % 2 == 0 ? 10 : 80;
         const int y = 95 + 25 * (g / 2);
@@ -163,4 +169,26 @@ void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& pro
             if (commands.showGenre) commands.showGenre(g);
         });
     }
+}
+
+}  // namespace
+
+// The widgets are created in their fixed order (the order the tables and the keyboard keep),
+// one screen band after another.
+void BuildMainWindow(GlobalObjects& objects, HWND window, const std::string& programDirectory,
+                     const std::string& skinPath, const MainWindowCommands& commands,
+                     PicturePreload* pictures) {
+    const Decoded decoded = [pictures](const std::string& path) {
+        return pictures && !path.empty() ? pictures->Take(path) : std::nullopt;
+    };
+    SkinFormOptions skin;
+    skin.captionMode = 2;
+    skin.widgetFade = 0;  // looks change at once
+    skin.fixedSize = 1;   // the layout is fixed: the edges do not resize the window
+    objects.MainSkin().Attach(window, skinPath, skin, decoded(skinPath));
+
+    BuildSectionBar(objects, window, programDirectory, commands, decoded);
+    BuildGameList(objects, window);
+    BuildBottomBand(objects, window, commands);
+    BuildGenreColumns(objects, window, commands);
 }
