@@ -28,8 +28,8 @@ inline std::string WideToGbk(std::wstring_view wide) {
     if (wide.empty() || wide.size() > INT_MAX / 2) return {};
     const int length = static_cast<int>(wide.size());
     std::string gbk(wide.size() * 2, '\0');  // code page 936: at most two bytes a unit
-    const int written = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                            length, gbk.data(), length * 2, nullptr, nullptr);
+    const int written = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length,
+                                            gbk.data(), length * 2, nullptr, nullptr);
     gbk.resize(written > 0 ? static_cast<size_t>(written) : 0);
     return gbk;
 }

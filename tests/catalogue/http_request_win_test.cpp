@@ -450,8 +450,8 @@ TEST_F(HttpRequestTest, DispatchesPendingMessagesButLeavesQuitQueued) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     constexpr wchar_t kClassName[] = L"HttpRequestTestWindow";
     RegisterWindowClassOnce({.name = kClassName, .procedure = CountingProc, .instance = instance});
-    HWND window = CreateWindowW(kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                                nullptr);
+    HWND window =
+        CreateWindowW(kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     ASSERT_NE(window, nullptr);
     int dispatched = 0;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dispatched));
