@@ -37,10 +37,15 @@ fuzz-build: setup
 
 build: native win bench-build
 
-# The usual prefix, and a plain one beside it for the tests of text on an untouched system.
+# The usual prefix, a plain one beside it for the tests of text on an untouched system, and
+# copies of the usual one at 144 and 192 dpi (150 % and 200 %) for the tests of scaling;
+# ZENTORI_DPI=120 (make prefix ZENTORI_DPI=120) adds build/wineprefix-dpi120.
 prefix: win
 	@scripts/wineprefix.sh $(WIN)/bin/wine_fonts.exe
 	@WINEPREFIX=$(CURDIR)/build/wineprefix-plain scripts/wineprefix.sh --plain
+	@for dpi in 144 192 $(ZENTORI_DPI); do \
+		WINEPREFIX=$(CURDIR)/build/wineprefix-dpi$$dpi ZENTORI_DPI=$$dpi \
+			scripts/wineprefix.sh $(WIN)/bin/wine_fonts.exe || exit 1; done
 
 test: build fuzz-build prefix
 	@scripts/run-tests.sh
@@ -48,8 +53,9 @@ test: build fuzz-build prefix
 bench: build prefix
 	@scripts/run-tests.sh --bench-only
 
+# SCALE=150 (100, 125, 150, 175, 200 ...): as on a display scaled to that many percent.
 run: build prefix
-	@scripts/run.sh
+	@ZENTORI_SCALE=$(SCALE) scripts/run.sh
 
 # build/dist/zentori-1.0-portable.zip and build/dist/zentori-1.0-setup.exe (NSIS)
 dist: win

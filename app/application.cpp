@@ -25,10 +25,11 @@ Application::~Application() = default;
 
 int Application::Run(int showCommand) {
     // One copy per library, so two never write the same file: a second start brings the first
-    // copy forward and ends.
+    // copy forward and ends. A copy with none to bring forward (the owner of the library runs
+    // in another session) runs, reading the library only (Start).
     singleInstance_ = std::make_unique<SingleInstance>(LibraryFolder());
-    if (!singleInstance_->First()) {
-        singleInstance_->BringFirstForward(kFirstCopyWaitMilliseconds);
+    if (!singleInstance_->First() &&
+        singleInstance_->BringFirstForward(kFirstCopyWaitMilliseconds)) {
         return 0;
     }
     if (!Start(showCommand)) {
@@ -46,8 +47,10 @@ bool Application::Start(int showCommand) {
     _fpreset();
     objects_ = std::make_unique<GlobalObjects>();
     skinMenu_ = std::make_unique<SkinMenu>(objects_->MainSkin(), ProgramDirectory());
-    library_ =
-        std::make_unique<LibraryCommands>(*objects_, gameWindow_, instance_, LibraryFolder());
+    const bool owner = !singleInstance_ || singleInstance_->OwnsLibrary();
+    library_ = std::make_unique<LibraryCommands>(
+        *objects_, gameWindow_, notices_, instance_, LibraryFolder(),
+        owner ? LibraryStore::Access::kOwner : LibraryStore::Access::kReadOnly);
     library_->Load();
     // The first screen's request goes out now, while the window is being built: by the time
     // the window shows, its rows are usually there and no loading window is needed.
@@ -67,6 +70,7 @@ bool Application::Start(int showCommand) {
     handlers.searchKeyDown = [this](UINT key) { OnSearchKeyDown(key); };
     handlers.contextMenu = [this](POINT point) { library_->OpenGameMenu(point); };
     handlers.closing = [this] { return OnMainWindowClosing(); };
+    handlers.showRequested = [this] { OnShowRequested(); };
     // The hidden browser goes while its parent window still exists.
     handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
     // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
@@ -154,6 +158,19 @@ bool Application::OnMainWindowClosing() {
     return false;
 }
 
+// A later copy was started: the user wants this program. What the boss key hid comes back as it
+// was, a minimised window is restored, and the window the user works in comes to the front (the
+// loading window during a fetch).
+void Application::OnShowRequested() {
+    const HWND main = mainWindow_.Handle();
+    if (!main) return;
+    if (bossKey_) bossKey_->Restore();
+    if (IsIconic(main)) ShowWindow(main, SW_RESTORE);
+    const HWND popup = GetLastActivePopup(main);
+    const bool working = IsWindowVisible(popup) && IsWindowEnabled(popup);
+    SetForegroundWindow(working ? popup : main);
+}
+
 // The start-up work, run when MainWindow reports that it has been created.
 void Application::OnMainWindowCreated(HWND window) {
     if (singleInstance_) singleInstance_->Publish(window);
@@ -170,6 +187,7 @@ void Application::OnMainWindowCreated(HWND window) {
                     commands, startPictures_.get());
     library_->Attach(window);
     ListControl& list = objects_->GameList();
+    notices_.Attach(window, NoticePlace(list));
     mainWindowKeys_ = std::make_unique<MainWindowKeys>(
         mainWindow_, objects_->MainSkin(), list,
         MainWindowKeys::Commands{[this](int button) { Page(button); },
@@ -179,7 +197,7 @@ void Application::OnMainWindowCreated(HWND window) {
     // The boss key works from the first moment; the user hears at once when it cannot.
     const std::string bossKeyNotice =
         bossKey_->RegisterSetting(instance_, library_->Library().Get().Settings().bossKey);
-    if (!bossKeyNotice.empty()) library_->Notify(bossKeyNotice, true);
+    if (!bossKeyNotice.empty()) notices_.ShowLasting(NoticeKind::kBossKey, bossKeyNotice);
 }
 
 void Application::Page(int pagingButton) {
@@ -250,11 +268,10 @@ bool Application::RunFetch(const FetchCommand& command) {
     return true;
 }
 
-// Lasting: it stays until the next successful fetch, whatever passing notice comes meanwhile. A
-// click on it tries the command again, as F5 does.
+// Lasting: it stays until the next successful fetch. A click on it tries the command again, as
+// F5 does.
 void Application::ShowFetchNotice(std::string_view text) {
-    fetchNotice_.Show(mainWindow_.Handle(), NoticePlace(objects_->GameList()), text, true,
-                      [this] { navigation_.Repeat(); });
+    notices_.ShowLasting(NoticeKind::kFetch, text, [this] { navigation_.Repeat(); });
 }
 
 // The rows replace the list's content. The whole page was parsed on the worker and arrives at
@@ -265,7 +282,7 @@ void Application::ShowFetchResult(const FetchCommand& command, const FetchResult
     if (command.state.PendingFetch == kSearchFetch && result.records.empty()) {
         ShowFetchNotice(NoSearchResultsNotice(command.searchText));
     } else {
-        fetchNotice_.Close();
+        notices_.Close(NoticeKind::kFetch);
     }
     objects_->PageLabel().Text(result.pageText);
     if (command.pageCountText) objects_->PageCountLabel().Text(*command.pageCountText);

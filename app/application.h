@@ -57,7 +57,7 @@ public:
 
     // Read access for tests; Objects() only between Start and Shutdown.
     GlobalObjects& Objects() { return *objects_; }
-    const NoticeBar& FetchNotice() const { return fetchNotice_; }
+    const NoticeBar& Notices() const { return notices_; }
     MainWindow& Main() { return mainWindow_; }
     GameWindow& Game() { return gameWindow_; }
     LibraryCommands& Library() { return *library_; }
@@ -76,6 +76,7 @@ private:
     void OnMainWindowDoubleClicked();
     void OnSearchKeyDown(UINT virtualKey);
     bool OnMainWindowClosing();
+    void OnShowRequested();
     // Keys the program handles before the focused window sees them; true when used.
     bool TranslateProgramKey(const MSG& message);
     void ShowFetchResult(const FetchCommand& command, const FetchResult& result);
@@ -90,6 +91,7 @@ private:
     std::unique_ptr<ProcessAudio> audio_;  // before the windows and the boss key that use it
     GameWindow gameWindow_;
     std::unique_ptr<SkinMenu> skinMenu_;
+    NoticeBar notices_;                               // the main window's, from every source
     std::unique_ptr<LibraryCommands> library_;        // between Start and Shutdown
     std::unique_ptr<BossKey> bossKey_;                // the same
     std::unique_ptr<MainWindowKeys> mainWindowKeys_;  // while the main window has its widgets
@@ -101,5 +103,4 @@ private:
     FetchThread earlyFetch_;
     NavigationState earlyState_;
     bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch
-    NoticeBar fetchNotice_;         // why the last fetch failed, or that a search found nothing
 };

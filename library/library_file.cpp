@@ -227,16 +227,23 @@ Json WriteSettings(const LibrarySettings& settings) {
     return object;
 }
 
-std::optional<Library> ReadLibrary(std::string_view utf8) {
+// The file's JSON object; null when the text is no JSON object or nests too deep.
+Json ParseObject(std::string_view utf8) {
     bool tooDeep = false;
-    const Json root = Json::parse(
+    Json root = Json::parse(
         utf8,
         [&tooDeep](int depth, Json::parse_event_t, Json&) {
             if (depth > kDeepestNesting) tooDeep = true;
             return !tooDeep;
         },
         false);
-    if (tooDeep || !root.is_object()) return std::nullopt;
+    if (tooDeep || !root.is_object()) return nullptr;
+    return root;
+}
+
+std::optional<Library> ReadLibrary(std::string_view utf8) {
+    const Json root = ParseObject(utf8);
+    if (!root.is_object()) return std::nullopt;
 
     Reader reader;
     const std::optional<std::int64_t> version =
@@ -257,6 +264,19 @@ std::optional<Library> ParseLibrary(std::string_view utf8) {
         return ReadLibrary(utf8);
     } catch (const std::exception&) {
         return std::nullopt;  // out of memory
+    }
+}
+
+bool IsLaterLibraryVersion(std::string_view utf8) {
+    try {
+        const Json root = ParseObject(utf8);
+        if (!root.is_object()) return false;
+        const auto version = root.find("version");
+        // The parser reads every integer from 0 up as unsigned.
+        return version != root.end() && version->is_number_unsigned() &&
+               version->get<std::uint64_t>() > kLibraryFormatVersion;
+    } catch (const std::exception&) {
+        return false;  // out of memory
     }
 }
 

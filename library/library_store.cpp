@@ -33,9 +33,9 @@ std::string AsideSuffix(std::time_t now, int attempt) {
 
 }  // namespace
 
-LibraryStore::LibraryStore(std::filesystem::path folder)
-    : folder_(std::move(folder)), path_(folder_ / kFileName) {
-    savingOn_ = !folder_.empty();
+LibraryStore::LibraryStore(std::filesystem::path folder, Access access)
+    : folder_(std::move(folder)), path_(folder_ / kFileName), access_(access) {
+    savingOn_ = !folder_.empty() && access_ == Access::kOwner;
 }
 
 Library LibraryStore::Load(std::time_t now, LibraryLoadOutcome& outcome) {
@@ -65,8 +65,14 @@ Library LibraryStore::Load(std::time_t now, LibraryLoadOutcome& outcome) {
                 outcome.status = LibraryLoad::kLoaded;
                 return std::move(*library);
             }
+            // Not damage: back on the later version, the user finds everything where it was.
+            if (IsLaterLibraryVersion(*bytes)) {
+                outcome.status = LibraryLoad::kNewer;
+                savingOn_ = false;
+                return {};
+            }
         }
-        for (int attempt = 1; attempt <= kMostAsideNames; ++attempt) {
+        for (int attempt = 1; access_ == Access::kOwner && attempt <= kMostAsideNames; ++attempt) {
             std::filesystem::path aside = path_;
             aside += AsideSuffix(now, attempt);
             if (RenameWithoutReplacing(path_, aside)) {
@@ -77,7 +83,8 @@ Library LibraryStore::Load(std::time_t now, LibraryLoadOutcome& outcome) {
             if (!std::filesystem::exists(aside, error)) break;  // the rename itself failed
         }
     }
-    // A folder or something else by that name, or a damaged file that cannot be moved.
+    // A folder or something else by that name, or a damaged file that cannot (or may not) be
+    // moved.
     outcome.status = LibraryLoad::kUnreadable;
     savingOn_ = false;
     return {};

@@ -1,6 +1,7 @@
 #include "library/player_library.h"
 
-PlayerLibrary::PlayerLibrary(std::filesystem::path folder) : store_(std::move(folder)) {}
+PlayerLibrary::PlayerLibrary(std::filesystem::path folder, LibraryStore::Access access)
+    : store_(std::move(folder), access) {}
 
 LibraryLoadOutcome PlayerLibrary::Load(std::time_t now) {
     LibraryLoadOutcome outcome;

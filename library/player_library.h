@@ -16,7 +16,8 @@
 
 class PlayerLibrary {
 public:
-    explicit PlayerLibrary(std::filesystem::path folder);
+    explicit PlayerLibrary(std::filesystem::path folder,
+                           LibraryStore::Access access = LibraryStore::Access::kOwner);
 
     // Reads the stored library (see LibraryStore::Load); call once, before anything else.
     LibraryLoadOutcome Load(std::time_t now);

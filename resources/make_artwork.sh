@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Draws all of the program's artwork from nothing but ImageMagick 6 primitives
 # and the WenQuanYi Micro Hei font: the caption-button strip, the six skins,
-# the logo and the seven section icons.  Deterministic: the noise is seeded and
-# the PNG/JPEG writers are told to leave out time stamps, so running it twice
-# gives byte-identical files.
+# the logo, the seven section icons and the program icon.  The strip, the logo
+# and the section icons come at 1x, 1.5x and 2x (X.png, X@1.5x.png, X@2x.png),
+# each drawn at its own size for displays scaled to 100 %, 150 % and 200 %.
+# Deterministic: the noise is seeded and the PNG/JPEG writers are told to leave
+# out time stamps, so running it twice gives byte-identical files.
 #
 #   resources/make_artwork.sh            (writes into the folder it lives in)
 #
@@ -47,21 +49,36 @@ mkdir -p "$out/skin/ico"
 S=4
 shrink=(-filter Box -resize 25%)
 
+# The small artwork is drawn once per scale, k halves of the 96-dpi size (2, 3
+# and 4: 1x, 1.5x and 2x).  Shapes are written in 96-dpi units of U drawing
+# pixels; layout edges (canvas sizes, cells, margins, one-pixel lines) are
+# rounded to whole output pixels first, so they stay crisp at 1.5x too.
+k=2 U=$S suffix=
+# sc N: N 96-dpi pixels at this scale, in whole output pixels (halves round up).
+sc() { echo $((($1 * k + 1) / 2)); }
+# sf N: N at this scale exactly, as ImageMagick reads numbers ("3", "4.5").
+sf() { awk -v n="$1" -v k="$k" 'BEGIN { printf "%g", n * k / 2 }'; }
+# box X0 Y0 X1 Y1: the output pixels [X0,X1) x [Y0,Y1), as an MVG rectangle
+# in drawing pixels.
+box() { echo "rectangle $(($1 * S)),$(($2 * S)) $(($3 * S - 1)),$(($4 * S - 1))"; }
+
 # ------------------------------------------------------------- caption strip
 # Twelve cells of 19 rows: close (39 wide) then maximise, restore and minimise
 # (28 wide), each as normal, hover, pressed, with one empty column after every
 # cell.  Light glyphs with a soft dark shadow so they read on light and dark
 # skins alike; the normal faces are almost clear glass.
 
-# cap_face WIDTH STATE RED(0/1) FILE: the button face at S times size.
+# cap_face WIDTH STATE RED(0/1) FILE: the button face (WIDTH at 1x) at S
+# times size.
 cap_face() {
   local w=$1 state=$2 red=$3 file=$4
-  local W=$((w * S)) H=$((19 * S)) r=$((3 * S))
+  local W=$(($(sc "$w") * S)) H=$(($(sc 19) * S)) r=$((3 * U)) t=$(($(sc 1) * S))
   # Flat top (the button hangs from the window edge), rounded bottom corners;
   # the first column stays empty so neighbouring buttons read as separate.
-  local shape="roundrectangle $S,-$((4 * S)) $((W - 1)),$((H - 1)) $r,$r"
-  local edge="roundrectangle $((S + S / 2)),-$((4 * S)) $((W - 1 - S / 2)),$((H - 1 - S / 2)) $r,$r"
-  local inner="roundrectangle $((2 * S + S / 2)),$((S / 2)) $((W - 1 - S - S / 2)),$((H - 1 - S - S / 2)) $((r - S)),$((r - S))"
+  # Edge and gloss lines are t wide: one pixel at 1x, whole pixels at any scale.
+  local shape="roundrectangle $t,-$((4 * U)) $((W - 1)),$((H - 1)) $r,$r"
+  local edge="roundrectangle $((t + t / 2)),-$((4 * U)) $((W - 1 - t / 2)),$((H - 1 - t / 2)) $r,$r"
+  local inner="roundrectangle $((2 * t + t / 2)),$((t / 2)) $((W - 1 - t - t / 2)),$((H - 1 - t - t / 2)) $((r - t)),$((r - t))"
   local top bottom border gloss line
   case $state in
   normal)
@@ -91,48 +108,58 @@ cap_face() {
     -background none -gravity North -extent "${W}x${H}" \
     \( -size "${W}x${H}" xc:none -fill white -draw "$inner" \) -compose DstIn -composite \) \
     -compose Over -composite \
-    -fill none -stroke "$line" -strokewidth $S -draw "$inner" \
+    -fill none -stroke "$line" -strokewidth $t -draw "$inner" \
     -stroke "$border" -draw "$edge" \
     "$file"
 }
 
-# px X0 Y0 X1 Y1: the pixel block [X0,X1) x [Y0,Y1), as an MVG rectangle at
-# S times size.
-px() { echo "rectangle $(($1 * S)),$(($2 * S)) $(($3 * S - 1)),$(($4 * S - 1))"; }
-
-# cap_glyph KIND WIDTH FILE: the light glyph at S times size.
+# cap_glyph KIND WIDTH FILE: the light glyph at S times size.  Window outlines
+# have lines t wide and a title bar b high (one and two pixels at 1x).
 cap_glyph() {
   local kind=$1 w=$2 file=$3
-  local size="$((w * S))x$((19 * S))"
+  local size="$(($(sc "$w") * S))x$(($(sc 19) * S))" t b
+  t=$(sc 1) b=$(sc 2)
   case $kind in
   close)
     # A cross centred on the face (x 1..38), 8 px across, round ends.
-    "$im" -size "$size" xc:none -stroke white -strokewidth $((S * 3 / 2)) \
+    "$im" -size "$size" xc:none -stroke white -strokewidth $((U * 3 / 2)) \
       -draw "stroke-linecap round
-             line $((16 * S)),$((S * 11 / 2)) $((24 * S)),$((S * 27 / 2))
-             line $((24 * S)),$((S * 11 / 2)) $((16 * S)),$((S * 27 / 2))" "$file"
+             line $((16 * U)),$((U * 11 / 2)) $((24 * U)),$((U * 27 / 2))
+             line $((24 * U)),$((U * 11 / 2)) $((16 * U)),$((U * 27 / 2))" "$file"
     ;;
   maximise)
     # One window: an 11 x 9 outline with a two-pixel title bar.
-    "$im" -size "$size" xc:none -fill white -draw "$(px 9 5 20 14)" \
-      -fill black -draw "$(px 10 7 19 13)" -transparent black "$file"
+    local x0 y0 x1 y1
+    x0=$(sc 9) y0=$(sc 5) x1=$(sc 20) y1=$(sc 14)
+    "$im" -size "$size" xc:none -fill white -draw "$(box $x0 $y0 $x1 $y1)" \
+      -fill black -draw "$(box $((x0 + t)) $((y0 + b)) $((x1 - t)) $((y1 - t)))" \
+      -transparent black "$file"
     ;;
   restore)
-    # Two windows: the back one peeks out above and to the right.
-    "$im" -size "$size" xc:none -fill white -draw "$(px 12 4 21 12)" \
-      -fill black -draw "$(px 13 5 20 11)" -draw "$(px 8 7 18 16)" \
-      -fill white -draw "$(px 9 7 17 15)" -fill black -draw "$(px 10 9 16 14)" \
+    # Two windows: the back one peeks out above and to the right, the front
+    # one is cleared a line wide around.
+    local bx0 by0 bx1 by1 fx0 fy0 fx1 fy1
+    bx0=$(sc 12) by0=$(sc 4) bx1=$(sc 21) by1=$(sc 12)
+    fx0=$(sc 9) fy0=$(sc 7) fx1=$(sc 17) fy1=$(sc 15)
+    "$im" -size "$size" xc:none -fill white -draw "$(box $bx0 $by0 $bx1 $by1)" \
+      -fill black -draw "$(box $((bx0 + t)) $((by0 + t)) $((bx1 - t)) $((by1 - t)))" \
+      -draw "$(box $((fx0 - t)) $fy0 $((fx1 + t)) $((fy1 + t)))" \
+      -fill white -draw "$(box $fx0 $fy0 $fx1 $fy1)" \
+      -fill black -draw "$(box $((fx0 + t)) $((fy0 + b)) $((fx1 - t)) $((fy1 - t)))" \
       -transparent black "$file"
     ;;
   minimise)
-    "$im" -size "$size" xc:none -fill white -draw "$(px 9 12 20 14)" "$file"
+    local y0
+    y0=$(sc 12)
+    "$im" -size "$size" xc:none -fill white -draw "$(box $(sc 9) $y0 $(sc 20) $((y0 + b)))" "$file"
     ;;
   esac
 }
 
-# cap_cell KIND STATE FILE: one finished cell, shrunk, plus its empty column.
+# cap_cell KIND STATE EXTENT FILE: one finished cell, shrunk, plus its empty
+# column(s) up to EXTENT output pixels.
 cap_cell() {
-  local kind=$1 state=$2 file=$3 w=28 red=0
+  local kind=$1 state=$2 extent=$3 file=$4 w=28 red=0
   # Only the hovered and pressed close button turns red.
   if [[ $kind == close ]]; then w=39 red=1; fi
   cap_face $w "$state" $red "$tmp/face.png"
@@ -142,21 +169,27 @@ cap_cell() {
   local shadow=0.6
   [[ $state == normal ]] && shadow=0.9
   "$im" "$tmp/face.png" \
-    \( "$tmp/glyph.png" -fill '#0a1424' -colorize 100 -channel A -morphology Dilate Disk:$((S / 2)) \
-    -evaluate multiply $shadow +channel -blur 0x$((S / 2)) \) -geometry +0+$((S / 4)) -compose Over -composite \
+    \( "$tmp/glyph.png" -fill '#0a1424' -colorize 100 -channel A -morphology Dilate Disk:$((U / 2)) \
+    -evaluate multiply $shadow +channel -blur 0x$((U / 2)) \) -geometry +0+$((U / 4)) -compose Over -composite \
     \( "$tmp/glyph.png" -channel A -evaluate multiply 0.96 +channel \) -geometry +0+0 -composite \
-    "${shrink[@]}" -background none -gravity West -extent "$((w + 1))x19" "$file"
+    "${shrink[@]}" -background none -gravity West -extent "${extent}x$(sc 19)" "$file"
 }
 
-strip=()
-for kind in close maximise restore minimise; do
-  for state in normal hover pressed; do
-    cap_cell $kind $state "$tmp/cell-$kind-$state.png"
-    strip+=("$tmp/cell-$kind-$state.png")
+# The cells' left edges at 1x, then the strip's width.  At any scale a cell at
+# x (width w) starts at sc(x) and is sc(w) wide, the strip sc(381).
+cap_lefts=(0 40 80 120 149 178 207 236 265 294 323 352 381)
+caption_strip() {
+  local strip=() i=0 kind state
+  for kind in close maximise restore minimise; do
+    for state in normal hover pressed; do
+      cap_cell $kind $state $(($(sc ${cap_lefts[i + 1]}) - $(sc ${cap_lefts[i]}))) "$tmp/cell-$kind-$state.png"
+      strip+=("$tmp/cell-$kind-$state.png")
+      i=$((i + 1))
+    done
   done
-done
-"$im" -background none "${strip[@]}" +append "${png_out[@]}" "$out/caption_buttons.png"
-echo "caption_buttons.png"
+  "$im" -background none "${strip[@]}" +append "${png_out[@]}" "$out/caption_buttons$suffix.png"
+  echo "caption_buttons$suffix.png"
+}
 
 # --------------------------------------------------------------------- skins
 # 800 x 600 each, shown at natural size behind a 715 x 552 window.  Widgets
@@ -396,39 +429,41 @@ skin_finish "$tmp/base.png" "$tmp/band.png" 606 1.2 6.jpg
 # gradient with a white rim, "网页游戏盒子" in slate with a white glow, all
 # over a soft shadow so it reads on dark and light skins.
 LW=206 LH=63
-lsize="$((LW * S))x$((LH * S))"
 pad='path "M 16,17 L 42,17 C 50,17 54,25 55,33 C 56,42 53,48 48,47 C 44,46 42,41 38,38.5
   L 20,38.5 C 16,41 14,46 10,47 C 5,48 2,42 3,33 C 4,25 8,17 16,17 Z"'
-fit="scale $S,$S translate 39,31.5 scale 1.06,1.06 translate -29,-32.5"
-"$im" -size "$lsize" xc:none -draw "$fit fill white $pad" "$tmp/padmask.png"
-"$im" -size "$lsize" gradient:'#ffb74a-#f0502a' -alpha set "$tmp/padmask.png" -compose DstIn -composite \
-  \( -size "$lsize" xc:none -draw "$fit fill rgba(255,255,255,0.35) ellipse 29,22 20,5 0,360" \
-  "$tmp/padmask.png" -compose DstIn -composite \) -compose Over -composite \
-  -draw "$fit fill none stroke white stroke-width 1.8 stroke-linejoin round $pad
-         stroke none fill white roundrectangle 13.4,23 16.6,35 0.8,0.8 roundrectangle 9,27.4 21,30.6 0.8,0.8
-         fill #ffe04d circle 43,24.6 43,26.9  fill #49d17a circle 47.4,29 47.4,31.3
-         fill #4aa8ff circle 43,33.4 43,35.7  fill #ff4f7a circle 38.6,29 38.6,31.3
-         fill rgba(120,40,10,0.35) roundrectangle 25,30 28,31.8 0.9,0.9 roundrectangle 30,30 33,31.8 0.9,0.9" \
-  "$tmp/pad.png"
-name1=(-font "$font" -pointsize $((38 * S)))
-"$im" -size "$lsize" xc:none "${name1[@]}" -fill white -stroke white -strokewidth $((3 * S)) \
-  -annotate +$((71 * S))+$((36 * S)) 'Zentori' "$tmp/name1-rim.png"
-"$im" -size "$lsize" gradient:'#45b3ff-#1456b8' -alpha set \
-  \( -size "$lsize" xc:none "${name1[@]}" -fill white -stroke white -strokewidth 3 \
-  -annotate +$((71 * S))+$((36 * S)) 'Zentori' \) -compose DstIn -composite "$tmp/name1.png"
-"$im" -size "$lsize" xc:none -font "$font" -pointsize $((17 * S)) -kerning $((11 * S / 4)) \
-  -fill '#2d3f55' -stroke '#2d3f55' -strokewidth 1 -annotate +$((73 * S))+$((55 * S)) '网页游戏盒子' \
-  "$tmp/name2.png"
-"$im" "$tmp/name2.png" -channel A -morphology Dilate Disk:$((S * 3 / 2)) -blur 0x$S +channel \
-  -fill white -colorize 100 "$tmp/name2-glow.png"
-"$im" "$tmp/pad.png" "$tmp/name1-rim.png" -compose Over -composite "$tmp/name2-glow.png" -composite \
-  -fill '#0a1830' -colorize 100 -channel A -evaluate multiply 0.45 -blur 0x$((S * 3 / 2)) +channel \
-  "$tmp/shadow.png"
-"$im" -size "$lsize" xc:none "$tmp/shadow.png" -geometry +0+$S -compose Over -composite \
-  "$tmp/name2-glow.png" -geometry +0+0 -composite "$tmp/name1-rim.png" -composite \
-  "$tmp/name1.png" -composite "$tmp/name2.png" -composite "$tmp/pad.png" -composite \
-  "${shrink[@]}" "${png_out[@]}" "$out/skin/logo.png"
-echo "skin/logo.png"
+logo() {
+  local lsize="$(($(sc $LW) * S))x$(($(sc $LH) * S))"
+  local fit="scale $U,$U translate 39,31.5 scale 1.06,1.06 translate -29,-32.5"
+  "$im" -size "$lsize" xc:none -draw "$fit fill white $pad" "$tmp/padmask.png"
+  "$im" -size "$lsize" gradient:'#ffb74a-#f0502a' -alpha set "$tmp/padmask.png" -compose DstIn -composite \
+    \( -size "$lsize" xc:none -draw "$fit fill rgba(255,255,255,0.35) ellipse 29,22 20,5 0,360" \
+    "$tmp/padmask.png" -compose DstIn -composite \) -compose Over -composite \
+    -draw "$fit fill none stroke white stroke-width 1.8 stroke-linejoin round $pad
+           stroke none fill white roundrectangle 13.4,23 16.6,35 0.8,0.8 roundrectangle 9,27.4 21,30.6 0.8,0.8
+           fill #ffe04d circle 43,24.6 43,26.9  fill #49d17a circle 47.4,29 47.4,31.3
+           fill #4aa8ff circle 43,33.4 43,35.7  fill #ff4f7a circle 38.6,29 38.6,31.3
+           fill rgba(120,40,10,0.35) roundrectangle 25,30 28,31.8 0.9,0.9 roundrectangle 30,30 33,31.8 0.9,0.9" \
+    "$tmp/pad.png"
+  local name1=(-font "$font" -pointsize $((38 * U)))
+  "$im" -size "$lsize" xc:none "${name1[@]}" -fill white -stroke white -strokewidth $((3 * U)) \
+    -annotate +$((71 * U))+$((36 * U)) 'Zentori' "$tmp/name1-rim.png"
+  "$im" -size "$lsize" gradient:'#45b3ff-#1456b8' -alpha set \
+    \( -size "$lsize" xc:none "${name1[@]}" -fill white -stroke white -strokewidth "$(sf 3)" \
+    -annotate +$((71 * U))+$((36 * U)) 'Zentori' \) -compose DstIn -composite "$tmp/name1.png"
+  "$im" -size "$lsize" xc:none -font "$font" -pointsize $((17 * U)) -kerning "$(sf 11)" \
+    -fill '#2d3f55' -stroke '#2d3f55' -strokewidth "$(sf 1)" -annotate +$((73 * U))+$((55 * U)) '网页游戏盒子' \
+    "$tmp/name2.png"
+  "$im" "$tmp/name2.png" -channel A -morphology Dilate Disk:$((U * 3 / 2)) -blur 0x$U +channel \
+    -fill white -colorize 100 "$tmp/name2-glow.png"
+  "$im" "$tmp/pad.png" "$tmp/name1-rim.png" -compose Over -composite "$tmp/name2-glow.png" -composite \
+    -fill '#0a1830' -colorize 100 -channel A -evaluate multiply 0.45 -blur 0x$((U * 3 / 2)) +channel \
+    "$tmp/shadow.png"
+  "$im" -size "$lsize" xc:none "$tmp/shadow.png" -geometry +0+$U -compose Over -composite \
+    "$tmp/name2-glow.png" -geometry +0+0 -composite "$tmp/name1-rim.png" -composite \
+    "$tmp/name1.png" -composite "$tmp/name2.png" -composite "$tmp/pad.png" -composite \
+    "${shrink[@]}" "${png_out[@]}" "$out/skin/logo$suffix.png"
+  echo "skin/logo$suffix.png"
+}
 
 # --------------------------------------------------------------------- icons
 # 32 x 32 section icons, one family: the same navy ink outline two pixels wide,
@@ -482,11 +517,11 @@ icons[package]='
   @hi(#ffe2b0) polygon 20.6,13.6 23.4,12.3 23.4,19.5 20.6,20.9
   @line polygon 16,4 28,10 16,16 4,10'
 
-# icon NAME: render skin/ico/NAME.png from ${icons[NAME]}.
+# icon NAME: render skin/ico/NAME.png (at this scale) from ${icons[NAME]}.
 icon() {
   local name=$1 text=${icons[$1]}
-  local sz="$((32 * S))x$((32 * S))"
-  local pre="scale $S,$S stroke-linejoin round stroke-linecap round stroke-width 2"
+  local sz="$(($(sc 32) * S))x$(($(sc 32) * S))"
+  local pre="scale $U,$U stroke-linejoin round stroke-linecap round stroke-width 2"
   local fills lines
   fills=$(sed -E 's/@fill\(([^)]*)\)/fill \1 stroke none/g; s/@ink|@line|@hi\([^)]*\)/fill none stroke none/g' <<<"$text")
   lines=$(sed -E "s/@fill\([^)]*\)/fill none stroke $ink/g; s/@ink/fill $ink stroke none/g;
@@ -496,16 +531,25 @@ icon() {
     \( -size "$sz" gradient:'rgba(255,255,255,0.30)-rgba(0,0,0,0.10)' \) -compose Atop -composite \
     -compose Over -draw "$pre $lines" "$tmp/icon.png"
   "$im" -size "$sz" xc:none \
-    \( "$tmp/icon.png" -channel A -morphology Dilate Disk:$((S * 3 / 2)) -evaluate multiply 0.55 \
-    -blur 0x$S +channel -fill white -colorize 100 \) -compose Over -composite \
+    \( "$tmp/icon.png" -channel A -morphology Dilate Disk:$((U * 3 / 2)) -evaluate multiply 0.55 \
+    -blur 0x$U +channel -fill white -colorize 100 \) -compose Over -composite \
     \( "$tmp/icon.png" -fill '#0a1830' -colorize 100 -channel A -evaluate multiply 0.30 \
-    -blur 0x$S +channel \) -geometry +0+$S -composite \
+    -blur 0x$U +channel \) -geometry +0+$U -composite \
     "$tmp/icon.png" -geometry +0+0 -composite \
-    "${shrink[@]}" "${png_out[@]}" "$out/skin/ico/$name.png"
-  echo "skin/ico/$name.png"
+    "${shrink[@]}" "${png_out[@]}" "$out/skin/ico/$name$suffix.png"
+  echo "skin/ico/$name$suffix.png"
 }
-for name in home calendar folder tag user comment package; do
-  icon $name
+
+# ------------------------------------------------------- small artwork, drawn
+# The strip, the logo and the icons at 1x, 1.5x and 2x.
+for k in 2 3 4; do
+  U=$((S * k / 2))
+  case $k in 2) suffix= ;; 3) suffix=@1.5x ;; 4) suffix=@2x ;; esac
+  caption_strip
+  logo
+  for name in home calendar folder tag user comment package; do
+    icon $name
+  done
 done
 
 # ------------------------------------------------------------- program icon

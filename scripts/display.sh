@@ -1,10 +1,11 @@
 # Sourced: start_display starts a private Xvfb (plus a small window manager, which makes focus
-# and activation behave as on a desktop) and exports DISPLAY; stop_display ends both.
+# and activation behave as on a desktop) and exports DISPLAY; stop_display ends both. The screen
+# is 1280 x 1024 unless ZENTORI_SCREEN gives another size (WIDTHxHEIGHT).
 start_display() {
     local n
     for n in $(seq 91 140); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 "${ZENTORI_SCREEN:-1280x1024}x24" -nolisten tcp >/dev/null 2>&1 &
         zentori_xvfb_pid=$!
         local i
         for i in $(seq 1 100); do

@@ -3,9 +3,24 @@
 # With a display (DISPLAY set) the program runs until its window is closed. Without one, a
 # private virtual display is started, and once the main window is up and the first page has
 # had a moment to load, a screenshot is saved to build/screenshot.png and everything stops.
+# ZENTORI_SCALE (make run SCALE=150): the display scale in percent, 100 to 500 in steps of 25;
+# above 100 the program runs in a Wine prefix of that DPI (150 % is 144 dpi), made when missing,
+# and the private display is as much larger.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+scale=${ZENTORI_SCALE:-100}
+if ! [[ $scale =~ ^[1-9][0-9]*$ ]] || ((scale < 100 || scale > 500 || scale % 25)); then
+    echo "run: SCALE must be 100, 125, 150, 175, 200 ... 500, not '$scale'" >&2
+    exit 1
+fi
+if ((scale != 100)); then
+    dpi=$((scale * 96 / 100))
+    export WINEPREFIX=$root/build/wineprefix-dpi$dpi
+    ZENTORI_DPI=$dpi scripts/wineprefix.sh build/win/bin/wine_fonts.exe || exit 1
+    export ZENTORI_SCREEN="$(((1280 * scale + 99) / 100))x$(((1024 * scale + 99) / 100))"
+    echo "run: display scale $scale % ($dpi dpi, $WINEPREFIX)"
+fi
 source scripts/wine-env.sh
 source scripts/display.sh
 

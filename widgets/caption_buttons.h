@@ -11,8 +11,11 @@
 
 #include "widgets/form_widget.h"
 
-// The bytes of the caption-button strip PNG.
+// The bytes of the caption-button strip PNG at 1x, 1.5x and 2x: a cell at x (width w) of the 1x
+// strip is at x * scale (width w * scale) of the others, each rounded half up.
 std::string_view CaptionStripPng();
+std::string_view CaptionStripPng150();
+std::string_view CaptionStripPng200();
 
 enum CaptionButtonKind { kCaptionClose = 0, kCaptionMaximise = 1, kCaptionMinimise = 2 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/control_font.h"
+#include "app/process/boss_key.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -91,7 +92,7 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
     if (window_) {
         KillTimer(window_, kHintTimer);
         KillTimer(window_, kFrontTimer);
-        ShowWindow(window_, SW_HIDE);
+        HideOwnWindow(window_);  // also when the boss key hid it: the wait is over
     }
     waiting_ = false;
     if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
@@ -186,8 +187,20 @@ LRESULT LoadingWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, L
             }
             return 0;
         case WM_CLOSE:  // Alt+F4, or a close request from outside: the wait ends, cancelled
-            if (waiting_) cancelled_ = true;
+            // Between waits the window only hides: it is kept for the next fetch. Should it show
+            // without a wait, it still goes as the user asks.
+            if (waiting_) {
+                cancelled_ = true;
+            } else {
+                HideOwnWindow(window);
+            }
             return 0;
+        case WM_KEYDOWN:  // Esc outside a wait (during one, the wait takes it first)
+            if (wParam == VK_ESCAPE) {
+                SendMessageW(window, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             label_ = nullptr;
             owner_ = nullptr;

@@ -17,6 +17,11 @@ constexpr DWORD kExStyle = WS_EX_APPWINDOW;
 const char MainWindow::kTitle[] = "Zentori网页游戏盒子";
 const char MainWindow::kSearchBoxText[] = "搜索游戏";
 
+UINT MainWindow::ShowRequestMessage() {
+    static const UINT message = RegisterWindowMessageW(L"Zentori-ShowMainWindow");
+    return message;
+}
+
 std::string MainWindow::SearchText() const {
     if (!searchBox_) return {};
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(searchBox_)) + 1, L'\0');
@@ -128,6 +133,10 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             PostQuitMessage(0);
             return 0;
         default:
+            if (message == ShowRequestMessage() && message != 0) {
+                if (handlers_.showRequested) handlers_.showRequested();
+                return 0;
+            }
             break;
     }
     return DefWindowProcW(window, message, wParam, lParam);

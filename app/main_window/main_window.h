@@ -33,7 +33,12 @@ public:
         std::function<bool()> closing;
         // WM_DESTROY, while the children still exist: release what is hosted in them.
         std::function<void()> destroying;
+        // A later copy of the program was started: the user wants this one (ShowRequestMessage).
+        std::function<void()> showRequested;
     };
+
+    // The message a later copy posts to the running copy's main window to have it shown.
+    static UINT ShowRequestMessage();
 
     // SearchBox: the single-line edit box of the search term.
     static constexpr int kSearchBoxLeft = 208;

@@ -1,54 +1,110 @@
 #include "app/main_window/notice_bar.h"
 
+#include <algorithm>
+
 #include "app/control_font.h"
 #include "win/wide_text.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZentoriNoticeBar";
-constexpr UINT_PTR kCloseTimer = 1;
+constexpr UINT_PTR kPassingTimer = 1;
 constexpr int kTextInset = 8;
 constexpr int kScrollBarWidth = 17;  // the list's scroll bar column, with its gap
 
 }  // namespace
 
+const char NoticeBar::kMoreNotices[] = "还有";
+const char NoticeBar::kMoreNoticesEnd[] = "条";
+
 NoticeBar::~NoticeBar() {
-    Close();
+    if (window_) DestroyWindow(window_);
 }
 
-bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool lasting,
-                     std::function<void()> onClick) {
-    if (window_ && lasting_ && !lasting) return false;
-    text_ = GbkToWide(text);
-    lasting_ = lasting;
-    onClick_ = std::move(onClick);
+void NoticeBar::Attach(HWND parent, const RECT& place) {
+    parent_ = parent;
+    place_ = place;
+    Update();
+}
+
+void NoticeBar::ShowLasting(NoticeKind kind, std::string_view text, std::function<void()> onClick) {
+    std::erase_if(lasting_, [kind](const Lasting& notice) { return notice.kind == kind; });
+    lasting_.push_back({kind, GbkToWide(text), std::move(onClick)});
+    // The news goes first: a passing notice showing gives way at once.
+    passing_.clear();
+    if (window_) KillTimer(window_, kPassingTimer);
+    Update();
+}
+
+void NoticeBar::ShowPassing(std::string_view text) {
+    passing_ = GbkToWide(text);
+    Update();
+    // Without a strip (no main window yet) a passing notice has nothing to pass over.
     if (!window_) {
-        const auto instance =
-            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-        if (!font_) font_ = CreateControlFont(kFontHeight);
-        if (!CreateNativeWindow({.name = kClassName, .instance = instance, .cursor = IDC_HAND},
-                                {.style = WS_CHILD | WS_CLIPSIBLINGS,
-                                 .left = place.left,
-                                 .top = place.top,
-                                 .width = place.right - place.left,
-                                 .height = place.bottom - place.top,
-                                 .parent = parent})) {
-            return false;
-        }
+        passing_.clear();
+        return;
     }
+    SetTimer(window_, kPassingTimer, kPassingMilliseconds, nullptr);
+}
+
+void NoticeBar::Close(NoticeKind kind) {
+    const size_t removed =
+        std::erase_if(lasting_, [kind](const Lasting& notice) { return notice.kind == kind; });
+    if (removed) Update();
+}
+
+std::vector<std::wstring> NoticeBar::LastingTexts() const {
+    std::vector<std::wstring> texts;
+    for (const Lasting& notice : lasting_)
+        texts.push_back(notice.text);
+    return texts;
+}
+
+void NoticeBar::Update() {
+    if (!parent_ || !IsWindow(parent_)) return;
+    if (passing_.empty() && lasting_.empty()) {
+        text_.clear();
+        if (window_) ShowWindow(window_, SW_HIDE);
+        return;
+    }
+    text_ = passing_.empty() ? lasting_.back().text : passing_;
+    more_.clear();
+    if (passing_.empty() && lasting_.size() > 1) {
+        more_ = GbkToWide(kMoreNotices + std::to_string(lasting_.size() - 1) + kMoreNoticesEnd);
+    }
+    if (!window_ && !CreateStrip()) return;
     SetWindowTextW(window_, text_.c_str());  // for accessibility tools and tests
-    if (lasting) {
-        KillTimer(window_, kCloseTimer);
-    } else {
-        SetTimer(window_, kCloseTimer, kPassingMilliseconds, nullptr);
-    }
     InvalidateRect(window_, nullptr, TRUE);
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    return true;
 }
 
-void NoticeBar::Close() {
-    if (window_) DestroyWindow(window_);
+bool NoticeBar::CreateStrip() {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent_, GWLP_HINSTANCE));
+    if (!font_) font_ = CreateControlFont(kFontHeight);
+    return CreateNativeWindow({.name = kClassName, .instance = instance, .cursor = IDC_HAND},
+                              {.style = WS_CHILD | WS_CLIPSIBLINGS,
+                               .left = place_.left,
+                               .top = place_.top,
+                               .width = place_.right - place_.left,
+                               .height = place_.bottom - place_.top,
+                               .parent = parent_});
+}
+
+// A passing notice is clicked away; a lasting one runs its command, or is clicked away to show
+// the one before it.
+void NoticeBar::OnClick() {
+    if (!passing_.empty()) {
+        passing_.clear();
+        KillTimer(window_, kPassingTimer);
+    } else if (!lasting_.empty() && lasting_.back().onClick) {
+        // A copy: the command may show another notice here, or close this one.
+        const std::function<void()> command = lasting_.back().onClick;
+        command();
+        return;
+    } else if (!lasting_.empty()) {
+        lasting_.pop_back();
+    }
+    Update();
 }
 
 LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -59,20 +115,15 @@ LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT fills everything
         case WM_LBUTTONUP:
-            if (onClick_) {
-                // A copy: the command may show another notice here, or close this one.
-                const std::function<void()> command = onClick_;
-                command();
-                return 0;
-            }
-            DestroyWindow(window);
+            OnClick();
             return 0;
         case WM_TIMER:
-            DestroyWindow(window);
+            KillTimer(window, kPassingTimer);
+            passing_.clear();
+            Update();
             return 0;
         case WM_NCDESTROY:
-            lasting_ = false;
-            onClick_ = nullptr;
+            text_.clear();
             break;
         default:
             break;
@@ -96,8 +147,15 @@ void NoticeBar::Paint(HWND window) {
     SetTextColor(dc, kTextColour);
     RECT text = area;
     InflateRect(&text, -kTextInset, 0);
-    DrawTextW(dc, text_.c_str(), -1, &text,
-              DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    constexpr UINT kLine = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    if (!more_.empty()) {
+        RECT more = text;
+        DrawTextW(dc, more_.c_str(), -1, &more, kLine | DT_RIGHT);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, more_.c_str(), static_cast<int>(more_.size()), &size);
+        text.right -= size.cx + kTextInset;
+    }
+    DrawTextW(dc, text_.c_str(), -1, &text, kLine | DT_END_ELLIPSIS);
     EndPaint(window, &paint);
 }
 

@@ -1,13 +1,17 @@
-// NoticeBar: a one-line notice inside the main window, over the bottom of the game list: a pale
-// yellow strip with the text, for what the user should hear of without a message box (a library
-// file kept aside, a favourite added, why the catalogue could not be reached). A click on it
-// closes it, or runs the notice's own command (trying a fetch again); a passing notice also goes
-// by itself after a few seconds.
+// NoticeBar: the main window's notices, in one strip over the bottom of the game list: a pale
+// yellow line of text for what the user should hear of without a message box.
 //
-// A native child window, so that the windowless widgets drawing beneath it (the main window
-// clips its children) never paint over it. Each kind of notice has its own object (the
-// library's, the fetch's), owned by the application; the one shown last lies on top, and the
-// other shows again when it goes. Window thread only.
+// A lasting notice stays until the user clicks it away or its cause is mended (a fetch that
+// succeeds takes the fetch's notice): a library file kept aside, a setting not understood, why
+// the catalogue could not be reached. Lasting notices are kept together, at most one of each
+// kind (a new one replaces the old): the strip shows the newest and how many more there are;
+// clicking it away shows the one before. A notice with a command of its own runs it on a click
+// instead (trying a fetch again). A passing notice (a favourite added, a change that could not
+// be saved) shows for a few seconds over the lasting ones, which come back after it.
+//
+// The strip is a native child window, so that the windowless widgets drawing beneath it (the
+// main window clips its children) never paint over it. One object, owned by the application;
+// window thread only.
 #pragma once
 
 #include <windows.h>
@@ -15,10 +19,19 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "win/handles.h"
 #include "win/native_window.h"
 #include "widgets/list_control.h"
+
+enum class NoticeKind {
+    kBossKey,       // the boss key is taken, or its setting not understood
+    kLibraryFile,   // the library file was kept aside, cannot be read, or is a later version's
+    kLibraryInUse,  // another copy of the program owns the library
+    kAddress,       // an address setting is no address
+    kFetch,         // why the last fetch failed, or that a search found nothing
+};
 
 class NoticeBar : public NativeWindow<NoticeBar> {
 public:
@@ -28,31 +41,53 @@ public:
     static constexpr COLORREF kFrameColour = RGB(214, 168, 40);
     static constexpr COLORREF kTextColour = RGB(70, 50, 0);
     static constexpr int kHeight = 22;
+    // GBK; "还有" n "条" at the strip's right end, when n lasting notices lie beneath.
+    static const char kMoreNotices[];
+    static const char kMoreNoticesEnd[];
 
     NoticeBar() = default;
     NoticeBar(const NoticeBar&) = delete;
     NoticeBar& operator=(const NoticeBar&) = delete;
     ~NoticeBar();
 
-    // Shows `text` (GBK) on `parent` at `place` (client coordinates), in place of the notice
-    // shown; only a lasting notice replaces a lasting one, so a passing one never hides it.
-    // A click runs `onClick` when given (the notice stays), else closes the notice. False when
-    // nothing is shown.
-    bool Show(HWND parent, const RECT& place, std::string_view text, bool lasting,
-              std::function<void()> onClick = {});
-    void Close();
+    // Where the strip goes: on `parent` at `place` (client coordinates). Notices given before
+    // show from now on.
+    void Attach(HWND parent, const RECT& place);
+    // Shows `text` (GBK) on top of the lasting notices, in place of the one of its kind. A click
+    // runs `onClick` when given (the notice stays), else closes the notice.
+    void ShowLasting(NoticeKind kind, std::string_view text, std::function<void()> onClick = {});
+    // Shows `text` (GBK) for kPassingMilliseconds, or until clicked, over the lasting notices.
+    void ShowPassing(std::string_view text);
+    // The lasting notice of `kind` goes (nothing happens without one).
+    void Close(NoticeKind kind);
 
     HWND Handle() const { return window_; }
+    // What the strip shows; empty when it is hidden.
     const std::wstring& Text() const { return text_; }
+    // The lasting notices' texts, oldest first (the strip shows the last).
+    std::vector<std::wstring> LastingTexts() const;
 
 private:
     friend class NativeWindow<NoticeBar>;
+
+    struct Lasting {
+        NoticeKind kind;
+        std::wstring text;
+        std::function<void()> onClick;
+    };
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Shows the passing notice, else the newest lasting one, else hides the strip.
+    void Update();
+    bool CreateStrip();
+    void OnClick();
     void Paint(HWND window);
 
-    bool lasting_ = false;
-    std::wstring text_;
-    std::function<void()> onClick_;
+    HWND parent_ = nullptr;
+    RECT place_{};
+    std::vector<Lasting> lasting_;  // oldest first
+    std::wstring passing_;          // empty when none shows
+    std::wstring text_;             // shown
+    std::wstring more_;             // shown at the right end: "还有n条"
     UniqueFontGdi font_;
 };
 

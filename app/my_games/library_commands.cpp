@@ -13,6 +13,9 @@ const char LibraryCommands::kKeptAsideNotice[] = "游戏库文件已损坏，已
 const char LibraryCommands::kKeptAsideNoticeEnd[] = "，已从空的游戏库开始";
 const char LibraryCommands::kUnreadableNotice[] =
     "无法读取游戏库文件 library.json，本次运行中的收藏和记录不会保存";
+const char LibraryCommands::kNewerNotice[] = "收藏和记录由较新版本的程序保存，本次运行不会修改它";
+const char LibraryCommands::kInUseNotice[] =
+    "游戏库正由另一个运行中的本程序使用，本次运行中的收藏和记录不会保存";
 const char LibraryCommands::kSaveFailedNotice[] = "游戏库文件无法保存，更改只在本次运行中有效";
 const char LibraryCommands::kAddedNotice[] = "已加入收藏：";
 const char LibraryCommands::kRemovedNotice[] = "已取消收藏：";
@@ -20,12 +23,14 @@ const char LibraryCommands::kLinkCopiedNotice[] = "已复制游戏链接";
 const char LibraryCommands::kBadAddressNotice[] = "library.json 中的";
 const char LibraryCommands::kBadAddressNoticeEnd[] = "不是有效的网址，已使用默认地址";
 
-LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
-                                 std::filesystem::path folder)
+LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, NoticeBar& notices,
+                                 HINSTANCE instance, std::filesystem::path folder,
+                                 LibraryStore::Access access)
     : objects_(objects),
       gameWindow_(gameWindow),
+      notices_(notices),
       instance_(instance),
-      library_(std::move(folder)),
+      library_(std::move(folder), access),
       views_(objects, library_) {}
 
 LibraryCommands::~LibraryCommands() {
@@ -35,8 +40,6 @@ LibraryCommands::~LibraryCommands() {
 
 void LibraryCommands::Load() {
     loadOutcome_ = library_.Load(std::time(nullptr));
-    // The user hears at once that nothing will be kept; once is enough.
-    saveFailureTold_ = loadOutcome_.status == LibraryLoad::kUnreadable;
     catalogueSettingIgnored_ =
         CatalogueAddress(library_.Get().Settings().catalogueUrl).settingIgnored;
     homepageSettingIgnored_ = HomepageAddress(library_.Get().Settings().homepageUrl).settingIgnored;
@@ -87,19 +90,26 @@ void LibraryCommands::Attach(HWND mainWindow) {
 }
 
 void LibraryCommands::ShowLoadNotice() {
+    const bool owner = !library_.Store().ReadOnly();
+    if (!owner) notices_.ShowLasting(NoticeKind::kLibraryInUse, kInUseNotice);
     switch (loadOutcome_.status) {
         case LibraryLoad::kKeptAside:
-            Notify(std::string(kKeptAsideNotice) + loadOutcome_.keptAside.filename().string() +
-                       kKeptAsideNoticeEnd,
-                   true);
+            notices_.ShowLasting(NoticeKind::kLibraryFile,
+                                 kKeptAsideNotice + loadOutcome_.keptAside.filename().string() +
+                                     kKeptAsideNoticeEnd);
             break;
         case LibraryLoad::kUnreadable:
-            Notify(kUnreadableNotice, true);
+            // Not read by a copy that does not own the library: the notice above says enough.
+            if (owner) notices_.ShowLasting(NoticeKind::kLibraryFile, kUnreadableNotice);
             break;
-        default:
-            ShowAddressNotice();
+        case LibraryLoad::kNewer:
+            notices_.ShowLasting(NoticeKind::kLibraryFile, kNewerNotice);
+            break;
+        case LibraryLoad::kNoFile:
+        case LibraryLoad::kLoaded:
             break;
     }
+    ShowAddressNotice();
 }
 
 // Lasting, like the other notices of the file: the user who wrote the address should see that
@@ -109,7 +119,7 @@ void LibraryCommands::ShowAddressNotice() {
     if (catalogueSettingIgnored_) names = "游戏目录地址";
     if (homepageSettingIgnored_) names += names.empty() ? "主页地址" : "和主页地址";
     if (names.empty()) return;
-    Notify(kBadAddressNotice + names + kBadAddressNoticeEnd, true);
+    notices_.ShowLasting(NoticeKind::kAddress, kBadAddressNotice + names + kBadAddressNoticeEnd);
 }
 
 LibraryGame LibraryCommands::GameAt(int row) const {
@@ -171,7 +181,9 @@ void LibraryCommands::OpenGameMenu(POINT screenPoint) {
             ToggleFavourite(row);
             break;
         case kCopyLinkItem:
-            if (CopyTextToClipboard(mainWindow_, game.link)) Notify(kLinkCopiedNotice, false);
+            if (CopyTextToClipboard(mainWindow_, game.link)) {
+                notices_.ShowPassing(kLinkCopiedNotice);
+            }
             break;
         default:
             break;
@@ -193,7 +205,7 @@ void LibraryCommands::ToggleFavourite(const LibraryGame& game) {
     if (game.link.empty()) return;
     const bool favourite = !library_.IsFavourite(game.link);
     if (!library_.SetFavourite(game, favourite) || library_.LastSaveFailed()) return;
-    Notify((favourite ? kAddedNotice : kRemovedNotice) + game.name, false);
+    notices_.ShowPassing((favourite ? kAddedNotice : kRemovedNotice) + game.name);
 }
 
 void LibraryCommands::OnSkinApplied(const SkinChoice& skin) {
@@ -204,13 +216,6 @@ void LibraryCommands::OnSkinApplied(const SkinChoice& skin) {
 void LibraryCommands::OnLibraryChanged() {
     views_.Refresh();
     gameWindow_.ShowFavourite(library_.IsFavourite(playing_.link));
-    if (library_.LastSaveFailed() && !saveFailureTold_) {
-        saveFailureTold_ = true;
-        Notify(kSaveFailedNotice, true);
-    }
-}
-
-void LibraryCommands::Notify(const std::string& text, bool lasting) {
-    if (!mainWindow_) return;
-    notice_.Show(mainWindow_, NoticePlace(objects_.GameList()), text, lasting);
+    // Each change that is not kept says so, briefly: the user may have missed the last time.
+    if (library_.LastSaveFailed()) notices_.ShowPassing(kSaveFailedNotice);
 }

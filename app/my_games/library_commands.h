@@ -1,10 +1,11 @@
 // LibraryCommands: the player's library in the running program. Reads it at start-up; restores
 // the remembered skin and game window; the favourite commands (the game menu of a row, Ctrl+D);
-// records every game opened; the game window's 收藏 button; the two library views; and the
-// notices in the main window.
+// records every game opened; the game window's 收藏 button; the two library views; and what
+// the main window's notices say of the library.
 //
 // Created by the application once the global objects exist and destroyed before them; it
-// refers to the application's objects and game window, which outlive it. Window thread only.
+// refers to the application's objects, game window and notices, which outlive it. Window thread
+// only.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,8 @@ public:
     static const char kKeptAsideNotice[];
     static const char kKeptAsideNoticeEnd[];
     static const char kUnreadableNotice[];
+    static const char kNewerNotice[];
+    static const char kInUseNotice[];
     static const char kSaveFailedNotice[];
     static const char kAddedNotice[];    // followed by the game's name
     static const char kRemovedNotice[];  // followed by the game's name
@@ -34,15 +37,15 @@ public:
     static const char kBadAddressNotice[];
     static const char kBadAddressNoticeEnd[];
 
-    LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, HINSTANCE instance,
-                    std::filesystem::path folder);
+    // `access`: kReadOnly when another copy of the program owns the library.
+    LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow, NoticeBar& notices,
+                    HINSTANCE instance, std::filesystem::path folder, LibraryStore::Access access);
     ~LibraryCommands();
     LibraryCommands(const LibraryCommands&) = delete;
     LibraryCommands& operator=(const LibraryCommands&) = delete;
 
     PlayerLibrary& Library() { return library_; }
     LibraryViews& Views() { return views_; }
-    const NoticeBar& Notice() const { return notice_; }
 
     // Start-up, before the main window: reads the library and places the game window.
     void Load();
@@ -51,8 +54,8 @@ public:
     std::string StartSkinPath(const std::string& programDirectory) const;
     // Once the main window's widgets exist: the view buttons.
     void Attach(HWND mainWindow);
-    // Once the first page is on screen: tells of a library file kept aside or not readable, or
-    // of an address setting ignored.
+    // Once the first page is on screen: tells of a library file kept aside, not readable or a
+    // later version's, of a library another copy owns, and of an address setting ignored.
     void ShowLoadNotice();
     // The services' base addresses (CatalogueAddress, HomepageAddress): a setting of the user's
     // own, unless it is no usable address. Asked for at each use, so that the variables that
@@ -74,10 +77,6 @@ public:
     // The skin menu applied a skin: remembered for the next start.
     void OnSkinApplied(const SkinChoice& skin);
 
-    // Tells the user `text` (GBK) in the notice strip over the bottom of the game list: a
-    // lasting notice until it is clicked, a passing one for a few seconds.
-    void Notify(const std::string& text, bool lasting);
-
     // A catalogue page replaced the list's rows: a library view shown ends.
     void OnCataloguePage() { views_.Leave(); }
     bool ViewShown() const { return views_.Current() != LibraryViews::kNoView; }
@@ -90,14 +89,13 @@ private:
 
     GlobalObjects& objects_;
     GameWindow& gameWindow_;
+    NoticeBar& notices_;
     HINSTANCE instance_;
     PlayerLibrary library_;
     LibraryViews views_;
-    NoticeBar notice_;
     HWND mainWindow_ = nullptr;
     LibraryGame playing_;  // the game last opened in the game window
     LibraryLoadOutcome loadOutcome_;
     bool catalogueSettingIgnored_ = false;
     bool homepageSettingIgnored_ = false;
-    bool saveFailureTold_ = false;
 };

@@ -8,6 +8,8 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"ZentoriBossKey";
 constexpr int kHotKeyId = 1;
+// Marks each window the key hid; a window that hides itself meanwhile loses the mark.
+constexpr wchar_t kHiddenByKey[] = L"ZentoriHiddenByBossKey";
 
 // Windows that only live while the user works with them: a menu open when the key is pressed
 // is closed, a tooltip goes; neither comes back.
@@ -103,7 +105,10 @@ void BossKey::Hide() {
     EndMenu();
     windows_.clear();
     for (HWND window : ShowingWindows()) {
-        if (!IsPassing(window)) windows_.push_back(window);
+        if (!IsPassing(window)) {
+            windows_.push_back(window);
+            SetPropW(window, kHiddenByKey, reinterpret_cast<HANDLE>(1));
+        }
         ShowWindow(window, SW_HIDE);
     }
     hidden_ = true;
@@ -116,17 +121,28 @@ void BossKey::Restore() {
     if (!hidden_) return;
     hidden_ = false;
     // Bottom first, each shown on top of the ones before, so the old order comes back. A
-    // window that has gone meanwhile (the loading window of a fetch that ended) is skipped.
+    // window that has gone meanwhile (a dialog that ended) or hid itself (the loading window of
+    // a fetch that ended) is skipped.
     for (auto window = windows_.rbegin(); window != windows_.rend(); ++window) {
-        if (!IsWindow(*window)) continue;
+        if (!IsWindow(*window) || !RemovePropW(*window, kHiddenByKey)) continue;
         ShowWindow(*window, SW_SHOWNA);  // as it was: minimised, maximised or normal
         SetWindowPos(*window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     windows_.clear();
-    if (active_ && IsWindow(active_)) SetForegroundWindow(active_);
-    if (focus_ && IsWindow(focus_)) SetFocus(focus_);
+    // An active window that stays hidden hands the activation to its owner (the loading window
+    // to the main window).
+    HWND active = IsWindow(active_) ? active_ : nullptr;
+    while (active && !IsWindowVisible(active))
+        active = GetWindow(active, GW_OWNER);
+    if (active) SetForegroundWindow(active);
+    if (focus_ && IsWindow(focus_) && IsWindowVisible(focus_)) SetFocus(focus_);
     if (silenced_) audio_.SetMuted(false);
     silenced_ = false;
+}
+
+void HideOwnWindow(HWND window) {
+    RemovePropW(window, kHiddenByKey);
+    ShowWindow(window, SW_HIDE);
 }
 
 LRESULT BossKey::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

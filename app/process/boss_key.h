@@ -1,7 +1,8 @@
 // BossKey: the system-wide key (Ctrl+Alt+B unless the library names another) that hides every
 // window of the program at once (main, game, loading, dialogs; an open menu is closed) and
 // silences its sound; pressed again, it brings back exactly the windows that were showing, in
-// the same z-order, with the sound as it was.
+// the same z-order, with the sound as it was. A window that went or hid itself meanwhile (the
+// loading window once its fetch ended) stays away.
 //
 // The key reaches a message-only window of its own, so it works in every modal loop as well
 // (the loading window's, a menu's, a dialog's): they all dispatch posted messages. One object
@@ -64,3 +65,7 @@ private:
     HWND focus_ = nullptr;   // and the window that had the keyboard focus
     bool silenced_ = false;  // Hide muted the sound, so Restore unmutes it
 };
+
+// Hides a window of the program for the window's own reasons (a wait that ended). When the boss
+// key hid it already, it stays hidden when the key brings the program back.
+void HideOwnWindow(HWND window);

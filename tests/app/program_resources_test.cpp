@@ -1,16 +1,21 @@
 // The resources built into zentori.exe (built beside this test): the multi-size program icon,
 // the application manifest and the version information, read from the file as Windows and
-// Explorer read them.
+// Explorer read them; and the drawn artwork at each of its scales.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/process/program_directory.h"
+#include "tests/support/toolkit/images.h"
+#include "widgets/caption_buttons.h"
+#include "widgets/picture.h"
 
 namespace {
 
@@ -125,6 +130,54 @@ TEST(ProgramResources, VersionInformationNamesTheProductInChinese) {
     EXPECT_EQ(VersionString(block, L"FileDescription"), L"Zentori网页游戏盒子");
     EXPECT_EQ(VersionString(block, L"ProductVersion"), L"1.0");
     EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"zentori.exe");
+}
+
+// The 1x pictures (no "@" in the name) in `folder`.
+std::vector<std::filesystem::path> OneTimesPictures(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> paths;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::wstring name = entry.path().filename().wstring();
+        if (entry.path().extension() == L".png" && name.find(L'@') == std::wstring::npos)
+            paths.push_back(entry.path());
+    }
+    return paths;
+}
+
+// `one` at 1x, `larger` at 1.5x and 2x: each the 1x size times its scale, rounded half up.
+void ExpectScaled(const std::string& name, Picture& one, Picture (&larger)[2]) {
+    ASSERT_GT(one.GetWidth(), 0) << name;
+    const int halves[] = {3, 4};
+    const char* scales[] = {"1.5x", "2x"};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(larger[i].GetWidth(), (one.GetWidth() * halves[i] + 1) / 2)
+            << name << " at " << scales[i];
+        EXPECT_EQ(larger[i].GetHeight(), (one.GetHeight() * halves[i] + 1) / 2)
+            << name << " at " << scales[i];
+    }
+}
+
+TEST(ProgramResources, DrawnArtworkComesAtOneOneAndAHalfAndTwoTimesItsSize) {
+    test::EnsureGraphics();
+    Picture strip, strips[2];
+    strip.LoadFromBytes(CaptionStripPng());
+    strips[0].LoadFromBytes(CaptionStripPng150());
+    strips[1].LoadFromBytes(CaptionStripPng200());
+    ExpectScaled("caption strip", strip, strips);
+
+    const std::filesystem::path skin = ProgramDirectoryWide() + L"\\skin";
+    std::vector<std::filesystem::path> files = OneTimesPictures(skin);
+    for (const std::filesystem::path& path : OneTimesPictures(skin / L"ico"))
+        files.push_back(path);
+    EXPECT_GE(files.size(), 8u) << "the logo and the seven section icons";
+    for (const std::filesystem::path& path : files) {
+        const std::wstring stem = path.wstring().substr(0, path.wstring().size() - 4);
+        Picture one, larger[2];
+        one.LoadFromFile(GbkPathFor(path.wstring()));
+        larger[0].LoadFromFile(GbkPathFor(stem + L"@1.5x.png"));
+        larger[1].LoadFromFile(GbkPathFor(stem + L"@2x.png"));
+        ExpectScaled(GbkPathFor(path.wstring()), one, larger);
+    }
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 """The boss key: Ctrl+Alt+B hides every window of the program and brings them back in their
 order, also when pressed while another program has the keyboard; a copy that finds the key taken
-says so and works on."""
+says so and works on; starting the program again while it is hidden brings it back as the key
+would."""
 
 import sys
 import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    LIST_BODY, Program, ProgramTestCase, centre, section_button, wait_until)
+    LIST_BODY, Program, ProgramTestCase, centre, section_button, wait_until, xdotool)
 
 
 class BossKeyTest(ProgramTestCase):
@@ -43,6 +44,18 @@ class BossKeyTest(ProgramTestCase):
         # The other copy works on: its section buttons still fetch.
         self.run_command(other, catalogue, centre(section_button("小游戏")),
                          "/appweb/getcathotlist?cid=1&leaf_cid=7&sort=1&pn=1")
+
+        # Hidden again, the program is started again: the running copy comes back as it was.
+        program.activate()
+        program.key("ctrl+alt+b")
+        wait_until(lambda: not program.windows(), 10, "the program's windows to go")
+        second = Program(self.work, catalogue.url, name="second").start()
+        self.addCleanup(second.stop)
+        self.assertEqual(second.wait_exit(30), 0)
+        wait_until(lambda: program.stacking() == before, 10,
+                   f"the windows {before} to come back in their order")
+        wait_until(lambda: xdotool("getactivewindow", check=False).strip() == program.main.id,
+                   10, "the main window to be the active one")
 
 
 if __name__ == "__main__":

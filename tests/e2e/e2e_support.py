@@ -32,6 +32,10 @@ import unittest
 import urllib.request
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# A second Wine prefix (`make prefix` makes it): a system without font replacements, and, with a
+# Wine server of its own, a session apart from the usual prefix's.
+PLAIN_PREFIX = os.environ.get("ZENTORI_PLAIN_PREFIX",
+                              os.path.join(REPO, "build", "wineprefix-plain"))
 WINE_RUN = os.path.join(REPO, "scripts", "wine-run")
 # /usr/local/bin may hold wrappers around ImageMagick; these are the real programs.
 IMPORT = "/usr/bin/import"

@@ -8,10 +8,8 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    LIST_BODY, REPO, Image, Program, ProgramTestCase, genre_button)
+    LIST_BODY, PLAIN_PREFIX, Image, Program, ProgramTestCase, genre_button)
 
-PLAIN_PREFIX = os.environ.get("ZENTORI_PLAIN_PREFIX",
-                              os.path.join(REPO, "build", "wineprefix-plain"))
 CAPTION_TITLE = (26, 5, 160, 17)
 FIRST_ROW = (LIST_BODY[0], LIST_BODY[1], 216, 18)  # index and name of row 1
 

@@ -1,6 +1,6 @@
 """The player's library: favourites from a row's menu and Ctrl+D, recently played games, the two
-views beside the community label, one running copy per library, and a damaged library file kept
-aside with a notice in the main window."""
+views beside the community label, one running copy per library (a copy in another session runs
+without writing it), and a damaged library file kept aside with a notice in the main window."""
 
 import glob
 import os
@@ -10,9 +10,9 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    CLOSE_BUTTON_CENTRE, LIST_BODY, LIST_ROWS, NOTICE, PAGE_COUNT_LABEL, PAGE_LABEL, Program,
-    ProgramTestCase, centre, hot_list_target, names_sent, paging_button, section_button, text_width,
-    wait_until, xdotool)
+    CLOSE_BUTTON_CENTRE, LIST_BODY, LIST_ROWS, NOTICE, PAGE_COUNT_LABEL, PAGE_LABEL, PLAIN_PREFIX,
+    Program, ProgramTestCase, centre, hot_list_target, names_sent, paging_button, section_button,
+    text_width, wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
 FAVOURITES_BUTTON = (425, 529, 60, 18)
@@ -20,6 +20,11 @@ RECENT_BUTTON = (495, 529, 60, 18)
 # The rows above the notice strip: the few games of these tests.
 ROWS = LIST_ROWS
 MENU_ITEMS = ["开始游戏", "加入收藏", "复制游戏链接"]  # the second reads 取消收藏 for a favourite
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 class LibraryTest(ProgramTestCase):
@@ -105,6 +110,32 @@ class LibraryTest(ProgramTestCase):
                    10, "the first copy's main window to be the active one")
         self.assertTrue(program.running())
         self.assertEqual(len(catalogue.requests()), 1, "the second copy fetched nothing")
+
+    def test_a_copy_in_another_session_runs_without_writing_the_library(self):
+        if not os.path.isfile(os.path.join(PLAIN_PREFIX, ".zentori-ready")):
+            self.fail(f"no plain Wine prefix at {PLAIN_PREFIX} (make prefix makes it)")
+        catalogue, program = self.start_at_first_page()
+        # A Wine server of its own stands for another session: the first copy's mutex and
+        # windows are not seen there, its library folder is.
+        other = Program(self.work, catalogue.url, name="other", prefix=PLAIN_PREFIX).start()
+        self.addCleanup(other.stop)
+        other.wait_for_main_window(timeout=60)  # the prefix starts its services first
+        body = self.wait_for_fetch(other, catalogue, 2)
+        wait_until(other.notice_shown, 10, "the notice that the library is not written")
+        library = os.path.join(program.library, "library.json")
+
+        def favourite(copy, row):
+            copy.activate()
+            copy.click(self.row_centre(body, row))
+            copy.key("ctrl+d")
+
+        favourite(program, 1)
+        saved = wait_until(lambda: os.path.isfile(library) and read(library), 10,
+                           "the first copy to write the library")
+        favourite(other, 2)
+        time.sleep(1)
+        self.assertTrue(other.running())
+        self.assertEqual(read(library), saved, "the copy that does not own the library wrote it")
 
     def test_a_damaged_library_is_kept_aside_and_the_user_told(self):
         catalogue = self.start_catalogue()

@@ -1,6 +1,6 @@
-// The library's file on disk: written in one step, read back, a damaged file kept aside and a
-// failed write leaving the previous file as it was. Runs natively and under Wine (the Windows
-// file replace).
+// The library's file on disk: written in one step, read back, a damaged file kept aside, a later
+// version's file and another copy's library left as they are, and a failed write leaving the
+// previous file as it was. Runs natively and under Wine (the Windows file replace).
 #include "library/library_store.h"
 
 #include <algorithm>
@@ -69,8 +69,9 @@ TEST_F(LibraryStoreTest, KeepsADamagedFileAsideAndStartsEmpty) {
         "{\"version\": 1, \"favourites\": [{\"link\": 5}]}",  // corrupt
         "{\"version\": 1, \"favourites\": [{\"link\": \"h",   // truncated
         "",                                                   // empty
-        "{\"version\": 99}",                                  // a later version's
         "\x89PNG\r\n\x1A\n",                                  // no JSON at all
+        // A later version's number does not make a damaged file whole.
+        "{\"version\": 2, \"x\": " + std::string(40, '[') + std::string(40, ']') + "}",
     };
     const std::time_t now = 1714550400;
     for (const std::string& bytes : damaged) {
@@ -94,6 +95,39 @@ TEST_F(LibraryStoreTest, KeepsADamagedFileAsideAndStartsEmpty) {
 
         EXPECT_TRUE(store.Save(Library()));
         EXPECT_EQ(Names(folder_), (std::vector<std::string>{"library.json", name, name + "-2"}));
+    }
+}
+
+// A later version's file, and any file a store that does not own the library reads, stay as
+// they are, byte for byte, and are never written.
+TEST_F(LibraryStoreTest, ALaterVersionsFileAndAnotherCopysLibraryAreOnlyRead) {
+    const std::string good =
+        R"({"version": 1, "favourites": [{"name": "a", "link": "http://g/1"}]})";
+    const struct {
+        std::string bytes;
+        LibraryStore::Access access;
+        LibraryLoad status;
+        size_t favourites;
+    } rows[] = {
+        {R"({"version": 2})", LibraryStore::Access::kOwner, LibraryLoad::kNewer, 0},
+        {R"({"version": 99, "favourites": "in a later shape"})", LibraryStore::Access::kOwner,
+         LibraryLoad::kNewer, 0},
+        {good, LibraryStore::Access::kReadOnly, LibraryLoad::kLoaded, 1},
+        {R"({"version": 1, "favourites": 5})", LibraryStore::Access::kReadOnly,
+         LibraryLoad::kUnreadable, 0},
+        {R"({"version": 2})", LibraryStore::Access::kReadOnly, LibraryLoad::kNewer, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.bytes);
+        fs::remove_all(folder_);
+        Write(row.bytes);
+        PlayerLibrary library(folder_, row.access);
+        EXPECT_EQ(library.Load(0).status, row.status);
+        EXPECT_EQ(library.Get().Favourites().size(), row.favourites);
+        EXPECT_TRUE(library.SetFavourite({"b", "", "http://g/2", 2, {}}, true));
+        EXPECT_TRUE(library.LastSaveFailed());
+        EXPECT_EQ(Read(File()), row.bytes);
+        EXPECT_EQ(Names(folder_), std::vector<std::string>{"library.json"});
     }
 }
 

@@ -124,13 +124,8 @@ protected:
     }
 
     GlobalObjects& Objects() { return program_->Objects(); }
-    // What the fetch notice says (GBK); empty when none is shown.
-    std::string NoticeText() {
-        const NoticeBar& notice = program_->App().FetchNotice();
-        if (!IsWindowVisible(notice.Handle())) return {};
-        const std::wstring& text = notice.Text();
-        return WideToAnsi(std::u16string(text.begin(), text.end()));
-    }
+    // What the notice strip shows (GBK); empty when it is hidden.
+    std::string NoticeText() { return test::ShownNotice(program_->App().Notices()); }
     HWND Window() { return program_->Window(); }
     ListControl& List() { return Objects().GameList(); }
     std::string PageText() { return Objects().PageLabel().Text(); }
@@ -380,7 +375,7 @@ TEST_F(CatalogueFetchTest, EachFailureKeepsThePageAndNamesItsCauseAndAClickOnThe
         // The catalogue is back: a click on the notice loads the page the command asked for.
         elsewhere.reset();
         ASSERT_TRUE(test::SetCatalogueMode("normal"));
-        test::Click(program_->App().FetchNotice().Handle(), 20, 10);
+        test::Click(program_->App().Notices().Handle(), 20, 10);
         ExpectFetched(HotListTarget("9", "1", 3), 3, "共25页");
         ClickPaging(kPrevPageButton);
         ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
@@ -491,7 +486,7 @@ TEST_F(CatalogueFetchTest, AnHttpsCatalogueLoadsItsPagesAndAnUntrustedOneIsRefus
     }
     // Back on the plain catalogue, the notice's retry loads the page asked for (after a
     // search, the hot list's next page; the search's count stays).
-    test::Click(program_->App().FetchNotice().Handle(), 20, 10);
+    test::Click(program_->App().Notices().Handle(), 20, 10);
     ExpectFetched(HotListTarget("9", "1", 2), 2, count);
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <tuple>
 
 #include "app/browse/loading_window.h"
 #include "tests/support/program/running_program.h"
@@ -197,6 +198,24 @@ TEST_F(LoadingWindowTest, AFetchStartedEarlierIsWaitedForOrAbandonedLikeAnyOther
     SetEvent(release);
     EXPECT_TRUE(test::PumpUntil([&] { return shared.expired(); }, 3000)) << "job leaked";
     CloseHandle(release);
+}
+
+// Kept between fetches, the window may still be shown without a wait (a restore that brings
+// back too much): Esc and Alt+F4 then hide it, as they end a wait.
+TEST_F(LoadingWindowTest, AnIdleWindowShownByMistakeGoesOnEscOrAltF4) {
+    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                 [](FetchJob&) { return FetchResult{}; });
+    const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    ASSERT_NE(window, nullptr);
+    for (const auto& [key, message, wParam] :
+         {std::tuple{"Esc", WM_KEYDOWN, WPARAM{VK_ESCAPE}},
+          std::tuple{"Alt+F4", WM_SYSCOMMAND, WPARAM{SC_CLOSE}}}) {
+        SCOPED_TRACE(key);
+        ShowWindow(window, SW_SHOWNORMAL);
+        PostMessageW(window, message, wParam, 0);
+        EXPECT_TRUE(test::PumpUntil([] { return !FindLoadingWindow(); }));
+        EXPECT_TRUE(IsWindow(window)) << "kept for the next fetch";
+    }
 }
 
 TEST_F(LoadingWindowTest, WorkThatThrowsIsAFailureNotACrash) {

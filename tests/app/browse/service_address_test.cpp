@@ -18,19 +18,11 @@
 
 namespace {
 
-// library.json in the library folder CTest gives this test.
-std::filesystem::path LibraryFile() {
-    wchar_t folder[MAX_PATH] = L"";
-    GetEnvironmentVariableW(L"ZENTORI_LIBRARY_DIR", folder, MAX_PATH);
-    CreateDirectoryW(folder, nullptr);
-    return std::wstring(folder) + L"\\library.json";
-}
-
 TEST(ServiceAddress, TheSettingsCatalogueIsUsedAndAnAddressThatIsNoneIsReported) {
     const std::string catalogue = CatalogueBaseUrl();
     ASSERT_NE(catalogue, kDefaultCatalogueUrl) << "run with scripts/with-server";
     {
-        std::ofstream file(LibraryFile(), std::ios::binary | std::ios::trunc);
+        std::ofstream file(test::LibraryFile(), std::ios::binary | std::ios::trunc);
         file << R"({"version": 1, "settings": {"catalogueUrl": ")" << catalogue
              << R"(/", "homepageUrl": "www.example.com"}})";
         ASSERT_TRUE(file);
@@ -49,9 +41,7 @@ TEST(ServiceAddress, TheSettingsCatalogueIsUsedAndAnAddressThatIsNoneIsReported)
     ASSERT_EQ(list.RowCount(), 10);
     EXPECT_EQ(list.GetCellText(1, 4).rfind(catalogue + "/", 0), 0u) << list.GetCellText(1, 4);
 
-    const NoticeBar& notice = program.App().Library().Notice();
-    ASSERT_TRUE(IsWindowVisible(notice.Handle()));
-    EXPECT_EQ(WideToAnsi(std::u16string(notice.Text().begin(), notice.Text().end())),
+    EXPECT_EQ(test::ShownNotice(program.App().Notices()),
               "library.json 中的主页地址不是有效的网址，已使用默认地址");
     EXPECT_EQ(program.App().Library().HomepageBase(), kDefaultHomepageBase);
     EXPECT_EQ(program.App().Library().CatalogueBase(), catalogue);

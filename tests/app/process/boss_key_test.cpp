@@ -1,6 +1,7 @@
 // The boss key: which windows it hides and how they come back (z-order, minimised, gone
-// meanwhile, a menu open), the sound as it was, and a key another program holds. The key itself
-// pressed on the keyboard is checked end to end.
+// meanwhile, a menu open, the loading window of a fetch that ended meanwhile), the sound as it
+// was, and a key another program holds. The key itself pressed on the keyboard is checked end
+// to end.
 #include "app/process/boss_key.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/browse/loading_window.h"
 #include "tests/support/program/recording_audio.h"
+#include "tests/support/program/running_program.h"
 #include "tests/support/toolkit/test_form.h"
 
 namespace {
@@ -61,13 +64,41 @@ TEST_F(BossKeyTest, HidesTheShowingWindowsAndBringsThemBackInTheirOrder) {
     EXPECT_TRUE(ShownInZOrder(ours).empty());
     EXPECT_EQ(boss.HiddenWindows(), before);
 
-    gone->Destroy();  // as the loading window goes when its fetch ends
+    gone->Destroy();  // as a dialog that ends
     before.erase(before.begin());
     boss.Toggle();
     EXPECT_FALSE(boss.Hidden());
     EXPECT_EQ(ShownInZOrder(ours), before);
     EXPECT_TRUE(IsIconic(minimised->Handle()));
     EXPECT_FALSE(IsWindowVisible(never->Handle())) << "a window that was not showing stays so";
+}
+
+// The loading window is kept, hidden, between fetches: one whose fetch ends while everything is
+// hidden hides itself, and stays hidden when the rest comes back.
+TEST_F(BossKeyTest, ALoadingWindowWhoseFetchEndedMeanwhileStaysHidden) {
+    auto main = OpenWindow(40);
+    LoadingWindow loading;
+    static BossKey* target = nullptr;
+    static HANDLE hidden = nullptr;
+    target = &boss;
+    hidden = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // The key arrives during the wait, as a posted message does; the fetch then ends.
+    SetTimer(main->Handle(), 1, 200, [](HWND window, UINT, UINT_PTR id, DWORD) {
+        KillTimer(window, id);
+        target->Hide();
+        SetEvent(hidden);
+    });
+    loading.Run(Instance(), main->Handle(), std::make_shared<FetchJob>(nullptr), [](FetchJob&) {
+        WaitForSingleObject(hidden, 10000);
+        return FetchResult{};
+    });
+    CloseHandle(hidden);
+    ASSERT_TRUE(boss.Hidden());
+    ASSERT_EQ(boss.HiddenWindows().size(), 2u) << "the loading window over the main window";
+
+    boss.Restore();
+    EXPECT_TRUE(IsWindowVisible(main->Handle()));
+    EXPECT_EQ(test::FindLoadingWindow(), nullptr);
 }
 
 TEST_F(BossKeyTest, AMenuOpenWhenTheKeyIsPressedIsClosedAndNotBroughtBack) {

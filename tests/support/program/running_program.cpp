@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/browse/catalogue_fetch.h"
+#include "win/wide_text.h"
 #include "catalogue/http_request.h"
 #include "tests/support/toolkit/test_form.h"
 
@@ -49,6 +50,19 @@ void PressKey(HWND edit, UINT virtualKey) {
 HWND FindLoadingWindow() {
     const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
     return IsWindowVisible(window) ? window : nullptr;
+}
+
+std::filesystem::path LibraryFile() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZENTORI_LIBRARY_DIR", folder, MAX_PATH);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return std::filesystem::path(folder) / L"library.json";
+}
+
+std::string ShownNotice(const NoticeBar& notices) {
+    if (!IsWindowVisible(notices.Handle())) return {};
+    return WideToGbk(notices.Text());
 }
 
 std::vector<std::string> CatalogueLog::Take() {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,11 @@ void PressKey(HWND edit, UINT virtualKey);
 
 // The loading window, while one is on show (it is kept hidden between fetches).
 HWND FindLoadingWindow();
+
+// library.json in the library folder CTest gives the test (the folder is made if need be).
+std::filesystem::path LibraryFile();
+// What the main window's notice strip shows (GBK); empty when it is hidden.
+std::string ShownNotice(const NoticeBar& notices);
 
 // The sample catalogue's request log: the targets (path and query) requested since the last
 // call of Take, oldest first.
