@@ -2,11 +2,11 @@
 
 #include <float.h>
 
-#include "app/browser_emulation.h"
+#include "app/browse/fetch_notice.h"
 #include "app/diagnostics/event_log.h"
-#include "app/fetch_notice.h"
-#include "app/main_window_layout.h"
-#include "app/program_directory.h"
+#include "app/main_window/main_window_layout.h"
+#include "app/play/browser_emulation.h"
+#include "app/process/program_directory.h"
 #include "library/library_disk.h"
 #include "widgets/drawing.h"
 

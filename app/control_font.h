@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "widgets/display_scale.h"
-#include "widgets/gdi_handles.h"
+#include "win/handles.h"
 
 // For a window at `scale`: pixelHeight (96-dpi pixels, scaled) or, when 0, the message font's own
 // height at that DPI. Before the widgets' face is known (GDI+ not started) the message font's

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <charconv>
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -215,10 +216,8 @@ std::optional<unsigned long long> NumberHeader(HINTERNET request, DWORD info) {
     const std::string text = TextHeader(request, info);
     if (text.empty()) return std::nullopt;
     unsigned long long value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9' || value > (~0ull - 9) / 10) return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
 }
 

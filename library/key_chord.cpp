@@ -1,5 +1,6 @@
 #include "library/key_chord.h"
 
+#include <charconv>
 #include <array>
 #include <cctype>
 
@@ -63,12 +64,12 @@ unsigned KeyCode(std::string_view name) {
         if (SameWord(name, key.text)) return key.code;
     }
     if (name.size() <= 3 && (name[0] == 'F' || name[0] == 'f')) {
+        const std::string_view digits = name.substr(1);
         unsigned number = 0;
-        for (char c : name.substr(1)) {
-            if (c < '0' || c > '9') return 0;
-            number = number * 10 + static_cast<unsigned>(c - '0');
-        }
-        if (name[1] != '0' && number >= 1 && number <= 24) return kF1 + number - 1;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        if (error != std::errc() || end != digits.data() + digits.size()) return 0;
+        if (digits[0] != '0' && number >= 1 && number <= 24) return kF1 + number - 1;
     }
     return 0;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <type_traits>
 
+#include "win/environment.h"
+
 namespace {
 
 struct HandleClose {
@@ -37,20 +39,10 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 std::filesystem::path LibraryFolder() {
     const std::wstring variable(std::begin(kLibraryFolderVariable),
                                 std::end(kLibraryFolderVariable) - 1);  // ASCII
-    std::wstring chosen(GetEnvironmentVariableW(variable.c_str(), nullptr, 0), L'\0');
-    if (!chosen.empty()) {
-        chosen.resize(GetEnvironmentVariableW(variable.c_str(), chosen.data(),
-                                              static_cast<DWORD>(chosen.size())));
-        if (!chosen.empty()) return std::filesystem::path(chosen);
-    }
-
-    PWSTR appData = nullptr;
-    std::filesystem::path folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &appData))) {
-        folder = std::filesystem::path(appData) / L"Zentori";
-    }
-    CoTaskMemFree(appData);
-    return folder;
+    const std::wstring chosen = EnvironmentVariable(variable.c_str());
+    if (!chosen.empty()) return std::filesystem::path(chosen);
+    const std::filesystem::path appData = KnownFolder(FOLDERID_RoamingAppData);
+    return appData.empty() ? appData : appData / L"Zentori";
 }
 
 bool ReplaceFileContents(const std::filesystem::path& path, std::string_view bytes) {

@@ -28,8 +28,8 @@ if ((!bench_only)); then
         stage "fuzzing $name for ${seconds}s"
         corpus="build/fuzz/corpus/$name"
         mkdir -p "$corpus"
-        # Seeds: tests/<folder>/corpus/<name>, beside the fuzz target's source.
-        for seeds in tests/*/corpus/"$name"; do
+        # Seeds: fuzz/corpus/<name>, beside the fuzz targets.
+        for seeds in fuzz/corpus/"$name"; do
             [ -d "$seeds" ] && cp -r "$seeds/." "$corpus/"
         done
         "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "$corpus" \

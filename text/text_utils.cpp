@@ -1,5 +1,6 @@
 #include "text/text_utils.h"
 
+#include <charconv>
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -288,12 +289,10 @@ int ParsePort(std::string_view text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     if (i < text.size() && text[i] == '+') ++i;
-    int port = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        port = port * 10 + (text[i] - '0');
-        if (port > kMaxPort) return 0;
-    }
-    return port;
+    unsigned port = 0;
+    const auto [end, error] = std::from_chars(text.data() + i, text.data() + text.size(), port);
+    if (error == std::errc::result_out_of_range || port > static_cast<unsigned>(kMaxPort)) return 0;
+    return static_cast<int>(port);
 }
 
 // --- UTF-8, decoded the way Windows decodes code page 65001

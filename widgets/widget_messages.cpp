@@ -2,8 +2,6 @@
 
 #include <float.h>
 
-#include "widgets/widget_tables.h"
-
 namespace {
 
 constexpr UINT kWidgetTimerMilliseconds = 100;
@@ -11,10 +9,6 @@ constexpr UINT kWidgetTimerMilliseconds = 100;
 constexpr unsigned int kControlMask = _MCW_EM | _MCW_RC | _MCW_DN;
 
 }  // namespace
-
-Widget::~Widget() {
-    ForgetWidget(this);
-}
 
 LRESULT SendToWidget(Widget* widget, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!widget) return 0;

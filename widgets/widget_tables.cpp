@@ -148,3 +148,9 @@ void ForgetWidget(Widget* widget) {
         RemoveWidgetAt(static_cast<int>(i));
     }
 }
+
+// Here rather than beside the rest of Widget: a widget that goes is forgotten by the tables,
+// which know Widget, not the other way round.
+Widget::~Widget() {
+    ForgetWidget(this);
+}

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/catalogue_fetch.h"
+#include "app/browse/catalogue_fetch.h"
 #include "app/diagnostics/diagnostics_log.h"
-#include "app/navigation.h"
+#include "app/browse/navigation.h"
 #include "catalogue/hot_list.h"
 #include "catalogue/search.h"
 #include "library/key_chord.h"

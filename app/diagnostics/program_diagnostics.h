@@ -14,7 +14,7 @@
 
 #include "app/diagnostics/crash_handler.h"
 #include "app/diagnostics/diagnostics_log.h"
-#include "app/notice_bar.h"
+#include "app/main_window/notice_bar.h"
 
 class ProgramDiagnostics {
 public:

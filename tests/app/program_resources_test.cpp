@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program_directory.h"
-#include "tests/support/images.h"
+#include "app/process/program_directory.h"
+#include "tests/support/toolkit/images.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/picture.h"
 

@@ -2,6 +2,7 @@
 // ZENTORI_TEST_SERVER). The server's /echo route sends back the request exactly as WinINet put it
 // on the wire, so these tests check the bytes sent, not only what the routine returns.
 #include "catalogue/http_request.h"
+#include "win/window_class.h"
 
 #include <windows.h>
 
@@ -446,13 +447,11 @@ LRESULT CALLBACK CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 TEST_F(HttpRequestTest, DispatchesPendingMessagesButLeavesQuitQueued) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = CountingProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"HttpRequestTestWindow";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, windowClass.hInstance, nullptr);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    constexpr wchar_t kClassName[] = L"HttpRequestTestWindow";
+    RegisterWindowClassOnce({.name = kClassName, .procedure = CountingProc, .instance = instance});
+    HWND window =
+        CreateWindowW(kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     ASSERT_NE(window, nullptr);
     int dispatched = 0;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&dispatched));

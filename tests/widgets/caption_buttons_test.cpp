@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/test_form.h"
+#include "tests/support/toolkit/test_form.h"
 #include "widgets/canvas.h"
 #include "widgets/drawing.h"
 #include "widgets/picture.h"

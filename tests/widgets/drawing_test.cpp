@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/images.h"
+#include "tests/support/toolkit/images.h"
 #include "widgets/canvas.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/installed_fonts.h"

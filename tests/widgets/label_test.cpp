@@ -7,7 +7,7 @@
 
 #include <thread>
 
-#include "tests/support/test_form.h"
+#include "tests/support/toolkit/test_form.h"
 
 namespace {
 

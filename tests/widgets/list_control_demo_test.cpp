@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/support/real_input.h"
-#include "tests/widgets/list_control_fixture.h"
+#include "tests/support/toolkit/real_input.h"
+#include "tests/support/toolkit/list_control_fixture.h"
 
 namespace {
 

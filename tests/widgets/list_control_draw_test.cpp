@@ -4,7 +4,7 @@
 // behind the list, a single item repaint, and a new page in the places of the old one.
 #include <gtest/gtest.h>
 
-#include "tests/widgets/list_control_fixture.h"
+#include "tests/support/toolkit/list_control_fixture.h"
 
 namespace {
 

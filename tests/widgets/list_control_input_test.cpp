@@ -4,7 +4,7 @@
 // keyboard (row keys, the focus ring on any skin).
 #include <gtest/gtest.h>
 
-#include "tests/widgets/list_control_fixture.h"
+#include "tests/support/toolkit/list_control_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // of the worked examples (including the minimum thumb), Clear, and teardown with the form.
 #include <gtest/gtest.h>
 
-#include "tests/widgets/list_control_fixture.h"
+#include "tests/support/toolkit/list_control_fixture.h"
 
 namespace {
 

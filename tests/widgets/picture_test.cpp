@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "tests/support/images.h"
+#include "tests/support/toolkit/images.h"
 #include "widgets/drawing.h"
 #include "widgets/picture_preload.h"
 

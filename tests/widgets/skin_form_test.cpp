@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/recording_widget.h"
-#include "tests/support/test_form.h"
+#include "tests/support/toolkit/recording_widget.h"
+#include "tests/support/toolkit/test_form.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
 #include "widgets/form_surface.h"

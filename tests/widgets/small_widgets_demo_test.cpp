@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/real_input.h"
-#include "tests/support/test_form.h"
+#include "tests/support/toolkit/real_input.h"
+#include "tests/support/toolkit/test_form.h"
 #include "widgets/animated_picture.h"
 #include "widgets/icon_button.h"
 #include "widgets/text_button.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/support/test_form.h"
+#include "tests/support/toolkit/test_form.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/support/images.h"
+#include "tests/support/toolkit/images.h"
 
 namespace {
 

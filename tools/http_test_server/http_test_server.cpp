@@ -21,24 +21,18 @@
 //   anything else  404
 // The proxy port answers every request itself: "proxied\r\n" followed by the request received,
 // whose request line then carries the absolute URL.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
-#include <utility>
 
-#include "tools/loopback_socket.h"
+#include "tools/loopback/loopback_server.h"
 
 namespace {
 
@@ -63,66 +57,44 @@ private:
     std::ofstream out_;
 };
 
-// Binds 127.0.0.1:port; listens unless `listening` is false. Returns an invalid socket on
-// failure.
-Socket BindLoopback(int port, bool listening) {
-    Socket s(socket(AF_INET, SOCK_STREAM, 0));
-    if (!s) return s;
-    int on = 1;
-    setsockopt(s.fd(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(s.fd(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return Socket();
-    if (listening && listen(s.fd(), 64) != 0) return Socket();
-    return s;
-}
+using loopback::SendAll;
+using loopback::Socket;
 
-bool SendAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t sent = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (sent <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(sent));
-    }
-    return true;
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Value of the Content-Length header in a header block, 0 when there is none.
+// Value of the Content-Length header in a request head, 0 when there is none.
 size_t ContentLength(std::string_view head) {
     constexpr std::string_view kName = "\r\ncontent-length:";
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     for (size_t i = 0; i + kName.size() <= head.size(); ++i) {
         size_t j = 0;
-        while (j < kName.size() && Lower(head[i + j]) == kName[j])
+        while (j < kName.size() && lower(head[i + j]) == kName[j])
             ++j;
-        if (j == kName.size()) return std::strtoul(head.data() + i + j, nullptr, 10);
+        if (j < kName.size()) continue;
+        size_t value = 0;
+        size_t at = i + j;
+        while (at < head.size() && (head[at] == ' ' || head[at] == '\t'))
+            ++at;
+        std::from_chars(head.data() + at, head.data() + head.size(), value);
+        return value;
     }
     return 0;
 }
 
-// Reads one request: everything up to the blank line after the headers, plus the body that
-// Content-Length announces. Nothing when the client closes or stays silent too long first.
+// Reads one request: the head up to its blank line, plus the body that Content-Length
+// announces. Nothing when the client closes or stays silent too long first.
 std::optional<std::string> ReadRequest(int fd) {
-    std::string data;
-    size_t headEnd = std::string::npos;
+    std::string data = loopback::ReadRequestHead(fd, std::string::npos);
+    const size_t headEnd = data.find("\r\n\r\n");
+    if (headEnd == std::string::npos) return std::nullopt;
+    const size_t size = headEnd + 4 + ContentLength(std::string_view(data).substr(0, headEnd + 4));
     char buffer[4096];
-    while (true) {
-        if (headEnd == std::string::npos) {
-            headEnd = data.find("\r\n\r\n");
-            if (headEnd != std::string::npos) headEnd += 4;
-        }
-        if (headEnd != std::string::npos &&
-            data.size() >= headEnd + ContentLength(std::string_view(data).substr(0, headEnd))) {
-            return data;
-        }
-        ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    while (data.size() < size) {
+        const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
         if (got <= 0) return std::nullopt;
         data.append(buffer, static_cast<size_t>(got));
     }
+    return data;
 }
 
 std::string Reply(std::string_view route, std::string_view body, std::string_view headers = {},
@@ -209,75 +181,46 @@ void ServeProxy(Socket client, const std::string& request, const Ports&) {
 
 using Handler = void (*)(Socket, const std::string&, const Ports&);
 
-void AcceptLoop(const Socket& listener, Handler handler, const Ports& ports, RequestLog& log) {
-    const int port = LocalPort(listener);
-    while (true) {
-        Socket client(accept(listener.fd(), nullptr, nullptr));
-        if (!client) {
-            if (errno == EINTR || errno == ECONNABORTED) continue;
-            std::perror("accept");
-            return;
-        }
-        timeval idle{kIdleSeconds, 0};
-        setsockopt(client.fd(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
-        std::thread([client = std::move(client), handler, port, &ports, &log]() mutable {
-            std::optional<std::string> request = ReadRequest(client.fd());
-            if (!request) return;
-            log.Write(port, *request);
-            handler(std::move(client), *request, ports);
-        }).detach();
-    }
-}
-
-// Writes the port under a temporary name first, so a reader never sees half a number.
-bool PublishPort(const std::string& path, int port) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary);
-        out << port << "\n";
-        if (!out) return false;
-    }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+void Serve(const Socket& listener, Handler handler, const Ports& ports, RequestLog& log) {
+    const int port = loopback::LocalPort(listener);
+    loopback::AcceptLoop(listener, [handler, port, &ports, &log](Socket client) {
+        loopback::SetReceiveTimeout(client.fd(), kIdleSeconds);
+        std::optional<std::string> request = ReadRequest(client.fd());
+        if (!request) return;
+        log.Write(port, *request);
+        handler(std::move(client), *request, ports);
+    });
+    std::perror("accept");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int port = 0;
-    std::string portFile;
-    std::string logFile = "/dev/null";
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string_view option = argv[i];
-        if (option == "--port") {
-            port = std::atoi(argv[i + 1]);
-        } else if (option == "--port-file") {
-            portFile = argv[i + 1];
-        } else if (option == "--log") {
-            logFile = argv[i + 1];
-        } else {
-            std::fprintf(stderr, "unknown option %s\n", argv[i]);
-            return 2;
-        }
+    loopback::Options options;
+    options.logFile = "/dev/null";
+    if (!loopback::ParseOptions(argc, argv, options)) {
+        std::fputs("usage: http_test_server [--port N] [--port-file F] [--log F]\n", stderr);
+        return 2;
     }
 
-    Socket server = BindLoopback(port, true);
-    Socket proxy = BindLoopback(0, true);
-    Socket refused = BindLoopback(0, false);  // held bound so no one else takes its port
+    Socket server = loopback::Listen(options.port);
+    Socket proxy = loopback::Listen(0);
+    Socket refused = loopback::Listen(0, AF_INET, false);  // held so no one else takes its port
     if (!server || !proxy || !refused) {
         std::perror("bind");
         return 1;
     }
-    Ports ports{LocalPort(proxy), LocalPort(refused)};
-    RequestLog log(logFile);
-    std::printf("listening on 127.0.0.1:%d, proxy on %d\n", LocalPort(server), ports.proxy);
+    const int port = loopback::LocalPort(server);
+    Ports ports{loopback::LocalPort(proxy), loopback::LocalPort(refused)};
+    RequestLog log(options.logFile);
+    std::printf("listening on 127.0.0.1:%d, proxy on %d\n", port, ports.proxy);
     std::fflush(stdout);
-    if (!portFile.empty() && !PublishPort(portFile, LocalPort(server))) {
+    if (!options.portFile.empty() && !loopback::PublishPort(options.portFile, port)) {
         std::perror("port file");
         return 1;
     }
 
-    std::thread(AcceptLoop, std::cref(proxy), &ServeProxy, std::cref(ports), std::ref(log))
-        .detach();
-    AcceptLoop(server, &ServeMain, ports, log);
+    std::thread(Serve, std::cref(proxy), &ServeProxy, std::cref(ports), std::ref(log)).detach();
+    Serve(server, &ServeMain, ports, log);
     return 1;
 }

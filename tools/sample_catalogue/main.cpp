@@ -12,10 +12,7 @@
 
 namespace {
 
-struct Options {
-    int port = 0;
-    std::string portFile;
-    std::string logFile;
+struct Options : loopback::Options {
     std::string baseUrl;
     Mode mode = Mode::normal;
 };
@@ -26,44 +23,22 @@ constexpr char kUsage[] =
     "                         notfound|html|trickle|endless|huge|https|chunked]\n";
 
 bool ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view flag = argv[i];
-        if (flag == "--help" || flag == "-h") return false;
-        if (i + 1 >= argc) return false;
-        const std::string value = argv[++i];
-        if (flag == "--port") {
-            char* end = nullptr;
-            const long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || port < 0 || port > 65535) return false;
-            options.port = static_cast<int>(port);
-        } else if (flag == "--port-file") {
-            options.portFile = value;
-        } else if (flag == "--log") {
-            options.logFile = value;
-        } else if (flag == "--base-url") {
-            options.baseUrl = value;
-            while (!options.baseUrl.empty() && options.baseUrl.back() == '/') {
-                options.baseUrl.pop_back();
+    return loopback::ParseOptions(
+        argc, argv, options, [&](std::string_view name, const std::string& value) {
+            if (name == "--base-url") {
+                options.baseUrl = value;
+                while (!options.baseUrl.empty() && options.baseUrl.back() == '/') {
+                    options.baseUrl.pop_back();
+                }
+                return true;
             }
-        } else if (flag == "--mode") {
-            const auto mode = ModeFromName(value);
-            if (!mode) return false;
-            options.mode = *mode;
-        } else {
+            if (name == "--mode") {
+                const auto mode = ModeFromName(value);
+                if (mode) options.mode = *mode;
+                return mode.has_value();
+            }
             return false;
-        }
-    }
-    return true;
-}
-
-// Written through a temporary name, so a reader never sees a half-written port.
-bool WritePortFile(const std::string& path, int port) {
-    const std::string temporary = path + ".tmp";
-    FILE* file = std::fopen(temporary.c_str(), "w");
-    if (!file) return false;
-    const bool written = std::fprintf(file, "%d\n", port) > 0;
-    if (std::fclose(file) != 0 || !written) return false;
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+        });
 }
 
 }  // namespace
@@ -81,19 +56,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sample_catalogue: cannot open %s\n", options.logFile.c_str());
         return 1;
     }
-    Socket listener = ListenOnLoopback(options.port);
-    if (!listener.valid()) {
+    Socket listener = loopback::Listen(options.port);
+    if (!listener) {
         std::fprintf(stderr, "sample_catalogue: cannot listen on 127.0.0.1:%d\n", options.port);
         return 1;
     }
-    const int port = LocalPort(listener);
+    const int port = loopback::LocalPort(listener);
     if (options.baseUrl.empty()) options.baseUrl = "http://127.0.0.1:" + std::to_string(port);
 
     if (options.mode == Mode::down) {
         // The port was free a moment ago; now nothing answers on it.
         listener = Socket();
     }
-    if (!options.portFile.empty() && !WritePortFile(options.portFile, port)) {
+    if (!options.portFile.empty() && !loopback::PublishPort(options.portFile, port)) {
         std::fprintf(stderr, "sample_catalogue: cannot write %s\n", options.portFile.c_str());
         return 1;
     }

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Regenerates the fuzz seed replies in tests/catalogue/corpus/ from the sample catalogue.
+# Regenerates the fuzz seed replies in fuzz/corpus/ from the sample catalogue.
 # Usage: tools/sample_catalogue/make_corpus.sh [path/to/sample_catalogue]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -13,8 +13,8 @@ base="http://127.0.0.1:$(cat "$work/port")"
 
 fetch() { curl -sf "$base$2" -o "$1"; }
 
-hot="$root/tests/catalogue/corpus/hot_list"
-search="$root/tests/catalogue/corpus/search"
+hot="$root/fuzz/corpus/hot_list"
+search="$root/fuzz/corpus/search"
 mkdir -p "$hot" "$search"
 fetch "$hot/hot_0_page1" "/appweb/getcathotlist?cid=1&leaf_cid=0&sort=1&pn=1"
 fetch "$hot/tools_9_page25" "/appweb/getcathotlist?cid=1&leaf_cid=9&sort=1&pn=25"

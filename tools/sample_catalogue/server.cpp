@@ -20,20 +20,6 @@
 
 namespace {
 
-constexpr size_t kMaxRequestBytes = 64 * 1024;
-
-// The request head up to the blank line; empty when the client sent none.
-std::string ReadRequestHead(const Socket& connection) {
-    std::string head;
-    char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kMaxRequestBytes) {
-        const ssize_t got = recv(connection.get(), buffer, sizeof buffer, 0);
-        if (got <= 0) break;
-        head.append(buffer, static_cast<size_t>(got));
-    }
-    return head;
-}
-
 // "GET /path?query HTTP/1.1" gives the method and "/path?query".
 bool ParseRequestLine(std::string_view head, std::string& method, std::string& target) {
     const std::string_view line = head.substr(0, head.find("\r\n"));
@@ -47,12 +33,7 @@ bool ParseRequestLine(std::string_view head, std::string& method, std::string& t
 }
 
 bool SendAll(const Socket& connection, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t sent = send(connection.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(sent));
-    }
-    return true;
+    return loopback::SendAll(connection.fd(), bytes);
 }
 
 std::string Head(const Response& response) {
@@ -110,47 +91,6 @@ std::optional<Mode> ModeFromName(std::string_view name) {
     return std::nullopt;
 }
 
-Socket::~Socket() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-Socket& Socket::operator=(Socket&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
-int Socket::Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-Socket ListenOnLoopback(int port) {
-    Socket socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!socket.valid()) return socket;
-    const int yes = 1;
-    setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        listen(socket.get(), 64) != 0) {
-        return Socket();
-    }
-    return socket;
-}
-
-int LocalPort(const Socket& socket) {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
-    return ntohs(address.sin_port);
-}
-
 bool RequestLog::Open(const std::string& path) {
     file_.reset(std::fopen(path.c_str(), "a"));
     return file_ != nullptr;
@@ -168,22 +108,14 @@ CatalogueServer::CatalogueServer(std::string baseUrl, Mode mode, RequestLog& log
     : baseUrl_(std::move(baseUrl)), mode_(mode), log_(log) {}
 
 void CatalogueServer::Run(const Socket& listener) {
-    for (;;) {
-        Socket connection(accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-        if (!connection.valid()) {
-            if (errno == EINTR || errno == ECONNABORTED || errno == EMFILE) continue;
-            return;
-        }
-        std::thread([this, c = std::move(connection)]() mutable { Serve(std::move(c)); }).detach();
-    }
+    loopback::AcceptLoop(listener, [this](Socket connection) { Serve(std::move(connection)); });
 }
 
 void CatalogueServer::Serve(Socket connection) {
     // A client that never finishes its request must not hold a thread for ever.
-    const timeval timeout{30, 0};
-    setsockopt(connection.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    loopback::SetReceiveTimeout(connection.fd(), 30);
 
-    const std::string head = ReadRequestHead(connection);
+    const std::string head = loopback::ReadRequestHead(connection.fd());
     std::string method, target;
     if (!ParseRequestLine(head, method, target)) {
         SendAll(connection, Head(ErrorResponse(400, "Bad Request")));
@@ -194,7 +126,7 @@ void CatalogueServer::Serve(Socket connection) {
     if (PathOf(target).starts_with("/control/")) {
         const Response response = Control(target);
         SendAll(connection, Head(response) + response.body);
-        shutdown(connection.get(), SHUT_WR);
+        shutdown(connection.fd(), SHUT_WR);
         return;
     }
     log_.Append(target);
@@ -221,7 +153,7 @@ void CatalogueServer::Serve(Socket connection) {
     if (method != "HEAD" && (mode == Mode::trickle || mode == Mode::endless || mode == Mode::huge ||
                              mode == Mode::https || mode == Mode::chunked)) {
         SendStreamed(connection, mode, response, target);
-        shutdown(connection.get(), SHUT_WR);
+        shutdown(connection.fd(), SHUT_WR);
         return;
     }
     std::string reply = Head(response);
@@ -230,17 +162,17 @@ void CatalogueServer::Serve(Socket connection) {
             mode == Mode::close ? response.body.substr(0, response.body.size() / 2) : response.body;
     }
     SendAll(connection, reply);
-    shutdown(connection.get(), SHUT_WR);
+    shutdown(connection.fd(), SHUT_WR);
 }
 
 bool CatalogueServer::WaitWhileStalled(const Socket& connection) const {
     constexpr int kCheckMs = 20;
     while (mode_.load() == Mode::stall) {
-        pollfd ready{connection.get(), POLLIN, 0};
+        pollfd ready{connection.fd(), POLLIN, 0};
         if (poll(&ready, 1, kCheckMs) <= 0) continue;
         // Readable now means the client closed (or sent more, which is dropped).
         char byte;
-        const ssize_t got = recv(connection.get(), &byte, 1, MSG_DONTWAIT);
+        const ssize_t got = recv(connection.fd(), &byte, 1, MSG_DONTWAIT);
         if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return false;
     }
     return true;
@@ -276,7 +208,7 @@ void CatalogueServer::SendStreamed(const Socket& connection, Mode mode, const Re
         case Mode::https: {
             sockaddr_in address{};
             socklen_t length = sizeof address;
-            getsockname(connection.get(), reinterpret_cast<sockaddr*>(&address), &length);
+            getsockname(connection.fd(), reinterpret_cast<sockaddr*>(&address), &length);
             const std::string location =
                 "https://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
                 std::string(target);

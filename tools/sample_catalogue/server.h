@@ -11,6 +11,9 @@
 #include <string_view>
 
 #include "game_data.h"
+#include "tools/loopback/loopback_server.h"
+
+using loopback::Socket;
 
 // How every request is answered; all but `normal` are faults for the program's tests.
 enum class Mode {
@@ -33,28 +36,6 @@ constexpr int kTrickleSeconds = 2;
 constexpr size_t kHugeBytes = 20u << 20;
 
 std::optional<Mode> ModeFromName(std::string_view name);
-
-// A socket descriptor that is closed with its owner.
-class Socket {
-public:
-    explicit Socket(int fd = -1) : fd_(fd) {}
-    ~Socket();
-    Socket(Socket&& other) noexcept : fd_(other.Release()) {}
-    Socket& operator=(Socket&& other) noexcept;
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int Release();
-
-private:
-    int fd_;
-};
-
-// Listens on 127.0.0.1; port 0 takes any free port. An invalid socket on failure.
-Socket ListenOnLoopback(int port);
-int LocalPort(const Socket& socket);
 
 // Appends each request target as one line, flushed at once, so tests see every request.
 class RequestLog {

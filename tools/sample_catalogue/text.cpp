@@ -1,10 +1,8 @@
 #include "text.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <vector>
+
+#include "text/text_utils.h"
 
 namespace {
 
@@ -15,56 +13,11 @@ int HexValue(char c) {
     return -1;
 }
 
-// Decodes one UTF-8 sequence at `text[i]` into `code`, advancing `i`. A bad sequence gives
-// false and U+FFFD.
-bool DecodeCodePoint(std::string_view text, size_t& i, char32_t& code) {
-    const auto lead = static_cast<unsigned char>(text[i++]);
-    code = lead;
-    if (lead < 0x80) return true;
-    code = U'\uFFFD';
-    const int extra = lead >= 0xF8   ? -1
-                      : lead >= 0xF0 ? 3
-                      : lead >= 0xE0 ? 2
-                      : lead >= 0xC0 ? 1
-                                     : -1;
-    if (extra < 0 || i + extra > text.size()) return false;
-    char32_t value = lead & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) return false;
-        value = (value << 6) | (next & 0x3F);
-        ++i;
-    }
-    code = value;
-    return true;
-}
-
-char32_t NextCodePoint(std::string_view text, size_t& i) {
-    char32_t code;
-    DecodeCodePoint(text, i, code);
-    return code;
-}
-
 void AppendUnitEscape(std::string& out, unsigned unit) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "\\u%04x", unit & 0xFFFF);
     out += buffer;
 }
-
-class Converter {
-public:
-    Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (valid()) iconv_close(handle_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-    bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t get() const { return handle_; }
-
-private:
-    iconv_t handle_;
-};
 
 }  // namespace
 
@@ -109,34 +62,15 @@ std::map<std::string, std::string> QueryOf(std::string_view target) {
 // CJK characters or full-width punctuation. Short GBK texts can be valid UTF-8 by chance (猫 is
 // C3 A8, which UTF-8 reads as è), but not with characters from these blocks.
 bool IsUtf8Chinese(std::string_view bytes) {
-    char32_t code;
-    for (size_t i = 0; i < bytes.size();) {
-        if (!DecodeCodePoint(bytes, i, code)) return false;
-        if (code >= 0x80 && code < 0x2E80) return false;
+    for (const char16_t unit : Utf8ToWide(bytes)) {
+        // U+FFFD stands for a sequence that is no UTF-8.
+        if ((unit >= 0x80 && unit < 0x2E80) || unit == 0xFFFD) return false;
     }
     return true;
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
-    const Converter converter("UTF-8", "GBK");
-    if (!converter.valid()) return {};
-    std::string out;
-    std::vector<char> input(gbk.begin(), gbk.end());
-    char* in = input.data();
-    size_t inLeft = input.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        const size_t done = iconv(converter.get(), &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, outPtr);
-        if (done == static_cast<size_t>(-1) && errno != E2BIG) {
-            out += Utf8(u8"\uFFFD");
-            ++in;
-            --inLeft;
-        }
-    }
-    return out;
+    return AnsiToUtf8(gbk);
 }
 
 std::string KeywordToUtf8(std::string_view bytes) {
@@ -145,18 +79,15 @@ std::string KeywordToUtf8(std::string_view bytes) {
 
 std::string JsonEscape(std::string_view utf8) {
     std::string out;
-    for (size_t i = 0; i < utf8.size();) {
-        const char32_t code = NextCodePoint(utf8, i);
-        if (code == '"' || code == '\\' || code == '/') {
+    // Characters beyond the Basic Multilingual Plane come as their two surrogates.
+    for (const char16_t unit : Utf8ToWide(utf8)) {
+        if (unit == '"' || unit == '\\' || unit == '/') {
             out += '\\';
-            out += static_cast<char>(code);
-        } else if (code >= 0x20 && code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x10000) {
-            AppendUnitEscape(out, code);
+            out += static_cast<char>(unit);
+        } else if (unit >= 0x20 && unit < 0x80) {
+            out += static_cast<char>(unit);
         } else {
-            AppendUnitEscape(out, 0xD800 + ((code - 0x10000) >> 10));
-            AppendUnitEscape(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+            AppendUnitEscape(out, unit);
         }
     }
     return out;

@@ -18,7 +18,7 @@ std::string DecodeQueryValue(std::string_view value);
 std::map<std::string, std::string> QueryOf(std::string_view target);
 std::string PathOf(std::string_view target);
 
-// GBK bytes to UTF-8; bytes that are not GBK become U+FFFD.
+// GBK bytes to UTF-8 (text/'s conversion: up to a NUL; a pair GBK does not define becomes '?').
 std::string GbkToUtf8(std::string_view gbk);
 // Valid UTF-8 whose non-ASCII characters are all CJK characters or full-width punctuation.
 bool IsUtf8Chinese(std::string_view bytes);

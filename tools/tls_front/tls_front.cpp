@@ -8,26 +8,22 @@
 // with the certificate (chain) and key given, then the request head is passed on to
 // 127.0.0.1:PORT and the answer back until that server closes. One request per connection, as
 // the servers behind it answer ("Connection: close").
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
-#include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
 
-#include "tools/loopback_socket.h"
+#include "tools/loopback/loopback_server.h"
 
 namespace {
 
@@ -39,54 +35,11 @@ struct SslFree {
     void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
 };
 
-Socket Listen(int family, int port) {
-    Socket s(socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!s) return s;
-    const int on = 1;
-    setsockopt(s.fd(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    int bound;
-    if (family == AF_INET) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bound = bind(s.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    } else {
-        setsockopt(s.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
-        sockaddr_in6 address{};
-        address.sin6_family = AF_INET6;
-        address.sin6_port = htons(static_cast<uint16_t>(port));
-        address.sin6_addr = in6addr_loopback;
-        bound = bind(s.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    }
-    if (bound != 0 || listen(s.fd(), 64) != 0) return Socket();
-    return s;
-}
-
-Socket ConnectToTarget(int port) {
-    Socket s(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (!s || connect(s.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        return Socket();
-    }
-    return s;
-}
-
-bool SendAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t sent = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-        if (sent <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(sent));
-    }
-    return true;
-}
+using loopback::SendAll;
+using loopback::Socket;
 
 void Serve(SSL_CTX* context, Socket client, int targetPort) {
-    const timeval idle{kIdleSeconds, 0};
-    setsockopt(client.fd(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
+    loopback::SetReceiveTimeout(client.fd(), kIdleSeconds);
     std::unique_ptr<SSL, SslFree> ssl(SSL_new(context));
     if (!ssl || SSL_set_fd(ssl.get(), client.fd()) != 1) return;
     // A client that refuses the certificate ends here, with its alert.
@@ -99,9 +52,9 @@ void Serve(SSL_CTX* context, Socket client, int targetPort) {
         if (got <= 0) return;
         head.append(buffer, static_cast<size_t>(got));
     }
-    Socket target = ConnectToTarget(targetPort);
+    Socket target = loopback::ConnectToLoopback(targetPort);
     if (!target || !SendAll(target.fd(), head)) return;
-    setsockopt(target.fd(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
+    loopback::SetReceiveTimeout(target.fd(), kIdleSeconds);
     for (;;) {
         const ssize_t got = recv(target.fd(), buffer, sizeof buffer, 0);
         if (got <= 0) break;
@@ -110,52 +63,35 @@ void Serve(SSL_CTX* context, Socket client, int targetPort) {
     SSL_shutdown(ssl.get());
 }
 
-void AcceptLoop(const Socket& listener, SSL_CTX* context, int targetPort) {
-    for (;;) {
-        Socket client(accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-        if (!client) {
-            if (errno == EINTR || errno == ECONNABORTED) continue;
-            std::perror("tls_front: accept");
-            std::exit(1);
-        }
-        std::thread(Serve, context, std::move(client), targetPort).detach();
-    }
-}
-
-bool PublishPort(const std::string& path, int port) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary);
-        out << port << "\n";
-        if (!out) return false;
-    }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+// Serves the connections `listener` accepts; the whole front ends when accepting fails.
+void Accept(const Socket& listener, SSL_CTX* context, int targetPort) {
+    loopback::AcceptLoop(listener, [context, targetPort](Socket client) {
+        Serve(context, std::move(client), targetPort);
+    });
+    std::perror("tls_front: accept");
+    std::exit(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    int port = 0;
+    loopback::Options options;  // a --log given is taken and ignored: nothing is logged here
     int targetPort = 0;
-    std::string portFile, certificate, key;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string_view option = argv[i];
-        if (option == "--port") {
-            port = std::atoi(argv[i + 1]);
-        } else if (option == "--target") {
-            targetPort = std::atoi(argv[i + 1]);
-        } else if (option == "--port-file") {
-            portFile = argv[i + 1];
-        } else if (option == "--cert") {
-            certificate = argv[i + 1];
-        } else if (option == "--key") {
-            key = argv[i + 1];
-        } else if (option != "--log") {  // with-server passes a log; nothing is logged here
-            std::fprintf(stderr, "tls_front: unknown option %s\n", argv[i]);
-            return 2;
-        }
-    }
-    if (targetPort <= 0 || certificate.empty() || key.empty()) {
+    std::string certificate, key;
+    const bool understood = loopback::ParseOptions(
+        argc, argv, options, [&](std::string_view name, const std::string& value) {
+            if (name == "--target") {
+                std::from_chars(value.data(), value.data() + value.size(), targetPort);
+            } else if (name == "--cert") {
+                certificate = value;
+            } else if (name == "--key") {
+                key = value;
+            } else {
+                return false;
+            }
+            return true;
+        });
+    if (!understood || targetPort <= 0 || certificate.empty() || key.empty()) {
         std::fputs("usage: tls_front --target PORT --cert F --key F [--port N] [--port-file F]\n",
                    stderr);
         return 2;
@@ -168,20 +104,20 @@ int main(int argc, char** argv) {
         ERR_print_errors_fp(stderr);
         return 1;
     }
-    Socket v4 = Listen(AF_INET, port);
+    Socket v4 = loopback::Listen(options.port, AF_INET);
     if (!v4) {
         std::perror("tls_front: listen");
         return 1;
     }
-    port = LocalPort(v4);
-    Socket v6 = Listen(AF_INET6, port);  // where IPv6 is missing, 127.0.0.1 alone
-    if (!portFile.empty() && !PublishPort(portFile, port)) {
+    const int port = loopback::LocalPort(v4);
+    Socket v6 = loopback::Listen(port, AF_INET6);  // where IPv6 is missing, 127.0.0.1 alone
+    if (!options.portFile.empty() && !loopback::PublishPort(options.portFile, port)) {
         std::perror("tls_front: port file");
         return 1;
     }
     std::printf("TLS on localhost:%d for 127.0.0.1:%d\n", port, targetPort);
     std::fflush(stdout);
-    if (v6) std::thread(AcceptLoop, std::cref(v6), context.get(), targetPort).detach();
-    AcceptLoop(v4, context.get(), targetPort);
+    if (v6) std::thread(Accept, std::cref(v6), context.get(), targetPort).detach();
+    Accept(v4, context.get(), targetPort);
     return 1;
 }

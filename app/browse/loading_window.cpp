@@ -1,0 +1,217 @@
+#include "app/browse/loading_window.h"
+
+#include <algorithm>
+
+#include "app/control_font.h"
+#include "app/process/boss_key.h"
+#include "text/text_utils.h"
+#include "widgets/widget_tables.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZentoriLoadingWindow";
+constexpr UINT_PTR kHintTimer = 1;
+// How often the wait checks that no other window of the program has come in front.
+constexpr UINT_PTR kFrontTimer = 2;
+constexpr UINT kFrontCheckMs = 250;
+
+void SetGbkText(HWND window, const char* text) {
+    const std::u16string wide = AnsiToWide(text);
+    SetWindowTextW(window, reinterpret_cast<const wchar_t*>(wide.c_str()));
+}
+
+FetchResult FailedResult() {
+    FetchResult result;
+    result.outcome.status = FetchStatus::kFailed;
+    return result;
+}
+
+bool OnThisThread(HWND window) {
+    return window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
+}  // namespace
+
+const char LoadingWindow::kText[] = " 加载中！网速不同加载速度也不同            loading...";
+const char LoadingWindow::kHintText[] = " 加载中！网速不同加载速度也不同      按 Esc 键取消加载";
+
+FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, std::shared_ptr<FetchJob> job,
+                               Work work, std::initializer_list<HWND> alsoDisabled) {
+    if (!job) return FailedResult();
+    // The worker starts once the window is up, as it always has: the work may look for it.
+    return RunWith(
+        instance, mainWindow, [&] { return FetchThread(std::move(job), std::move(work)); },
+        alsoDisabled);
+}
+
+FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, FetchThread fetch,
+                               std::initializer_list<HWND> alsoDisabled) {
+    return RunWith(
+        instance, mainWindow, [&] { return std::move(fetch); }, alsoDisabled);
+}
+
+FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
+                                   const std::function<FetchThread()>& start,
+                                   std::initializer_list<HWND> alsoDisabled) {
+    if (waiting_ || !EnsureWindows(instance, mainWindow)) return FailedResult();
+    waiting_ = true;
+    cancelled_ = false;
+    quitting_ = false;
+    if (hintShown_ && label_) SetGbkText(label_, kText);
+    hintShown_ = false;
+
+    // Where the keyboard focus was (the search box after an Enter there): the main window takes
+    // the focus itself when it is activated again, and the user would have to click back in.
+    const HWND focus = GetFocus();
+    std::vector<HWND> disabled{mainWindow};
+    disabled.insert(disabled.end(), alsoDisabled);
+    // Only what this wait disabled is enabled again afterwards.
+    std::erase_if(disabled, [](HWND window) { return !window || EnableWindow(window, FALSE); });
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+    SetTimer(window_, kHintTimer, kHintDelayMs, nullptr);
+    SetTimer(window_, kFrontTimer, kFrontCheckMs, nullptr);
+
+    FetchThread fetch = start();
+    FetchResult result = FailedResult();
+    const WaitEnd end =
+        fetch.Started() ? Wait(fetch.Handle(), fetch.Job()->Deadline()) : WaitEnd::kFailed;
+    if (end == WaitEnd::kWorkerEnded) {
+        result = fetch.TakeResult();
+    } else {
+        fetch.Abandon();
+        result.outcome.status = end == WaitEnd::kTimedOut    ? FetchStatus::kTimedOut
+                                : end == WaitEnd::kCancelled ? FetchStatus::kCancelled
+                                                             : FetchStatus::kFailed;
+    }
+
+    // Re-enable the windows before the loading window goes, so activation returns to the main
+    // window.
+    for (HWND window : disabled) {
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    }
+    if (window_) {
+        KillTimer(window_, kHintTimer);
+        KillTimer(window_, kFrontTimer);
+        HideOwnWindow(window_);  // also when the boss key hid it: the wait is over
+    }
+    waiting_ = false;
+    if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
+    if (quitting_) PostQuitMessage(static_cast<int>(quitCode_));
+    return result;
+}
+
+LoadingWindow::~LoadingWindow() {
+    // Owned by the main window, it has gone with it, unless the owner outlived this object.
+    if (window_) DestroyWindow(window_);
+}
+
+// Owned by the main window: it stays above it, and a click on the disabled main window (or its
+// taskbar button) brings it forward, as with any modal dialog. Destroyed with its owner.
+bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
+    if (window_ && owner_ == owner && IsWindow(window_)) return true;
+    if (window_) DestroyWindow(window_);
+    // Sized for the DPI of the window it waits over.
+    const DisplayScale scale = WindowScale(owner);
+    const RECT place = scale.Rect(kLeft, kTop, kWidth, kHeight);
+    if (!CreateNativeWindow({.name = kClassName,
+                             .instance = instance,
+                             .cursor = IDC_WAIT,
+                             .background = GetSysColorBrush(COLOR_BTNFACE)},
+                            {.exStyle = WS_EX_TOOLWINDOW,
+                             .style = WS_POPUP | WS_BORDER,
+                             .left = place.left,
+                             .top = place.top,
+                             .width = place.right - place.left,
+                             .height = place.bottom - place.top,
+                             .parent = owner})) {
+        return false;
+    }
+    owner_ = owner;
+    RECT client{};
+    GetClientRect(window_, &client);
+    label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
+                             0, client.right, client.bottom, window_, nullptr, instance, nullptr);
+    if (!label_) return true;
+    SetGbkText(label_, kText);
+    font_ = CreateControlFont(0, scale);
+    if (font_) SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
+    return true;
+}
+
+LoadingWindow::WaitEnd LoadingWindow::Wait(HANDLE thread, ULONGLONG deadline) {
+    for (;;) {
+        if (cancelled_) return WaitEnd::kCancelled;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return WaitEnd::kTimedOut;
+        const auto timeout = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 0x7FFFFFFF));
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(1, &thread, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) return WaitEnd::kWorkerEnded;
+        if (woke == WAIT_FAILED) return WaitEnd::kFailed;
+        MSG message;
+        while (!cancelled_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quitting_ = true;
+                quitCode_ = message.wParam;
+                return WaitEnd::kCancelled;
+            }
+            if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+                (message.hwnd == window_ || IsChild(window_, message.hwnd))) {
+                return WaitEnd::kCancelled;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// While the program is the one the user works with, nothing of it may cover the loading window:
+// a click on the game window (disabled, but a window manager may still raise it) or the
+// taskbar must not hide the wait behind a maximised game.
+void LoadingWindow::KeepInFront() const {
+    const HWND active = GetForegroundWindow();
+    if (!OnThisThread(active)) return;
+    if (active != window_) {
+        SetForegroundWindow(window_);
+        return;
+    }
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+LRESULT LoadingWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == kHintTimer) {
+                KillTimer(window, kHintTimer);
+                if (label_) SetGbkText(label_, kHintText);
+                hintShown_ = true;
+            } else if (wParam == kFrontTimer) {
+                KeepInFront();
+            }
+            return 0;
+        case WM_CLOSE:  // Alt+F4, or a close request from outside: the wait ends, cancelled
+            // Between waits the window only hides: it is kept for the next fetch. Should it show
+            // without a wait, it still goes as the user asks.
+            if (waiting_) {
+                cancelled_ = true;
+            } else {
+                HideOwnWindow(window);
+            }
+            return 0;
+        case WM_KEYDOWN:  // Esc outside a wait (during one, the wait takes it first)
+            if (wParam == VK_ESCAPE) {
+                SendMessageW(window, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            label_ = nullptr;
+            owner_ = nullptr;
+            font_.reset();  // after its last user, the label, has gone
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

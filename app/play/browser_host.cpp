@@ -1,0 +1,321 @@
+#include "app/play/browser_host.h"
+
+#include <exdispid.h>
+
+#include <memory>
+
+#include "app/play/doc_host_ui.h"
+#include "win/com_object.h"
+#include "win/wide_text.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+struct BstrFree {
+    void operator()(OLECHAR* text) const { SysFreeString(text); }
+};
+using UniqueBstr = std::unique_ptr<OLECHAR, BstrFree>;
+
+std::wstring_view BstrView(BSTR text) {
+    return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
+}
+
+// Argument `index` (0 = first declared parameter) of an event. The caller lays the arguments out
+// last to first, so the first parameter sits at the end of rgvarg.
+const VARIANT* EventArgument(const DISPPARAMS* params, UINT index) {
+    if (!params || !params->rgvarg || index >= params->cArgs) return nullptr;
+    return &params->rgvarg[params->cArgs - 1 - index];
+}
+
+// A BSTR argument, also when passed by reference; false for any other type.
+bool ReadBstrArgument(const VARIANT* argument, BSTR& text) {
+    if (!argument) return false;
+    if (argument->vt == VT_BSTR) {
+        text = argument->bstrVal;
+        return true;
+    }
+    if (argument->vt == (VT_BSTR | VT_BYREF) && argument->pbstrVal) {
+        text = *argument->pbstrVal;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// The container side the control talks to: where it lives (the parent window and rectangle) and
+// the frame it may ask for tool space, menus or accelerators, none of which we offer.
+class BrowserHost::Site final
+    : public ComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame> {
+public:
+    Site(HWND window, const RECT& bounds) : window_(window), bounds_(bounds) {}
+
+    void SetBounds(const RECT& bounds) { bounds_ = bounds; }
+
+    // IUnknown: how pages are to look is a job of its own, handed out as the site's.
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (object && iid == __uuidof(IDocHostUIHandler)) return ui_->QueryInterface(iid, object);
+        return ComObject::QueryInterface(iid, object);
+    }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+        if (moniker) *moniker = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** container) override {
+        if (container) *container = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow (of both the in-place site and the frame)
+    STDMETHODIMP GetWindow(HWND* window) override {
+        if (!window) return E_POINTER;
+        *window = window_;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                  LPRECT position, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO frameInfo) override {
+        if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
+        *frame = this;
+        AddRef();
+        *document = nullptr;
+        *position = bounds_;
+        *clip = bounds_;
+        frameInfo->fMDIApp = FALSE;
+        frameInfo->hwndFrame = window_;
+        frameInfo->haccel = nullptr;
+        frameInfo->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    // The window decides the control's place; it does not move on the control's request.
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IOleInPlaceUIWindow and IOleInPlaceFrame: no tool space, menus or accelerators.
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return OLE_E_INVALIDRECT; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+private:
+    ~Site() override = default;
+
+    void* InterfaceFor(REFIID iid) override {
+        if (iid == IID_IOleClientSite) return static_cast<IOleClientSite*>(this);
+        if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite) {
+            return static_cast<IOleInPlaceSite*>(this);
+        }
+        if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
+            return static_cast<IOleInPlaceFrame*>(this);
+        }
+        return nullptr;
+    }
+
+    HWND window_;
+    RECT bounds_;
+    ComPtr<DocHostUi> ui_ = MakeUi();
+
+    static ComPtr<DocHostUi> MakeUi() {
+        ComPtr<DocHostUi> ui;
+        ui.Attach(new DocHostUi());  // born with one reference
+        return ui;
+    }
+};
+
+// DWebBrowserEvents2 sink: passes status-text changes to a handler until detached.
+class BrowserHost::Sink final : public ComObject<IDispatch> {
+public:
+    void SetHandler(StatusTextHandler handler) { handler_ = std::move(handler); }
+    void Detach() { handler_ = nullptr; }
+
+    // Events are dispatched by DISPID alone; no type information.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                        EXCEPINFO*, UINT*) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (member != DISPID_STATUSTEXTCHANGE) return DISP_E_MEMBERNOTFOUND;
+        if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+        BSTR text = nullptr;
+        if (!ReadBstrArgument(EventArgument(params, 0), text)) return DISP_E_TYPEMISMATCH;
+        // A local copy: the handler may destroy the host, which detaches this sink.
+        const StatusTextHandler handler = handler_;
+        if (handler) handler(BstrView(text));
+        return S_OK;
+    }
+
+private:
+    ~Sink() override = default;
+
+    void* InterfaceFor(REFIID iid) override {
+        if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
+            return static_cast<IDispatch*>(this);
+        }
+        return nullptr;
+    }
+
+    StatusTextHandler handler_;
+};
+
+BrowserHost::BrowserHost(const CLSID& controlClass) : controlClass_(controlClass) {}
+
+BrowserHost::~BrowserHost() {
+    Destroy();
+}
+
+bool BrowserHost::Create(HWND parent, int x, int y, int width, int height) {
+    Destroy();
+    bounds_ = {x, y, x + width, y + height};
+
+    ComPtr<IOleObject> object;
+    if (FAILED(CoCreateInstance(controlClass_, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&object)))) {
+        return false;
+    }
+    ComPtr<IWebBrowser2> browser;
+    if (FAILED(object.As(&browser))) return false;
+
+    ComPtr<Site> site;
+    site.Attach(new Site(parent, bounds_));
+    if (FAILED(object->SetClientSite(site.Get()))) return false;
+    OleSetContainedObject(object.Get(), TRUE);
+    RECT rect = bounds_;
+    if (FAILED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, parent, &rect))) {
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
+        return false;
+    }
+
+    object_ = std::move(object);
+    browser_ = std::move(browser);
+    site_ = std::move(site);
+    Connect();
+    Move(x, y, width, height);
+    return true;
+}
+
+// Without the sink the control still shows pages; only the status texts are not reported.
+void BrowserHost::Connect() {
+    sink_.Attach(new Sink());
+    sink_->SetHandler(statusTextHandler_);
+    ComPtr<IConnectionPointContainer> container;
+    if (FAILED(object_.As(&container))) return;
+    ComPtr<IConnectionPoint> connection;
+    if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, &connection))) return;
+    DWORD cookie = 0;
+    if (FAILED(connection->Advise(sink_.Get(), &cookie))) return;
+    connection_ = std::move(connection);
+    cookie_ = cookie;
+}
+
+void BrowserHost::Destroy() {
+    if (connection_ && cookie_ != 0) connection_->Unadvise(cookie_);
+    cookie_ = 0;
+    connection_.Reset();
+    if (sink_) sink_->Detach();
+    sink_.Reset();
+    if (object_) {
+        object_->Close(OLECLOSE_NOSAVE);
+        object_->SetClientSite(nullptr);
+    }
+    browser_.Reset();
+    object_.Reset();
+    site_.Reset();
+}
+
+bool BrowserHost::Navigate(std::string_view url) {
+    if (!browser_ || url.empty()) return false;
+    const std::wstring wide = GbkToWide(url);
+    UniqueBstr text(SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+    if (!text) return false;
+    VARIANT address;
+    VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = text.get();  // still owned by `text`
+    VARIANT none;
+    VariantInit(&none);
+    return SUCCEEDED(browser_->Navigate2(&address, &none, &none, &none, &none));
+}
+
+std::string BrowserHost::StatusText() const {
+    if (!browser_) return {};
+    BSTR raw = nullptr;
+    if (FAILED(browser_->get_StatusText(&raw))) return {};
+    const UniqueBstr text(raw);
+    return WideToGbk(BstrView(text.get()));
+}
+
+std::string BrowserHost::LocationUrl() const {
+    if (!browser_) return {};
+    BSTR raw = nullptr;
+    if (FAILED(browser_->get_LocationURL(&raw))) return {};
+    const UniqueBstr text(raw);
+    return WideToGbk(BstrView(text.get()));
+}
+
+void BrowserHost::Move(int x, int y, int width, int height) {
+    bounds_ = {x, y, x + width, y + height};
+    if (site_) site_->SetBounds(bounds_);
+    ComPtr<IOleInPlaceObject> inPlace;
+    if (!object_ || FAILED(object_.As(&inPlace))) return;
+    inPlace->SetObjectRects(&bounds_, &bounds_);
+}
+
+HWND BrowserHost::ControlWindow() const {
+    ComPtr<IOleInPlaceObject> inPlace;
+    if (!object_ || FAILED(object_.As(&inPlace))) return nullptr;
+    HWND window = nullptr;
+    if (FAILED(inPlace->GetWindow(&window))) return nullptr;
+    return window;
+}
+
+void BrowserHost::SetStatusTextHandler(StatusTextHandler handler) {
+    statusTextHandler_ = std::move(handler);
+    if (sink_) sink_->SetHandler(statusTextHandler_);
+}
+
+IDispatch* BrowserHost::EventSink() const {
+    return sink_.Get();
+}
+
+bool BrowserHost::TranslateAccelerator(MSG& message) {
+    if (!browser_ || message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
+    HWND control = ControlWindow();
+    if (!control || (message.hwnd != control && !IsChild(control, message.hwnd))) return false;
+    Microsoft::WRL::ComPtr<IOleInPlaceActiveObject> active;
+    if (FAILED(browser_.As(&active))) return false;
+    return active->TranslateAccelerator(&message) == S_OK;
+}

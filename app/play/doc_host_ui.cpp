@@ -1,0 +1,54 @@
+#include "app/play/doc_host_ui.h"
+
+STDMETHODIMP DocHostUi::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == __uuidof(IDocHostUIHandler)) {
+        *object = static_cast<IDocHostUIHandler*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) DocHostUi::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+STDMETHODIMP DocHostUi::GetHostInfo(DOCHOSTUIINFO* info) {
+    if (!info || info->cbSize < sizeof(DOCHOSTUIINFO)) return E_INVALIDARG;
+    info->dwFlags = kHostFlags;
+    info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+    info->pchHostCss = nullptr;
+    info->pchHostNS = nullptr;
+    return S_OK;
+}
+
+// The control's own defaults for the rest: no registry key of ours, no drop target, no
+// window.external, addresses as they are, clipboard data as it is.
+STDMETHODIMP DocHostUi::GetOptionKeyPath(LPOLESTR* key, DWORD) {
+    if (key) *key = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DocHostUi::GetDropTarget(IDropTarget*, IDropTarget** target) {
+    if (target) *target = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP DocHostUi::GetExternal(IDispatch** external) {
+    if (external) *external = nullptr;
+    return S_FALSE;
+}
+
+STDMETHODIMP DocHostUi::TranslateUrl(DWORD, LPWSTR, LPWSTR* translated) {
+    if (translated) *translated = nullptr;
+    return S_FALSE;
+}
+
+STDMETHODIMP DocHostUi::FilterDataObject(IDataObject*, IDataObject** filtered) {
+    if (filtered) *filtered = nullptr;
+    return S_FALSE;
+}

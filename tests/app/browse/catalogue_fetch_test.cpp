@@ -1,0 +1,552 @@
+// The running program against the sample catalogue: clicks on the section, genre, paging and
+// search widgets and keys in the search box, checked against the catalogue's request log and
+// against what the list and the page labels show afterwards; then a catalogue that fails in
+// every way it can (the fault table): each failure keeps the page on screen, names its cause in
+// the notice, and a click on the notice tries again. Last, the program's GDI and USER objects
+// over many game windows and fetches.
+//
+// What the list should show is what the program's parsers make of the catalogue's answer to the
+// same request, asked again by the test.
+#include <winsock2.h>
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/browse/catalogue_fetch.h"
+#include "catalogue/hot_list.h"
+#include "catalogue/http_request.h"
+#include "catalogue/search.h"
+#include "text/text_utils.h"
+#include "tests/support/program/running_program.h"
+#include "tests/support/program/shared_program_test.h"
+#include "tests/support/toolkit/test_form.h"
+
+namespace {
+
+using Rows = std::vector<std::array<std::string, 4>>;
+using Targets = std::vector<std::string>;
+
+Rows RowsOf(const std::vector<GameRecord>& records) {
+    Rows rows;
+    for (const GameRecord& record : records) {
+        rows.push_back({record.index, record.name, record.introduction, record.link});
+    }
+    return rows;
+}
+
+Rows RowsOf(const ListControl& list) {
+    Rows rows;
+    for (int row = 1; row <= list.RowCount(); ++row) {
+        rows.push_back({list.GetCellText(row, 1), list.GetCellText(row, 2),
+                        list.GetCellText(row, 3), list.GetCellText(row, 4)});
+    }
+    return rows;
+}
+
+std::string HotListTarget(const char* key, const char* sort, int page) {
+    return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key + "&sort=" + sort +
+           "&pn=" + std::to_string(page);
+}
+
+std::string SearchTarget(const std::string& keyword) {
+    return "/appweb/search?lb=" + keyword + "&cid=1&lcid=0&ps=10&pn=1";
+}
+
+// The caption's UTF-8 bytes as upper-case %XX: the form the catalogue expects a genre in.
+std::string GenreKey(const std::string& gbkCaption) {
+    const std::u16string wide = AnsiToWide(gbkCaption);
+    char utf8[64];
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(wide.data()),
+                            static_cast<int>(wide.size()), utf8, sizeof(utf8), nullptr, nullptr);
+    std::string key;
+    for (int i = 0; i < length; ++i) {
+        static const char kHex[] = "0123456789ABCDEF";
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        key += {'%', kHex[byte >> 4], kHex[byte & 15]};
+    }
+    return key;
+}
+
+// A loopback port on which nothing listens.
+int RefusedPort() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
+    int port = 0;
+    const SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof(address);
+    if (probe != INVALID_SOCKET &&
+        bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    if (probe != INVALID_SOCKET) closesocket(probe);
+    WSACleanup();
+    return port;
+}
+
+// Points the program at another catalogue address for the life of the object.
+class CatalogueAddress {
+public:
+    explicit CatalogueAddress(const std::string& url) : saved_(CatalogueBaseUrl()) {
+        SetEnvironmentVariableA("ZENTORI_CATALOGUE_URL", url.c_str());
+    }
+    ~CatalogueAddress() { SetEnvironmentVariableA("ZENTORI_CATALOGUE_URL", saved_.c_str()); }
+
+private:
+    std::string saved_;
+};
+
+// One program for all tests: starting it takes a while under Wine, and each test begins with
+// a click that sets the state it needs.
+class CatalogueFetchTest : public test::SharedProgramTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(program_->Started());
+        ASSERT_TRUE(test::SetCatalogueMode("normal")) << "no sample catalogue with /control";
+        log_.Take();
+    }
+
+    GlobalObjects& Objects() { return program_->Objects(); }
+    // What the notice strip shows (GBK); empty when it is hidden.
+    std::string NoticeText() { return test::ShownNotice(program_->App().Notices()); }
+    HWND Window() { return program_->Window(); }
+    ListControl& List() { return Objects().GameList(); }
+    std::string PageText() { return Objects().PageLabel().Text(); }
+    std::string PageCountText() { return Objects().PageCountLabel().Text(); }
+
+    void Click(const FormWidget& widget) { test::ClickWidget(Window(), widget); }
+    void ClickSection(int button) { Click(Objects().SectionButtons(button)); }
+    void ClickPaging(int button) { Click(Objects().PagingButtons(button)); }
+
+    // The catalogue's answer to `target` now, through the program's parsers; the search's page
+    // count goes to `pageCount`.
+    Rows Answer(const std::string& target, std::string* pageCount = nullptr) {
+        const std::string base = CatalogueBaseUrl();
+        const std::string reply = HttpRequest(base + target);
+        log_.Take();  // the test's own request
+        boost::regex pattern;
+        if (target.starts_with("/appweb/search")) {
+            SearchPage page = ParseSearchReply(reply, base, pattern);
+            if (pageCount) *pageCount = page.pageCountText;
+            return RowsOf(page.records);
+        }
+        return RowsOf(ParseHotList(reply, base, pattern));
+    }
+
+    // After a fetch: exactly `target` was requested, the list shows the answer to it, the
+    // labels read 第`page`页 and the count (a search's own count when `countText` is empty),
+    // and the loading window has gone.
+    void ExpectFetched(const std::string& target, int page, std::string countText = {}) {
+        EXPECT_EQ(log_.Take(), Targets{target});
+        std::string searchCount;
+        EXPECT_EQ(RowsOf(List()), Answer(target, &searchCount)) << target;
+        if (countText.empty()) countText = "共" + searchCount + "页";
+        EXPECT_EQ(PageText(), "第" + std::to_string(page) + "页") << target;
+        EXPECT_EQ(PageCountText(), countText) << target;
+        EXPECT_EQ(test::FindLoadingWindow(), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(Window()));
+        EXPECT_EQ(NoticeText(), "");
+    }
+
+    test::CatalogueLog log_;
+};
+
+// --- Navigation
+
+TEST_F(CatalogueFetchTest, EachListSectionRequestsPageOneOfItsHotList) {
+    struct Case {
+        int button;
+        const char* count;
+        const char* key;
+        const char* sort;
+    };
+    for (const Case& c :
+         {Case{kSmallGamesButton, "共619页", "7", "1"}, Case{kWebGamesButton, "共2页", "8", "1"},
+          Case{kRecentButton, "共644页", "0", "2"}, Case{kToolsButton, "共25页", "9", "1"},
+          Case{kHotGamesButton, "共644页", "0", "1"}}) {
+        ClickSection(c.button);
+        ExpectFetched(HotListTarget(c.key, c.sort, 1), 1, c.count);
+        EXPECT_EQ(List().RowCount(), 10) << c.key;
+    }
+}
+
+TEST_F(CatalogueFetchTest, PagingStopsAtBothEndsAndAfterASearchPagesTheLastHotList) {
+    ClickSection(kWebGamesButton);  // 共2页
+    ExpectFetched(HotListTarget("8", "1", 1), 1, "共2页");
+    const Rows firstPage = RowsOf(List());
+
+    ClickPaging(kPrevPageButton);  // on page 1: nothing
+    EXPECT_TRUE(log_.Take().empty());
+    EXPECT_EQ(RowsOf(List()), firstPage);
+    EXPECT_EQ(PageText(), "第1页");
+
+    ClickPaging(kNextPageButton);
+    ExpectFetched(HotListTarget("8", "1", 2), 2, "共2页");
+    ClickPaging(kNextPageButton);  // on the last page: nothing
+    EXPECT_TRUE(log_.Take().empty());
+    EXPECT_EQ(PageText(), "第2页");
+
+    ClickPaging(kFirstPageButton);
+    ExpectFetched(HotListTarget("8", "1", 1), 1, "共2页");
+    ClickPaging(kLastPageButton);  // the page the count label names
+    ExpectFetched(HotListTarget("8", "1", 2), 2, "共2页");
+
+    // A search shows its own page count; the next page is the hot list's page 2 all the same,
+    // shown with the hot list's count.
+    Click(Objects().GenreButtons(0));
+    ExpectFetched(SearchTarget(GenreKey(Objects().GenreButtons(0).Text())), 1);
+    ASSERT_NE(PageCountText(), "共1页");
+    ASSERT_NE(PageCountText(), "共2页");
+    ClickPaging(kNextPageButton);
+    ExpectFetched(HotListTarget("8", "1", 2), 2, "共2页");
+}
+
+TEST_F(CatalogueFetchTest, EveryGenreSearchesItsCaptionAndKeepsTheCategory) {
+    ClickSection(kToolsButton);
+    log_.Take();
+    for (int genre = 0; genre < kGenreButtonCount; ++genre) {
+        const TextButton& button = Objects().GenreButtons(genre);
+        Click(button);
+        ExpectFetched(SearchTarget(GenreKey(button.Text())), 1);
+        EXPECT_GT(List().RowCount(), 0) << genre;
+    }
+    EXPECT_EQ(program_->App().Navigation().CurrentCategoryKey, "9");
+}
+
+TEST_F(CatalogueFetchTest, SearchBoxSearchesItsTextOnEnterAndTheSearchButton) {
+    HWND box = program_->App().Main().SearchBox();
+    SetForegroundWindow(Window());
+    SetFocus(box);
+    ASSERT_EQ(GetFocus(), box);
+    // Untouched, the box searches for its own text, sent as its GBK bytes.
+    test::PressKey(box, VK_RETURN);
+    ExpectFetched(SearchTarget("%CB%D1%CB%F7%D3%CE%CF%B7"), 1);
+    EXPECT_GT(List().RowCount(), 0);
+    EXPECT_EQ(GetFocus(), box) << "the next term could not be typed without a click";
+
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    test::TypeText(box, L"tank");  // keys other than Enter start nothing
+    EXPECT_TRUE(log_.Take().empty());
+    test::PressKey(box, VK_RETURN);
+    ExpectFetched(SearchTarget("tank"), 1);
+    ASSERT_GT(List().RowCount(), 0);
+    EXPECT_NE(List().GetCellText(1, 2).find("tank"), std::string::npos);
+
+    Click(Objects().SearchButton());
+    ExpectFetched(SearchTarget("tank"), 1);
+}
+
+TEST_F(CatalogueFetchTest, TheMainWindowIsDisabledWhileAFetchRuns) {
+    ASSERT_TRUE(test::SetCatalogueMode("stall"));
+    // Watches from another thread while the window thread waits for the fetch, then lets the
+    // catalogue answer.
+    std::atomic<bool> sawDisabled{false}, sawLoadingWindow{false};
+    const HWND window = Window();
+    std::thread watcher([&] {
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        while (GetTickCount64() < deadline && !(sawDisabled && sawLoadingWindow)) {
+            sawLoadingWindow = IsWindowVisible(test::FindLoadingWindow()) != FALSE;
+            sawDisabled = sawLoadingWindow && !IsWindowEnabled(window);
+            Sleep(10);
+        }
+        test::SetCatalogueMode("normal");
+    });
+    ClickSection(kSmallGamesButton);
+    watcher.join();
+    EXPECT_TRUE(sawLoadingWindow);
+    EXPECT_TRUE(sawDisabled);
+    ExpectFetched(HotListTarget("7", "1", 1), 1, "共619页");
+    EXPECT_EQ(List().RowCount(), 10);
+}
+
+// --- A catalogue that fails: the page on screen stays, the notice names the cause.
+
+// Everything a failed command must leave as it was.
+struct Screen {
+    Rows rows;
+    std::string page, count;
+    int selected = 0;
+    double thumb = 0;
+    NavigationState state;
+
+    bool operator==(const Screen& other) const {
+        return rows == other.rows && page == other.page && count == other.count &&
+               selected == other.selected && thumb == other.thumb &&
+               state.CurrentCategoryKey == other.state.CurrentCategoryKey &&
+               state.CurrentPage == other.state.CurrentPage &&
+               state.SearchKeyword == other.state.SearchKeyword;
+    }
+};
+
+constexpr char kRetry[] = "，按 F5 或点击这里重试";
+
+TEST_F(CatalogueFetchTest, EachFailureKeepsThePageAndNamesItsCauseAndAClickOnTheNoticeRetries) {
+    struct Case {
+        const char* name;
+        const char* mode;     // how the sample catalogue answers; nullptr: `address` instead
+        std::string address;  // another catalogue address
+        std::string notice;   // empty: the fetch succeeds
+    };
+    const std::string refused = "http://127.0.0.1:" + std::to_string(RefusedPort());
+    const std::string cannotConnect = std::string("无法连接到游戏目录服务") + kRetry;
+    const std::string noAnswer = std::string("游戏目录服务没有响应") + kRetry;
+    const std::string unknown = std::string("收到的内容无法识别") + kRetry;
+    const std::string tooLarge = std::string("游戏目录服务发来的内容太大") + kRetry;
+    const Case cases[] = {
+        {"refused", nullptr, refused, cannotConnect},
+        {"host not found", nullptr, "http://zentori-test.invalid", cannotConnect},
+        {"404", "notfound", {}, std::string("游戏目录服务出错（HTTP 404）") + kRetry},
+        {"500", "error", {}, std::string("游戏目录服务出错（HTTP 500）") + kRetry},
+        {"an HTML page instead of JSON", "html", {}, unknown},
+        {"random bytes", "garbage", {}, unknown},
+        {"cut short", "close", {}, std::string("与游戏目录服务的连接中断了") + kRetry},
+        {"stalled", "stall", {}, noAnswer},
+        {"a byte every few seconds", "trickle", {}, noAnswer},
+        {"an endless body", "endless", {}, tooLarge},
+        {"20 MiB", "huge", {}, tooLarge},
+        {"redirect to https", "https", {}, std::string("游戏目录服务出错（HTTP 302）") + kRetry},
+        {"chunked", "chunked", {}, {}},
+    };
+    ClickSection(kToolsButton);
+    ExpectFetched(HotListTarget("9", "1", 1), 1, "共25页");
+    ClickPaging(kNextPageButton);
+    ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
+    const auto selectThirdRow = [&] {
+        const ListVisibleItem& third = List().VisibleItems().at(2);
+        test::Click(Window(), static_cast<int>(third.rect.X + 100),
+                    static_cast<int>(third.rect.Y + third.rect.Height / 2));
+        test::PlaceCursorAway();
+        ASSERT_EQ(List().SelectedRow(), 3);
+    };
+    selectThirdRow();
+    const auto screen = [&] {
+        return Screen{RowsOf(List()),
+                      PageText(),
+                      PageCountText(),
+                      List().SelectedRow(),
+                      List().Scroll().thumbPosition,
+                      program_->App().Navigation()};
+    };
+    const Screen before = screen();
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<CatalogueAddress> elsewhere;
+        if (c.mode) {
+            ASSERT_TRUE(test::SetCatalogueMode(c.mode));
+        } else {
+            elsewhere.emplace(c.address);
+        }
+        const ULONGLONG start = GetTickCount64();
+        ClickPaging(kNextPageButton);
+        const double seconds = (GetTickCount64() - start) / 1000.0;
+        std::printf("%-30s %5.1f s\n", c.name, seconds);
+        EXPECT_LE(seconds, 31.0) << "the whole fetch is bounded";
+        if (c.notice.empty()) {
+            ExpectFetched(HotListTarget("9", "1", 3), 3, "共25页");
+            ASSERT_TRUE(test::SetCatalogueMode("normal"));
+            ClickPaging(kPrevPageButton);
+            ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
+            selectThirdRow();
+            continue;
+        }
+        EXPECT_EQ(log_.Take(), c.mode ? Targets{HotListTarget("9", "1", 3)} : Targets{});
+        EXPECT_TRUE(screen() == before);
+        EXPECT_EQ(NoticeText(), c.notice);
+        EXPECT_EQ(test::FindLoadingWindow(), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(Window()));
+
+        // The catalogue is back: a click on the notice loads the page the command asked for.
+        elsewhere.reset();
+        ASSERT_TRUE(test::SetCatalogueMode("normal"));
+        test::Click(program_->App().Notices().Handle(), 20, 10);
+        ExpectFetched(HotListTarget("9", "1", 3), 3, "共25页");
+        ClickPaging(kPrevPageButton);
+        ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
+        selectThirdRow();
+    }
+}
+
+// A search for nothing is sent all the same, and asks for a term with the caret in the box.
+TEST_F(CatalogueFetchTest, ASearchThatFindsNothingSaysSoUntilTheNextSuccess) {
+    const HWND box = program_->App().Main().SearchBox();
+    const auto setBox = [box](const char* gbk) {
+        SetWindowTextW(box, reinterpret_cast<const wchar_t*>(AnsiToWide(gbk).c_str()));
+    };
+    const struct {
+        const char* term;
+        const char* notice;
+    } cases[] = {
+        {"没有这个游戏", "没有找到与“没有这个游戏”相关的游戏"},
+        {"", "请输入要搜索的游戏名称"},
+        {"  \t", "请输入要搜索的游戏名称"},
+        {"　", "请输入要搜索的游戏名称"},  // a full-width blank
+    };
+    for (const auto& c : cases) {
+        setBox(c.term);
+        SetFocus(Window());
+        Click(Objects().SearchButton());
+        EXPECT_EQ(log_.Take(), Targets{SearchTarget(UrlEncode(c.term))}) << c.notice;
+        EXPECT_EQ(NoticeText(), c.notice);
+        EXPECT_EQ(GetFocus() == box, std::string(c.notice).starts_with("请输入")) << c.notice;
+    }
+    setBox("搜索游戏");
+
+    ClickSection(kWebGamesButton);
+    ExpectFetched(HotListTarget("8", "1", 1), 1, "共2页");
+}
+
+// --- An https:// catalogue, through the TLS front of scripts/with-tls
+
+// The test certificate authority of scripts/with-tls, trusted in the Wine prefix (the local
+// machine's Root store) for the life of the object. Wine 8 keeps that store in the prefix's
+// registry, one key per SHA-1 thumbprint, and each chain engine reads it afresh: the addition
+// counts only once committed, and since a deletion through crypt32 leaves the key in place,
+// the key itself goes at the end.
+class TrustedTestAuthority {
+public:
+    TrustedTestAuthority() {
+        char path[MAX_PATH] = "";
+        GetEnvironmentVariableA("ZENTORI_TEST_CA", path, MAX_PATH);
+        std::ifstream file(path, std::ios::binary);
+        const std::string der((std::istreambuf_iterator<char>(file)), {});
+        store_ =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+        if (!store_ || der.empty()) return;
+        PCCERT_CONTEXT added = nullptr;
+        if (!CertAddEncodedCertificateToStore(
+                store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added)) {
+            return;
+        }
+        BYTE hash[20];
+        DWORD size = sizeof hash;
+        if (CertGetCertificateContextProperty(added, CERT_SHA1_HASH_PROP_ID, hash, &size)) {
+            for (DWORD i = 0; i < size; ++i) {
+                wchar_t digits[3];
+                swprintf(digits, 3, L"%02X", hash[i]);
+                thumbprint_ += digits;
+            }
+        }
+        CertControlStore(store_, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        CertFreeCertificateContext(added);
+    }
+    ~TrustedTestAuthority() {
+        if (store_) CertCloseStore(store_, 0);
+        if (!thumbprint_.empty()) {
+            RegDeleteKeyW(
+                HKEY_LOCAL_MACHINE,
+                (L"Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\" + thumbprint_)
+                    .c_str());
+        }
+    }
+    TrustedTestAuthority(const TrustedTestAuthority&) = delete;
+    TrustedTestAuthority& operator=(const TrustedTestAuthority&) = delete;
+
+    bool Trusted() const { return !thumbprint_.empty(); }
+
+private:
+    HCERTSTORE store_ = nullptr;
+    std::wstring thumbprint_;
+};
+
+TEST_F(CatalogueFetchTest, AnHttpsCatalogueLoadsItsPagesAndAnUntrustedOneIsRefused) {
+    char trusted[256] = "", untrusted[256] = "";
+    GetEnvironmentVariableA("ZENTORI_TLS_URL", trusted, sizeof trusted);
+    GetEnvironmentVariableA("ZENTORI_TLS_UNTRUSTED_URL", untrusted, sizeof untrusted);
+    if (!*trusted || !*untrusted) GTEST_SKIP() << "run with scripts/with-tls";
+    TrustedTestAuthority authority;
+    ASSERT_TRUE(authority.Trusted());
+    {
+        CatalogueAddress https(trusted);
+        ClickSection(kToolsButton);
+        ExpectFetched(HotListTarget("9", "1", 1), 1, "共25页");
+        ASSERT_EQ(List().RowCount(), 10);
+        // The game pages are on the catalogue's server, reached as it is.
+        EXPECT_EQ(List().GetCellText(1, 4).rfind(std::string(trusted) + "/", 0), 0u);
+        Click(Objects().GenreButtons(1));
+        ExpectFetched(SearchTarget(GenreKey(Objects().GenreButtons(1).Text())), 1);
+        EXPECT_GT(List().RowCount(), 0);
+        EXPECT_EQ(List().GetCellText(1, 4).rfind(std::string(trusted) + "/", 0), 0u);
+    }
+    const Rows shown = RowsOf(List());
+    const std::string count = PageCountText();
+    {
+        CatalogueAddress refused(untrusted);
+        ClickPaging(kNextPageButton);
+        EXPECT_EQ(log_.Take(), Targets{}) << "nothing may reach a server not trusted";
+        EXPECT_EQ(NoticeText(), std::string("证书无效，无法安全连接") + kRetry);
+        EXPECT_EQ(RowsOf(List()), shown);
+        EXPECT_EQ(PageText(), "第1页");
+        EXPECT_EQ(PageCountText(), count);
+        EXPECT_TRUE(IsWindowEnabled(Window()));
+    }
+    // Back on the plain catalogue, the notice's retry loads the page asked for (after a
+    // search, the hot list's next page, with the hot list's count).
+    test::Click(program_->App().Notices().Handle(), 20, 10);
+    ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
+}
+
+// --- Resources: nothing grows with the game windows opened and closed or the pages fetched.
+
+TEST_F(CatalogueFetchTest, GdiAndUserObjectsStayFlatOverGameWindowsAndFetches) {
+    ClickSection(kHotGamesButton);
+    ExpectFetched(HotListTarget("0", "1", 1), 1, "共644页");
+    const ListVisibleItem& first = List().VisibleItems().at(0);
+    const int x = static_cast<int>(first.rect.X + 100);
+    const int y = static_cast<int>(first.rect.Y + first.rect.Height / 2);
+    test::Click(Window(), x, y);  // selects the game
+    const auto playAndClose = [&] {
+        test::SendMouse(Window(), WM_LBUTTONDBLCLK, x, y);
+        const HWND game = FindWindowW(L"ZentoriGameWindow", nullptr);
+        ASSERT_NE(game, nullptr);
+        SendMessageW(game, WM_CLOSE, 0, 0);
+        test::PumpMessages(20);
+        ASSERT_FALSE(IsWindow(game));
+    };
+    const auto fetch = [&](int i) { ClickPaging(i % 2 ? kPrevPageButton : kNextPageButton); };
+    // Once each first: what is made once and kept (caches, classes) is not a leak.
+    playAndClose();
+    fetch(0);
+    fetch(1);
+    test::Click(Window(), x, y);
+
+    const test::GuiObjects start = test::CountGuiObjects();
+    for (int i = 0; i < 20; ++i)
+        playAndClose();
+    const test::GuiObjects afterGames = test::CountGuiObjects();
+    for (int i = 0; i < 50; ++i)
+        fetch(i);
+    const test::GuiObjects afterFetches = test::CountGuiObjects();
+    log_.Take();
+
+    std::printf("GDI objects %lu, after 20 game windows %lu, after 50 fetches %lu\n", start.gdi,
+                afterGames.gdi, afterFetches.gdi);
+    std::printf("USER objects %lu, after 20 game windows %lu, after 50 fetches %lu\n", start.user,
+                afterGames.user, afterFetches.user);
+    EXPECT_GT(start.gdi, 0u);
+    EXPECT_GT(start.user, 0u);
+    EXPECT_LE(afterGames.gdi, start.gdi);
+    EXPECT_LE(afterGames.user, start.user);
+    EXPECT_LE(afterFetches.gdi, afterGames.gdi);
+    EXPECT_LE(afterFetches.user, afterGames.user);
+}
+
+}  // namespace

@@ -1,0 +1,272 @@
+// The modal loading window: the main window (and the other windows given) are disabled while
+// the work runs on another thread, the result comes back on the window thread, and every way of
+// ending the wait early (Esc, Alt+F4, the main window closing, WM_QUIT, the time limit, a
+// throwing work) gives control back at once, abandons the job and leaks nothing. That it stays
+// in front of the program's other windows is checked on screen by the end-to-end tests.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <new>
+#include <string>
+#include <tuple>
+
+#include "app/browse/loading_window.h"
+#include "tests/support/program/running_program.h"
+#include "tests/support/toolkit/test_form.h"
+#include "win/window_class.h"
+
+namespace {
+
+using test::FindLoadingWindow;
+
+LoadingWindow* gLoading = nullptr;  // the wait the main stand-in cancels on WM_CLOSE
+
+// The main window as the application makes it: a close request during a fetch cancels it.
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE && gLoading && gLoading->Waiting()) {
+        gLoading->Cancel();
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateTopLevel(const wchar_t* title, int width, int height) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    constexpr wchar_t kClassName[] = L"LoadingWindowTestMain";
+    RegisterWindowClassOnce({.name = kClassName, .procedure = MainProc, .instance = instance});
+    return CreateWindowExW(0, kClassName, title, WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, instance, nullptr);
+}
+
+FetchResult Page(const char* pageText) {
+    FetchResult result;
+    result.pageText = pageText;
+    result.records.push_back({"1", "name", "intro", "http://x/1"});
+    return result;
+}
+
+class LoadingWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        main_ = CreateTopLevel(L"main", 200, 200);
+        ASSERT_NE(main_, nullptr);
+        gLoading = &loading_;
+    }
+    void TearDown() override {
+        gLoading = nullptr;
+        DestroyWindow(main_);
+    }
+
+    // The wait ended by itself and left everything as before it.
+    void ExpectClosedAndEnabled() {
+        EXPECT_EQ(FindLoadingWindow(), nullptr);
+        EXPECT_FALSE(loading_.Waiting());
+        EXPECT_TRUE(IsWindowEnabled(main_));
+    }
+
+    HWND main_ = nullptr;
+    LoadingWindow loading_;
+};
+
+TEST_F(LoadingWindowTest, ShowsItsTextOverTheDisabledWindowsAndReturnsTheResultOnThisThread) {
+    const HWND game = CreateTopLevel(L"game", 100, 100);
+    const DWORD windowThread = GetCurrentThreadId();
+    std::atomic<bool> disabledDuringWork{false};
+    std::atomic<DWORD> workThread{0};
+    RECT rect{};
+    HWND owner = nullptr;
+    wchar_t text[128] = L"";
+
+    auto job = std::make_shared<FetchJob>(nullptr);
+    const FetchResult result =
+        loading_.Run(GetModuleHandleW(nullptr), main_, job,
+                     [&](FetchJob&) {
+                         workThread = GetCurrentThreadId();
+                         disabledDuringWork = !IsWindowEnabled(main_) && !IsWindowEnabled(game);
+                         const HWND window = FindLoadingWindow();
+                         GetWindowRect(window, &rect);
+                         owner = GetWindow(window, GW_OWNER);
+                         GetWindowTextW(GetWindow(window, GW_CHILD), text, 128);
+                         return Page("第3页");
+                     },
+                     {game, nullptr});
+
+    EXPECT_EQ(rect.left, 50);
+    EXPECT_EQ(rect.top, 50);
+    EXPECT_EQ(rect.right - rect.left, 370);
+    EXPECT_EQ(rect.bottom - rect.top, 30);
+    EXPECT_EQ(owner, main_);
+    EXPECT_STREQ(text, L" 加载中！网速不同加载速度也不同            loading...");
+    EXPECT_TRUE(disabledDuringWork);
+    EXPECT_NE(workThread.load(), windowThread);
+    ExpectClosedAndEnabled();
+    EXPECT_TRUE(IsWindowEnabled(game));
+    EXPECT_FALSE(job->Abandoned());
+    EXPECT_TRUE(result.outcome.Succeeded());
+    EXPECT_EQ(result.pageText, "第3页");
+    ASSERT_EQ(result.records.size(), 1u);
+    EXPECT_EQ(result.records[0].link, "http://x/1");
+    DestroyWindow(game);
+}
+
+// Each way of ending the wait early, done while the work is still busy: control comes back within
+// a second with the outcome named, the job is abandoned, the work's late result is dropped, and
+// everything the wait shared with the worker is freed once the worker ends.
+TEST_F(LoadingWindowTest, EndingTheWaitEarlyGivesControlBackAtOnceAndDropsTheLateResult) {
+    struct Case {
+        const char* name;
+        void (*end)(HWND loading, HWND main, DWORD windowThread);
+        FetchStatus status;
+        unsigned timeLimitMs;
+    };
+    const Case cases[] = {
+        {"Esc", [](HWND w, HWND, DWORD) { PostMessageW(w, WM_KEYDOWN, VK_ESCAPE, 1); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"Alt+F4", [](HWND w, HWND, DWORD) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"main window closed", [](HWND, HWND main, DWORD) { PostMessageW(main, WM_CLOSE, 0, 0); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"WM_QUIT", [](HWND, HWND, DWORD t) { PostThreadMessageW(t, WM_QUIT, 7, 0); },
+         FetchStatus::kCancelled, kFetchTimeLimitMs},
+        {"time limit", [](HWND, HWND, DWORD) {}, FetchStatus::kTimedOut, 600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        auto job = std::make_shared<FetchJob>(std::make_shared<boost::regex>(), c.timeLimitMs);
+        const std::weak_ptr<FetchJob> shared = job;
+        std::atomic<ULONGLONG> ended{0};
+        const HWND main = main_;
+        const DWORD windowThread = GetCurrentThreadId();
+
+        const FetchResult result = loading_.Run(
+            GetModuleHandleW(nullptr), main_, std::move(job), [&, release](FetchJob& work) {
+                c.end(FindLoadingWindow(), main, windowThread);
+                ended = GetTickCount64();
+                WaitForSingleObject(release, 10000);  // a WinINet call Wine does not abort
+                EXPECT_FALSE(work.Parse([](boost::regex&) {}));
+                return Page("late");
+            });
+        const ULONGLONG back = GetTickCount64();
+
+        EXPECT_EQ(result.outcome.status, c.status);
+        EXPECT_LT(back - ended, 1000u);
+        EXPECT_TRUE(result.records.empty());
+        ExpectClosedAndEnabled();
+        if (c.status == FetchStatus::kCancelled && std::string(c.name) == "WM_QUIT") {
+            MSG quit;
+            ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+            EXPECT_EQ(quit.wParam, 7u);
+        }
+        SetEvent(release);
+        EXPECT_TRUE(test::PumpUntil([&] { return shared.expired(); }, 3000)) << "job leaked";
+        CloseHandle(release);
+    }
+}
+
+// A fetch started before anyone waits for it (the first screen's): its result is taken as it is
+// once it has ended, and a wait for one still running ends like any other, abandoning it.
+TEST_F(LoadingWindowTest, AFetchStartedEarlierIsWaitedForOrAbandonedLikeAnyOther) {
+    FetchThread done(std::make_shared<FetchJob>(nullptr), [](FetchJob&) { return Page("第1页"); });
+    ASSERT_TRUE(test::PumpUntil([&] { return done.Ended(); }));
+    FetchResult result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(done));
+    EXPECT_EQ(result.pageText, "第1页");
+    ExpectClosedAndEnabled();
+
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    auto job = std::make_shared<FetchJob>(std::make_shared<boost::regex>());
+    const std::weak_ptr<FetchJob> shared = job;
+    FetchThread running(std::move(job), [release](FetchJob& work) {
+        WaitForSingleObject(release, 10000);
+        EXPECT_FALSE(work.Parse([](boost::regex&) {}));
+        return Page("late");
+    });
+    // Esc once the loading window is there.
+    SetTimer(main_, 1, 50, [](HWND main, UINT, UINT_PTR id, DWORD) {
+        if (const HWND loading = FindLoadingWindow()) {
+            KillTimer(main, id);
+            PostMessageW(loading, WM_KEYDOWN, VK_ESCAPE, 1);
+        }
+    });
+    result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(running));
+    EXPECT_EQ(result.outcome.status, FetchStatus::kCancelled);
+    EXPECT_TRUE(result.records.empty());
+    ExpectClosedAndEnabled();
+    SetEvent(release);
+    EXPECT_TRUE(test::PumpUntil([&] { return shared.expired(); }, 3000)) << "job leaked";
+    CloseHandle(release);
+}
+
+// Kept between fetches, the window may still be shown without a wait (a restore that brings
+// back too much): Esc and Alt+F4 then hide it, as they end a wait.
+TEST_F(LoadingWindowTest, AnIdleWindowShownByMistakeGoesOnEscOrAltF4) {
+    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                 [](FetchJob&) { return FetchResult{}; });
+    const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    ASSERT_NE(window, nullptr);
+    for (const auto& [key, message, wParam] :
+         {std::tuple{"Esc", WM_KEYDOWN, WPARAM{VK_ESCAPE}},
+          std::tuple{"Alt+F4", WM_SYSCOMMAND, WPARAM{SC_CLOSE}}}) {
+        SCOPED_TRACE(key);
+        ShowWindow(window, SW_SHOWNORMAL);
+        PostMessageW(window, message, wParam, 0);
+        EXPECT_TRUE(test::PumpUntil([] { return !FindLoadingWindow(); }));
+        EXPECT_TRUE(IsWindow(window)) << "kept for the next fetch";
+    }
+}
+
+TEST_F(LoadingWindowTest, WorkThatThrowsIsAFailureNotACrash) {
+    const FetchResult result =
+        loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                     [](FetchJob&) -> FetchResult { throw std::bad_alloc(); });
+    EXPECT_EQ(result.outcome.status, FetchStatus::kFailed);
+    ExpectClosedAndEnabled();
+}
+
+// After two seconds the window also says that Esc cancels, inside its 370 x 30.
+TEST_F(LoadingWindowTest, SaysAfterTwoSecondsThatEscCancels) {
+    std::wstring before, after;
+    SIZE hintSize{};
+    RECT client{};
+    loading_.Run(
+        GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr), [&](FetchJob&) {
+            const HWND label = GetWindow(FindLoadingWindow(), GW_CHILD);
+            wchar_t text[128] = L"";
+            GetWindowTextW(label, text, 128);
+            before = text;
+            Sleep(LoadingWindow::kHintDelayMs + 600);
+            GetWindowTextW(label, text, 128);
+            after = text;
+
+            GetClientRect(label, &client);
+            const HDC dc = GetDC(label);
+            const HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+            GetTextExtentPoint32W(dc, text, static_cast<int>(after.size()), &hintSize);
+            SelectObject(dc, old);
+            ReleaseDC(label, dc);
+            return FetchResult{};
+        });
+
+    EXPECT_EQ(before, L" 加载中！网速不同加载速度也不同            loading...");
+    EXPECT_EQ(after, L" 加载中！网速不同加载速度也不同      按 Esc 键取消加载");
+    EXPECT_LE(hintSize.cx, client.right);
+    EXPECT_LE(hintSize.cy, client.bottom);
+    ExpectClosedAndEnabled();
+
+    // The window is kept for the next fetch, which starts with the first text again.
+    std::wstring next;
+    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                 [&](FetchJob&) {
+                     wchar_t text[128] = L"";
+                     GetWindowTextW(GetWindow(FindLoadingWindow(), GW_CHILD), text, 128);
+                     next = text;
+                     return FetchResult{};
+                 });
+    EXPECT_EQ(next, before);
+}
+
+}  // namespace

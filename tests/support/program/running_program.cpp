@@ -1,0 +1,116 @@
+#include "tests/support/program/running_program.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "app/browse/catalogue_fetch.h"
+#include "win/wide_text.h"
+#include "catalogue/http_request.h"
+#include "tests/support/toolkit/test_form.h"
+
+namespace test {
+
+RunningProgram::RunningProgram()
+    : application_(std::make_unique<Application>(GetModuleHandleW(nullptr))) {
+    // The pointer stays off the window, so no stray mouse move reaches a widget.
+    PlaceCursorAway();
+    started_ = application_->Start(SW_SHOWNORMAL);
+}
+
+RunningProgram::~RunningProgram() {
+    if (HWND window = Window()) {
+        DestroyWindow(window);
+        application_->RunMessageLoop();  // ends with the quit message the main window posts
+    }
+    application_->Shutdown();
+}
+
+void ClickWidget(HWND window, const FormWidget& widget) {
+    const int x = static_cast<int>(widget.GetLeft() + widget.GetWidth() / 2);
+    const int y = static_cast<int>(widget.GetTop() + widget.GetHeight() / 2);
+    Click(window, x, y);
+    PlaceCursorAway();
+}
+
+void TypeText(HWND edit, std::wstring_view text) {
+    for (const wchar_t c : text) {
+        const SHORT key = VkKeyScanW(c);
+        const UINT virtualKey = key == -1 ? 0 : LOBYTE(key);
+        SendMessageW(edit, WM_KEYDOWN, virtualKey, 1);
+        SendMessageW(edit, WM_CHAR, c, 1);
+        SendMessageW(edit, WM_KEYUP, virtualKey, 0xC0000001);
+    }
+}
+
+void PressKey(HWND edit, UINT virtualKey) {
+    SendMessageW(edit, WM_KEYDOWN, virtualKey, 1);
+    SendMessageW(edit, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+HWND FindLoadingWindow() {
+    const HWND window = FindWindowW(L"ZentoriLoadingWindow", nullptr);
+    return IsWindowVisible(window) ? window : nullptr;
+}
+
+std::filesystem::path LibraryFile() {
+    wchar_t folder[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"ZENTORI_LIBRARY_DIR", folder, MAX_PATH);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return std::filesystem::path(folder) / L"library.json";
+}
+
+std::string ShownNotice(const NoticeBar& notices) {
+    if (!IsWindowVisible(notices.Handle())) return {};
+    return WideToGbk(notices.Text());
+}
+
+std::vector<std::string> CatalogueLog::Take() {
+    char path[MAX_PATH] = "";
+    GetEnvironmentVariableA("ZENTORI_SERVER_LOG", path, MAX_PATH);
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string all = text.str();
+    std::vector<std::string> lines;
+    size_t start = read_;
+    for (size_t end; (end = all.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(all.substr(start, end - start));
+    }
+    read_ = start;
+    return lines;
+}
+
+namespace {
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId()) return TRUE;
+    ++*reinterpret_cast<DWORD*>(count);
+    EnumChildWindows(window, CountWindow, count);
+    return TRUE;
+}
+
+}  // namespace
+
+GuiObjects CountGuiObjects() {
+    GuiObjects counts{GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                      GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    if (counts.gdi == 0) {
+        // Wine looks a handle up by its slot alone when the handle's upper word is zero.
+        for (ULONG_PTR slot = 1; slot <= 0xFFFF; ++slot) {
+            if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot))) ++counts.gdi;
+        }
+    }
+    if (counts.user == 0) EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&counts.user));
+    return counts;
+}
+
+bool SetCatalogueMode(std::string_view mode) {
+    const std::string reply =
+        HttpRequest(CatalogueBaseUrl() + "/control/mode?m=" + std::string(mode));
+    return reply == "mode " + std::string(mode) + "\n";
+}
+
+}  // namespace test

@@ -1,0 +1,182 @@
+#include "tests/support/toolkit/test_form.h"
+
+#include <gtest/gtest.h>
+
+#include "widgets/drawing.h"
+#include "win/window_class.h"
+
+namespace test {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZentoriTestWindow";
+
+bool Records(UINT message) {
+    switch (message) {
+        case WM_CLOSE:
+        case WM_SYSCOMMAND:
+        case WM_LBUTTONDBLCLK:
+        case WM_SIZE:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSELEAVE:
+        case WM_NCLBUTTONDOWN:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void RegisterTestClass() {
+    static const bool registered = RegisterWindowClassOnce({.name = kClassName,
+                                                            .procedure = DefWindowProcW,
+                                                            .instance = GetModuleHandleW(nullptr),
+                                                            .style = CS_DBLCLKS});
+    (void)registered;
+}
+
+}  // namespace
+
+TestWindow::TestWindow(const Options& options) : swallowCommands_(options.swallowCommands) {
+    RegisterTestClass();
+    window_ = CreateWindowExW(0, kClassName, options.title.c_str(), options.style, options.x,
+                              options.y, options.width, options.height, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    if (!window_) {
+        ADD_FAILURE() << "cannot create the test window: " << GetLastError();
+        return;
+    }
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure));
+    if (options.show) {
+        ShowWindow(window_, SW_SHOWNOACTIVATE);
+        UpdateWindow(window_);
+    }
+}
+
+TestWindow::~TestWindow() {
+    Destroy();
+}
+
+void TestWindow::Destroy() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+int TestWindow::CountSeen(UINT message) const {
+    int count = 0;
+    for (const SeenMessage& seen : seen_)
+        count += seen.message == message ? 1 : 0;
+    return count;
+}
+
+int TestWindow::CountSeen(UINT message, WPARAM wParam) const {
+    int count = 0;
+    for (const SeenMessage& seen : seen_) {
+        count += seen.message == message && seen.wParam == wParam ? 1 : 0;
+    }
+    return count;
+}
+
+LRESULT CALLBACK TestWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self) {
+        if (Records(message)) self->seen_.push_back({message, wParam, lParam});
+        if (self->swallowCommands_ && (message == WM_CLOSE || message == WM_SYSCOMMAND)) {
+            return 0;
+        }
+        if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TestForm::TestForm(const Options& options)
+    : form_(std::make_unique<SkinForm>()), window_(options.window) {
+    EnsureGraphics();
+    EXPECT_TRUE(form_->Attach(window_.Handle(), options.skinPath, options.form));
+}
+
+COLORREF TestForm::ScreenPixel(int x, int y) const {
+    return ArgbToColorref(form_->ScreenBuffer().Pixel(x, y));
+}
+
+COLORREF TestForm::BackgroundPixel(int x, int y) const {
+    return ArgbToColorref(form_->BackgroundBuffer().Pixel(x, y));
+}
+
+COLORREF TestForm::WindowPixel(int x, int y) const {
+    HDC dc = GetDC(window_.Handle());
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window_.Handle(), dc);
+    return colour;
+}
+
+PixelSource TestForm::Screen() const {
+    return [this](int x, int y) { return ScreenPixel(x, y); };
+}
+
+PixelSource TestForm::Background() const {
+    return [this](int x, int y) { return BackgroundPixel(x, y); };
+}
+
+PixelSource TestForm::OnWindow() const {
+    return [this](int x, int y) { return WindowPixel(x, y); };
+}
+
+void PumpMessages(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMilliseconds) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMilliseconds;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PlaceCursor(HWND window, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    SetCursorPos(point.x, point.y);
+}
+
+void PlaceCursorAway() {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+}
+
+CursorAway::CursorAway() {
+    PlaceCursorAway();
+    PumpMessages(10);
+}
+
+LRESULT SendMouse(HWND window, UINT message, int x, int y) {
+    PlaceCursor(window, x, y);
+    const WPARAM keys = message == WM_LBUTTONDOWN ? MK_LBUTTON : 0;
+    return SendMessageW(window, message, keys, MAKELPARAM(x, y));
+}
+
+void Click(HWND window, int x, int y) {
+    SendMouse(window, WM_LBUTTONDOWN, x, y);
+    SendMouse(window, WM_LBUTTONUP, x, y);
+}
+
+void Scribble(const TestForm& form, const RECT& rect) {
+    UniqueBrushGdi brush(CreateSolidBrush(kMarker));
+    FillRect(form.Form().Record().ScreenDc(), &rect, brush.get());
+    FillRect(form.Form().Record().windowDc, &rect, brush.get());
+}
+
+bool HasMarker(const PixelSource& source, const RECT& rect) {
+    return CountPixels(source, rect, [](COLORREF c) { return NearColour(c, kMarker, 0); }) > 0;
+}
+
+}  // namespace test
