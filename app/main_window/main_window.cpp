@@ -1,7 +1,6 @@
 #include "app/main_window/main_window.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include "app/control_font.h"
 #include "win/wide_text.h"
@@ -143,7 +142,8 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_CONTEXTMENU:
             // The search box shows its own menu; this one is for the window's own area.
             if (reinterpret_cast<HWND>(wParam) != window || !handlers_.contextMenu) break;
-            handlers_.contextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            handlers_.contextMenu(
+                POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
             return 0;
         case WM_ENDSESSION:
             // The session ends after this returns: leave as a close would, at once or as soon

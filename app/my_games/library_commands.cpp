@@ -8,6 +8,7 @@
 #include "app/main_window/skin_menu.h"
 #include "app/my_games/game_context_menu.h"
 #include "app/play/hidden_browser.h"
+#include "text/text_utils.h"
 #include "win/wide_text.h"
 
 const char LibraryCommands::kKeptAsideNotice[] = "游戏库文件已损坏，已另存为 ";
