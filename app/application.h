@@ -64,6 +64,7 @@ public:
     BossKey& Boss() { return *bossKey_; }
     MainWindowKeys& Keys() { return *mainWindowKeys_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
+    HiddenBrowser& Hidden() { return hiddenBrowser_; }
 
 private:
     // NavigationHost
@@ -80,6 +81,8 @@ private:
     bool TranslateProgramKey(const MSG& message);
     void ShowFetchResult(const FetchCommand& command, const FetchResult& result);
     void ShowFetchNotice(std::string_view text);
+    // Whether the fetch notice tells of a failed command (which F5 then tries again).
+    bool FetchFailureShown() const;
 
     OleSession ole_;  // first in, last out: everything below may use OLE
     HINSTANCE instance_;
@@ -100,6 +103,9 @@ private:
     // The first screen's fetch, started before the main window is built (Start).
     FetchThread earlyFetch_;
     NavigationState earlyState_;
-    bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch
-    NoticeBar fetchNotice_;         // why the last fetch failed, or that a search found nothing
+    // The main window was asked to close during a fetch: it closes once the command that
+    // started the fetch has returned, and nothing new starts meanwhile.
+    bool closing_ = false;
+    NoticeBar fetchNotice_;     // why the last fetch failed, or that a search found nothing
+    bool fetchFailed_ = false;  // the last fetch failed (and fetchNotice_ says why, while shown)
 };

@@ -19,6 +19,8 @@ std::string HotListUrl(std::string_view baseUrl, std::string_view categoryKey, i
 // `pattern` is the program's shared record pattern object; it is recompiled here on every call.
 // A record lacking a key gets an empty text for that value (and an empty link without an id).
 // Never throws; a reply the pattern cannot be matched against gives the records found so far.
+// At most kRecordLimit + 1 records are cut: more than kRecordLimit means the reply is over the
+// cap (and the rest of it was not read).
 std::vector<GameRecord> ParseHotList(std::string_view reply, std::string_view baseUrl,
                                      boost::regex& pattern);
 

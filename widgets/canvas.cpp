@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "widgets/drawing.h"
+
 Canvas::Canvas(Canvas&& other) noexcept {
     *this = std::move(other);
 }
@@ -52,6 +54,7 @@ bool Canvas::Create(HDC dc, int width, int height, bool topDown) {
         Reset();
         return false;
     }
+    UseWidgetTextRendering(graphics_.get());
     return true;
 }
 

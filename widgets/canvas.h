@@ -3,7 +3,7 @@
 // that keeps a buffer of its own (the list control) and the tests use the same type.
 //
 // The canvas owns all three; the previously selected bitmap is put back before the DIB is
-// deleted. Move-only.
+// deleted. Its graphics renders text as every widget does (UseWidgetTextRendering). Move-only.
 #pragma once
 
 #include <cstdint>

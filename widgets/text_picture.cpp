@@ -20,6 +20,9 @@ void TextPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, std::st
 void TextPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, std::wstring_view text,
                         const TextStyle& style, const RECT& clip) {
     if (!dc || !graphics) return;
+    // The canvas's own rendering already (Canvas), but whoever made the graphics, the text is
+    // laid out, measured and drawn as it is in the picture.
+    UseWidgetTextRendering(graphics);
     if ((style.formatFlags & kNoClip) || !(style.formatFlags & kNoWrap)) {
         Reset();
         PaintDirectly(graphics, rect, text, style, clip);
@@ -98,6 +101,9 @@ bool TextPicture::PrepareSurface(int width, int height) {
         ReleaseSurface();
         return false;
     }
+    // As on the canvas the picture is blended onto (the direct path draws there), never the
+    // system's ClearType: over transparency it would leave dark fringes.
+    UseWidgetTextRendering(surfaceGraphics_.get());
     return true;
 }
 

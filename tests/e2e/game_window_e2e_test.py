@@ -9,7 +9,7 @@ import unittest
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
     CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL, ProgramTestCase,
-    centre, games_sent, hot_list_target, wait_until)
+    centre, games_sent, hot_list_target, wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
 
@@ -51,6 +51,10 @@ class GameWindowTest(ProgramTestCase):
         program.double_click(centre(TITLE_LABEL))
         windows = self.wait_for_game_window(program, names[4] + PLAYING_SUFFIX)
         self.assertEqual([w.id for w in windows], [game.id])
+        # The reused window comes to the front: it was behind the main window.
+        wait_until(lambda: xdotool("getactivewindow", check=False).strip() == game.id, 5,
+                   "the game window to be the active one")
+        self.assertEqual(program.stacking()[0], game.id)
 
         # A double-click on bare background opens the selected game too, and moves nothing.
         program.activate()

@@ -1,6 +1,6 @@
 // tls_front: HTTPS in front of a loopback HTTP server, for the tests of https:// catalogues.
 //
-//   tls_front --target PORT --cert F --key F --port 0 --port-file F
+//   tls_front --target PORT --cert F --key F --port 0 --port-file F [--fault cut|no-common]
 //
 // Listens on 127.0.0.1 and ::1 at one port (0: any free one; both, so that "localhost" reaches
 // it whichever address a client tries first), writes the port to the port file once it
@@ -8,6 +8,11 @@
 // with the certificate (chain) and key given, then the request head is passed on to
 // 127.0.0.1:PORT and the answer back until that server closes. One request per connection, as
 // the servers behind it answer ("Connection: close").
+//
+// With --fault, no handshake ever completes, for the tests of TLS failures that are not the
+// certificate's: "cut" reads the client's first message and closes the connection; "no-common"
+// offers only anonymous TLS 1.2 cipher suites, which no client accepts, so the handshake ends
+// with the server's alert.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -84,9 +89,16 @@ bool SendAll(int fd, std::string_view data) {
     return true;
 }
 
-void Serve(SSL_CTX* context, Socket client, int targetPort) {
+enum class Fault { kNone, kCut, kNoCommon };
+
+void Serve(SSL_CTX* context, Socket client, int targetPort, Fault fault) {
     const timeval idle{kIdleSeconds, 0};
     setsockopt(client.fd(), SOL_SOCKET, SO_RCVTIMEO, &idle, sizeof idle);
+    if (fault == Fault::kCut) {
+        char hello[4096];
+        recv(client.fd(), hello, sizeof hello, 0);
+        return;
+    }
     std::unique_ptr<SSL, SslFree> ssl(SSL_new(context));
     if (!ssl || SSL_set_fd(ssl.get(), client.fd()) != 1) return;
     // A client that refuses the certificate ends here, with its alert.
@@ -110,7 +122,7 @@ void Serve(SSL_CTX* context, Socket client, int targetPort) {
     SSL_shutdown(ssl.get());
 }
 
-void AcceptLoop(const Socket& listener, SSL_CTX* context, int targetPort) {
+void AcceptLoop(const Socket& listener, SSL_CTX* context, int targetPort, Fault fault) {
     for (;;) {
         Socket client(accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!client) {
@@ -118,7 +130,7 @@ void AcceptLoop(const Socket& listener, SSL_CTX* context, int targetPort) {
             std::perror("tls_front: accept");
             std::exit(1);
         }
-        std::thread(Serve, context, std::move(client), targetPort).detach();
+        std::thread(Serve, context, std::move(client), targetPort, fault).detach();
     }
 }
 
@@ -138,6 +150,7 @@ int main(int argc, char** argv) {
     int port = 0;
     int targetPort = 0;
     std::string portFile, certificate, key;
+    Fault fault = Fault::kNone;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string_view option = argv[i];
         if (option == "--port") {
@@ -150,14 +163,23 @@ int main(int argc, char** argv) {
             certificate = argv[i + 1];
         } else if (option == "--key") {
             key = argv[i + 1];
+        } else if (option == "--fault") {
+            const std::string_view name = argv[i + 1];
+            if (name != "cut" && name != "no-common") {
+                std::fprintf(stderr, "tls_front: unknown fault %s\n", argv[i + 1]);
+                return 2;
+            }
+            fault = name == "cut" ? Fault::kCut : Fault::kNoCommon;
         } else if (option != "--log") {  // with-server passes a log; nothing is logged here
             std::fprintf(stderr, "tls_front: unknown option %s\n", argv[i]);
             return 2;
         }
     }
     if (targetPort <= 0 || certificate.empty() || key.empty()) {
-        std::fputs("usage: tls_front --target PORT --cert F --key F [--port N] [--port-file F]\n",
-                   stderr);
+        std::fputs(
+            "usage: tls_front --target PORT --cert F --key F [--port N] [--port-file F] "
+            "[--fault cut|no-common]\n",
+            stderr);
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -165,6 +187,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<SSL_CTX, SslFree> context(SSL_CTX_new(TLS_server_method()));
     if (!context || SSL_CTX_use_certificate_chain_file(context.get(), certificate.c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(context.get(), key.c_str(), SSL_FILETYPE_PEM) != 1) {
+        ERR_print_errors_fp(stderr);
+        return 1;
+    }
+    if (fault == Fault::kNoCommon &&
+        (SSL_CTX_set_max_proto_version(context.get(), TLS1_2_VERSION) != 1 ||
+         SSL_CTX_set_cipher_list(context.get(), "aNULL:@SECLEVEL=0") != 1)) {
         ERR_print_errors_fp(stderr);
         return 1;
     }
@@ -181,7 +209,7 @@ int main(int argc, char** argv) {
     }
     std::printf("TLS on localhost:%d for 127.0.0.1:%d\n", port, targetPort);
     std::fflush(stdout);
-    if (v6) std::thread(AcceptLoop, std::cref(v6), context.get(), targetPort).detach();
-    AcceptLoop(v4, context.get(), targetPort);
+    if (v6) std::thread(AcceptLoop, std::cref(v6), context.get(), targetPort, fault).detach();
+    AcceptLoop(v4, context.get(), targetPort, fault);
     return 1;
 }
