@@ -9,6 +9,7 @@
 
 #include <boost/regex.hpp>
 
+#include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
 
 // URL of one hot-list page. The key "100" is the "recently updated" list: category 0 in sort

@@ -9,6 +9,7 @@
 
 #include <boost/regex.hpp>
 
+#include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
 
 struct SearchPage {

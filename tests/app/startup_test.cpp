@@ -87,9 +87,10 @@ TEST(Startup, ClosingDuringTheFirstFetchStartsNothingMore) {
     Application program(GetModuleHandleW(nullptr));
     const bool started = program.Start(SW_SHOWNORMAL);
     closer.join();
-    EXPECT_TRUE(test::SetCatalogueMode("normal"));
     EXPECT_TRUE(started);
     EXPECT_FALSE(program.Hidden().Host().Created());
+    // (Asking the catalogue dispatches the messages waiting, the close among them.)
+    EXPECT_TRUE(test::SetCatalogueMode("normal"));
     EXPECT_EQ(program.RunMessageLoop(), 0) << "the close posted ends the program";
     program.Shutdown();
 }
