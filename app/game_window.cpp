@@ -61,7 +61,9 @@ bool GameWindow::Open(HINSTANCE instance, std::string_view link, std::string_vie
     browser_.Navigate(link);
     SetWindowTextW(window_, GbkToWide(JoinBytes({name, kPlayingSuffix})).c_str());
     // The game is played at once: a reused window may lie behind the main window, where the
-    // player would see nothing happen, and the keys belong to the page.
+    // player would see nothing happen, and the keys belong to the page. (Raised explicitly too:
+    // where a window manager decides the activation, as under Wine, the window still comes up.)
+    BringWindowToTop(window_);
     SetForegroundWindow(window_);
     browser_.Focus();
     return true;

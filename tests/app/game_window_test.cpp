@@ -245,7 +245,8 @@ TEST_F(GameWindowTest, AMinimisedWindowIsShownAgainForTheNextGame) {
     EXPECT_TRUE(IsZoomed(game.Handle()));
 }
 
-// The next game, chosen while another window of the program is active: the page has the keys.
+// The next game, chosen while another window of the program is active: the game window is the
+// foreground window and its page has the keys.
 TEST_F(GameWindowTest, TheNextGameGivesTheKeyboardToThePage) {
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     test::TestWindow other(test::TestWindow::Options{});  // the main window, clicked into
@@ -253,6 +254,7 @@ TEST_F(GameWindowTest, TheNextGameGivesTheKeyboardToThePage) {
     SetFocus(other.Handle());
     ASSERT_EQ(GetFocus(), other.Handle());
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/2", "黄金矿工"));
+    EXPECT_EQ(GetForegroundWindow(), game.Handle());
     const HWND control = game.Browser().ControlWindow();
     ASSERT_NE(control, nullptr);
     const HWND focus = GetFocus();
