@@ -20,9 +20,6 @@ void TextPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, std::st
 void TextPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, std::wstring_view text,
                         const TextStyle& style, const RECT& clip) {
     if (!dc || !graphics) return;
-    // A canvas's graphics renders text so already; one made elsewhere is set so too, so the text
-    // is measured and drawn there as in the picture.
-    UseWidgetTextRendering(graphics);
     if ((style.formatFlags & kNoClip) || !(style.formatFlags & kNoWrap)) {
         Reset();
         PaintDirectly(graphics, rect, text, style, clip);

@@ -254,15 +254,6 @@ TEST(WidgetTextRendering, IsInForceOnEveryGraphicsTextIsDrawnOn) {
     EXPECT_EQ(hint(canvas.Graphics()), kWidgetTextRendering);
     EXPECT_EQ(hint(picture.Graphics()), kWidgetTextRendering);
     EXPECT_EQ(kWidgetTextRendering, Gdiplus::TextRenderingHintAntiAliasGridFit);
-
-    // A graphics made elsewhere is set so when a text is shown on it.
-    UniqueGraphics other;
-    ASSERT_EQ(GdipCreateFromHDC(canvas.Dc(), other.out()), Gdiplus::Ok);
-    ASSERT_EQ(hint(other.get()), Gdiplus::TextRenderingHintSystemDefault);
-    TextPicture text;
-    text.Paint(canvas.Dc(), other.get(), RectF(4, 4, 200, 20), "热门游戏", {.formatFlags = 0x1000},
-               RECT{0, 0, kWidth, kHeight});
-    EXPECT_EQ(hint(other.get()), kWidgetTextRendering);
 }
 
 }  // namespace
