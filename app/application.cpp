@@ -94,8 +94,9 @@ bool Application::Start(int showCommand) {
     library_->ShowLoadNotice();
     // The hidden browser starts loading its page only now: the first page needs nothing of it,
     // and creating the control and its first navigation would hold the first request back.
-    // (The user may have closed the window during that first fetch.)
-    if (IsWindow(mainWindow_.Handle())) {
+    // (The user may have closed the window during that first fetch: its close is posted, so the
+    // window is still there, but nothing new starts.)
+    if (!closing_) {
         hiddenBrowser_.Create(mainWindow_.Handle(), library_->HomepageBase());
     }
     return true;
@@ -144,8 +145,9 @@ bool Application::TranslateProgramKey(const MSG& message) {
     if (!main || !IsWindowEnabled(main)) return false;
     if (message.hwnd != main && !IsChild(main, message.hwnd)) return false;
     if (message.lParam & kRepeatedKey) return true;
-    // A library view shown is the page on screen: it is read again, not the catalogue.
-    if (library_ && library_->ViewShown()) {
+    // A failed command is tried again, as its notice says; otherwise a library view shown is the
+    // page on screen: it is read again, not the catalogue.
+    if (!FetchFailureShown() && library_ && library_->ViewShown()) {
         library_->Views().Refresh();
     } else {
         navigation_.Repeat();
@@ -159,7 +161,7 @@ bool Application::TranslateProgramKey(const MSG& message) {
 bool Application::OnMainWindowClosing() {
     if (!loadingWindow_.Waiting()) return true;
     loadingWindow_.Cancel();
-    closeAfterFetch_ = true;
+    closing_ = true;
     return false;
 }
 
@@ -252,6 +254,7 @@ FetchThread Application::StartFetch(const NavigationState& state) {
 }
 
 bool Application::RunFetch(const FetchCommand& command) {
+    if (closing_) return false;
     // The fetch started with the program serves the first command that asks for the same; any
     // other command lets it go.
     FetchThread fetch = std::move(earlyFetch_);
@@ -263,8 +266,7 @@ bool Application::RunFetch(const FetchCommand& command) {
                                    : loadingWindow_.Run(instance_, mainWindow_.Handle(),
                                                         std::move(fetch), {gameWindow_.Handle()});
     LogFetch(command, library_->CatalogueBase(), result, GetTickCount64() - started);
-    if (closeAfterFetch_) {
-        closeAfterFetch_ = false;
+    if (closing_) {
         PostMessageW(mainWindow_.Handle(), WM_CLOSE, 0, 0);
         return false;
     }
@@ -272,14 +274,19 @@ bool Application::RunFetch(const FetchCommand& command) {
     if (result.outcome.status == FetchStatus::kCancelled) return false;
     if (!result.outcome.Succeeded()) {
         ShowFetchNotice(FetchFailureNotice(result.outcome));
+        fetchFailed_ = true;
         return false;
     }
     ShowFetchResult(command, result);
     return true;
 }
 
-// Lasting: it stays until the next successful fetch. A click on it tries the command again, as
-// F5 does.
+bool Application::FetchFailureShown() const {
+    return fetchFailed_ && notices_.Holds(NoticeKind::kFetch);
+}
+
+// Lasting: it stays until the next successful fetch, whatever passing notice comes meanwhile. A
+// click on it tries the command again, as F5 does.
 void Application::ShowFetchNotice(std::string_view text) {
     notices_.ShowLasting(NoticeKind::kFetch, text, [this] { navigation_.Repeat(); });
 }
@@ -289,6 +296,7 @@ void Application::ShowFetchNotice(std::string_view text) {
 // flash the same rows in one after another within the same moment, at ten times the cost.
 void Application::ShowFetchResult(const FetchCommand& command, const FetchResult& result) {
     library_->OnCataloguePage();
+    fetchFailed_ = false;
     const bool search = command.state.PendingFetch == kSearchFetch;
     if (search && IsBlankSearchText(command.searchText)) {
         // The box is where the term goes: the caret waits there.

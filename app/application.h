@@ -66,6 +66,7 @@ public:
     MainWindowKeys& Keys() { return *mainWindowKeys_; }
     const NavigationState& Navigation() const { return navigation_.State(); }
     ProgramDiagnostics& Diagnostics() { return diagnostics_; }
+    HiddenBrowser& Hidden() { return hiddenBrowser_; }
 
 private:
     // NavigationHost
@@ -83,6 +84,8 @@ private:
     bool TranslateProgramKey(const MSG& message);
     void ShowFetchResult(const FetchCommand& command, const FetchResult& result);
     void ShowFetchNotice(std::string_view text);
+    // Whether the fetch notice tells of a failed command (which F5 then tries again).
+    bool FetchFailureShown() const;
 
     ProgramDiagnostics diagnostics_;  // the log: open before and after everything that logs
     OleSession ole_;                  // everything below may use OLE
@@ -105,5 +108,9 @@ private:
     // The first screen's fetch, started before the main window is built (Start).
     FetchThread earlyFetch_;
     NavigationState earlyState_;
-    bool closeAfterFetch_ = false;  // the main window was asked to close during a fetch
+    // The main window was asked to close during a fetch: it closes once the command that
+    // started the fetch has returned, and nothing new starts meanwhile.
+    bool closing_ = false;
+    bool fetchFailed_ =
+        false;  // the last fetch failed (and the fetch notice says why, while shown)
 };

@@ -11,16 +11,21 @@
 constexpr unsigned kFetchTimeLimitMs = 30000;
 // A reply body beyond this size is not read on: no catalogue page comes near it.
 constexpr size_t kReplySizeLimit = 16u << 20;
+// The most records taken from one reply. A page holds 10; a reply with more than this is no
+// catalogue page, and its rows would only fill memory and keep a cancel waiting for the parse.
+constexpr size_t kRecordLimit = 1000;
 
 enum class FetchStatus {
     kSucceeded,
-    kCancelled,           // the user (or the program's closing) stopped it
-    kCannotConnect,       // refused, host not found, network down
-    kCertificateInvalid,  // the server's TLS certificate failed the check
-    kTimedOut,            // no answer in time, or the whole fetch took too long
-    kInterrupted,         // the connection broke off before the whole reply had arrived
+    kCancelled,            // the user (or the program's closing) stopped it
+    kCannotConnect,        // refused, host not found, network down
+    kCertificateInvalid,   // the server's TLS certificate failed the check
+    kSecureChannelFailed,  // no TLS connection came about (no protocol in common, handshake cut)
+    kProxyLogin,           // the proxy asks for a log-in (HTTP 407)
+    kTimedOut,             // no answer in time, or the whole fetch took too long
+    kInterrupted,          // the connection broke off before the whole reply had arrived
     kHttpError,     // the service answered with an HTTP error (or a redirect it cannot follow)
-    kTooLarge,      // the reply was larger than kReplySizeLimit
+    kTooLarge,      // the reply was larger than kReplySizeLimit or held more than kRecordLimit
     kNotCatalogue,  // the reply holds no hot-list or search structure at all
     kFailed,        // the program itself failed (out of memory, say)
 };

@@ -9,6 +9,7 @@
 
 #include <boost/regex.hpp>
 
+#include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
 
 // URL of one hot-list page. The key "100" is the "recently updated" list: category 0 in sort
@@ -19,6 +20,8 @@ std::string HotListUrl(std::string_view baseUrl, std::string_view categoryKey, i
 // `pattern` is the program's shared record pattern object; it is recompiled here on every call.
 // A record lacking a key gets an empty text for that value (and an empty link without an id).
 // Never throws; a reply the pattern cannot be matched against gives the records found so far.
+// At most kRecordLimit + 1 records are cut: more than kRecordLimit means the reply is over the
+// cap (and the rest of it was not read).
 std::vector<GameRecord> ParseHotList(std::string_view reply, std::string_view baseUrl,
                                      boost::regex& pattern);
 

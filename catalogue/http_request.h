@@ -72,9 +72,12 @@ struct HttpReply {
 // A plain GET of `url` (as HttpRequest sends it, with the default headers) that ends as:
 //   kSucceeded      a status below 300 and the whole body
 //   kHttpError      a status of 300 or more (redirects not followed included: to another
-//                   scheme, or more than 5 in a row)
+//                   scheme, or more than 5 in a row), but for
+//   kProxyLogin     407: the proxy asks for a log-in
 //   kCannotConnect  no connection (refused, host not found, no network)
 //   kCertificateInvalid  the https:// server's certificate failed the check
+//   kSecureChannelFailed  no TLS connection with the https:// server came about otherwise (no
+//                   protocol or cipher in common, the handshake cut off)
 //   kTimedOut       a phase gave up after 18 s, or the time limit passed
 //   kInterrupted    the connection broke off before the announced body had arrived
 //   kTooLarge       the body (or its announced length) is beyond the size limit

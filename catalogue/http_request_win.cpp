@@ -131,6 +131,12 @@ FetchStatus StatusOfError(DWORD error) {
         case ERROR_INTERNET_SEC_CERT_REVOKED:
         case ERROR_INTERNET_SEC_INVALID_CERT:
             return FetchStatus::kCertificateInvalid;
+        // Any other failure of the TLS handshake: trying again may help, but "cannot connect"
+        // would send the user to check the network, which works.
+        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
+        case ERROR_INTERNET_CLIENT_AUTH_NOT_SETUP:
+            return FetchStatus::kSecureChannelFailed;
         case ERROR_INTERNET_TIMEOUT:
         case WSAETIMEDOUT:
             return FetchStatus::kTimedOut;
@@ -348,6 +354,9 @@ HttpReply GetOnce(const std::string& url, const Bounds& bounds, std::string& loc
     const HINTERNET request = exchange.Request();
     outcome.httpStatus =
         static_cast<int>(NumberHeader(request, HTTP_QUERY_STATUS_CODE).value_or(0));
+    // A proxy that wants a log-in is no fault of the catalogue's: the system's proxy settings
+    // are the user's to mend.
+    if (outcome.httpStatus == HTTP_STATUS_PROXY_AUTH_REQ) return finish(FetchStatus::kProxyLogin);
     if (outcome.httpStatus >= 300) {
         if (outcome.httpStatus < 400)
             location = RedirectTarget(url, TextHeader(request, HTTP_QUERY_LOCATION));

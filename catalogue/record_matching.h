@@ -8,6 +8,7 @@
 
 #include <boost/regex.hpp>
 
+#include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
 
 namespace record_matching {
@@ -28,6 +29,9 @@ inline std::string_view Slice(std::string_view text, int from, int to) {
 // the matcher a scan to the end of the text for every opening behind it, which would make a long
 // garbage reply take quadratic time. Boost reports a bad pattern, a match too complex for its
 // limits and exhausted memory by throwing; the records found so far are returned then.
+//
+// Matching stops one record beyond kRecordLimit: the caller learns that the text is over the cap
+// without the time and memory of cutting every record of a huge reply.
 template <typename Cut>
 std::vector<GameRecord> CutRecords(std::string_view text, const char* pattern,
                                    std::string_view closing, boost::regex& regex, Cut cut) {
@@ -43,6 +47,7 @@ std::vector<GameRecord> CutRecords(std::string_view text, const char* pattern,
             const auto& group = (*match)[1];
             const std::string_view segment(group.first, static_cast<size_t>(group.length()));
             records.push_back(cut(segment, records.size() + 1));
+            if (records.size() > kRecordLimit) break;
         }
     } catch (const std::exception&) {
     }

@@ -9,6 +9,7 @@
 
 #include <boost/regex.hpp>
 
+#include "catalogue/fetch_outcome.h"
 #include "catalogue/game_record.h"
 
 struct SearchPage {
@@ -24,6 +25,8 @@ std::string SearchUrl(std::string_view baseUrl, std::string_view keyword);
 // `pattern` is the program's shared record pattern object; it is recompiled here on every call.
 // Without a pager the page count text is "1" when there are results and "0" when there are
 // none. An entry lacking its id or title gets an empty text for that value. Never throws.
+// At most kRecordLimit + 1 entries are cut: more than kRecordLimit means the page is over the
+// cap (and the rest of it was not read).
 SearchPage ParseSearchPage(std::string_view page, std::string_view baseUrl, boost::regex& pattern);
 
 // The same for the reply as it arrives (a UTF-8 document): percent-decodes it to GBK first.

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "widgets/drawing.h"
+
 Canvas::Canvas(Canvas&& other) noexcept {
     *this = std::move(other);
 }
@@ -12,6 +14,7 @@ Canvas& Canvas::operator=(Canvas&& other) noexcept {
     dc_ = std::move(other.dc_);
     bitmap_ = std::move(other.bitmap_);
     previous_ = std::exchange(other.previous_, nullptr);
+    premultiplied_ = std::move(other.premultiplied_);
     graphics_ = std::move(other.graphics_);
     bits_ = std::exchange(other.bits_, nullptr);
     width_ = std::exchange(other.width_, 0);
@@ -20,7 +23,7 @@ Canvas& Canvas::operator=(Canvas&& other) noexcept {
     return *this;
 }
 
-bool Canvas::Create(HDC dc, int width, int height, bool topDown) {
+bool Canvas::Create(HDC dc, int width, int height, bool topDown, Drawing drawing) {
     Reset();
     constexpr std::uint64_t kLargestBitmapBytes = 0x7FFFFFFF;
     if (width <= 0 || height <= 0 ||
@@ -48,16 +51,32 @@ bool Canvas::Create(HDC dc, int width, int height, bool topDown) {
     width_ = width;
     height_ = height;
     topDown_ = topDown;
-    if (GdipCreateFromHDC(dc_.get(), graphics_.out()) != Gdiplus::Ok) {
+    GpStatus made;
+    if (drawing == Drawing::kPremultiplied) {
+        // Rows as the DIB holds them: a bottom-up DIB is seen from its last row, upwards.
+        const int stride = topDown ? width * 4 : -width * 4;
+        std::uint32_t* top = topDown ? bits_ : bits_ + static_cast<size_t>(height - 1) * width;
+        BYTE* first = reinterpret_cast<BYTE*>(top);
+        GpBitmap* view = nullptr;
+        made =
+            GdipCreateBitmapFromScan0(width, height, stride, PixelFormat32bppPARGB, first, &view);
+        premultiplied_.reset(view);
+        if (made == Gdiplus::Ok) made = GdipGetImageGraphicsContext(view, graphics_.out());
+    } else {
+        made = GdipCreateFromHDC(dc_.get(), graphics_.out());
+    }
+    if (made != Gdiplus::Ok) {
         Reset();
         return false;
     }
+    UseWidgetTextRendering(graphics_.get());
     return true;
 }
 
 void Canvas::Reset() {
     // The graphics goes first, then the DC gets its own bitmap back so the DIB can be deleted.
     graphics_.reset();
+    premultiplied_.reset();
     if (dc_ && previous_) SelectObject(dc_.get(), previous_);
     previous_ = nullptr;
     bitmap_.reset();

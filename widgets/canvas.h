@@ -1,9 +1,10 @@
 // Canvas: an off-screen 32-bit picture, that is, a memory DC with a DIB section selected into it
 // and a GDI+ graphics on it. The form's screen and background buffers are canvases; a widget
-// that keeps a buffer of its own (the list control) and the tests use the same type.
+// that keeps a buffer of its own (the list control), a text kept as a picture and the tests use
+// the same type.
 //
-// The canvas owns all three; the previously selected bitmap is put back before the DIB is
-// deleted. Move-only.
+// The canvas owns all of it; the previously selected bitmap is put back before the DIB is
+// deleted. Its graphics renders text as every widget does (UseWidgetTextRendering). Move-only.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,11 @@
 
 class Canvas {
 public:
+    // How the graphics draws: through the DC (GDI leaves the alpha channel as it likes), or on
+    // the same pixels seen as a premultiplied bitmap, which keeps the alpha of what is drawn, for
+    // a picture blended with its own transparency later.
+    enum class Drawing { kThroughDc, kPremultiplied };
+
     Canvas() = default;
     Canvas(Canvas&& other) noexcept;
     Canvas& operator=(Canvas&& other) noexcept;
@@ -23,7 +29,8 @@ public:
     // (nullptr: the screen). Bottom-up rows unless topDown. All pixels start as 0 (transparent
     // black). False when any piece cannot be made, or the picture would take more bytes than
     // GDI counts (2 GB); the canvas is then empty.
-    bool Create(HDC dc, int width, int height, bool topDown = false);
+    bool Create(HDC dc, int width, int height, bool topDown = false,
+                Drawing drawing = Drawing::kThroughDc);
     void Reset();
 
     explicit operator bool() const { return dc_ && graphics_; }
@@ -44,6 +51,7 @@ private:
     UniqueMemoryDc dc_;
     UniqueBitmap bitmap_;
     HGDIOBJ previous_ = nullptr;
+    UniqueImage premultiplied_;  // GDI+'s view of the DIB's pixels, for Drawing::kPremultiplied
     UniqueGraphics graphics_;
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;

@@ -322,6 +322,10 @@ void ResetClip(GpGraphics* graphics) {
 
 // --- Text
 
+void UseWidgetTextRendering(GpGraphics* graphics) {
+    if (graphics) GdipSetTextRenderingHint(graphics, kWidgetTextRendering);
+}
+
 RectF TextLineRect(const RectF& rect, float fontHeight) {
     const float line = std::trunc(fontHeight);
     return RectF(rect.X, rect.Y + (rect.Height - line) / 2 - 1, rect.Width, line);

@@ -104,6 +104,14 @@ void SetClip(GpGraphics* graphics, const RectF& rect);
 void ResetClip(GpGraphics* graphics);
 
 // --- Text.
+// How every widget text is rendered: greyscale anti-aliasing fitted to the pixel grid, set on
+// each graphics the widgets draw on, so that a text cached in a picture and one drawn directly
+// give the same pixels on any system. The system's default is ClearType where the user has it
+// on, and ClearType drawn into a transparent picture blends to dark fringes.
+constexpr Gdiplus::TextRenderingHint kWidgetTextRendering =
+    Gdiplus::TextRenderingHintAntiAliasGridFit;
+void UseWidgetTextRendering(GpGraphics* graphics);
+
 enum TextEffect {
     kEffectNone = 0,
     kEffectShadowUpLeft = 1,

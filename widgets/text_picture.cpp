@@ -68,37 +68,18 @@ void TextPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, std::ws
 void TextPicture::Reset() {
     valid_ = false;
     key_ = Key{};
-    ReleaseSurface();
+    picture_.Reset();
     ink_ = RECT{};
 }
 
-void TextPicture::ReleaseSurface() {
-    surfaceGraphics_.reset();
-    surface_.reset();
-    picture_.Reset();
-}
-
 bool TextPicture::PrepareSurface(int width, int height) {
-    if (surfaceGraphics_ && picture_.Width() == width && picture_.Height() == height) {
+    if (picture_ && picture_.Width() == width && picture_.Height() == height) {
         std::memset(picture_.Bits(), 0, static_cast<size_t>(width) * height * 4);
         return true;
     }
-    ReleaseSurface();
-    if (!picture_.Create(nullptr, width, height, true)) return false;
     // GDI+ draws into the picture's own pixels as a premultiplied bitmap, which keeps the alpha
     // a DC of the same pixels would lose on Windows.
-    GpBitmap* raw = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
-                                  reinterpret_cast<BYTE*>(picture_.Bits()), &raw) != Gdiplus::Ok) {
-        ReleaseSurface();
-        return false;
-    }
-    surface_.reset(raw);
-    if (GdipGetImageGraphicsContext(surface_.get(), surfaceGraphics_.out()) != Gdiplus::Ok) {
-        ReleaseSurface();
-        return false;
-    }
-    return true;
+    return picture_.Create(nullptr, width, height, true, Canvas::Drawing::kPremultiplied);
 }
 
 void TextPicture::PaintDirectly(GpGraphics* graphics, const RectF& rect, std::wstring_view text,
@@ -125,8 +106,8 @@ bool TextPicture::Render(GpGraphics* target, const TextLayout& layout, const Tex
     TextLayout local = layout;
     local.area.X -= left + static_cast<float>(origin_.x);
     local.area.Y -= top + static_cast<float>(origin_.y);
-    DrawLaidOutText(local, surfaceGraphics_.get(), key_.text, style);
-    GdipFlush(surfaceGraphics_.get(), Gdiplus::FlushIntentionSync);
+    DrawLaidOutText(local, picture_.Graphics(), key_.text, style);
+    GdipFlush(picture_.Graphics(), Gdiplus::FlushIntentionSync);
 
     // Only the covered part is blended: most of a cell's rectangle stays empty.
     RECT ink{width, height, 0, 0};

@@ -51,17 +51,12 @@ private:
     bool Render(GpGraphics* target, const TextLayout& layout, const TextStyle& style);
     // Empty pixels of this size with GDI+ drawing on them, reused when the size is unchanged.
     bool PrepareSurface(int width, int height);
-    void ReleaseSurface();
     static void PaintDirectly(GpGraphics* graphics, const RectF& rect, std::wstring_view text,
                               const TextStyle& style, const RECT& clip);
 
     Key key_;
     bool valid_ = false;
-    Canvas picture_;
-    // GDI+'s view of picture_'s pixels, as a premultiplied bitmap, and drawing on it. Declared
-    // after picture_ so that they go before the pixels they point into.
-    UniqueImage surface_;
-    UniqueGraphics surfaceGraphics_;
+    Canvas picture_;  // premultiplied: the text's own pixels over transparency
     // Where the picture's top-left lies from the laid-out area's whole-pixel corner, and the
     // part of the picture the text covers (empty: nothing to show).
     POINT origin_{};

@@ -27,6 +27,10 @@ FetchResult Fetch(const std::string& url, const NavigationState& state, FetchJob
     if (!job.Parse(
             [&](boost::regex& pattern) { recognised = parse(reply.body, pattern, result); })) {
         result.outcome.status = FetchStatus::kCancelled;
+    } else if (result.records.size() > kRecordLimit) {
+        // No page holds that many games: it would only fill the list and the memory.
+        result.outcome.status = FetchStatus::kTooLarge;
+        result.records.clear();
     } else if (!recognised) {
         result.outcome.status = FetchStatus::kNotCatalogue;
     }

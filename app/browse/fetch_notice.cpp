@@ -12,6 +12,10 @@ std::string Cause(const FetchOutcome& outcome) {
             return "无法连接到游戏目录服务";
         case FetchStatus::kCertificateInvalid:
             return "证书无效，无法安全连接";
+        case FetchStatus::kSecureChannelFailed:
+            return "无法建立安全连接";
+        case FetchStatus::kProxyLogin:
+            return "代理服务器需要登录，请检查系统的代理设置";
         case FetchStatus::kTimedOut:
             return "游戏目录服务没有响应";
         case FetchStatus::kInterrupted:

@@ -56,6 +56,11 @@ void NoticeBar::Close(NoticeKind kind) {
     if (removed) Update();
 }
 
+bool NoticeBar::Holds(NoticeKind kind) const {
+    return std::ranges::any_of(lasting_,
+                               [kind](const Lasting& notice) { return notice.kind == kind; });
+}
+
 std::vector<std::wstring> NoticeBar::LastingTexts() const {
     std::vector<std::wstring> texts;
     for (const Lasting& notice : lasting_)

@@ -70,6 +70,8 @@ public:
     HWND Handle() const { return window_; }
     // What the strip shows; empty when it is hidden.
     const std::wstring& Text() const { return text_; }
+    // Whether a lasting notice of `kind` is kept.
+    bool Holds(NoticeKind kind) const;
     // The lasting notices' texts, oldest first (the strip shows the last).
     std::vector<std::wstring> LastingTexts() const;
 

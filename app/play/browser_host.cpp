@@ -294,6 +294,18 @@ void BrowserHost::Move(int x, int y, int width, int height) {
     inPlace->SetObjectRects(&bounds_, &bounds_);
 }
 
+void BrowserHost::Focus() {
+    if (!object_ || !site_) return;
+    HWND parent = nullptr;
+    site_->GetWindow(&parent);
+    RECT rect = bounds_;
+    object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_.Get(), 0, parent, &rect);
+    // The control may leave its window without the focus (no page yet, say): it goes there.
+    const HWND control = ControlWindow();
+    const HWND focus = GetFocus();
+    if (control && focus != control && !IsChild(control, focus)) SetFocus(control);
+}
+
 HWND BrowserHost::ControlWindow() const {
     ComPtr<IOleInPlaceObject> inPlace;
     if (!object_ || FAILED(object_.As(&inPlace))) return nullptr;

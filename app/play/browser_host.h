@@ -65,6 +65,9 @@ public:
     std::string StatusText() const;
     // The address the control shows or is loading (GBK); empty without a control.
     std::string LocationUrl() const;
+    // Gives the keyboard to the control (UI-activated, its window focused), as a click into the
+    // page would. Nothing without a control.
+    void Focus();
     // Moves and sizes the control (client coordinates of the parent).
     void Move(int x, int y, int width, int height);
     RECT Bounds() const { return bounds_; }

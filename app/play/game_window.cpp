@@ -85,6 +85,12 @@ bool GameWindow::Open(HINSTANCE instance, std::string_view link, std::string_vie
     name_ = name;
     browser_.Navigate(link);
     SetWindowTextW(window_, GbkToWide(JoinBytes({name, kPlayingSuffix})).c_str());
+    // The game is played at once: a reused window may lie behind the main window, where the
+    // player would see nothing happen, and the keys belong to the page. (Raised explicitly too:
+    // where a window manager decides the activation, as under Wine, the window still comes up.)
+    BringWindowToTop(window_);
+    SetForegroundWindow(window_);
+    browser_.Focus();
     return true;
 }
 
@@ -158,6 +164,10 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             }
             return 0;
         }
+        case WM_SETFOCUS:
+            // Activated again (the taskbar, Alt+Tab): the keys go on to the page.
+            browser_.Focus();
+            return 0;
         case WM_DESTROY:
             OnDestroy(window);
             return 0;

@@ -74,7 +74,8 @@ public:
     ~GameWindow();  // destroys the window if it is open
 
     // Opens the window if it is not open, navigates the browser to `link` and titles the window
-    // `name` + "游戏中" (both GBK). False when the window cannot be created.
+    // `name` + "游戏中" (both GBK); the window comes to the front (restored when minimised) with
+    // the keyboard in the page. False when the window cannot be created.
     bool Open(HINSTANCE instance, std::string_view link, std::string_view name);
     void Close();  // destroys the window, as the user's closing does
     bool IsOpen() const { return window_ != nullptr; }

@@ -18,6 +18,21 @@ bool IsForbiddenInFileName(wchar_t c) {
     return c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c) != nullptr;
 }
 
+// Windows opens the device itself for a file whose name before the first dot, trailing blanks
+// left out, is a device name, whatever the folder and the extension.
+bool IsDeviceName(std::wstring_view name) {
+    name = name.substr(0, name.find(L'.'));
+    while (!name.empty() && name.back() == L' ')
+        name.remove_suffix(1);
+    std::wstring upper(name);
+    for (wchar_t& c : upper) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    if (upper == L"CON" || upper == L"PRN" || upper == L"AUX" || upper == L"NUL") return true;
+    return upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT")) &&
+           upper[3] >= L'0' && upper[3] <= L'9';
+}
+
 // A path in `folder` for `fileName` that no file has yet.
 std::filesystem::path FreePath(const std::filesystem::path& folder, std::wstring_view fileName) {
     const std::filesystem::path first = folder / fileName;
@@ -49,6 +64,7 @@ std::wstring ScreenshotFileName(std::wstring_view gameName, const SYSTEMTIME& ti
     while (!name.empty() && name.front() == L' ')
         name.erase(0, 1);
     if (name.empty()) name = L"Zentori";
+    if (IsDeviceName(name)) name.insert(0, L"_");
     wchar_t stamp[32];
     swprintf(stamp, 32, L" %04u-%02u-%02u %02u-%02u-%02u.png", time.wYear, time.wMonth, time.wDay,
              time.wHour, time.wMinute, time.wSecond);

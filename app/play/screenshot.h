@@ -17,7 +17,8 @@ std::filesystem::path ScreenshotFolder();
 
 // "<game> 2024-05-01 09-30-15.png": the game's name with what a file name cannot hold (\ / : *
 // ? " < > | and control characters) turned into "_", without trailing dots or blanks, at most
-// kNameLimit characters; "Zentori" when nothing is left of it.
+// kNameLimit characters; "Zentori" when nothing is left of it. A name that Windows would take for
+// a device (CON, PRN, AUX, NUL, COM0-9, LPT0-9 before its first dot) gets a leading "_".
 std::wstring ScreenshotFileName(std::wstring_view gameName, const SYSTEMTIME& time);
 
 // Copies what the screen shows in `area` (screen coordinates) and writes it as a PNG into

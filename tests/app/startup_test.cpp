@@ -1,10 +1,15 @@
 // Starts the real zentori.exe (built beside this test) and checks what a user sees first: the
-// main window with its title, position and size, and a clean exit when it is closed.
+// main window with its title, position and size, and a clean exit when it is closed; then the
+// program in this process, closed while its first page is still on its way.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+
+#include "app/application.h"
+#include "tests/support/program/running_program.h"
 
 namespace {
 
@@ -67,6 +72,27 @@ TEST(Startup, MainWindowHasItsTitlePositionAndSizeAndClosesCleanly) {
     DWORD exitCode = 1;
     GetExitCodeProcess(program.process.hProcess, &exitCode);
     EXPECT_EQ(exitCode, 0u);
+}
+
+// The close is only posted while the first fetch is cancelled, so the window is still there when
+// start-up goes on: nothing more may start then (the hidden browser would load the homepage).
+TEST(Startup, ClosingDuringTheFirstFetchStartsNothingMore) {
+    ASSERT_TRUE(test::SetCatalogueMode("stall"));
+    std::thread closer([] {
+        const ULONGLONG deadline = GetTickCount64() + 30000;
+        while (!test::FindLoadingWindow() && GetTickCount64() < deadline)
+            Sleep(20);
+        PostMessageW(FindWindowW(MainWindow::kClassName, nullptr), WM_CLOSE, 0, 0);
+    });
+    Application program(GetModuleHandleW(nullptr));
+    const bool started = program.Start(SW_SHOWNORMAL);
+    closer.join();
+    EXPECT_TRUE(started);
+    EXPECT_FALSE(program.Hidden().Host().Created());
+    // (Asking the catalogue dispatches the messages waiting, the close among them.)
+    EXPECT_TRUE(test::SetCatalogueMode("normal"));
+    EXPECT_EQ(program.RunMessageLoop(), 0) << "the close posted ends the program";
+    program.Shutdown();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "catalogue/hot_list.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,17 @@ TEST(ParseHotList, KeepsRecordsInFrontOfUnclosedOpenings) {
     const auto records = Parse(reply);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].link, "http://games.example/2");
+}
+
+// A page holds 10 records: a reply of many thousands is cut no further than one record beyond
+// the cap, which tells the fetch that it is over it.
+TEST(ParseHotList, CutsNoMoreThanOneRecordBeyondTheCap) {
+    for (const size_t sent : {kRecordLimit, kRecordLimit + 1, size_t{100000}}) {
+        std::string reply;
+        for (size_t i = 0; i < sent; ++i)
+            reply += (i ? "," : "[") + Record("1", "a", "b");
+        EXPECT_EQ(Parse(reply + "]").size(), std::min(sent, kRecordLimit + 1)) << sent;
+    }
 }
 
 // The program keeps one pattern object for both parsers; whatever it held before, the hot-list

@@ -1,5 +1,6 @@
 #include "catalogue/search.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -142,6 +143,15 @@ TEST(ParseSearchReply, KeepsEntriesInFrontOfUnclosedOpenings) {
     const SearchPage result = ParseReply(Page(body));
     ASSERT_EQ(result.records.size(), 2u);
     EXPECT_EQ(result.records[1].link, "http://games.example/2");
+}
+
+TEST(ParseSearchReply, CutsNoMoreThanOneEntryBeyondTheCap) {
+    for (const size_t sent : {kRecordLimit, size_t{20000}}) {
+        std::string body;
+        for (size_t i = 0; i < sent; ++i)
+            body += Entry("1", u8"甲");
+        EXPECT_EQ(ParseReply(Page(body)).records.size(), std::min(sent, kRecordLimit + 1)) << sent;
+    }
 }
 
 // The program keeps one pattern object for both parsers; whatever it held before, the search

@@ -420,7 +420,8 @@ TEST(SampleCatalogueControl, SwitchesTheModeOfLaterRequestsAndStaysOutOfTheLog) 
         bool halfTheBody;  // the connection closed mid-reply
     };
     for (const Step& step : {Step{"error", 500, false}, Step{"garbage", 200, false},
-                             Step{"close", 200, true}, Step{"normal", 200, false}}) {
+                             Step{"close", 200, true}, Step{"proxylogin", 407, false},
+                             Step{"crowded", 200, false}, Step{"normal", 200, false}}) {
         const HttpReply control = server.Get(std::string("/control/mode?m=") + step.mode);
         EXPECT_EQ(control.status, 200) << step.mode;
         EXPECT_EQ(control.body, std::string("mode ") + step.mode + "\n");
@@ -438,7 +439,7 @@ TEST(SampleCatalogueControl, SwitchesTheModeOfLaterRequestsAndStaysOutOfTheLog) 
     EXPECT_EQ(server.Get("/control/mode?m=sideways").status, 400);
     EXPECT_EQ(server.Get("/control/mode").status, 400);
     EXPECT_EQ(server.Get("/control/other").status, 404);
-    EXPECT_EQ(server.LoggedTargets(), std::vector<std::string>(4, kHotListTarget));
+    EXPECT_EQ(server.LoggedTargets(), std::vector<std::string>(6, kHotListTarget));
 }
 
 TEST(SampleCatalogueControl, StallHoldsCatalogueRequestsUntilTheModeChanges) {

@@ -238,4 +238,22 @@ TEST_F(TextPictureTest, EachNewTextInTheSamePlaceGivesThePixelsDrawingItGives) {
     }
 }
 
+// Text is greyscale and fitted to the pixel grid on every graphics it is drawn on, whatever the
+// system's default (ClearType, where the user has it on, would blend to dark fringes from a
+// transparent picture). Wine's GDI+ draws the same pixels for every hint: the hint is what shows.
+TEST(WidgetTextRendering, IsInForceOnEveryGraphicsTextIsDrawnOn) {
+    test::EnsureGraphics();
+    const auto hint = [](GpGraphics* graphics) {
+        Gdiplus::TextRenderingHint hint = Gdiplus::TextRenderingHintSystemDefault;
+        GdipGetTextRenderingHint(graphics, &hint);
+        return hint;
+    };
+    Canvas canvas, picture;
+    ASSERT_TRUE(canvas.Create(nullptr, kWidth, kHeight));
+    ASSERT_TRUE(picture.Create(nullptr, kWidth, kHeight, true, Canvas::Drawing::kPremultiplied));
+    EXPECT_EQ(hint(canvas.Graphics()), kWidgetTextRendering);
+    EXPECT_EQ(hint(picture.Graphics()), kWidgetTextRendering);
+    EXPECT_EQ(kWidgetTextRendering, Gdiplus::TextRenderingHintAntiAliasGridFit);
+}
+
 }  // namespace

@@ -40,7 +40,7 @@ std::string Head(const Response& response) {
     return "HTTP/1.1 " + std::to_string(response.status) + " " + response.reason +
            "\r\nServer: sample_catalogue\r\nContent-Type: " + response.contentType +
            "\r\nContent-Length: " + std::to_string(response.body.size()) +
-           "\r\nConnection: close\r\n\r\n";
+           "\r\nConnection: close\r\n" + response.headers + "\r\n";
 }
 
 Response ErrorResponse(int status, std::string reason) {
@@ -79,11 +79,14 @@ std::string Parameter(const std::map<std::string, std::string>& query, const std
 
 std::optional<Mode> ModeFromName(std::string_view name) {
     constexpr std::pair<std::string_view, Mode> kNames[] = {
-        {"normal", Mode::normal},     {"down", Mode::down},   {"garbage", Mode::garbage},
-        {"error", Mode::error},       {"close", Mode::close}, {"stall", Mode::stall},
-        {"notfound", Mode::notfound}, {"html", Mode::html},   {"trickle", Mode::trickle},
-        {"endless", Mode::endless},   {"huge", Mode::huge},   {"https", Mode::https},
-        {"chunked", Mode::chunked},
+        {"normal", Mode::normal},     {"down", Mode::down},
+        {"garbage", Mode::garbage},   {"error", Mode::error},
+        {"close", Mode::close},       {"stall", Mode::stall},
+        {"notfound", Mode::notfound}, {"html", Mode::html},
+        {"trickle", Mode::trickle},   {"endless", Mode::endless},
+        {"huge", Mode::huge},         {"https", Mode::https},
+        {"chunked", Mode::chunked},   {"proxylogin", Mode::proxylogin},
+        {"crowded", Mode::crowded},
     };
     for (const auto& [known, mode] : kNames) {
         if (known == name) return mode;
@@ -144,6 +147,16 @@ void CatalogueServer::Serve(Socket connection) {
         response = ErrorResponse(404, "Not Found");
     } else if (mode == Mode::html) {
         response.body = PortalHtml();
+    } else if (mode == Mode::proxylogin) {
+        response = ErrorResponse(407, "Proxy Authentication Required");
+        response.headers = "Proxy-Authenticate: Basic realm=\"proxy\"\r\n";
+    } else if (mode == Mode::crowded) {
+        HotListPage page = games_.HotList("0", "1", 1);
+        const std::vector<const Game*> ten = page.games;
+        while (!ten.empty() && page.games.size() < kCrowdedGames)
+            page.games.insert(page.games.end(), ten.begin(), ten.end());
+        response.contentType = "application/json; charset=utf-8";
+        response.body = HotListJson(page, baseUrl_, 1);
     } else if (method == "GET" || method == "HEAD") {
         response = Answer(target);
     } else {

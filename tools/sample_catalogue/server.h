@@ -18,22 +18,25 @@ using loopback::Socket;
 // How every request is answered; all but `normal` are faults for the program's tests.
 enum class Mode {
     normal,
-    down,      // the port is reported but nothing listens on it: connections are refused
-    garbage,   // "200 OK" with random bytes as the body
-    error,     // "500 Internal Server Error" with an HTML error page
-    close,     // the normal headers and half the body, then the connection is closed
-    stall,     // the request is read and held until the mode changes or the client gives up
-    notfound,  // "404 Not Found" with an HTML error page
-    html,      // "200 OK" with an HTML page that is no catalogue reply (a portal page, say)
-    trickle,   // the normal headers, then the body one byte every kTrickleSeconds
-    endless,   // "200 OK" without a length and a body that never ends, sent as fast as it goes
-    huge,      // "200 OK" announcing and sending a body of kHugeBytes
-    https,     // "302 Found" to the same target on https:// at the same host and port
-    chunked,   // the normal answer in chunked transfer coding, several chunks
+    down,        // the port is reported but nothing listens on it: connections are refused
+    garbage,     // "200 OK" with random bytes as the body
+    error,       // "500 Internal Server Error" with an HTML error page
+    close,       // the normal headers and half the body, then the connection is closed
+    stall,       // the request is read and held until the mode changes or the client gives up
+    notfound,    // "404 Not Found" with an HTML error page
+    html,        // "200 OK" with an HTML page that is no catalogue reply (a portal page, say)
+    trickle,     // the normal headers, then the body one byte every kTrickleSeconds
+    endless,     // "200 OK" without a length and a body that never ends, sent as fast as it goes
+    huge,        // "200 OK" announcing and sending a body of kHugeBytes
+    https,       // "302 Found" to the same target on https:// at the same host and port
+    chunked,     // the normal answer in chunked transfer coding, several chunks
+    proxylogin,  // "407 Proxy Authentication Required", as a proxy that wants a log-in answers
+    crowded,     // "200 OK" with a hot list of kCrowdedGames records (one page's, repeated)
 };
 
 constexpr int kTrickleSeconds = 2;
 constexpr size_t kHugeBytes = 20u << 20;
+constexpr size_t kCrowdedGames = 5000;
 
 std::optional<Mode> ModeFromName(std::string_view name);
 
@@ -55,6 +58,7 @@ struct Response {
     int status = 200;
     std::string reason = "OK";
     std::string contentType = "text/html; charset=utf-8";
+    std::string headers;  // further header lines, each ending in "\r\n"
     std::string body;
 };
 

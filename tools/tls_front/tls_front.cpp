@@ -1,6 +1,6 @@
 // tls_front: HTTPS in front of a loopback HTTP server, for the tests of https:// catalogues.
 //
-//   tls_front --target PORT --cert F --key F --port 0 --port-file F
+//   tls_front --target PORT --cert F --key F --port 0 --port-file F [--fault cut|no-common]
 //
 // Listens on 127.0.0.1 and ::1 at one port (0: any free one; both, so that "localhost" reaches
 // it whichever address a client tries first), writes the port to the port file once it
@@ -8,6 +8,13 @@
 // with the certificate (chain) and key given, then the request head is passed on to
 // 127.0.0.1:PORT and the answer back until that server closes. One request per connection, as
 // the servers behind it answer ("Connection: close").
+//
+// With --fault, no handshake ever completes, for the tests of TLS failures that are not the
+// certificate's: "cut" reads the client's first message and closes the connection; "no-common"
+// offers only anonymous TLS 1.2 cipher suites, which no client accepts, so the handshake ends
+// with the server's alert.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <openssl/err.h>
@@ -38,8 +45,15 @@ struct SslFree {
 using loopback::SendAll;
 using loopback::Socket;
 
-void Serve(SSL_CTX* context, Socket client, int targetPort) {
+enum class Fault { kNone, kCut, kNoCommon };
+
+void Serve(SSL_CTX* context, Socket client, int targetPort, Fault fault) {
     loopback::SetReceiveTimeout(client.fd(), kIdleSeconds);
+    if (fault == Fault::kCut) {
+        char hello[4096];
+        recv(client.fd(), hello, sizeof hello, 0);
+        return;
+    }
     std::unique_ptr<SSL, SslFree> ssl(SSL_new(context));
     if (!ssl || SSL_set_fd(ssl.get(), client.fd()) != 1) return;
     // A client that refuses the certificate ends here, with its alert.
@@ -64,9 +78,9 @@ void Serve(SSL_CTX* context, Socket client, int targetPort) {
 }
 
 // Serves the connections `listener` accepts; the whole front ends when accepting fails.
-void Accept(const Socket& listener, SSL_CTX* context, int targetPort) {
-    loopback::AcceptLoop(listener, [context, targetPort](Socket client) {
-        Serve(context, std::move(client), targetPort);
+void Accept(const Socket& listener, SSL_CTX* context, int targetPort, Fault fault) {
+    loopback::AcceptLoop(listener, [context, targetPort, fault](Socket client) {
+        Serve(context, std::move(client), targetPort, fault);
     });
     std::perror("tls_front: accept");
     std::exit(1);
@@ -78,6 +92,8 @@ int main(int argc, char** argv) {
     loopback::Options options;  // a --log given is taken and ignored: nothing is logged here
     int targetPort = 0;
     std::string certificate, key;
+    Fault fault = Fault::kNone;
+    bool faultKnown = true;
     const bool understood = loopback::ParseOptions(
         argc, argv, options, [&](std::string_view name, const std::string& value) {
             if (name == "--target") {
@@ -86,14 +102,19 @@ int main(int argc, char** argv) {
                 certificate = value;
             } else if (name == "--key") {
                 key = value;
+            } else if (name == "--fault") {
+                faultKnown = value == "cut" || value == "no-common";
+                fault = value == "cut" ? Fault::kCut : Fault::kNoCommon;
             } else {
                 return false;
             }
             return true;
         });
-    if (!understood || targetPort <= 0 || certificate.empty() || key.empty()) {
-        std::fputs("usage: tls_front --target PORT --cert F --key F [--port N] [--port-file F]\n",
-                   stderr);
+    if (!understood || !faultKnown || targetPort <= 0 || certificate.empty() || key.empty()) {
+        std::fputs(
+            "usage: tls_front --target PORT --cert F --key F [--port N] [--port-file F] "
+            "[--fault cut|no-common]\n",
+            stderr);
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -101,6 +122,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<SSL_CTX, SslFree> context(SSL_CTX_new(TLS_server_method()));
     if (!context || SSL_CTX_use_certificate_chain_file(context.get(), certificate.c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(context.get(), key.c_str(), SSL_FILETYPE_PEM) != 1) {
+        ERR_print_errors_fp(stderr);
+        return 1;
+    }
+    if (fault == Fault::kNoCommon &&
+        (SSL_CTX_set_max_proto_version(context.get(), TLS1_2_VERSION) != 1 ||
+         SSL_CTX_set_cipher_list(context.get(), "aNULL:@SECLEVEL=0") != 1)) {
         ERR_print_errors_fp(stderr);
         return 1;
     }
@@ -117,7 +144,7 @@ int main(int argc, char** argv) {
     }
     std::printf("TLS on localhost:%d for 127.0.0.1:%d\n", port, targetPort);
     std::fflush(stdout);
-    if (v6) std::thread(Accept, std::cref(v6), context.get(), targetPort).detach();
-    Accept(v4, context.get(), targetPort);
+    if (v6) std::thread(Accept, std::cref(v6), context.get(), targetPort, fault).detach();
+    Accept(v4, context.get(), targetPort, fault);
     return 1;
 }

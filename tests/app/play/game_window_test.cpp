@@ -245,6 +245,22 @@ TEST_F(GameWindowTest, AMinimisedWindowIsShownAgainForTheNextGame) {
     EXPECT_TRUE(IsZoomed(game.Handle()));
 }
 
+// The next game, chosen while another window of the program is active: the game window is the
+// foreground window and its page has the keys.
+TEST_F(GameWindowTest, TheNextGameGivesTheKeyboardToThePage) {
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
+    test::TestWindow other(test::TestWindow::Options{});  // the main window, clicked into
+    SetForegroundWindow(other.Handle());
+    SetFocus(other.Handle());
+    ASSERT_EQ(GetFocus(), other.Handle());
+    ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/2", "黄金矿工"));
+    EXPECT_EQ(GetForegroundWindow(), game.Handle());
+    const HWND control = game.Browser().ControlWindow();
+    ASSERT_NE(control, nullptr);
+    const HWND focus = GetFocus();
+    EXPECT_TRUE(focus == control || IsChild(control, focus)) << focus;
+}
+
 TEST_F(GameWindowTest, StatusBarKeepsTheLast160PixelsForTheCommunityGroup) {
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     HWND bar = game.StatusBar();
@@ -430,6 +446,17 @@ TEST(ScreenshotName, KeepsTheGamesNameAsFarAsAFileNameCan) {
         {L"  名字. . ", L"名字 2024-05-01 09-30-05.png"},
         {L"...", L"Zentori 2024-05-01 09-30-05.png"},
         {L"", L"Zentori 2024-05-01 09-30-05.png"},
+        // Names Windows takes for a device before their first dot, trailing blanks left out.
+        {L"CON", L"_CON 2024-05-01 09-30-05.png"},
+        {L"nul.游戏", L"_nul.游戏 2024-05-01 09-30-05.png"},
+        {L"Aux  .x", L"_Aux  .x 2024-05-01 09-30-05.png"},
+        {L"prn", L"_prn 2024-05-01 09-30-05.png"},
+        {L"com0", L"_com0 2024-05-01 09-30-05.png"},
+        {L"LPT9.txt", L"_LPT9.txt 2024-05-01 09-30-05.png"},
+        {L"COM10", L"COM10 2024-05-01 09-30-05.png"},
+        {L"CONSOLE", L"CONSOLE 2024-05-01 09-30-05.png"},
+        {L"LPT", L"LPT 2024-05-01 09-30-05.png"},
+        {L"my con", L"my con 2024-05-01 09-30-05.png"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(ScreenshotFileName(row.game, time), row.file) << row.game;
