@@ -4,6 +4,7 @@
 
 #include "app/browser_emulation.h"
 #include "app/fetch_notice.h"
+#include "app/main_window_access.h"
 #include "app/main_window_layout.h"
 #include "app/program_directory.h"
 #include "library/library_disk.h"
@@ -169,6 +170,8 @@ void Application::OnMainWindowCreated(HWND window) {
     BuildMainWindow(*objects_, window, programDirectory, library_->StartSkinPath(programDirectory),
                     commands, startPictures_.get());
     library_->Attach(window);
+    DescribeMainWindow(*objects_, [this](int row) { library_->PlayRow(row); });
+    DescribeSearchBox(mainWindow_.SearchBox());
     ListControl& list = objects_->GameList();
     mainWindowKeys_ = std::make_unique<MainWindowKeys>(
         mainWindow_, objects_->MainSkin(), list,

@@ -46,6 +46,8 @@ bool NoticeBar::Show(HWND parent, const RECT& place, std::string_view text, bool
     }
     InvalidateRect(window_, nullptr, TRUE);
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    // A reader says the notice at once, wherever the user is.
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, window_, OBJID_CLIENT, CHILDID_SELF);
     return true;
 }
 

@@ -61,6 +61,7 @@ public:
                                       bool iconAbove, bool pressed);
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     int FadeStart(UINT message) const override;
     void OnDestroy() override;

@@ -32,6 +32,7 @@ public:
                const LabelOptions& options = {});
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
 
 private:

@@ -49,6 +49,10 @@ public:
     void OnKeyboardFocus(HWND window, bool has);
     // Makes widget `id` (a widget of the window that takes keys; 0: none) the key widget.
     void SetKeyWidget(HWND window, int id);
+    // A click on widget `id` as the mouse makes one, without the pointer (a reader's default
+    // action): focus and keys move as for a press, the widget shows its press and release,
+    // rests, and hears MsgClick.
+    void Click(HWND window, int id);
     // MsgWidgetPost: wParam is the widget id.
     void RoutePost(HWND window, WPARAM widgetId, LPARAM payload);
 
