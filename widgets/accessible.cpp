@@ -285,12 +285,17 @@ std::vector<FormChild> ChildrenOf(HWND window) {
         child.widgetId = record->id;
         children.push_back(child);
     }
+    RECT client{};
+    GetClientRect(window, &client);
     for (HWND native = GetWindow(window, GW_CHILD); native;
          native = GetWindow(native, GW_HWNDNEXT)) {
         if (!IsWindowVisible(native)) continue;
         FormChild child;
         GetWindowRect(native, &child.rect);
         MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&child.rect), 2);
+        // A window kept out of the client area (a browser working unseen) shows nothing.
+        RECT shown;
+        if (!IntersectRect(&shown, &child.rect, &client)) continue;
         child.native = native;
         children.push_back(child);
     }
