@@ -4,9 +4,6 @@
 //   tree HWND                 every object under the window's client object: depth, role,
 //                             name, value, description, state, shortcut, default action
 //   action HWND NAME [ITEM]   the default action of the client's child named NAME (of its item)
-//   events HWND               "ready", then each focus and selection event of the window's
-//                             process: event, object id, child id, the object's name; ends
-//                             after one of each, or after 20 s
 //   keep HWND                 keeps the client object and its first child, says "ready", and
 //                             after a line on its input prints what both answer then
 #include <windows.h>
@@ -123,40 +120,6 @@ std::string Hex(HRESULT result) {
     return text;
 }
 
-DWORD seenEvents = 0;
-
-void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD,
-                      DWORD) {
-    ComPtr<IAccessible> object;
-    VARIANT child;
-    VariantInit(&child);
-    std::string name;
-    if (SUCCEEDED(AccessibleObjectFromEvent(window, objectId, childId, &object, &child))) {
-        name = Word(object.Get(), child.vt == VT_I4 ? child.lVal : 0, &IAccessible::get_accName);
-    }
-    Say(std::to_string(event) + "\t" + std::to_string(objectId) + "\t" + std::to_string(childId) +
-        "\t" + name);
-    seenEvents |= event == EVENT_OBJECT_FOCUS ? 1 : event == EVENT_OBJECT_SELECTION ? 2 : 0;
-}
-
-int Events(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr,
-                                               OnEvent, process, 0, WINEVENT_OUTOFCONTEXT);
-    if (!hook) return 1;
-    Say("ready");
-    const ULONGLONG deadline = GetTickCount64() + 20000;
-    MSG message;
-    while (seenEvents != 3 && GetTickCount64() < deadline) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-    }
-    UnhookWinEvent(hook);
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -164,7 +127,6 @@ int wmain(int argc, wchar_t** argv) {
     CoInitialize(nullptr);
     const std::wstring command = argv[1];
     const auto window = reinterpret_cast<HWND>(std::wcstoull(argv[2], nullptr, 16));
-    if (command == L"events") return Events(window);
     ComPtr<IAccessible> client;
     const HRESULT found =
         AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
