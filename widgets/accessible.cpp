@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <numeric>
 #include <span>
 
 #include "text/text_utils.h"
