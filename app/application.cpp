@@ -4,6 +4,7 @@
 
 #include "app/browse/fetch_notice.h"
 #include "app/diagnostics/event_log.h"
+#include "app/main_window/main_window_access.h"
 #include "app/main_window/main_window_layout.h"
 #include "app/play/browser_emulation.h"
 #include "app/process/program_directory.h"
@@ -196,6 +197,8 @@ void Application::OnMainWindowCreated(HWND window) {
     BuildMainWindow(*objects_, window, programDirectory, library_->StartSkinPath(programDirectory),
                     commands, startPictures_.get());
     library_->Attach(window);
+    DescribeMainWindow(*objects_, [this](int row) { library_->PlayRow(row); });
+    DescribeSearchBox(mainWindow_.SearchBox());
     ListControl& list = objects_->GameList();
     notices_.Attach(window, NoticePlace(list));
     mainWindowKeys_ = std::make_unique<MainWindowKeys>(

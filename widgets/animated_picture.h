@@ -89,6 +89,7 @@ public:
     int CurrentFrame() const { return frame_; }  // the picture's selected frame
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     void OnPost(HWND window, LPARAM payload) override;
     void OnDestroy() override;

@@ -44,6 +44,7 @@ public:
     int Kind() const { return kind_; }
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     int FadeStart(UINT message) const override;
     void OnClick(HWND window) override;

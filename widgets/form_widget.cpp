@@ -249,11 +249,15 @@ std::string TextWidget::Text() const {
 }
 
 std::string TextWidget::Text(std::string_view text) {
+    bool changed = false;
     {
         std::lock_guard lock(textLock_);
+        changed = text_ != text;
         text_.assign(text);
     }
     Repaint();
+    // The text is the widget's name: a reader on it says the new one (第2页).
+    if (changed) NotifyReaders(EVENT_OBJECT_NAMECHANGE, Parent(), GetId());
     return Text();
 }
 

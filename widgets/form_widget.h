@@ -41,6 +41,7 @@
 #include <string>
 #include <string_view>
 
+#include "widgets/accessible_facts.h"
 #include "widgets/drawing.h"
 #include "widgets/widget_tables.h"
 
@@ -78,6 +79,18 @@ public:
     HWND Parent() const { return parent_; }
     int FormIndex() const { return formIndex_; }
     bool Visible() const { return visible_; }
+
+    // --- What a screen reader hears of the widget (widgets/accessible.h): its own facts, with
+    // the application's words where the widget cannot know them (a picture's name, the key
+    // that presses a button), and the default action: a click, unless the application gives
+    // another (item n of the widget's items, 0 the widget itself).
+    AccessibleFacts Facts() const;
+    void SetAccessibleName(std::string_view name) { accessibleName_ = name; }
+    void SetAccessibleShortcut(std::string_view keys) { accessibleShortcut_ = keys; }
+    void SetDefaultAction(std::string_view name, std::function<void(int item)> action);
+    const std::string& DefaultActionName() const { return defaultActionName_; }
+    const std::function<void(int item)>& DefaultAction() const { return defaultAction_; }
+    virtual AccessibleItems* Items() { return nullptr; }
 
     // Moves and resizes (96-dpi design values): values not given stay. The old rectangle is
     // erased on the window too, then OnMoved draws the widget at its new place.
@@ -119,6 +132,9 @@ protected:
     // bounds stay.
     void StoreBounds(const Bounds& bounds);
 
+    // Role, state and words of the widget alone (Facts adds the application's).
+    virtual AccessibleFacts OwnFacts() const;
+
     // Every message but MsgAttach and WM_DESTROY.
     virtual LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     // Registration succeeded.
@@ -144,7 +160,11 @@ private:
     DisplayScale scale_;
     bool visible_ = true;
     FontChoice fontChoice_;
-    GpFont* font_ = nullptr;  // own font or DefaultFont
+    GpFont* font_ = nullptr;          // own font or DefaultFont
+    std::string accessibleName_;      // GBK; empty: the widget's own
+    std::string accessibleShortcut_;  // GBK
+    std::string defaultActionName_;   // GBK
+    std::function<void(int item)> defaultAction_;
 };
 
 // One look of a push button (TextButton, IconButton): the plate and the caption's alpha.

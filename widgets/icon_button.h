@@ -68,6 +68,7 @@ public:
                                       bool iconAbove, bool pressed, const DisplayScale& scale = {});
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     int FadeStart(UINT message) const override;
     void OnDestroy() override;

@@ -35,6 +35,7 @@ public:
     void FitWidthToText(float maxWidth);
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     void OnScaleChanged() override { text_.Reset(); }  // drawn with the old font
 

@@ -68,6 +68,9 @@ bool ListControl::Redraw() {
     const WidgetRecord* record = WidgetAt(FindWidget(GetId()));
     if (!record || !record->visible) return false;
     HandleMessage(Parent(), WM_PAINT, 0, 0);
+    // A new page in the list: readers start reading it afresh.
+    if (rowsChanged_) NotifyReaders(EVENT_OBJECT_REORDER, Parent(), GetId(), CHILDID_SELF);
+    rowsChanged_ = false;
     return true;
 }
 
@@ -124,6 +127,7 @@ int ListControl::AddRow(std::optional<int> position, std::string_view text, int 
     row.tag.assign(tag);
     if (image != 0 && !columns_.empty()) columns_[0].hasCellImages = true;
 
+    rowsChanged_ = true;
     if (at == count + 1) {
         rows_.push_back(std::move(row));
     } else {
@@ -175,6 +179,7 @@ void ListControl::Clear(bool redraw) {
     selectedRow_ = 0;
     hoverSlot_ = 0;
     scroll_.thumbPosition = 0;
+    rowsChanged_ = true;
     rows_.clear();
     visibleItems_.clear();
     // The cell pictures stay: the next page's rows take the same places, and a picture of the

@@ -107,7 +107,7 @@ struct ListVisibleItem {
     RectF rect;  // form coordinates, inset by 1 pixel on every side
 };
 
-class ListControl : public FormWidget {
+class ListControl : public FormWidget, public AccessibleItems {
 public:
     static constexpr int kTileWidth = 70;
     static constexpr int kTileHeight = 60;
@@ -193,6 +193,17 @@ public:
     void ScrollIntoView(int row);
     bool KeyboardFocus() const { return keyboardFocus_; }
 
+    // --- What a screen reader hears (widget_facts.cpp): each row a list item, named by the
+    // text of one column and described by another's (0: none).
+    void SetItemTextColumns(int nameColumn, int descriptionColumn);
+    AccessibleItems* Items() override { return this; }
+    int ItemCount() const override { return RowCount(); }
+    AccessibleFacts ItemFacts(int row) const override;
+    std::optional<RECT> ItemRect(int row) const override;
+    int ItemAt(POINT formPoint) const override { return RowAtPoint(formPoint); }
+    int SelectedItem() const override { return selectedRow_; }
+    void SelectItem(int row) override { MoveSelection(row); }
+
     // --- Read-only state, for the application's tests and benchmarks.
     const ListScrollState& Scroll() const { return scroll_; }
     const std::vector<ListVisibleItem>& VisibleItems() const { return visibleItems_; }
@@ -209,6 +220,7 @@ public:
 protected:
     // list_control_input.cpp: the messages the form delivers.
     LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    AccessibleFacts OwnFacts() const override;
     void OnDestroy() override;
     void OnMoved() override;
     void OnScaleChanged() override;
@@ -281,6 +293,9 @@ private:
     // Puts the thumb back inside its track: -1 when it was above, 1 below, 0 when inside.
     int ClampThumb();
     void Activate();
+    // The keyboard's selection: `row` (clamped to the rows) selected, scrolled into view, and
+    // the readers told the focus and the selection moved.
+    void MoveSelection(int row);
 
     // Placement.
     RectF contentArea_;
@@ -348,6 +363,11 @@ private:
     bool ringDrawn_ = false;        // some of the focus ring may be on screen
     bool focusLookPosted_ = false;  // a repaint for a keyboard focus change is on its way
     std::function<void(int)> onActivate_;
+
+    // What readers hear.
+    int nameColumn_ = 1;
+    int descriptionColumn_ = 0;
+    bool rowsChanged_ = false;  // rows came or went since the last Redraw: readers hear of it
 
     // Distance from the thumb's top to the pointer when a drag starts; one for all lists, since
     // the form's single mouse capture lets only one thumb be dragged at a time.

@@ -26,6 +26,10 @@ LRESULT ListControl::OnMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
         // moments (a fetch's loading window holds it while the catalogue answers, and the new
         // page is drawn with the ring anyway): the repaint then finds nothing left to do.
         keyboardFocus_ = wParam != 0;
+        if (keyboardFocus_) {
+            NotifyReaders(EVENT_OBJECT_FOCUS, Parent(), GetId(),
+                          selectedRow_ ? selectedRow_ : CHILDID_SELF);
+        }
         if (!focusLookPosted_) {
             focusLookPosted_ =
                 PostMessageW(Parent(), MsgWidgetPost, static_cast<WPARAM>(GetId()), kPostFocusLook);
@@ -289,9 +293,16 @@ bool ListControl::OnKey(UINT key) {
             return false;
     }
     if (count == 0) return true;
-    selectedRow_ = std::clamp(row, 1, count);
-    ScrollIntoView(selectedRow_);
+    MoveSelection(row);
     return true;
+}
+
+void ListControl::MoveSelection(int row) {
+    if (RowCount() == 0) return;
+    selectedRow_ = std::clamp(row, 1, RowCount());
+    ScrollIntoView(selectedRow_);
+    NotifyReaders(EVENT_OBJECT_FOCUS, Parent(), GetId(), selectedRow_);
+    NotifyReaders(EVENT_OBJECT_SELECTION, Parent(), GetId(), selectedRow_);
 }
 
 void ListControl::ScrollIntoView(int row) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "widgets/accessible.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
 #include "widgets/form_surface.h"
@@ -322,6 +323,14 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             case MsgWidgetPost:
                 router_.RoutePost(window, wParam, lParam);
                 break;
+            case WM_GETOBJECT:
+                // Readers see the widgets; other objects (the window's frame) are the system's.
+                if (const LRESULT object = AnswerGetObject(window, wParam, lParam)) return object;
+                break;
+            case MsgAccessibleAction:
+                RunDefaultAction(router_, window, static_cast<int>(wParam),
+                                 static_cast<int>(lParam));
+                return 0;
             case MsgWidgetRemoved:
                 // The toolkit's own notice; the window's procedure has no use for it.
                 router_.OnWidgetRemoved(window, static_cast<int>(wParam));

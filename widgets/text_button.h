@@ -27,6 +27,7 @@ public:
                const TextButtonOptions& options = {});
 
 protected:
+    AccessibleFacts OwnFacts() const override;
     bool Paint(FormRecord& form, UINT message, LPARAM lParam) override;
     int FadeStart(UINT message) const override;
 

@@ -114,6 +114,27 @@ void WidgetRouter::ChangeHover(HWND window, int hitId) {
     }
 }
 
+void WidgetRouter::Click(HWND window, int id) {
+    const WidgetRecord* record = RecordOf(id);
+    if (pressed_ || !LivesOn(record, window)) return;
+    if (record->focusable && focusId_ != id) {
+        const int previousFocus = focusId_;
+        focusId_ = id;
+        if (previousFocus) SendToWidget(previousFocus, window, MsgLookNormal, 0, 0);
+    }
+    if (record->takesKeys) {
+        ChangeKeyWidget(window, id);
+        if (GetFocus() != window) SetFocus(window);
+    }
+    SendToWidget(id, window, WM_LBUTTONDOWN, 0, 0);
+    SendToWidget(id, window, WM_LBUTTONUP, FindWidget(id), 0);
+    // The pointer is elsewhere: the widget rests before its command runs.
+    if (hoverId_ != id) {
+        SendToWidget(id, window, focusId_ == id ? MsgLookSelected : MsgLookNormal, 0, 0);
+    }
+    SendToWidget(id, window, MsgClick, 0, 0);
+}
+
 void WidgetRouter::RouteCaptured(HWND window, UINT message, LPARAM point) {
     // While captured the widget hears its own WidgetTable position in wParam.
     const int capturedId = capturedId_;

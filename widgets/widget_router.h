@@ -51,6 +51,10 @@ public:
     void SetKeyWidget(HWND window, int id);
     // Widget `id`, when it is the focus widget, is no longer: it shows its resting look.
     void DropFocus(HWND window, int id);
+    // A click on widget `id` as the mouse makes one, without the pointer (a reader's default
+    // action): focus and keys move as for a press, the widget shows its press and release,
+    // rests, and hears MsgClick.
+    void Click(HWND window, int id);
     // MsgWidgetPost: wParam is the widget id.
     void RoutePost(HWND window, WPARAM widgetId, LPARAM payload);
 

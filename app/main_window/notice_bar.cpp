@@ -36,6 +36,7 @@ void NoticeBar::ShowLasting(NoticeKind kind, std::string_view text, std::functio
     passing_.clear();
     if (window_) KillTimer(window_, kPassingTimer);
     Update();
+    Announce();
 }
 
 void NoticeBar::ShowPassing(std::string_view text) {
@@ -48,6 +49,14 @@ void NoticeBar::ShowPassing(std::string_view text) {
         return;
     }
     SetTimer(window_, kPassingTimer, kPassingMilliseconds, nullptr);
+    Announce();
+}
+
+// A reader says a new notice at once, wherever the user is.
+void NoticeBar::Announce() const {
+    if (window_ && IsWindowVisible(window_)) {
+        NotifyWinEvent(EVENT_SYSTEM_ALERT, window_, OBJID_CLIENT, CHILDID_SELF);
+    }
 }
 
 void NoticeBar::Close(NoticeKind kind) {

@@ -87,6 +87,7 @@ private:
     // Shows the passing notice, else the newest lasting one, else hides the strip.
     void Update();
     bool CreateStrip();
+    void Announce() const;
     void OnClick();
     void Paint(HWND window);
 
