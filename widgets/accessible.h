@@ -16,20 +16,8 @@
 
 #include <vector>
 
-class WidgetRouter;
-
-// Posted by a widget's object to its form window so that its default action runs after the
-// reader's call has returned (a click may run a modal loop): wParam the widget id, lParam the
-// item (0: the widget itself).
-constexpr UINT MsgAccessibleAction = WM_APP + 0x42;
-
-// WM_GETOBJECT on a skinned form window: the object's LresultFromObject value, or 0 for an
-// object id that is not ours (pass the message on to DefWindowProc then).
-LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId);
-
-// MsgAccessibleAction: the application's action when it gave one (FormWidget::SetDefaultAction),
-// else, for the widget itself, a click as the mouse makes it.
-void RunDefaultAction(WidgetRouter& router, HWND window, int widgetId, int item);
+// The form's entry points (WM_GETOBJECT and MsgAccessibleAction) are declared with the form in
+// widgets/skin_form.h and defined here.
 
 // The order in which a reader walks rectangles laid out on a form: split into bands where a gap
 // runs across everything, top to bottom, else into columns, left to right (neighbouring columns

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "widgets/accessible.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
 #include "widgets/form_surface.h"

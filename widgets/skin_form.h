@@ -200,3 +200,11 @@ private:
     std::string skinPath_;
     int fadeAlpha_ = 0;
 };
+
+// What screen readers see of a form (defined with the accessible objects, widgets/accessible.cpp).
+// WM_GETOBJECT on a skinned form window: the object's LresultFromObject value, or 0 for an object
+// id that is not ours (pass the message on to DefWindowProc then).
+LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId);
+// MsgAccessibleAction: the application's action when it gave one (FormWidget::SetDefaultAction),
+// else, for the widget itself, a click as the mouse makes it.
+void RunDefaultAction(WidgetRouter& router, HWND window, int widgetId, int item);

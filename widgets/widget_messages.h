@@ -37,6 +37,10 @@ constexpr UINT MsgWidgetPost = WM_APP + 0x40;
 // Window message the tables send a form window when one of its widgets' records goes:
 // wParam = the widget's id. The form forgets the widget (hover, focus, a press it held).
 constexpr UINT MsgWidgetRemoved = WM_APP + 0x41;
+// Posted by a widget's accessible object to its form window so that its default action runs
+// after the reader's call has returned (a click may run a modal loop): wParam the widget id,
+// lParam the item (0: the widget itself).
+constexpr UINT MsgAccessibleAction = WM_APP + 0x42;
 
 // Widget kinds, stored for the record only.
 enum WidgetKind {
