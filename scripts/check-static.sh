@@ -2,7 +2,8 @@
 # Fails when a Windows executable imports a MinGW runtime DLL (libwinpthread, libstdc++,
 # libgcc_s): the program ships as one .exe and must run without them. Nor may it import what it
 # loads only on demand, because every start would pay for it: comdlg32 (which brings the print
-# spooler along) and dbghelp (wanted only to write a crash report).
+# spooler along), dbghelp (wanted only to write a crash report) and oleacc (wanted only when a
+# screen reader asks).
 #   scripts/check-static.sh path/to/zentori.exe
 set -euo pipefail
 exe=${1:?usage: check-static.sh program.exe}
@@ -18,7 +19,7 @@ if [ -n "$runtime" ]; then
     echo "check-static: $exe needs MinGW runtime DLLs:" $runtime >&2
     exit 1
 fi
-on_demand=$(grep -iE '^(comdlg32|winspool|dbghelp)' <<<"$imports" || true)
+on_demand=$(grep -iE '^(comdlg32|winspool|dbghelp|oleacc)' <<<"$imports" || true)
 if [ -n "$on_demand" ]; then
     echo "check-static: $exe imports what it should load on demand:" $on_demand >&2
     exit 1

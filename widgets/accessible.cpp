@@ -72,6 +72,17 @@ void Order(std::span<Placed> items) {
 
 // --- Helpers
 
+// oleacc is loaded when a reader first asks for an object: a start without a reader pays
+// nothing for it (under Wine it costs over a megabyte).
+template <typename Function>
+Function FromOleacc(const char* name) {
+    static const HMODULE module = LoadLibraryW(L"oleacc.dll");
+    // Through void*: a function pointer of another type is what GetProcAddress stands for.
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
+
 SkinForm* FormOf(HWND window) {
     if (!window || !IsWindow(window)) return nullptr;
     auto* form = static_cast<SkinForm*>(GetPropW(window, SkinForm::kFormProperty));
@@ -128,9 +139,11 @@ HRESULT PutObject(VARIANT* out, IDispatch* object) {
 }
 
 IDispatch* NativeObject(HWND child) {
+    const auto objectFromWindow =
+        FromOleacc<decltype(&AccessibleObjectFromWindow)>("AccessibleObjectFromWindow");
     IDispatch* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(child, OBJID_WINDOW, IID_IDispatch,
-                                          reinterpret_cast<void**>(&object)))) {
+    if (!objectFromWindow || FAILED(objectFromWindow(child, OBJID_WINDOW, IID_IDispatch,
+                                                     reinterpret_cast<void**>(&object)))) {
         return nullptr;
     }
     return object;
@@ -698,7 +711,8 @@ std::vector<size_t> ReadingOrder(const std::vector<RECT>& rects) {
 
 LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId) {
     const auto id = static_cast<LONG>(objectId);
-    if (!FormOf(window)) return 0;
+    const auto resultFromObject = FromOleacc<decltype(&LresultFromObject)>("LresultFromObject");
+    if (!FormOf(window) || !resultFromObject) return 0;
     IAccessible* object = nullptr;
     if (id == OBJID_CLIENT) {
         object = new FormAccessible(window);
@@ -709,7 +723,7 @@ LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId) {
     } else {
         return 0;
     }
-    const LRESULT result = LresultFromObject(__uuidof(IAccessible), flags, object);
+    const LRESULT result = resultFromObject(__uuidof(IAccessible), flags, object);
     object->Release();  // LresultFromObject holds its own reference
     return result > 0 ? result : 0;
 }

@@ -47,11 +47,11 @@ void Navigation::ShowListSection(int section) {
 
 void Navigation::ShowGenre(int genre) {
     if (genre < 0 || genre >= static_cast<int>(std::size(kGenres))) return;
-    StartSearch(kGenres[genre].key, kGenres[genre].caption);
+    StartSearch(kGenres[genre].key, kGenres[genre].caption, FetchKind::kGenre);
 }
 
 void Navigation::SubmitSearch(std::string_view typedText) {
-    StartSearch(UrlEncode(typedText), typedText);
+    StartSearch(UrlEncode(typedText), typedText, FetchKind::kSearch);
 }
 
 // Paging always pages the hot list of the last chosen category, also after a search.
@@ -100,7 +100,7 @@ int Navigation::ReadPageCount() {
 
 // Paging shows the category's own page count again, which a search in between replaced.
 void Navigation::RefreshHotList(int page) {
-    FetchCommand command{state_, std::nullopt, {}};
+    FetchCommand command{state_, std::nullopt, {}, FetchKind::kPage};
     for (const ListSection& section : kListSections) {
         if (section.categoryKey == state_.CurrentCategoryKey) {
             command.pageCountText = section.pageCountText;
@@ -111,8 +111,8 @@ void Navigation::RefreshHotList(int page) {
     Run(std::move(command));
 }
 
-void Navigation::StartSearch(std::string keyword, std::string_view searchText) {
-    FetchCommand command{state_, std::nullopt, std::string(searchText)};
+void Navigation::StartSearch(std::string keyword, std::string_view searchText, FetchKind kind) {
+    FetchCommand command{state_, std::nullopt, std::string(searchText), kind};
     command.state.SearchKeyword = std::move(keyword);
     command.state.CurrentPage = 1;
     command.state.PendingFetch = kSearchFetch;

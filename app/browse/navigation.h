@@ -39,10 +39,14 @@ struct Genre {
 extern const Genre kGenres[32];
 
 // One command's fetch: what it asks for and what it shows besides the reply.
+// What the user asked for (for the diagnostics log; the state says what is fetched).
+enum class FetchKind { kSection, kGenre, kSearch, kPage };
+
 struct FetchCommand {
     NavigationState state;                     // the navigation state once the fetch succeeded
     std::optional<std::string> pageCountText;  // a list section's fixed count, shown on success
     std::string searchText;                    // GBK: a search's term as the user gave it
+    FetchKind kind = FetchKind::kSection;
 };
 
 // What navigation needs of the main window.
@@ -87,7 +91,7 @@ private:
     // there is nothing to page.
     bool CanPage() const { return !state_.CurrentCategoryKey.empty(); }
     void RefreshHotList(int page);
-    void StartSearch(std::string keyword, std::string_view searchText);
+    void StartSearch(std::string keyword, std::string_view searchText, FetchKind kind);
     void Run(FetchCommand command);
 
     NavigationHost& host_;

@@ -113,16 +113,17 @@ void LogStartSettings(std::string_view catalogueBase, std::string_view homepageB
 }
 
 const char* FetchCommandKind(const FetchCommand& command) {
-    if (command.state.PendingFetch == kSearchFetch) {
-        for (const Genre& genre : kGenres) {
-            if (command.state.SearchKeyword == genre.key && command.searchText == genre.caption) {
-                return "genre";
-            }
-        }
-        return "search";
+    switch (command.kind) {
+        case FetchKind::kGenre:
+            return "genre";
+        case FetchKind::kSearch:
+            return "search";
+        case FetchKind::kPage:
+            return "page";
+        case FetchKind::kSection:
+            break;
     }
-    // A list section shows its fixed page count; the paging buttons keep the one shown.
-    return command.pageCountText ? "section" : "page";
+    return "section";
 }
 
 void LogFetch(const FetchCommand& command, std::string_view catalogueBase,
