@@ -1,7 +1,8 @@
 // Costs of the toolkit's main drawing paths, each next to a plain BitBlt of the same area onto
 // the same window as the floor: SetSkin of a 1920 x 1080 JPEG, one Label repaint, and a full
 // PaintWidgets of 50 labels. Counters: us_per_op, floor_us (BitBlt of the area) and x_floor (the
-// ratio), and x_goal, us_per_op over its goal (40 ms for the skin, 50 us a label). Figures only;
+// ratio), and x_goal, us_per_op over its goal (40 ms for the skin, 50 us a label). Beside them the
+// pace of a playing AnimatedPicture: frames_per_s (goal 10) and ms_per_frame. Figures only;
 // nothing is asserted.
 #include <benchmark/benchmark.h>
 
@@ -11,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/toolkit/images.h"
 #include "tests/support/toolkit/test_form.h"
+#include "widgets/animated_picture.h"
 #include "widgets/label.h"
 
 namespace {
@@ -136,6 +139,35 @@ void BM_PaintWidgets50Labels(benchmark::State& state) {
     Report(state, seconds, iterations, BitBltFloor(form.Form().Record(), areas), 50 * 50e-6);
 }
 BENCHMARK(BM_PaintWidgets50Labels)->Unit(benchmark::kMicrosecond);
+
+// Ten frames of a playing picture, counted as the window thread dispatches them.
+void BM_AnimationPace(benchmark::State& state) {
+    test::EnsureGraphics();
+    test::TestForm form(MainWindowLike());
+    AnimatedPicture picture;
+    const int id =
+        picture.Create(form.Handle(), 10, 10, 100, 60,
+                       test::EncodeSolidImage(20, 20, 0xFF0000, test::ImageFormat::kPng), true);
+    constexpr int kFrames = 10;
+    double seconds = 0;
+    int frames = 0;
+    for (auto _ : state) {
+        const double start = Seconds();
+        for (int seen = 0; seen < kFrames;) {
+            MSG message;
+            if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+            DispatchMessageW(&message);
+            if (message.message == MsgWidgetPost && message.wParam == static_cast<WPARAM>(id)) {
+                ++seen;
+            }
+        }
+        seconds += Seconds() - start;
+        frames += kFrames;
+    }
+    state.counters["frames_per_s"] = seconds > 0 ? frames / seconds : 0;
+    state.counters["ms_per_frame"] = frames > 0 ? seconds / frames * 1e3 : 0;
+}
+BENCHMARK(BM_AnimationPace)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

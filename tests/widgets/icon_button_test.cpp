@@ -78,12 +78,14 @@ void ExpectRect(const RectF& actual, float x, float y, float width, float height
 
 // How many WM_TIMERs of `timerId` on `window` go through while this thread's messages are
 // dispatched for `milliseconds`.
-int CountTicks(HWND window, UINT_PTR timerId, int milliseconds) {
+// Dispatches this thread's messages until `maxTicks` ticks of the timer went through; the
+// deadline is only reached when ticks are missing.
+int CountTicks(HWND window, UINT_PTR timerId, int maxTicks) {
     int ticks = 0;
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < deadline) {
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (GetTickCount64() < deadline && ticks < maxTicks) {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (ticks < maxTicks && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
             if (message.message == WM_TIMER && message.hwnd == window &&
@@ -363,8 +365,10 @@ TEST_F(IconButtonTest, FadesStartAtFiftyOneOrAtOneHundredFiftyThreeForPressAndRe
     };
     for (const Step& step : steps) {
         button.HandleMessage(window, step.message, step.wParam, 0);
-        EXPECT_EQ(CountTicks(window, static_cast<UINT_PTR>(id), 1000), step.ticks)
+        EXPECT_EQ(CountTicks(window, static_cast<UINT_PTR>(id), step.ticks), step.ticks)
             << "message " << step.message;
+        EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(id)))
+            << "the timer runs on after message " << step.message;
         EXPECT_EQ(form->WindowPixel(44, 43), form->ScreenPixel(44, 43))
             << "fully shown after message " << step.message;
     }

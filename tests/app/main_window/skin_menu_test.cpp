@@ -200,8 +200,8 @@ protected:
         return chosen;
     }
 
-    // A fade's first step comes 100 ms after the skin changed.
-    bool FadeRuns(int timeoutMilliseconds = 1000) {
+    // A fade's first step comes 100 ms after the skin changed; a busy machine may delay it.
+    bool FadeRuns(int timeoutMilliseconds = 20000) {
         return test::PumpUntil([&] { return form->Form().FadeAlpha() > 0; }, timeoutMilliseconds);
     }
     std::string InitialSkin() const { return folder.Gbk() + "\\skin\\1.jpg"; }
