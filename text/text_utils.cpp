@@ -443,12 +443,14 @@ std::string UrlPath(std::string_view url) {
 
 // --- Escapes
 
-std::string UrlEncode(std::string_view text) {
+namespace {
+
+std::string PercentEncodeAllBut(std::string_view text, std::string_view kept) {
     std::string encoded;
     encoded.reserve(text.size() * 3);
     for (char c : text) {
-        const bool plain =
-            (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                           (c >= 'a' && c <= 'z') || kept.find(c) != std::string_view::npos;
         if (plain) {
             encoded += c;
             continue;
@@ -459,6 +461,16 @@ std::string UrlEncode(std::string_view text) {
         encoded += kHexDigits[byte & 0x0F];
     }
     return encoded;
+}
+
+}  // namespace
+
+std::string UrlEncode(std::string_view text) {
+    return PercentEncodeAllBut(text, {});
+}
+
+std::string UrlEncodeUnreserved(std::string_view text) {
+    return PercentEncodeAllBut(text, "-._~");
 }
 
 // Only "%" with two hexadecimal digits is an escape: any other "%" (a width of 100%, a name such

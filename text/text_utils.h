@@ -25,6 +25,9 @@ bool IsLoopbackHost(std::string_view host);
 
 // --- Escapes
 std::string UrlEncode(std::string_view text);  // every byte but [0-9A-Za-z] becomes %XX
+// Every byte but the URL's unreserved characters [0-9A-Za-z-._~] becomes %XX, as browsers
+// write links.
+std::string UrlEncodeUnreserved(std::string_view text);
 // %XX (two hexadecimal digits) of a UTF-8 document, result in GBK; any other "%" stays.
 std::string PercentDecode(std::string_view text);
 // "\uXXXX" groups to GBK; the two escapes of a surrogate pair are one character.

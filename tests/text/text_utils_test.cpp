@@ -136,6 +136,18 @@ TEST(TextUtilsEscapes, UrlEncodeKeepsOnlyLettersAndDigits) {
     }
 }
 
+TEST(TextUtilsEscapes, UrlEncodeUnreservedKeepsWhatLinksKeep) {
+    const TextCase cases[] = {
+        {"-_.~azAZ09", "-_.~azAZ09"},
+        {" /?&=%+", "%20%2F%3F%26%3D%25%2B"},
+        {"\xE4\xB8\xAD" /* 中, UTF-8 */, "%E4%B8%AD"},
+    };
+    for (const TextCase& c : cases) {
+        SCOPED_TRACE(std::string(c.input));
+        EXPECT_EQ(UrlEncodeUnreserved(c.input), c.expected);
+    }
+}
+
 TEST(TextUtilsEscapes, PercentDecodeReadsUtf8Escapes) {
     const TextCase cases[] = {
         {"", ""},

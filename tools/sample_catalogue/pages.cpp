@@ -1,11 +1,14 @@
 #include "pages.h"
 
+#include <nlohmann/json.hpp>
+
 #include "text.h"
+#include "text/text_utils.h"
 
 namespace {
 
 std::string SearchLink(const std::string& keyword, int page, int pageSize) {
-    return "/appweb/search?lb=" + PercentEncode(keyword) +
+    return "/appweb/search?lb=" + UrlEncodeUnreserved(keyword) +
            "&amp;cid=1&amp;lcid=0&amp;ps=" + std::to_string(pageSize) +
            "&amp;pn=" + std::to_string(page);
 }
@@ -62,19 +65,33 @@ std::string Pager(const std::string& keyword, int current, int pageCount, int pa
 }  // namespace
 
 std::string HotListJson(const HotListPage& page, std::string_view baseUrl, int pageNumber) {
-    std::string list;
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const Game* game : page.games) {
         const std::string id = std::to_string(game->id);
-        if (!list.empty()) list += ",";
-        list += "{\"app_id\":\"" + id + "\",\"app_name\":\"" + JsonEscape(game->name) +
-                "\",\"app_shortdesc\":\"" + JsonEscape(game->introduction) + "\",\"app_url\":\"" +
-                JsonEscape(std::string(baseUrl) + "/" + id) + "\",\"app_icon\":\"" +
-                JsonEscape(std::string(baseUrl) + "/icon/" + id + ".png") + "\",\"app_usage\":\"" +
-                game->usage + "\"}";
+        list.push_back({{"app_id", id},
+                        {"app_name", game->name},
+                        {"app_shortdesc", game->introduction},
+                        {"app_url", std::string(baseUrl) + "/" + id},
+                        {"app_icon", std::string(baseUrl) + "/icon/" + id + ".png"},
+                        {"app_usage", game->usage}});
     }
-    return "{\"errno\":0,\"errmsg\":\"\",\"data\":{\"total\":" + std::to_string(page.total) +
-           ",\"pagecount\":" + std::to_string(page.pageCount) +
-           ",\"pn\":" + std::to_string(pageNumber) + ",\"list\":[" + list + "]}}\n";
+    const nlohmann::ordered_json reply = {{"errno", 0},
+                                          {"errmsg", ""},
+                                          {"data",
+                                           {{"total", page.total},
+                                            {"pagecount", page.pageCount},
+                                            {"pn", pageNumber},
+                                            {"list", std::move(list)}}}};
+    // As the real service writes it: every character beyond ASCII as a "\u" escape, and "/" as
+    // "\/" (JSON has a "/" only inside its strings, so each one may be escaped).
+    std::string text = reply.dump(-1, ' ', true);
+    std::string escaped;
+    escaped.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        if (c == '/') escaped += '\\';
+        escaped += c;
+    }
+    return escaped + "\n";
 }
 
 std::string SearchHtml(const std::string& keyword, const SearchResult& result, int pageNumber,

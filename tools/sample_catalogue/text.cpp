@@ -1,6 +1,5 @@
 #include "text.h"
 
-#include <cstdio>
 
 #include "text/text_utils.h"
 
@@ -11,12 +10,6 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
-}
-
-void AppendUnitEscape(std::string& out, unsigned unit) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "\\u%04x", unit & 0xFFFF);
-    out += buffer;
 }
 
 }  // namespace
@@ -77,22 +70,6 @@ std::string KeywordToUtf8(std::string_view bytes) {
     return IsUtf8Chinese(bytes) ? std::string(bytes) : GbkToUtf8(bytes);
 }
 
-std::string JsonEscape(std::string_view utf8) {
-    std::string out;
-    // Characters beyond the Basic Multilingual Plane come as their two surrogates.
-    for (const char16_t unit : Utf8ToWide(utf8)) {
-        if (unit == '"' || unit == '\\' || unit == '/') {
-            out += '\\';
-            out += static_cast<char>(unit);
-        } else if (unit >= 0x20 && unit < 0x80) {
-            out += static_cast<char>(unit);
-        } else {
-            AppendUnitEscape(out, unit);
-        }
-    }
-    return out;
-}
-
 std::string HtmlEscape(std::string_view utf8) {
     std::string out;
     for (const char c : utf8) {
@@ -111,23 +88,6 @@ std::string HtmlEscape(std::string_view utf8) {
                 break;
             default:
                 out += c;
-        }
-    }
-    return out;
-}
-
-std::string PercentEncode(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
-            b == '-' || b == '_' || b == '.' || b == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
         }
     }
     return out;

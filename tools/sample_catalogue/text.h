@@ -25,11 +25,7 @@ bool IsUtf8Chinese(std::string_view bytes);
 // A search keyword as the program sends it: UTF-8 (genre keys) or GBK (typed text).
 std::string KeywordToUtf8(std::string_view bytes);
 
-// A JSON string body: non-ASCII as lower-case "\uxxxx" UTF-16 escapes, "/" as "\/".
-std::string JsonEscape(std::string_view utf8);
 std::string HtmlEscape(std::string_view utf8);
-// Every byte but [0-9A-Za-z-_.~] as upper-case %XX, as browsers write links.
-std::string PercentEncode(std::string_view bytes);
 
 // Stable hashing for the generated data (FNV-1a then a splitmix finaliser).
 uint64_t Hash(std::string_view text, uint64_t seed = 0);
