@@ -12,6 +12,7 @@
 #include "text/text_utils.h"
 #include "widgets/form_widget.h"
 #include "widgets/skin_form.h"
+#include "win/module_function.h"
 
 namespace {
 
@@ -77,10 +78,7 @@ void Order(std::span<Placed> items) {
 template <typename Function>
 Function FromOleacc(const char* name) {
     static const HMODULE module = LoadLibraryW(L"oleacc.dll");
-    // Through void*: a function pointer of another type is what GetProcAddress stands for.
-    return module
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-               : nullptr;
+    return FunctionFrom<Function>(module, name);
 }
 
 SkinForm* FormOf(HWND window) {

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "win/module_function.h"
+
 namespace {
 
 // The per-DPI functions came with Windows 10 (1607); the program also runs on older systems,
@@ -10,9 +12,7 @@ namespace {
 template <typename Function>
 Function User32Function(const char* name) {
     static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-               : nullptr;
+    return FunctionFrom<Function>(user32, name);
 }
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
