@@ -167,6 +167,16 @@ int Picture::GetWidth() const {
     return static_cast<int>(width);
 }
 
+bool Picture::Opaque() const {
+    UINT flags = 0;
+    Gdiplus::PixelFormat format = 0;
+    if (!image_ || GdipGetImageFlags(image_.get(), &flags) != Gdiplus::Ok ||
+        GdipGetImagePixelFormat(image_.get(), &format) != Gdiplus::Ok) {
+        return false;
+    }
+    return !(flags & Gdiplus::ImageFlagsHasAlpha) && !Gdiplus::IsAlphaPixelFormat(format);
+}
+
 int Picture::GetHeight() const {
     UINT height = 0;
     if (!image_ || GdipGetImageHeight(image_.get(), &height) != Gdiplus::Ok) return 0;

@@ -48,6 +48,8 @@ public:
     int GetWidth() const;               // 0 without image
     int GetHeight() const;              // 0 without image
     ARGB GetPixel(int x, int y) const;  // 0 without image or outside it
+    // True when no pixel can be transparent (a JPEG, a PNG without alpha); false without image.
+    bool Opaque() const;
 
     // Frames along GDI+'s time dimension (animated GIFs); 0 without image.
     int GetFrameCount() const;

@@ -83,30 +83,46 @@ void SkinForm::ComposeBackground(const RECT& area) {
 
 void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage) {
     const COLORREF colour = record_.backgroundColour;
-    GdipGraphicsClear(graphics, MakeArgb(colour));
-    if (!hasImage || record_.backgroundMode == 2) return;
-
     GpImage* image = skin_.GetHandle();
-    if (record_.backgroundMode == 1) {
-        GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
-                          static_cast<float>(height_));
+    if (!hasImage || record_.backgroundMode != 0) {
+        GdipGraphicsClear(graphics, MakeArgb(colour));
+        if (hasImage && record_.backgroundMode == 1) {
+            GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
+                              static_cast<float>(height_));
+        }
         return;
     }
     // The picture's pixels are 96-dpi units: at another scale it is drawn that much larger (or
-    // smaller), resampled with high quality; at 96 dpi pixel for pixel.
+    // smaller), resampled smoothly; at 96 dpi pixel for pixel.
     const DisplayScale& scale = record_.scale;
     const int width = scale.Px(skin_.GetWidth()), height = scale.Px(skin_.GetHeight());
     const float w = static_cast<float>(width), h = static_cast<float>(height);
     // The picture at its natural size, from the part of it that lies in the area.
     RECT shown{};
     const RECT picture{0, 0, width, height};
-    if (IntersectRect(&shown, &picture, &area)) {
-        const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
-        if (scale.IsDesign()) {
-            GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
-                                   shown.left, shown.top, shownWidth, shownHeight,
-                                   Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
-        } else {
+    const bool inArea = IntersectRect(&shown, &picture, &area);
+    const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
+    // Under an opaque picture the colour would only be painted over: filling a window's pixels
+    // costs as much as a third of a skin change at 200 %.
+    const bool covered = inArea && skin_.Opaque();
+    if (covered) {
+        GdipSetClipRectI(graphics, shown.left, shown.top, shownWidth, shownHeight,
+                         Gdiplus::CombineModeExclude);
+    }
+    GdipGraphicsClear(graphics, MakeArgb(colour));
+    if (covered) {
+        GdipSetClipRectI(graphics, area.left, area.top, area.right - area.left,
+                         area.bottom - area.top, Gdiplus::CombineModeReplace);
+    }
+    if (inArea && scale.IsDesign()) {
+        GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
+                               shown.left, shown.top, shownWidth, shownHeight, Gdiplus::UnitPixel,
+                               nullptr, nullptr, nullptr);
+    } else if (inArea) {
+        // A photograph is stretched by GDI, far cheaper than GDI+'s resampling at this size;
+        // a picture with transparency is blended by GDI+.
+        GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+        if (!StretchPhoto(background_.Dc(), skin_, shown, width, height)) {
             const float toImage = static_cast<float>(skin_.GetWidth()) / w;
             const float toImageY = static_cast<float>(skin_.GetHeight()) / h;
             DrawImageSharp(graphics, image,
@@ -175,6 +191,11 @@ int SkinForm::WidgetFade(int flag) {
 }
 
 void SkinForm::ApplyRegion() {
+    // The same region again would only cost the window system a reshape (a new skin).
+    const RegionShape shape{width_, height_, record_.scale.Dpi()};
+    RECT box{};
+    if (shape == regionShape_ && GetWindowRgnBox(window_, &box) != ERROR) return;
+    regionShape_ = shape;
     UniqueRegion region(CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1,
                                            record_.scale.Px(kRegionCorner),
                                            record_.scale.Px(kRegionCorner)));

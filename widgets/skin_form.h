@@ -197,6 +197,12 @@ private:
     // Where the left button went down on the bare form (client point), while it is held and the
     // pointer has not yet moved past the system's drag distance.
     std::optional<POINT> pressPoint_;
+    // The window's size and DPI when its rounded region was last set.
+    struct RegionShape {
+        int width = 0, height = 0, dpi = 0;
+        bool operator==(const RegionShape&) const = default;
+    };
+    RegionShape regionShape_;
     std::string skinPath_;
     int fadeAlpha_ = 0;
 };

@@ -263,6 +263,34 @@ TEST_F(SkinFormTest, ALargeSkinShowsAtItsNaturalSizeWhereverTheWindowGrows) {
     EXPECT_TRUE(NearColour(form.ScreenPixel(500, 295), kRed, 2)) << "no fade above it";
 }
 
+// At a display scale a photograph is drawn at its scaled size, smooth where two colours meet
+// (not pixel-doubled) and sharp elsewhere; the window beyond it takes the sampled colour.
+TEST_F(SkinFormTest, APhotographAtADisplayScaleIsResampledSmoothlyInPlace) {
+    TempFile photo(L"scaled-skin.jpg");
+    ASSERT_TRUE(photo.Write(EncodeImage(320, 200, ImageFormat::kJpeg, [](GpGraphics* g) {
+        Fill(g, kRed, 0, 0, 160, 200);
+        Fill(g, kBlue, 160, 0, 160, 200);
+    })));
+    for (const int dpi : {144, 192}) {
+        SCOPED_TRACE(dpi);
+        TestForm form(FormOptions(photo.GbkPath()));
+        const DisplayScale scale(dpi);
+        const RECT place{0, 0, scale.Px(400), scale.Px(300)};
+        SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&place));
+        const int y = scale.Px(40), edge = scale.Px(160);
+        EXPECT_TRUE(NearColour(form.BackgroundPixel(edge - 4, y), kRed, 24));
+        EXPECT_TRUE(NearColour(form.BackgroundPixel(edge + 4, y), kBlue, 24));
+        int between = 0;
+        for (int x = edge - 3; x <= edge + 3; ++x) {
+            const COLORREF pixel = form.BackgroundPixel(x, y);
+            between += GetRValue(pixel) > 40 && GetBValue(pixel) > 40 ? 1 : 0;
+        }
+        EXPECT_GE(between, 1) << "a blend where the colours meet";
+        EXPECT_TRUE(NearColour(form.BackgroundPixel(scale.Px(350), y), kBlue, 24)) << "beyond";
+    }
+}
+
 // The frame, shown from pictures of its strips, has the pixels drawing its lines over the
 // composed skin gives, at the first size and after sizing.
 TEST_F(SkinFormTest, TheFrameLooksAsDrawingItsLinesDirectlyGives) {
