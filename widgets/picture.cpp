@@ -68,6 +68,25 @@ void Picture::Release() {
     memory_.reset();
 }
 
+void Picture::Unload() {
+    if (!memory_) return;
+    image_.reset();
+    stream_.reset();
+}
+
+GpImage* Picture::Reload() {
+    if (image_ || !memory_) return image_.get();
+    UniqueStream stream;
+    UniqueImage image;
+    if (FAILED(CreateStreamOnHGlobal(memory_.get(), FALSE, stream.out())) ||
+        GdipLoadImageFromStream(stream.get(), image.out()) != Gdiplus::Ok || !image) {
+        return nullptr;
+    }
+    stream_ = std::move(stream);
+    image_ = std::move(image);
+    return image_.get();
+}
+
 GpImage* Picture::LoadFromBytes(const void* data, size_t size) {
     Release();
     if (!data || size == 0) return nullptr;

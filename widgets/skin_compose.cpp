@@ -50,6 +50,7 @@ void SkinForm::ShowSkin(int fade) {
     composedHeight_ = height_;
     RestoreBackground(record_, MakeRect(0, 0, width_, height_));
     ChooseCaptionColour();
+    SettleSkin();
     PaintWidgets(1);
     DrawCaption(window_, fade, false);
     DrawBorder();
@@ -61,7 +62,12 @@ void SkinForm::ShowSkin(int fade) {
     }
 }
 
+void SkinForm::SettleSkin() {
+    if (fixedSize_) skin_.Unload();
+}
+
 void SkinForm::ComposeBackground(const RECT& area) {
+    skin_.Reload();
     const Picture& skin = skin_;
     const int width = skin.GetWidth(), height = skin.GetHeight();
     const bool hasImage = width > 0 && height > 0;

@@ -406,6 +406,7 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     }
     composedWidth_ = std::max(width, composedWidth_);
     composedHeight_ = std::max(height, composedHeight_);
+    SettleSkin();
     // The old frame and the newly exposed strips at the right and bottom come back from the
     // background; only the widgets in those strips repaint.
     const int e = Px(3);  // the frame lies within this of the edges

@@ -149,6 +149,9 @@ private:
     // Composes the skin into `area` of the background buffer.
     void ComposeBackground(const RECT& area);
     void ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage);
+    // A form the user cannot size composes its skin again only for a new DPI or background
+    // mode: until then the decoded picture is let go (its file's bytes stay, to decode again).
+    void SettleSkin();
     void ChooseCaptionColour();
     void DrawBorderLines(GpGraphics* graphics) const;
     void MakeBorderStrips();
@@ -180,7 +183,7 @@ private:
     Canvas screen_;
     Canvas background_;
     WidgetRouter router_;
-    Picture skin_;  // the current skin, decoded once per SetSkin
+    Picture skin_;  // the current skin, decoded per SetSkin (and again when needed, see SettleSkin)
     Picture buttonStrip_;
     UniqueFont titleFont_;  // DefaultFont's size for the form's scale; none at 96 dpi
     std::vector<std::unique_ptr<SysButton>> captionButtons_;
