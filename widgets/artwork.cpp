@@ -104,18 +104,26 @@ bool StretchPhoto(HDC dc, const Picture& photo, const RECT& clip, int width, int
                                  ? height
                                  : static_cast<int>(std::lround(sourceHeight / toImageY));
     auto* bitmap = static_cast<GpBitmap*>(photo.GetHandle());
+    // A photograph decoded to 24 bits (a JPEG) is read in place; any other is converted.
+    Gdiplus::PixelFormat format = 0;
+    GdipGetImagePixelFormat(bitmap, &format);
+    if (format != PixelFormat24bppRGB) format = PixelFormat32bppRGB;
+    const int bits = format == PixelFormat24bppRGB ? 24 : 32;
     const Gdiplus::GpRect part(0, 0, sourceWidth, sourceHeight);
     Gdiplus::BitmapData locked{};
-    if (GdipBitmapLockBits(bitmap, &part, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB,
-                           &locked) != Gdiplus::Ok) {
+    if (GdipBitmapLockBits(bitmap, &part, Gdiplus::ImageLockModeRead, format, &locked) !=
+            Gdiplus::Ok ||
+        locked.Stride <= 0 || locked.Stride % 4 != 0) {
+        if (locked.Scan0) GdipBitmapUnlockBits(bitmap, &locked);
         return false;
     }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = locked.Stride / 4;
+    // GDI's rows are as long as GDI+'s stride: the bitmap is as wide as the stride holds.
+    info.bmiHeader.biWidth = locked.Stride / (bits / 8);
     info.bmiHeader.biHeight = -sourceHeight;  // top-down, as GDI+ hands the rows out
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
     info.bmiHeader.biCompression = BI_RGB;
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
