@@ -73,9 +73,7 @@ void Order(std::span<Placed> items) {
 // --- Helpers
 
 SkinForm* FormOf(HWND window) {
-    if (!window || !IsWindow(window)) return nullptr;
-    auto* form = static_cast<SkinForm*>(GetPropW(window, SkinForm::kFormProperty));
-    return form && form->Attached() && form->Window() == window ? form : nullptr;
+    return SkinForm::FromWindow(window);
 }
 
 // The live widget `id` of `window`, when it is still the one `identity` names.

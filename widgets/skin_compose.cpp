@@ -84,7 +84,45 @@ void SkinForm::ComposeBackground(const RECT& area) {
     GdipSetClipRectI(graphics, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      Gdiplus::CombineModeReplace);
     ComposeArea(graphics, area, hasImage);
+    for (const Backdrop& backdrop : backdrops_)
+        TintBackdrop(backdrop);
     ResetClip(graphics);
+}
+
+void SkinForm::SetBackdrop(int widgetId, const RECT& rect, ARGB tint) {
+    const auto found = std::find_if(backdrops_.begin(), backdrops_.end(),
+                                    [&](const Backdrop& b) { return b.widgetId == widgetId; });
+    const bool wanted = !IsRectEmpty(&rect);
+    if (found != backdrops_.end() && wanted && EqualRect(&found->rect, &rect) &&
+        found->tint == tint) {
+        return;
+    }
+    std::optional<RECT> old;
+    if (found != backdrops_.end()) {
+        old = found->rect;
+        backdrops_.erase(found);
+    }
+    if (wanted) backdrops_.push_back({widgetId, rect, tint});
+    if (!attached_ || !background_) return;
+    if (old) {
+        // The skin again where the old one lay, with what lies there now.
+        RECT area = *old;
+        if (wanted) UnionRect(&area, &*old, &rect);
+        ComposeBackground(area);
+        SettleSkin();
+    } else if (wanted) {
+        // The background there is the skin alone (backdrops do not overlap): tinted in place.
+        TintBackdrop(backdrops_.back());
+    }
+}
+
+void SkinForm::TintBackdrop(const Backdrop& backdrop) {
+    UniqueBrush brush(MakeBrush(backdrop.tint));
+    if (!brush) return;
+    const RECT& r = backdrop.rect;
+    FillRectF(background_.Graphics(), brush.get(), static_cast<float>(r.left),
+              static_cast<float>(r.top), static_cast<float>(r.right - r.left),
+              static_cast<float>(r.bottom - r.top));
 }
 
 void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage) {

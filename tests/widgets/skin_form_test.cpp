@@ -103,20 +103,25 @@ TEST_F(SkinFormTest, StretchedAndColourOnlyModes) {
     EXPECT_EQ(Differing(form, RECT{3, 3, 397, 297}, kBlue, 0), 0) << "the colour alone";
 }
 
+// Also on a fixed-size form, which lets the decoded picture go and decodes its bytes again.
 TEST_F(SkinFormTest, StretchedSkinsAreRecomposedFromTheSkinSetNotReadAgain) {
-    TempFile skin(L"stretched-skin.png");
-    ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kRed, ImageFormat::kPng)));
-    TestForm::Options options = FormOptions(skin.GbkPath());
-    options.form.backgroundMode = 1;
-    TestForm form(options);
-    ASSERT_TRUE(NearColour(form.ScreenPixel(300, 200), kRed, 8));
-    // The file changes under the form (and is not held open by it).
-    ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kBlue, ImageFormat::kPng)));
+    for (const int fixedSize : {0, 1}) {
+        SCOPED_TRACE(fixedSize);
+        TempFile skin(L"stretched-skin.png");
+        ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kRed, ImageFormat::kPng)));
+        TestForm::Options options = FormOptions(skin.GbkPath());
+        options.form.backgroundMode = 1;
+        options.form.fixedSize = fixedSize;
+        TestForm form(options);
+        ASSERT_TRUE(NearColour(form.ScreenPixel(300, 200), kRed, 8));
+        // The file changes under the form (and is not held open by it).
+        ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kBlue, ImageFormat::kPng)));
 
-    SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_TRUE(NearColour(form.ScreenPixel(340, 240), kRed, 8)) << "stretched to the new size";
-    EXPECT_EQ(form.Form().BackgroundMode(0), 0);
-    EXPECT_TRUE(NearColour(form.ScreenPixel(50, 50), kRed, 8)) << "recomposed for a new mode";
+        SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_TRUE(NearColour(form.ScreenPixel(340, 240), kRed, 8)) << "stretched to the new size";
+        EXPECT_EQ(form.Form().BackgroundMode(0), 0);
+        EXPECT_TRUE(NearColour(form.ScreenPixel(50, 50), kRed, 8)) << "recomposed for a new mode";
+    }
 }
 
 TEST_F(SkinFormTest, TitleColourFollowsTheTopRowOfTheSkin) {
