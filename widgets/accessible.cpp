@@ -82,9 +82,7 @@ Function FromOleacc(const char* name) {
 }
 
 SkinForm* FormOf(HWND window) {
-    if (!window || !IsWindow(window)) return nullptr;
-    auto* form = static_cast<SkinForm*>(GetPropW(window, SkinForm::kFormProperty));
-    return form && form->Attached() && form->Window() == window ? form : nullptr;
+    return SkinForm::FromWindow(window);
 }
 
 // The live widget `id` of `window`, when it is still the one `identity` names.

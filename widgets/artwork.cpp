@@ -1,5 +1,6 @@
 #include "widgets/artwork.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "widgets/drawing.h"
@@ -80,4 +81,58 @@ void DrawImageSharp(GpGraphics* graphics, GpImage* image, const RectF& target, c
         GdipSetInterpolationMode(graphics, interpolation);
         GdipSetPixelOffsetMode(graphics, offset);
     }
+}
+
+bool StretchPhoto(HDC dc, const Picture& photo, const RECT& clip, int width, int height) {
+    const int imageWidth = photo.GetWidth(), imageHeight = photo.GetHeight();
+    if (!dc || !photo.Opaque() || imageWidth <= 0 || imageHeight <= 0 || width <= 0 ||
+        height <= 0) {
+        return false;
+    }
+    // Only the photo's pixels from its top-left to just past what the clip shows (two more for
+    // the smoothing's neighbours) are read out; that part keeps the whole photo's scale but for
+    // the rounding of its far edges to whole pixels.
+    const double toImageX = static_cast<double>(imageWidth) / width;
+    const double toImageY = static_cast<double>(imageHeight) / height;
+    const int sourceWidth =
+        std::min(imageWidth, static_cast<int>(std::ceil(clip.right * toImageX)) + 2);
+    const int sourceHeight =
+        std::min(imageHeight, static_cast<int>(std::ceil(clip.bottom * toImageY)) + 2);
+    const int targetWidth =
+        sourceWidth == imageWidth ? width : static_cast<int>(std::lround(sourceWidth / toImageX));
+    const int targetHeight = sourceHeight == imageHeight
+                                 ? height
+                                 : static_cast<int>(std::lround(sourceHeight / toImageY));
+    auto* bitmap = static_cast<GpBitmap*>(photo.GetHandle());
+    // A photograph decoded to 24 bits (a JPEG) is read in place; any other is converted.
+    Gdiplus::PixelFormat format = 0;
+    GdipGetImagePixelFormat(bitmap, &format);
+    if (format != PixelFormat24bppRGB) format = PixelFormat32bppRGB;
+    const int bits = format == PixelFormat24bppRGB ? 24 : 32;
+    const Gdiplus::GpRect part(0, 0, sourceWidth, sourceHeight);
+    Gdiplus::BitmapData locked{};
+    if (GdipBitmapLockBits(bitmap, &part, Gdiplus::ImageLockModeRead, format, &locked) !=
+            Gdiplus::Ok ||
+        locked.Stride <= 0 || locked.Stride % 4 != 0) {
+        if (locked.Scan0) GdipBitmapUnlockBits(bitmap, &locked);
+        return false;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    // GDI's rows are as long as GDI+'s stride: the bitmap is as wide as the stride holds.
+    info.bmiHeader.biWidth = locked.Stride / (bits / 8);
+    info.bmiHeader.biHeight = -sourceHeight;  // top-down, as GDI+ hands the rows out
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
+    info.bmiHeader.biCompression = BI_RGB;
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);  // as HALFTONE asks
+    const int lines = StretchDIBits(dc, 0, 0, targetWidth, targetHeight, 0, 0, sourceWidth,
+                                    sourceHeight, locked.Scan0, &info, DIB_RGB_COLORS, SRCCOPY);
+    RestoreDC(dc, saved);
+    GdiFlush();  // before GDI+ draws on the same pixels
+    GdipBitmapUnlockBits(bitmap, &locked);
+    return lines > 0;
 }

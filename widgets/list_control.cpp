@@ -42,10 +42,14 @@ int ListControl::Create(HWND parent, int left, int top, int width, int height,
 }
 
 void ListControl::OnMoved() {
+    const RECT old = backdrop_;
     Relayout();
     // The content area may have changed size, and it now lies over another part of the
     // background either way.
     PrepareBuffer(true);
+    // The old place was erased while the background still held the backdrop there.
+    const FormRecord* form = DrawingForm();
+    if (form && !IsRectEmpty(&old) && !EqualRect(&old, &backdrop_)) EraseRect(*form, old);
     Redraw();
 }
 
@@ -56,6 +60,7 @@ bool ListControl::Hidden(bool hidden) {
     if (!form) return hidden_;
     if (hidden_) {
         EndDrag();
+        ForgetBackdrop();
         // Paint requests are ignored from now on, so the list's picture goes here.
         EraseRect(*form, BoundsRect());
     } else {
@@ -332,7 +337,7 @@ void ListControl::OnScaleChanged() {
     // Every picture was drawn for the old font and sizes.
     headerPictures_.clear();
     cellPictures_.clear();
-    buffer_.Reset();
+    backdrop_ = RECT{};  // laid out again for the new scale below; the form composes it anew
     scrollBarPicture_.Reset();
     trackPicture_.Reset();
     visibleItems_.clear();
@@ -361,7 +366,7 @@ void ListControl::OnDestroy() {
     visibleItems_.clear();
     headerPictures_.clear();
     cellPictures_.clear();
-    buffer_.Reset();
+    ForgetBackdrop();
     scrollBarPicture_.Reset();
     trackPicture_.Reset();
     hoverSlot_ = 0;

@@ -168,9 +168,12 @@ public:
     void UpdateScrollBar();
 
     // --- Drawing (list_control_draw.cpp)
-    // (Re)builds the list's own buffer: the form background under the content area, filled with
-    // the background colour. Also rebuilt whenever its size no longer matches the content area.
+    // Has the form compose the list's backdrop (the skin under the background colour) into its
+    // background buffer over the content area, which rows are then erased from. Again whenever
+    // the content area moves or changes size.
     void PrepareBuffer(bool recreate = false);
+    // The form's background goes back to the skin alone under the list.
+    void ForgetBackdrop();
     void Paint();  // header, frame and rows into the form's screen buffer
     void DrawHeader(bool present = false);
     void DrawRows(bool present = false);
@@ -260,6 +263,7 @@ private:
     // The form to draw on; nullptr while hidden or without form, so nothing is drawn then.
     FormRecord* DrawingForm() const;
     bool BufferFits() const;
+    RECT ContentPixels() const;
     void OnPaintRequest(LPARAM lParam);
     void LayOutRow(FormRecord& form, int row, int x, int y);
     void DrawItem(FormRecord& form, int slot, int state, bool present, bool withScrollBar);
@@ -326,7 +330,8 @@ private:
     float fontHeight_ = 0;  // of the list's font on the form's screen buffer
 
     // Drawing state.
-    Canvas buffer_;  // background of the content area
+    // The content area whose backdrop the form's background buffer holds; empty until then.
+    RECT backdrop_{};
     // The scroll bar as last drawn, and what it showed.
     struct ScrollBarLook {
         RECT bar{};

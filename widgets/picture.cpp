@@ -68,6 +68,25 @@ void Picture::Release() {
     memory_.reset();
 }
 
+void Picture::Unload() {
+    if (!memory_) return;
+    image_.reset();
+    stream_.reset();
+}
+
+GpImage* Picture::Reload() {
+    if (image_ || !memory_) return image_.get();
+    UniqueStream stream;
+    UniqueImage image;
+    if (FAILED(CreateStreamOnHGlobal(memory_.get(), FALSE, stream.out())) ||
+        GdipLoadImageFromStream(stream.get(), image.out()) != Gdiplus::Ok || !image) {
+        return nullptr;
+    }
+    stream_ = std::move(stream);
+    image_ = std::move(image);
+    return image_.get();
+}
+
 GpImage* Picture::LoadFromBytes(const void* data, size_t size) {
     Release();
     if (!data || size == 0) return nullptr;
@@ -165,6 +184,16 @@ int Picture::GetWidth() const {
     UINT width = 0;
     if (!image_ || GdipGetImageWidth(image_.get(), &width) != Gdiplus::Ok) return 0;
     return static_cast<int>(width);
+}
+
+bool Picture::Opaque() const {
+    UINT flags = 0;
+    Gdiplus::PixelFormat format = 0;
+    if (!image_ || GdipGetImageFlags(image_.get(), &flags) != Gdiplus::Ok ||
+        GdipGetImagePixelFormat(image_.get(), &format) != Gdiplus::Ok) {
+        return false;
+    }
+    return !(flags & Gdiplus::ImageFlagsHasAlpha) && !Gdiplus::IsAlphaPixelFormat(format);
 }
 
 int Picture::GetHeight() const {

@@ -22,6 +22,12 @@ public:
     ~Picture() { Release(); }
 
     void Release();
+    // Lets the decoded image go, with whatever GDI+ keeps for decoding it (under Wine a JPEG's
+    // decoder holds a second copy of the pixels), and keeps the bytes it was loaded from, for a
+    // large picture needed again only rarely. A picture not loaded from bytes stays as it is.
+    void Unload();
+    // The image, decoded again from the kept bytes after Unload; nullptr without them.
+    GpImage* Reload();
 
     // Each load returns the new image handle, nullptr when the source is not a decodable image
     // (the picture is then empty).
@@ -48,6 +54,8 @@ public:
     int GetWidth() const;               // 0 without image
     int GetHeight() const;              // 0 without image
     ARGB GetPixel(int x, int y) const;  // 0 without image or outside it
+    // True when no pixel can be transparent (a JPEG, a PNG without alpha); false without image.
+    bool Opaque() const;
 
     // Frames along GDI+'s time dimension (animated GIFs); 0 without image.
     int GetFrameCount() const;

@@ -50,6 +50,7 @@ void SkinForm::ShowSkin(int fade) {
     composedHeight_ = height_;
     RestoreBackground(record_, MakeRect(0, 0, width_, height_));
     ChooseCaptionColour();
+    SettleSkin();
     PaintWidgets(1);
     DrawCaption(window_, fade, false);
     DrawBorder();
@@ -61,7 +62,12 @@ void SkinForm::ShowSkin(int fade) {
     }
 }
 
+void SkinForm::SettleSkin() {
+    if (fixedSize_) skin_.Unload();
+}
+
 void SkinForm::ComposeBackground(const RECT& area) {
+    skin_.Reload();
     const Picture& skin = skin_;
     const int width = skin.GetWidth(), height = skin.GetHeight();
     const bool hasImage = width > 0 && height > 0;
@@ -78,35 +84,89 @@ void SkinForm::ComposeBackground(const RECT& area) {
     GdipSetClipRectI(graphics, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      Gdiplus::CombineModeReplace);
     ComposeArea(graphics, area, hasImage);
+    for (const Backdrop& backdrop : backdrops_)
+        TintBackdrop(backdrop);
     ResetClip(graphics);
+}
+
+void SkinForm::SetBackdrop(int widgetId, const RECT& rect, ARGB tint) {
+    const auto found = std::find_if(backdrops_.begin(), backdrops_.end(),
+                                    [&](const Backdrop& b) { return b.widgetId == widgetId; });
+    const bool wanted = !IsRectEmpty(&rect);
+    if (found != backdrops_.end() && wanted && EqualRect(&found->rect, &rect) &&
+        found->tint == tint) {
+        return;
+    }
+    std::optional<RECT> old;
+    if (found != backdrops_.end()) {
+        old = found->rect;
+        backdrops_.erase(found);
+    }
+    if (wanted) backdrops_.push_back({widgetId, rect, tint});
+    if (!attached_ || !background_) return;
+    if (old) {
+        // The skin again where the old one lay, with what lies there now.
+        RECT area = *old;
+        if (wanted) UnionRect(&area, &*old, &rect);
+        ComposeBackground(area);
+        SettleSkin();
+    } else if (wanted) {
+        // The background there is the skin alone (backdrops do not overlap): tinted in place.
+        TintBackdrop(backdrops_.back());
+    }
+}
+
+void SkinForm::TintBackdrop(const Backdrop& backdrop) {
+    UniqueBrush brush(MakeBrush(backdrop.tint));
+    if (!brush) return;
+    const RECT& r = backdrop.rect;
+    FillRectF(background_.Graphics(), brush.get(), static_cast<float>(r.left),
+              static_cast<float>(r.top), static_cast<float>(r.right - r.left),
+              static_cast<float>(r.bottom - r.top));
 }
 
 void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage) {
     const COLORREF colour = record_.backgroundColour;
-    GdipGraphicsClear(graphics, MakeArgb(colour));
-    if (!hasImage || record_.backgroundMode == 2) return;
-
     GpImage* image = skin_.GetHandle();
-    if (record_.backgroundMode == 1) {
-        GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
-                          static_cast<float>(height_));
+    if (!hasImage || record_.backgroundMode != 0) {
+        GdipGraphicsClear(graphics, MakeArgb(colour));
+        if (hasImage && record_.backgroundMode == 1) {
+            GdipDrawImageRect(graphics, image, 0, 0, static_cast<float>(width_),
+                              static_cast<float>(height_));
+        }
         return;
     }
     // The picture's pixels are 96-dpi units: at another scale it is drawn that much larger (or
-    // smaller), resampled with high quality; at 96 dpi pixel for pixel.
+    // smaller), resampled smoothly; at 96 dpi pixel for pixel.
     const DisplayScale& scale = record_.scale;
     const int width = scale.Px(skin_.GetWidth()), height = scale.Px(skin_.GetHeight());
     const float w = static_cast<float>(width), h = static_cast<float>(height);
     // The picture at its natural size, from the part of it that lies in the area.
     RECT shown{};
     const RECT picture{0, 0, width, height};
-    if (IntersectRect(&shown, &picture, &area)) {
-        const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
-        if (scale.IsDesign()) {
-            GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
-                                   shown.left, shown.top, shownWidth, shownHeight,
-                                   Gdiplus::UnitPixel, nullptr, nullptr, nullptr);
-        } else {
+    const bool inArea = IntersectRect(&shown, &picture, &area);
+    const int shownWidth = shown.right - shown.left, shownHeight = shown.bottom - shown.top;
+    // Under an opaque picture the colour would only be painted over: filling a window's pixels
+    // costs as much as a third of a skin change at 200 %.
+    const bool covered = inArea && skin_.Opaque();
+    if (covered) {
+        GdipSetClipRectI(graphics, shown.left, shown.top, shownWidth, shownHeight,
+                         Gdiplus::CombineModeExclude);
+    }
+    GdipGraphicsClear(graphics, MakeArgb(colour));
+    if (covered) {
+        GdipSetClipRectI(graphics, area.left, area.top, area.right - area.left,
+                         area.bottom - area.top, Gdiplus::CombineModeReplace);
+    }
+    if (inArea && scale.IsDesign()) {
+        GdipDrawImageRectRectI(graphics, image, shown.left, shown.top, shownWidth, shownHeight,
+                               shown.left, shown.top, shownWidth, shownHeight, Gdiplus::UnitPixel,
+                               nullptr, nullptr, nullptr);
+    } else if (inArea) {
+        // A photograph is stretched by GDI, far cheaper than GDI+'s resampling at this size;
+        // a picture with transparency is blended by GDI+.
+        GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+        if (!StretchPhoto(background_.Dc(), skin_, shown, width, height)) {
             const float toImage = static_cast<float>(skin_.GetWidth()) / w;
             const float toImageY = static_cast<float>(skin_.GetHeight()) / h;
             DrawImageSharp(graphics, image,
@@ -175,6 +235,11 @@ int SkinForm::WidgetFade(int flag) {
 }
 
 void SkinForm::ApplyRegion() {
+    // The same region again would only cost the window system a reshape (a new skin).
+    const RegionShape shape{width_, height_, record_.scale.Dpi()};
+    RECT box{};
+    if (shape == regionShape_ && GetWindowRgnBox(window_, &box) != ERROR) return;
+    regionShape_ = shape;
     UniqueRegion region(CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1,
                                            record_.scale.Px(kRegionCorner),
                                            record_.scale.Px(kRegionCorner)));

@@ -56,6 +56,12 @@ void CopyPixels(const Canvas& from, const Canvas& to) {
 
 // --- Attaching and detaching
 
+SkinForm* SkinForm::FromWindow(HWND window) {
+    if (!window || !IsWindow(window)) return nullptr;
+    auto* form = static_cast<SkinForm*>(GetPropW(window, kFormProperty));
+    return form && form->Attached() && form->Window() == window ? form : nullptr;
+}
+
 SkinForm::SkinForm() = default;
 
 SkinForm::~SkinForm() {
@@ -192,6 +198,7 @@ void SkinForm::OnDestroy(HWND window) {
     // A leave request for a window that goes never reports back; other forms must be able to
     // track again.
     MouseTracking = 0;
+    backdrops_.clear();  // nothing is composed again for the widgets that go now
     router_.DestroyAll(window);
     captionButtons_.clear();
     RemovePropW(window, SysButton::kStripProperty);
@@ -333,6 +340,7 @@ LRESULT SkinForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             case MsgWidgetRemoved:
                 // The toolkit's own notice; the window's procedure has no use for it.
                 router_.OnWidgetRemoved(window, static_cast<int>(wParam));
+                SetBackdrop(static_cast<int>(wParam), RECT{}, 0);  // it goes with its widget
                 return 0;
             default:
                 break;
@@ -405,6 +413,7 @@ void SkinForm::OnSize(HWND window, int width, int height) {
     }
     composedWidth_ = std::max(width, composedWidth_);
     composedHeight_ = std::max(height, composedHeight_);
+    SettleSkin();
     // The old frame and the newly exposed strips at the right and bottom come back from the
     // background; only the widgets in those strips repaint.
     const int e = Px(3);  // the frame lies within this of the edges

@@ -52,6 +52,9 @@ class SkinForm {
 public:
     static constexpr wchar_t kFormProperty[] = L"zentori.skinform";
 
+    // The form attached to `window`; nullptr when none is.
+    static SkinForm* FromWindow(HWND window);
+
     SkinForm();
     SkinForm(const SkinForm&) = delete;
     SkinForm& operator=(const SkinForm&) = delete;
@@ -78,6 +81,12 @@ public:
     // changed, the form presents), or to one widget.
     void PaintWidgets(LPARAM flag);
     void PaintWidget(int widgetId, LPARAM flag);
+
+    // A translucent colour composed over the skin in `rect` (client pixels), for a widget whose
+    // backdrop is the skin under a tint (the list): it erases from the background buffer rather
+    // than from a copy of its own. One per widget id; an empty rect removes it; backdrops do not
+    // overlap. The background under the old and new rectangles is composed again at once.
+    void SetBackdrop(int widgetId, const RECT& rect, ARGB tint);
 
     int BackgroundMode() const { return record_.backgroundMode; }
     // Sets the mode and shows the current skin again when it differs; returns the mode.
@@ -149,6 +158,16 @@ private:
     // Composes the skin into `area` of the background buffer.
     void ComposeBackground(const RECT& area);
     void ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage);
+    // A form the user cannot size composes its skin again only for a new DPI or background
+    // mode: until then the decoded picture is let go (its file's bytes stay, to decode again).
+    void SettleSkin();
+    struct Backdrop {
+        int widgetId = 0;
+        RECT rect{};
+        ARGB tint = 0;
+    };
+    // Fills the backdrop's rectangle of the background buffer with its tint (within its clip).
+    void TintBackdrop(const Backdrop& backdrop);
     void ChooseCaptionColour();
     void DrawBorderLines(GpGraphics* graphics) const;
     void MakeBorderStrips();
@@ -180,7 +199,8 @@ private:
     Canvas screen_;
     Canvas background_;
     WidgetRouter router_;
-    Picture skin_;  // the current skin, decoded once per SetSkin
+    std::vector<Backdrop> backdrops_;
+    Picture skin_;  // the current skin, decoded per SetSkin (and again when needed, see SettleSkin)
     Picture buttonStrip_;
     UniqueFont titleFont_;  // DefaultFont's size for the form's scale; none at 96 dpi
     std::vector<std::unique_ptr<SysButton>> captionButtons_;
@@ -197,6 +217,12 @@ private:
     // Where the left button went down on the bare form (client point), while it is held and the
     // pointer has not yet moved past the system's drag distance.
     std::optional<POINT> pressPoint_;
+    // The window's size and DPI when its rounded region was last set.
+    struct RegionShape {
+        int width = 0, height = 0, dpi = 0;
+        bool operator==(const RegionShape&) const = default;
+    };
+    RegionShape regionShape_;
     std::string skinPath_;
     int fadeAlpha_ = 0;
 };

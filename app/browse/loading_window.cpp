@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/browse/busy_accessible.h"
 #include "app/control_font.h"
 #include "app/process/boss_key.h"
 #include "text/text_utils.h"
@@ -54,6 +55,7 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
                                    const std::function<FetchThread()>& start,
                                    std::initializer_list<HWND> alsoDisabled) {
     if (waiting_ || !EnsureWindows(instance, mainWindow)) return FailedResult();
+    FollowOwnerScale();
     waiting_ = true;
     cancelled_ = false;
     quitting_ = false;
@@ -111,32 +113,43 @@ LoadingWindow::~LoadingWindow() {
 bool LoadingWindow::EnsureWindows(HINSTANCE instance, HWND owner) {
     if (window_ && owner_ == owner && IsWindow(window_)) return true;
     if (window_) DestroyWindow(window_);
-    // Sized for the DPI of the window it waits over.
-    const DisplayScale scale = WindowScale(owner);
-    const RECT place = scale.Rect(kLeft, kTop, kWidth, kHeight);
     if (!CreateNativeWindow({.name = kClassName,
                              .instance = instance,
                              .cursor = IDC_WAIT,
                              .background = GetSysColorBrush(COLOR_BTNFACE)},
                             {.exStyle = WS_EX_TOOLWINDOW,
                              .style = WS_POPUP | WS_BORDER,
-                             .left = place.left,
-                             .top = place.top,
-                             .width = place.right - place.left,
-                             .height = place.bottom - place.top,
+                             .left = kLeft,
+                             .top = kTop,
+                             .width = kWidth,
+                             .height = kHeight,
                              .parent = owner})) {
         return false;
     }
     owner_ = owner;
+    label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
+                             0, kWidth, kHeight, window_, nullptr, instance, nullptr);
+    if (label_) SetGbkText(label_, kText);
+    return true;
+}
+
+// Sized and lettered for the DPI of the window it waits over. Kept between fetches, the window
+// follows a main window that moved to a monitor of another DPI meanwhile when it next shows.
+void LoadingWindow::FollowOwnerScale() {
+    const DisplayScale scale = WindowScale(owner_);
+    if (placedFor_ == scale) return;
+    placedFor_ = scale;
+    const RECT place = scale.Rect(kLeft, kTop, kWidth, kHeight);
+    SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!label_) return;
     RECT client{};
     GetClientRect(window_, &client);
-    label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
-                             0, client.right, client.bottom, window_, nullptr, instance, nullptr);
-    if (!label_) return true;
-    SetGbkText(label_, kText);
-    font_ = CreateControlFont(0, scale);
-    if (font_) SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), 0);
-    return true;
+    SetWindowPos(label_, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    UniqueFontGdi font = CreateControlFont(0, scale);
+    if (!font) return;
+    SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);  // the old one once the label has let go of it
 }
 
 LoadingWindow::WaitEnd LoadingWindow::Wait(HANDLE thread, ULONGLONG deadline) {
@@ -205,9 +218,14 @@ LRESULT LoadingWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, L
                 return 0;
             }
             break;
+        case WM_GETOBJECT:
+            // A reader hears that the program is busy while the window shows.
+            if (const LRESULT object = AnswerBusyGetObject(window, wParam, lParam)) return object;
+            break;
         case WM_NCDESTROY:
             label_ = nullptr;
             owner_ = nullptr;
+            placedFor_.reset();
             font_.reset();  // after its last user, the label, has gone
             break;
         default:

@@ -14,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/browse/catalogue_fetch.h"
@@ -61,6 +62,7 @@ private:
     // The window, made once for `owner` and kept hidden between fetches: making and destroying
     // a window costs more under Wine than the whole of a fetch from a near server.
     bool EnsureWindows(HINSTANCE instance, HWND owner);
+    void FollowOwnerScale();
     // Run's body: `start` gives the fetch once the window is shown.
     FetchResult RunWith(HINSTANCE instance, HWND mainWindow,
                         const std::function<FetchThread()>& start,
@@ -72,6 +74,7 @@ private:
     HWND label_ = nullptr;
     HWND owner_ = nullptr;
     UniqueFontGdi font_;
+    std::optional<DisplayScale> placedFor_;  // the scale the window and its font were made for
     bool hintShown_ = false;
     bool waiting_ = false;
     bool cancelled_ = false;

@@ -397,6 +397,24 @@ TEST_F(ListDrawTest, ANewSkinBehindTheListIsTakenIntoItsBuffer) {
     }
 }
 
+// The list's tinted backdrop is kept in the form's background (no copy of its own): it is there
+// while the list shows, and the skin alone is back once the list is hidden or gone.
+TEST_F(ListDrawTest, TheBackdropLivesInTheFormsBackgroundWhileTheListShows) {
+    int y = 0;
+    {
+        ListControl list;
+        list_test::CreateApplicationList(list, Window());
+        y = static_cast<int>(list.ContentArea().Y) + 150;
+        EXPECT_TRUE(NearColour(Background().At(600, y), listBackground_, 4));
+        list.Hidden(true);
+        EXPECT_TRUE(NearColour(Background().At(600, y), kSkinColour, 2)) << "hidden";
+        EXPECT_TRUE(NearColour(Screen().At(600, y), kSkinColour, 2)) << "hidden";
+        list.Hidden(false);
+        EXPECT_TRUE(NearColour(Screen().At(600, y), listBackground_, 4)) << "shown again";
+    }
+    EXPECT_TRUE(NearColour(Background().At(600, y), kSkinColour, 2)) << "gone";
+}
+
 TEST_F(ListDrawTest, SetCellRepaintsOnlyItsRowAtOnce) {
     ListControl list;
     list_test::CreateApplicationList(list, Window());

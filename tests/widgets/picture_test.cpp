@@ -125,6 +125,26 @@ TEST_F(PictureTest, LoadingAgainReleasesTheImageAndBytesBefore) {
     EXPECT_EQ(picture.GetHandle(), nullptr);
 }
 
+// A large picture shown once lets its pixels go (the decoder's copy too) and keeps its bytes,
+// which decode to the same picture again; one made from pixels has no bytes and stays.
+TEST_F(PictureTest, UnloadingLetsThePixelsGoAndReloadingDecodesTheBytesAgain) {
+    Picture picture;
+    ASSERT_NE(picture.LoadFromBytes(EncodeSolidImage(1500, 1500, 0x102030, ImageFormat::kJpeg)),
+              nullptr);
+    const size_t loaded = PrivateBytes();
+    picture.Unload();
+    EXPECT_EQ(picture.GetHandle(), nullptr);
+    EXPECT_LT(PrivateBytes() + 5'000'000u, loaded) << "at least the 6.75 MB of pixels went";
+    ASSERT_NE(picture.Reload(), nullptr);
+    EXPECT_EQ(picture.GetWidth(), 1500);
+    EXPECT_TRUE(test::NearColour(ArgbToColorref(picture.GetPixel(700, 700)), 0x102030, 8));
+
+    Picture made;
+    ASSERT_TRUE(made.CreateFromPixels(4, 4));
+    made.Unload();
+    EXPECT_NE(made.GetHandle(), nullptr);
+}
+
 TEST_F(PictureTest, FrameDelaysAreCorrected) {
     struct Case {
         std::vector<int> stored;

@@ -103,20 +103,25 @@ TEST_F(SkinFormTest, StretchedAndColourOnlyModes) {
     EXPECT_EQ(Differing(form, RECT{3, 3, 397, 297}, kBlue, 0), 0) << "the colour alone";
 }
 
+// Also on a fixed-size form, which lets the decoded picture go and decodes its bytes again.
 TEST_F(SkinFormTest, StretchedSkinsAreRecomposedFromTheSkinSetNotReadAgain) {
-    TempFile skin(L"stretched-skin.png");
-    ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kRed, ImageFormat::kPng)));
-    TestForm::Options options = FormOptions(skin.GbkPath());
-    options.form.backgroundMode = 1;
-    TestForm form(options);
-    ASSERT_TRUE(NearColour(form.ScreenPixel(300, 200), kRed, 8));
-    // The file changes under the form (and is not held open by it).
-    ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kBlue, ImageFormat::kPng)));
+    for (const int fixedSize : {0, 1}) {
+        SCOPED_TRACE(fixedSize);
+        TempFile skin(L"stretched-skin.png");
+        ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kRed, ImageFormat::kPng)));
+        TestForm::Options options = FormOptions(skin.GbkPath());
+        options.form.backgroundMode = 1;
+        options.form.fixedSize = fixedSize;
+        TestForm form(options);
+        ASSERT_TRUE(NearColour(form.ScreenPixel(300, 200), kRed, 8));
+        // The file changes under the form (and is not held open by it).
+        ASSERT_TRUE(skin.Write(SolidSkin(200, 150, kBlue, ImageFormat::kPng)));
 
-    SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_TRUE(NearColour(form.ScreenPixel(340, 240), kRed, 8)) << "stretched to the new size";
-    EXPECT_EQ(form.Form().BackgroundMode(0), 0);
-    EXPECT_TRUE(NearColour(form.ScreenPixel(50, 50), kRed, 8)) << "recomposed for a new mode";
+        SetWindowPos(form.Handle(), nullptr, 0, 0, 360, 260, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_TRUE(NearColour(form.ScreenPixel(340, 240), kRed, 8)) << "stretched to the new size";
+        EXPECT_EQ(form.Form().BackgroundMode(0), 0);
+        EXPECT_TRUE(NearColour(form.ScreenPixel(50, 50), kRed, 8)) << "recomposed for a new mode";
+    }
 }
 
 TEST_F(SkinFormTest, TitleColourFollowsTheTopRowOfTheSkin) {
@@ -260,6 +265,34 @@ TEST_F(SkinFormTest, ALargeSkinShowsAtItsNaturalSizeWhereverTheWindowGrows) {
     EXPECT_GT(GetBValue(form.ScreenPixel(500, 380)), 150) << "bottom fade";
     EXPECT_GT(GetBValue(form.ScreenPixel(875, 150)), 150) << "right fade";
     EXPECT_TRUE(NearColour(form.ScreenPixel(500, 295), kRed, 2)) << "no fade above it";
+}
+
+// At a display scale a photograph is drawn at its scaled size, smooth where two colours meet
+// (not pixel-doubled) and sharp elsewhere; the window beyond it takes the sampled colour.
+TEST_F(SkinFormTest, APhotographAtADisplayScaleIsResampledSmoothlyInPlace) {
+    TempFile photo(L"scaled-skin.jpg");
+    ASSERT_TRUE(photo.Write(EncodeImage(320, 200, ImageFormat::kJpeg, [](GpGraphics* g) {
+        Fill(g, kRed, 0, 0, 160, 200);
+        Fill(g, kBlue, 160, 0, 160, 200);
+    })));
+    for (const int dpi : {144, 192}) {
+        SCOPED_TRACE(dpi);
+        TestForm form(FormOptions(photo.GbkPath()));
+        const DisplayScale scale(dpi);
+        const RECT place{0, 0, scale.Px(400), scale.Px(300)};
+        SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&place));
+        const int y = scale.Px(40), edge = scale.Px(160);
+        EXPECT_TRUE(NearColour(form.BackgroundPixel(edge - 4, y), kRed, 24));
+        EXPECT_TRUE(NearColour(form.BackgroundPixel(edge + 4, y), kBlue, 24));
+        int between = 0;
+        for (int x = edge - 3; x <= edge + 3; ++x) {
+            const COLORREF pixel = form.BackgroundPixel(x, y);
+            between += GetRValue(pixel) > 40 && GetBValue(pixel) > 40 ? 1 : 0;
+        }
+        EXPECT_GE(between, 1) << "a blend where the colours meet";
+        EXPECT_TRUE(NearColour(form.BackgroundPixel(scale.Px(350), y), kBlue, 24)) << "beyond";
+    }
 }
 
 // The frame, shown from pictures of its strips, has the pixels drawing its lines over the

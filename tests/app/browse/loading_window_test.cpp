@@ -5,13 +5,17 @@
 // in front of the program's other windows is checked on screen by the end-to-end tests.
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include "app/browse/loading_window.h"
 #include "tests/support/program/running_program.h"
@@ -274,6 +278,83 @@ TEST_F(LoadingWindowTest, SaysAfterTwoSecondsThatEscCancels) {
                      return FetchResult{};
                  });
     EXPECT_EQ(next, before);
+}
+
+// Kept between fetches, the window follows the main window to a monitor of another DPI: at the
+// next fetch it has the new scale's place, size and font.
+TEST(LoadingWindowScaleTest, FollowsTheMainWindowToAnotherDpiAtTheNextFetch) {
+    test::TestForm main;
+    LoadingWindow loading;
+    auto measure = [&] {
+        std::pair<RECT, LONG> seen{};
+        loading.Run(GetModuleHandleW(nullptr), main.Handle(), std::make_shared<FetchJob>(nullptr),
+                    [&](FetchJob&) {
+                        const HWND window = FindLoadingWindow();
+                        GetWindowRect(window, &seen.first);
+                        LOGFONTW font{};
+                        GetObjectW(reinterpret_cast<HFONT>(
+                                       SendMessageW(GetWindow(window, GW_CHILD), WM_GETFONT, 0, 0)),
+                                   sizeof(font), &font);
+                        seen.second = std::abs(font.lfHeight);
+                        return FetchResult{};
+                    });
+        return seen;
+    };
+    const auto [before, fontBefore] = measure();
+    EXPECT_EQ(before.right - before.left, 370);
+    RECT place{};
+    GetWindowRect(main.Handle(), &place);
+    SendMessageW(main.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&place));
+
+    const auto [after, fontAfter] = measure();
+    EXPECT_EQ(after.left, 75);
+    EXPECT_EQ(after.top, 75);
+    EXPECT_EQ(after.right - after.left, 555);
+    EXPECT_EQ(after.bottom - after.top, 45);
+    EXPECT_GE(fontAfter, fontBefore * 3 / 2 - 1);
+}
+
+// A screen reader meeting the window hears what it says and that the program is busy.
+TEST_F(LoadingWindowTest, ReadersHearTheWindowAsBusy) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    static long state;
+    static std::wstring name;
+    state = 0;
+    name.clear();
+    // Asked from this thread while the wait runs, as a reader's call would arrive; then Esc.
+    SetTimer(main_, 1, 50, [](HWND main, UINT, UINT_PTR id, DWORD) {
+        const HWND loading = FindLoadingWindow();
+        if (!loading) return;
+        KillTimer(main, id);
+        IAccessible* object = nullptr;
+        if (SUCCEEDED(AccessibleObjectFromWindow(loading, OBJID_CLIENT, __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&object)))) {
+            VARIANT self{};
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            VARIANT value{};
+            if (SUCCEEDED(object->get_accState(self, &value)) && value.vt == VT_I4) {
+                state = value.lVal;
+            }
+            BSTR text = nullptr;
+            if (SUCCEEDED(object->get_accName(self, &text)) && text) name = text;
+            SysFreeString(text);
+            object->Release();
+        }
+        PostMessageW(loading, WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    loading_.Run(GetModuleHandleW(nullptr), main_, std::make_shared<FetchJob>(nullptr),
+                 [release](FetchJob&) {
+                     WaitForSingleObject(release, 10000);
+                     return FetchResult{};
+                 });
+    SetEvent(release);
+    CloseHandle(release);
+    EXPECT_TRUE(state & STATE_SYSTEM_BUSY) << state;
+    EXPECT_EQ(name, L" 加载中！网速不同加载速度也不同            loading...");
+    OleUninitialize();
 }
 
 }  // namespace
