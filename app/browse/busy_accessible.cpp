@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include "win/com_object.h"
+#include "win/module_function.h"
 
 namespace {
 
@@ -139,15 +140,22 @@ private:
 
 LRESULT AnswerBusyGetObject(HWND window, WPARAM flags, LPARAM objectId) {
     if (static_cast<LONG>(objectId) != OBJID_CLIENT) return 0;
+    // oleacc is loaded when a reader first asks: a start without one pays nothing for it.
+    static const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
+    const auto createStandard =
+        FunctionFrom<decltype(&CreateStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
+    const auto resultFromObject =
+        FunctionFrom<decltype(&LresultFromObject)>(oleacc, "LresultFromObject");
+    if (!createStandard || !resultFromObject) return 0;
     IAccessible* standard = nullptr;
-    if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                         reinterpret_cast<void**>(&standard))) ||
+    if (FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible),
+                              reinterpret_cast<void**>(&standard))) ||
         !standard) {
         return 0;
     }
     auto* object = new BusyAccessible(window, standard);
     const LRESULT result =
-        LresultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
+        resultFromObject(__uuidof(IAccessible), flags, static_cast<IAccessible*>(object));
     object->Release();  // LresultFromObject holds its own reference
     return result > 0 ? result : 0;
 }
