@@ -6,24 +6,11 @@
 #include <string_view>
 
 #include "catalogue/hot_list.h"
+#include "fuzz/reply_checks.h"
 
-namespace {
-
-constexpr std::string_view kBase = "http://games.example";
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-// A shown text is one line: no control character.
-bool OneLine(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-    }
-    return true;
-}
-
-}  // namespace
+using fuzz::Check;
+using fuzz::kBase;
+using fuzz::OneLine;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One pattern object for every call, as in the program.

@@ -7,23 +7,14 @@
 #include <string_view>
 
 #include "catalogue/search.h"
+#include "fuzz/reply_checks.h"
 #include "text/text_utils.h"
 
 namespace {
 
-constexpr std::string_view kBase = "http://games.example";
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-// A shown text is one line: no control character.
-bool OneLine(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-    }
-    return true;
-}
+using fuzz::Check;
+using fuzz::kBase;
+using fuzz::OneLine;
 
 // Every text cut from the page is a piece of it (a title once its references are decoded, which
 // never lengthens it); the page count without a pager is 0 or 1.

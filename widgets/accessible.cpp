@@ -73,14 +73,6 @@ void Order(std::span<Placed> items) {
 
 // --- Helpers
 
-// oleacc is loaded when a reader first asks for an object: a start without a reader pays
-// nothing for it (under Wine it costs over a megabyte).
-template <typename Function>
-Function FromOleacc(const char* name) {
-    static const HMODULE module = LoadLibraryW(L"oleacc.dll");
-    return FunctionFrom<Function>(module, name);
-}
-
 SkinForm* FormOf(HWND window) {
     return SkinForm::FromWindow(window);
 }
@@ -136,7 +128,7 @@ HRESULT PutObject(VARIANT* out, IDispatch* object) {
 
 IDispatch* NativeObject(HWND child) {
     const auto objectFromWindow =
-        FromOleacc<decltype(&AccessibleObjectFromWindow)>("AccessibleObjectFromWindow");
+        OleaccFunction<decltype(&AccessibleObjectFromWindow)>("AccessibleObjectFromWindow");
     IDispatch* object = nullptr;
     if (!objectFromWindow || FAILED(objectFromWindow(child, OBJID_WINDOW, IID_IDispatch,
                                                      reinterpret_cast<void**>(&object)))) {
@@ -707,7 +699,7 @@ std::vector<size_t> ReadingOrder(const std::vector<RECT>& rects) {
 
 LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId) {
     const auto id = static_cast<LONG>(objectId);
-    const auto resultFromObject = FromOleacc<decltype(&LresultFromObject)>("LresultFromObject");
+    const auto resultFromObject = OleaccFunction<decltype(&LresultFromObject)>("LresultFromObject");
     if (!FormOf(window) || !resultFromObject) return 0;
     IAccessible* object = nullptr;
     if (id == OBJID_CLIENT) {

@@ -140,12 +140,9 @@ private:
 
 LRESULT AnswerBusyGetObject(HWND window, WPARAM flags, LPARAM objectId) {
     if (static_cast<LONG>(objectId) != OBJID_CLIENT) return 0;
-    // oleacc is loaded when a reader first asks: a start without one pays nothing for it.
-    static const HMODULE oleacc = LoadLibraryW(L"oleacc.dll");
     const auto createStandard =
-        FunctionFrom<decltype(&CreateStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
-    const auto resultFromObject =
-        FunctionFrom<decltype(&LresultFromObject)>(oleacc, "LresultFromObject");
+        OleaccFunction<decltype(&CreateStdAccessibleObject)>("CreateStdAccessibleObject");
+    const auto resultFromObject = OleaccFunction<decltype(&LresultFromObject)>("LresultFromObject");
     if (!createStandard || !resultFromObject) return 0;
     IAccessible* standard = nullptr;
     if (FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible),
