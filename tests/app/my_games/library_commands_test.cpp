@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,9 +16,29 @@
 #include "app/my_games/library_commands.h"
 #include "win/wide_text.h"
 #include "tests/support/program/running_program.h"
+#include "tests/support/toolkit/images.h"
 #include "tests/support/toolkit/test_form.h"
 
 namespace {
+
+// The open game window, restored and sized to `width` x `height` (its frame). The window
+// manager may answer the restore after the new size and undo it: the size is set until it holds.
+bool SizeGameWindow(HWND window, int width, int height) {
+    ShowWindow(window, SW_RESTORE);
+    return test::PumpUntil(
+        [&] {
+            RECT frame{};
+            GetWindowRect(window, &frame);
+            if (!IsZoomed(window) && frame.right - frame.left == width &&
+                frame.bottom - frame.top == height) {
+                return true;
+            }
+            SetWindowPos(window, nullptr, 0, 0, width, height,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return false;
+        },
+        10000);
+}
 
 std::string ReadLibraryFile() {
     std::ifstream file(test::LibraryFile(), std::ios::binary);
@@ -48,6 +69,90 @@ TEST(LibraryCommands, ALaterVersionsLibraryIsLeftAsItIsAndEachChangeSaysItIsNotK
         EXPECT_EQ(test::ShownNotice(notices), LibraryCommands::kNewerNotice);
     }
     EXPECT_EQ(ReadLibraryFile(), later);
+}
+
+// A library file that cannot be replaced (another program holds it open): each change says it
+// is not kept and still holds for the run; once the file is free again, the next change keeps
+// them all.
+TEST(LibraryCommands, AChangeTheFileCannotTakeSaysSoAndHoldsForTheRun) {
+    const std::string saved = R"({"version": 1})";
+    std::ofstream(test::LibraryFile(), std::ios::binary | std::ios::trunc) << saved;
+    test::RunningProgram program;
+    ASSERT_TRUE(program.Started());
+    const NoticeBar& notices = program.App().Notices();
+    LibraryCommands& library = program.App().Library();
+    const ListControl& list = program.Objects().GameList();
+    ASSERT_GE(list.RowCount(), 2);
+    HANDLE held = CreateFileW(test::LibraryFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    library.ToggleFavourite(1);
+    EXPECT_EQ(test::ShownNotice(notices), LibraryCommands::kSaveFailedNotice);
+    EXPECT_TRUE(library.Library().IsFavourite(list.GetCellText(1, 4)));
+    CloseHandle(held);
+    EXPECT_EQ(ReadLibraryFile(), saved);
+
+    library.ToggleFavourite(2);
+    EXPECT_EQ(test::ShownNotice(notices), LibraryCommands::kAddedNotice + list.GetCellText(2, 2));
+    const std::string written = ReadLibraryFile();
+    for (int row : {1, 2}) {
+        EXPECT_NE(written.find(list.GetCellText(row, 4)), std::string::npos) << written;
+    }
+}
+
+// What the player chose comes back at the next start: the game window as it was last closed
+// (sized, or maximised), and a picture of the player's own as the skin, the standard skin while
+// that picture is gone (the choice is kept for when it is back).
+TEST(LibraryCommands, TheGameWindowAndACustomSkinComeBackAfterARestart) {
+    const std::filesystem::path picture = test::LibraryFile().parent_path() / L"my skin.png";
+    const std::string pictureBytes =
+        test::EncodeSolidImage(400, 300, RGB(30, 160, 90), test::ImageFormat::kPng);
+    const auto putPicture = [&] {
+        std::ofstream(picture, std::ios::binary | std::ios::trunc) << pictureBytes;
+    };
+    putPicture();
+    std::string escaped;  // the path as a JSON string holds it
+    for (const char c : WideToGbk(picture.wstring()))
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    std::ofstream(test::LibraryFile(), std::ios::binary | std::ios::trunc)
+        << R"({"version": 1, "settings": {"skin": {"file": ")" << escaped << R"("}}})";
+
+    const struct {
+        bool pictureThere;
+        bool openedMaximised;  // as the last run closed it (a fresh library: maximised)
+        bool closeMaximised;
+    } runs[] = {{true, true, false}, {false, false, true}, {true, true, true}};
+    constexpr int kWidth = 820, kHeight = 560;
+    for (const auto& run : runs) {
+        SCOPED_TRACE(&run - runs);
+        if (run.pictureThere) {
+            putPicture();
+        } else {
+            std::filesystem::remove(picture);
+        }
+        test::RunningProgram program;
+        ASSERT_TRUE(program.Started());
+        const std::string skin = program.Objects().MainSkin().CurrentSkinPath();
+        if (run.pictureThere) {
+            EXPECT_EQ(skin, WideToGbk(picture.wstring()));
+        } else {
+            EXPECT_TRUE(skin.ends_with("\\skin\\1.jpg")) << skin;
+        }
+
+        ASSERT_TRUE(program.App().Library().PlayRow(1));
+        const HWND game = program.App().Game().Handle();
+        EXPECT_EQ(IsZoomed(game) != FALSE, run.openedMaximised);
+        if (!run.openedMaximised) {
+            RECT frame{};
+            GetWindowRect(game, &frame);
+            EXPECT_EQ(frame.right - frame.left, kWidth);
+            EXPECT_EQ(frame.bottom - frame.top, kHeight);
+        }
+        ASSERT_TRUE(SizeGameWindow(game, kWidth, kHeight));
+        if (run.closeMaximised) ShowWindow(game, SW_MAXIMIZE);
+        SendMessageW(game, WM_CLOSE, 0, 0);
+    }
 }
 
 }  // namespace
