@@ -1,18 +1,22 @@
-// The player's library in the running program, as its notices tell it: a library file of a later
-// version is left as it is, byte for byte, with saving off, and the notice says so; every change
-// that cannot be saved says so, briefly, over the lasting notices, which come back after it; and
-// the lasting notices of the start (the boss key taken, the library file) are all kept.
+// The player's library in the running program: a library file of a later version is left as it
+// is, byte for byte, with saving off, and the notice says so; every change that cannot be saved
+// says so, briefly, over the lasting notices, which come back after it, and holds for the run;
+// the lasting notices of the start (the boss key taken, the library file) are all kept; a row's
+// game menu copies the link and starts the game; and the game window and a custom skin are
+// remembered across restarts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/process/boss_key.h"
+#include "app/my_games/game_context_menu.h"
 #include "app/my_games/library_commands.h"
 #include "win/wide_text.h"
 #include "tests/support/program/running_program.h"
@@ -38,6 +42,43 @@ bool SizeGameWindow(HWND window, int width, int height) {
             return false;
         },
         10000);
+}
+
+// Chooses item `item` (from 1) of the pop-up menu that `open` shows, with keys posted to the
+// menu once a timer finds it. False when no menu came (after about five seconds).
+bool ChooseFromMenu(int item, const std::function<void()>& open) {
+    static int downs;
+    static int ticks;
+    static bool found;
+    downs = item;
+    ticks = 0;
+    found = false;
+    const auto choose = [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND menu = FindWindowW(L"#32768", nullptr);
+        if (++ticks > 100) EndMenu();
+        if (found || !menu || !IsWindowVisible(menu)) return;
+        found = true;
+        for (int i = 0; i < downs; ++i)
+            PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, choose);
+    open();
+    KillTimer(nullptr, timer);
+    return found;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
 }
 
 std::string ReadLibraryFile() {
@@ -99,6 +140,36 @@ TEST(LibraryCommands, AChangeTheFileCannotTakeSaysSoAndHoldsForTheRun) {
     for (int row : {1, 2}) {
         EXPECT_NE(written.find(list.GetCellText(row, 4)), std::string::npos) << written;
     }
+}
+
+// The game menu of a row, as a right-click on it opens it: 复制游戏链接 puts the game's link on
+// the clipboard, and 开始游戏 opens the game in the game window.
+TEST(LibraryCommands, TheGameMenuCopiesTheLinkAndStartsTheGame) {
+    test::RunningProgram program;
+    ASSERT_TRUE(program.Started());
+    const HWND window = program.Window();
+    const ListControl& list = program.Objects().GameList();
+    const ListVisibleItem& third = list.VisibleItems().at(2);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const POINT point{frame.left + static_cast<LONG>(third.rect.X + 100),
+                      frame.top + static_cast<LONG>(third.rect.Y + third.rect.Height / 2)};
+    const auto rightClick = [&] {
+        SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                     MAKELPARAM(point.x, point.y));
+    };
+    const std::string link = list.GetCellText(3, 4);
+    ASSERT_FALSE(link.empty());
+    ASSERT_TRUE(CopyTextToClipboard(nullptr, "not the link"));
+
+    ASSERT_TRUE(ChooseFromMenu(3, rightClick));
+    EXPECT_EQ(ClipboardText(), GbkToWide(link));
+    EXPECT_EQ(test::ShownNotice(program.App().Notices()), LibraryCommands::kLinkCopiedNotice);
+    EXPECT_FALSE(program.App().Game().IsOpen());
+
+    ASSERT_TRUE(ChooseFromMenu(1, rightClick));
+    ASSERT_TRUE(program.App().Game().IsOpen());
+    EXPECT_EQ(program.App().Game().GameLink(), link);
 }
 
 // What the player chose comes back at the next start: the game window as it was last closed
