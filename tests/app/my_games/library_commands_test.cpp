@@ -182,10 +182,9 @@ TEST(LibraryCommands, TheGameWindowAndACustomSkinComeBackAfterARestart) {
     const auto putPicture = [&] {
         std::ofstream(picture, std::ios::binary | std::ios::trunc) << pictureBytes;
     };
-    putPicture();
-    std::string escaped;  // the path as a JSON string holds it
-    for (const char c : WideToGbk(picture.wstring()))
-        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    std::string escaped;  // the path as the file's JSON string holds it (UTF-8)
+    for (const char8_t c : picture.u8string())
+        escaped += c == u8'\\' ? std::string("\\\\") : std::string(1, static_cast<char>(c));
     std::ofstream(test::LibraryFile(), std::ios::binary | std::ios::trunc)
         << R"({"version": 1, "settings": {"skin": {"file": ")" << escaped << R"("}}})";
 
