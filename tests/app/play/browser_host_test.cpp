@@ -115,7 +115,9 @@ TEST_F(BrowserHostTest, OtherEventsAndMalformedCallsAreNotStatusTexts) {
     number.vt = VT_I4;
     number.lVal = 7;
 
-    EXPECT_EQ(FireEvent(sink, DISPID_TITLECHANGE, {BstrVariant(text)}), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(FireEvent(sink, DISPID_TITLECHANGE, {BstrVariant(text)}), S_OK);
+    EXPECT_EQ(FireEvent(sink, DISPID_DOCUMENTCOMPLETE, {BstrVariant(text)}),
+              DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(FireEvent(sink, DISPID_STATUSTEXTCHANGE, {number}), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(FireEvent(sink, DISPID_STATUSTEXTCHANGE, {}), DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(FireEvent(sink, DISPID_STATUSTEXTCHANGE, {BstrVariant(text), BstrVariant(text)}),

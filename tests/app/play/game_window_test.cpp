@@ -74,6 +74,15 @@ RECT ClientRectOf(HWND parent, HWND child) {
     return rect;
 }
 
+// Where the page is: the browser, and above it the page-error notice when one shows (under Wine
+// the control cannot load a page and says so, whenever the messages are pumped).
+RECT PagePlace(GameWindow& game) {
+    RECT page = ClientRectOf(game.Handle(), game.Browser().ControlWindow());
+    const HWND notice = game.PageError().Handle();
+    if (notice && IsWindowVisible(notice)) page.top = ClientRectOf(game.Handle(), notice).top;
+    return page;
+}
+
 void ClickButton(HWND toolbar, int command) {
     RECT place{};
     SendMessageW(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&place));
@@ -304,7 +313,7 @@ TEST_F(GameWindowTest, BrowserFillsTheClientAreaBetweenTheToolbarAndTheStatusBar
         const RECT bar = ClientRectOf(game.Handle(), game.StatusBar());
         const RECT tools = ClientRectOf(game.Handle(), game.Toolbar());
         ASSERT_NE(game.Browser().ControlWindow(), nullptr);
-        const RECT control = ClientRectOf(game.Handle(), game.Browser().ControlWindow());
+        const RECT control = PagePlace(game);
         EXPECT_EQ(bar.bottom, client.bottom) << "the status bar is docked at the bottom";
         EXPECT_EQ(bar.right - bar.left, client.right);
         EXPECT_EQ(tools.top, 0) << "the toolbar is docked at the top";
@@ -368,7 +377,7 @@ TEST_F(GameWindowTest, F11FillsTheMonitorWithTheBrowserAndEscOrF11BringsTheWindo
         GetClientRect(window, &client);
         EXPECT_FALSE(IsWindowVisible(game.Toolbar()));
         EXPECT_FALSE(IsWindowVisible(game.StatusBar()));
-        const RECT control = ClientRectOf(window, game.Browser().ControlWindow());
+        const RECT control = PagePlace(game);
         EXPECT_TRUE(EqualRect(&control, &client)) << "the browser takes all of it";
 
         ASSERT_TRUE(game.TranslateKey(KeyDown(window, leave)));
@@ -380,8 +389,7 @@ TEST_F(GameWindowTest, F11FillsTheMonitorWithTheBrowserAndEscOrF11BringsTheWindo
         EXPECT_TRUE(EqualRect(&now, &before));
         EXPECT_TRUE(IsWindowVisible(game.Toolbar()));
         EXPECT_TRUE(IsWindowVisible(game.StatusBar()));
-        EXPECT_EQ(ClientRectOf(window, game.Browser().ControlWindow()).top,
-                  ClientRectOf(window, game.Toolbar()).bottom);
+        EXPECT_EQ(PagePlace(game).top, ClientRectOf(window, game.Toolbar()).bottom);
     }
 
     // Closed in full screen, the window is remembered as the player had it.

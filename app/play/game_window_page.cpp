@@ -1,0 +1,70 @@
+// GameWindow's answers to its page: new windows, window.close(), a page that cannot be loaded,
+// script errors, the title of a pop-up's page.
+#include <string>
+
+#include "app/diagnostics/event_log.h"
+#include "app/play/game_window.h"
+#include "text/text_utils.h"
+#include "win/wide_text.h"
+
+using Microsoft::WRL::ComPtr;
+
+const char GameWindow::kPopupBlockedText[] = "已阻止弹出窗口";
+const char GameWindow::kTooManyPopupsText[] = "已阻止弹出窗口：最多同时打开 4 个弹出窗口";
+static_assert(PopupWindows::kMaxOpen == 4, "kTooManyPopupsText says how many");
+
+bool GameWindow::OpenPopup(HINSTANCE instance, std::string_view link, std::string_view name,
+                           PopupWindows& home) {
+    popup_ = true;
+    popupHome_ = &home;
+    placement_ = Placement{kWidth, kHeight, false};
+    return Open(instance, link, name);
+}
+
+BrowserEvents GameWindow::PageEvents() {
+    BrowserEvents events;
+    events.statusText = [this](std::wstring_view text) { SetPartText(0, text); };
+    // The main window keeps the game's name; a pop-up takes its page's title (a login, a
+    // payment), which tells it from the game.
+    events.titleChange = [this](std::wstring_view title) {
+        if (popup_ && window_ && !title.empty())
+            SetWindowTextW(window_, std::wstring(title).c_str());
+    };
+    events.newWindow = [this](const NewWindowRequest& request) { return OnNewWindow(request); };
+    // Posted: the control is still inside its event while the window would go.
+    events.windowClosing = [this] {
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+    };
+    events.pageError = [this](std::wstring_view url, long status) { OnPageError(url, status); };
+    events.scriptError = [this] { OnScriptError(); };
+    return events;
+}
+
+ComPtr<IDispatch> GameWindow::OnNewWindow(const NewWindowRequest& request) {
+    const std::string url = WideToGbk(request.url);
+    if (!request.userInitiated) {
+        LogPopup(url, false, "not caused by the player");
+        SetPartText(0, GbkToWide(kPopupBlockedText));
+        return nullptr;
+    }
+    if (popupHome_->OpenCount() >= PopupWindows::kMaxOpen) {
+        LogPopup(url, false, "too many open");
+        SetPartText(0, GbkToWide(kTooManyPopupsText));
+        return nullptr;
+    }
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    ComPtr<IDispatch> browser = popupHome_->Open(instance, url, name_);
+    LogPopup(url, browser != nullptr, browser ? "" : "no window or browser");
+    if (!browser) SetPartText(0, GbkToWide(kBrowserMissingText));
+    return browser;
+}
+
+void GameWindow::OnPageError(std::wstring_view url, long status) {
+    LogPageError(WideToGbk(url), status);
+    pageError_.Show(window_, status, url, [this] { Refresh(); });
+    Layout();
+}
+
+void GameWindow::OnScriptError() {
+    LogScriptError(browser_.LocationUrl(), ++scriptErrors_);
+}
