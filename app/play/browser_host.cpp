@@ -294,10 +294,6 @@ ComPtr<IDispatch> BrowserHost::Application() const {
     return application;
 }
 
-IOleCommandTarget* BrowserHost::CommandTarget() const {
-    return site_.Get();
-}
-
 IDispatch* BrowserHost::EventSink() const {
     return sink_.Get();
 }

@@ -84,9 +84,6 @@ public:
     // The control's Application object: what a page that opens this browser as its new window
     // is handed. Null without a control.
     Microsoft::WRL::ComPtr<IDispatch> Application() const;
-    // The site's command target, which the control asks about script errors; tests call it.
-    // Null before Create.
-    IOleCommandTarget* CommandTarget() const;
     // The DWebBrowserEvents2 sink the control calls; tests invoke it directly. nullptr before
     // Create.
     IDispatch* EventSink() const;
