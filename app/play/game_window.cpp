@@ -122,6 +122,10 @@ bool GameWindow::Create(HINSTANCE instance) {
 }
 
 LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (TestNewWindowMessage() != 0 && message == TestNewWindowMessage()) {
+        FireTestNewWindow(wParam != 0);
+        return 0;
+    }
     switch (message) {
         case WM_CREATE:
             OnCreate(window);

@@ -158,6 +158,11 @@ private:
     Microsoft::WRL::ComPtr<IDispatch> OnNewWindow(const NewWindowRequest& request);
     void OnPageError(std::wstring_view url, long status);
     void OnScriptError();
+    // For the end-to-end tests, which cannot make an engine-less control open a window: with
+    // ZENTORI_TEST_HOOKS set, this registered message (0 otherwise: none) makes the window hear
+    // a NewWindow3 as its page would send it, user-initiated when wParam is not 0.
+    static UINT TestNewWindowMessage();
+    void FireTestNewWindow(bool userInitiated);
 
     Placement placement_;
     std::function<void(const Placement&)> onClosed_;

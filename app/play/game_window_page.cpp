@@ -1,5 +1,8 @@
 // GameWindow's answers to its page: new windows, window.close(), a page that cannot be loaded,
 // script errors, the title of a pop-up's page.
+#include <exdispid.h>
+#include <shobjidl.h>
+
 #include <string>
 
 #include "app/diagnostics/event_log.h"
@@ -8,6 +11,48 @@
 #include "win/wide_text.h"
 
 using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr wchar_t kTestHooksVariable[] = L"ZENTORI_TEST_HOOKS";
+
+}  // namespace
+
+UINT GameWindow::TestNewWindowMessage() {
+    static const UINT message = GetEnvironmentVariableW(kTestHooksVariable, nullptr, 0) != 0
+                                    ? RegisterWindowMessageW(L"ZentoriTestNewWindow")
+                                    : 0;
+    return message;
+}
+
+// The page's request as the control would send it: NewWindow3's arguments last to first. No
+// control takes the browser handed back, so it is let go at once; the window stays.
+void GameWindow::FireTestNewWindow(bool userInitiated) {
+    IDispatch* sink = browser_.EventSink();
+    if (!sink) return;
+    IDispatch* browser = nullptr;
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    const std::wstring url = GbkToWide(link_);
+    BSTR text = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
+    VARIANT arguments[5];
+    for (VARIANT& argument : arguments)
+        VariantInit(&argument);
+    arguments[0].vt = VT_BSTR;
+    arguments[0].bstrVal = text;
+    arguments[1].vt = VT_BSTR;
+    arguments[1].bstrVal = text;
+    arguments[2].vt = VT_I4;
+    arguments[2].lVal = userInitiated ? NWMF_USERINITED : 0;
+    arguments[3].vt = VT_BOOL | VT_BYREF;
+    arguments[3].pboolVal = &cancel;
+    arguments[4].vt = VT_DISPATCH | VT_BYREF;
+    arguments[4].ppdispVal = &browser;
+    DISPPARAMS params{arguments, nullptr, 5, 0};
+    sink->Invoke(DISPID_NEWWINDOW3, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                 nullptr, nullptr, nullptr);
+    SysFreeString(text);
+    if (browser) browser->Release();
+}
 
 const char GameWindow::kPopupBlockedText[] = "已阻止弹出窗口";
 const char GameWindow::kTooManyPopupsText[] = "已阻止弹出窗口：最多同时打开 4 个弹出窗口";
