@@ -54,6 +54,7 @@ void GameWindow::FireTestNewWindow(bool userInitiated) {
     if (browser) browser->Release();
 }
 
+const char GameWindow::kEngineMissingText[] = "缺少显示网页的组件，游戏画面不能显示";
 const char GameWindow::kPopupBlockedText[] = "已阻止弹出窗口";
 const char GameWindow::kTooManyPopupsText[] = "已阻止弹出窗口：最多同时打开 4 个弹出窗口";
 static_assert(PopupWindows::kMaxOpen == 4, "kTooManyPopupsText says how many");
@@ -106,6 +107,12 @@ ComPtr<IDispatch> GameWindow::OnNewWindow(const NewWindowRequest& request) {
 
 void GameWindow::OnPageError(std::wstring_view url, long status) {
     LogPageError(WideToGbk(url), status);
+    // The page arrived but nothing can show it (no document engine, as under Wine): trying
+    // again would not help, so the status bar says what is missing instead.
+    if (status == REGDB_E_CLASSNOTREG) {
+        SetPartText(0, GbkToWide(kEngineMissingText));
+        return;
+    }
     pageError_.Show(window_, status, url, [this] { Refresh(); });
     Layout();
 }

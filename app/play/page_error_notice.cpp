@@ -17,6 +17,7 @@ std::string Cause(long status) {
     switch (static_cast<HRESULT>(status)) {
         case INET_E_OBJECT_NOT_FOUND:
         case INET_E_INVALID_URL:
+        case MK_E_SYNTAX:
         case INET_E_UNKNOWN_PROTOCOL:
             return "找不到该页面";
         case INET_E_SECURITY_PROBLEM:

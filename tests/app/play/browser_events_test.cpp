@@ -263,7 +263,8 @@ TEST_F(BrowserEventsTest, TheGamesOwnPageErrorShowsTheNoticeAndF5OrAClickRetries
     const struct {
         IDispatch* browser;
         long status;
-        const wchar_t* cause;  // nullptr: no notice
+        const wchar_t* cause;          // nullptr: no notice
+        const wchar_t* partOne = L"";  // the status bar afterwards
     } rows[] = {
         {top.Get(), 404, L"找不到该页面"},
         {top.Get(), 503, L"服务器出错（503）"},
@@ -273,16 +274,20 @@ TEST_F(BrowserEventsTest, TheGamesOwnPageErrorShowsTheNoticeAndF5OrAClickRetries
         {top.Get(), INET_E_INVALID_CERTIFICATE, L"无法建立安全连接"},
         {top.Get(), ERROR_INTERNET_SEC_CERT_CN_INVALID, L"无法建立安全连接"},
         {other.Get(), 404, nullptr},  // a frame's page: the page's own business
+        // The page came, but there is no engine to show it (under Wine).
+        {top.Get(), REGDB_E_CLASSNOTREG, nullptr, L"缺少显示网页的组件，游戏画面不能显示"},
     };
     // No messages are pumped in between: under Wine the control's own failure would come too.
     for (const auto& row : rows) {
         game.Popups().CloseAll();
         ASSERT_TRUE(game.TranslateKey(KeyDown(game.Handle(), VK_F5)));  // clears any notice
         ASSERT_FALSE(game.PageError().Shown());
+        SendMessageW(game.StatusBar(), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L""));
         const VARIANT_BOOL cancel =
             FireNavigateError(game, row.browser, L"http://127.0.0.1:9/2", row.status);
-        EXPECT_EQ(cancel, row.cause ? VARIANT_TRUE : VARIANT_FALSE) << row.status;
+        EXPECT_EQ(cancel, row.browser == top.Get() ? VARIANT_TRUE : VARIANT_FALSE) << row.status;
         EXPECT_EQ(game.PageError().Shown(), row.cause != nullptr) << row.status;
+        EXPECT_EQ(PartOne(game), row.partOne) << row.status;
         if (!row.cause) continue;
         EXPECT_EQ(game.PageError().Text(), std::wstring(row.cause) + kHint);
         // Over the page: the browser moves down below it.
