@@ -194,11 +194,16 @@ void LogPageError(std::string_view url, long status) {
     LogEvent("page error " + std::string(url) + ": " + code);
 }
 
-void LogScriptError(std::string_view url, int count) {
+void LogScriptError(std::string_view url, int count, std::string_view description) {
     constexpr int kLogged = 20;
     if (count > kLogged + 1) return;
-    LogEvent(count <= kLogged ? "script error " + std::to_string(count) + " on " + std::string(url)
-                              : "further script errors of this window are not logged");
+    if (count > kLogged) {
+        LogEvent("further script errors of this window are not logged");
+        return;
+    }
+    std::string line = "script error " + std::to_string(count) + " on " + std::string(url);
+    if (!description.empty()) line += ": " + std::string(description);
+    LogEvent(std::move(line));
 }
 
 void LogBossKey(const KeyChord& key, bool registered, unsigned long error) {

@@ -1,6 +1,7 @@
 #include "app/play/browser_events.h"
 
 #include <exdispid.h>
+#include <mshtml.h>
 #include <shobjidl.h>
 
 using Microsoft::WRL::ComPtr;
@@ -70,6 +71,42 @@ ComPtr<IUnknown> Identity(IUnknown* object) {
 }
 
 }  // namespace
+
+std::wstring ScriptErrorDescription(const VARIANT* document) {
+    if (!document || (document->vt != VT_UNKNOWN && document->vt != VT_DISPATCH) ||
+        !document->punkVal) {
+        return {};
+    }
+    ComPtr<IHTMLDocument2> page;
+    ComPtr<IHTMLWindow2> window;
+    ComPtr<IHTMLEventObj> event;
+    ComPtr<IDispatch> properties;
+    if (FAILED(document->punkVal->QueryInterface(IID_PPV_ARGS(&page))) ||
+        FAILED(page->get_parentWindow(&window)) || !window || FAILED(window->get_event(&event)) ||
+        !event || FAILED(event.As(&properties))) {
+        return {};
+    }
+    // The error's details are expando properties of the event object, read by name.
+    const auto read = [&properties](const wchar_t* name) {
+        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+        DISPID id = DISPID_UNKNOWN;
+        DISPPARAMS none{};
+        VARIANT value;
+        VariantInit(&value);
+        std::wstring text;
+        if (SUCCEEDED(properties->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)) &&
+            SUCCEEDED(properties->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                         &none, &value, nullptr, nullptr)) &&
+            SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR))) {
+            text = BstrView(value.bstrVal);
+        }
+        VariantClear(&value);
+        return text;
+    };
+    const std::wstring message = read(L"errorMessage");
+    if (message.empty()) return {};
+    return message + L" (" + read(L"errorUrl") + L", line " + read(L"errorLine") + L")";
+}
 
 void BrowserEventSink::SetTopBrowser(IUnknown* browser) {
     top_ = Identity(browser).Get();

@@ -36,9 +36,14 @@ struct BrowserEvents {
     // The top-level page could not be loaded (frames' and sub-resources' errors are left to the
     // page): its address and the HTTP status or INET_E_* code. The control shows no error page.
     std::function<void(std::wstring_view url, long status)> pageError;
-    // A script of the page failed; scripts go on running and nobody is asked.
-    std::function<void()> scriptError;
+    // A script of the page failed; scripts go on running and nobody is asked. What failed and
+    // where, as the page tells it (empty when it does not).
+    std::function<void(std::wstring_view description)> scriptError;
 };
+
+// What the control passes with a script error (the page's document): the error's message,
+// address and line, from the document's window's event object. Empty when any is missing.
+std::wstring ScriptErrorDescription(const VARIANT* document);
 
 class BrowserEventSink final : public ComObject<IDispatch> {
 public:

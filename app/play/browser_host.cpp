@@ -36,7 +36,9 @@ public:
     Site(HWND window, const RECT& bounds) : window_(window), bounds_(bounds) {}
 
     void SetBounds(const RECT& bounds) { bounds_ = bounds; }
-    void SetScriptErrorHandler(std::function<void()> handler) { scriptError_ = std::move(handler); }
+    void SetScriptErrorHandler(std::function<void(std::wstring_view)> handler) {
+        scriptError_ = std::move(handler);
+    }
 
     // IUnknown: how pages are to look is a job of its own, handed out as the site's.
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
@@ -110,7 +112,7 @@ public:
     STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override {
         return OLECMDERR_E_UNKNOWNGROUP;
     }
-    STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD, VARIANT*, VARIANT* out) override {
+    STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD, VARIANT* in, VARIANT* out) override {
         if (!group || *group != kDocHostCommandGroup) return OLECMDERR_E_UNKNOWNGROUP;
         if (command != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
         if (out) {
@@ -118,8 +120,9 @@ public:
             out->vt = VT_BOOL;
             out->boolVal = VARIANT_TRUE;  // continue running scripts
         }
-        const std::function<void()> handler = scriptError_;  // it may destroy the host
-        if (handler) handler();
+        // A copy: the handler may destroy the host.
+        const std::function<void(std::wstring_view)> handler = scriptError_;
+        if (handler) handler(ScriptErrorDescription(in));
         return S_OK;
     }
 
@@ -140,7 +143,7 @@ private:
 
     HWND window_;
     RECT bounds_;
-    std::function<void()> scriptError_;
+    std::function<void(std::wstring_view)> scriptError_;
     ComPtr<DocHostUi> ui_ = MakeUi();
 
     static ComPtr<DocHostUi> MakeUi() {

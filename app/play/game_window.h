@@ -159,7 +159,7 @@ private:
     BrowserEvents PageEvents();
     Microsoft::WRL::ComPtr<IDispatch> OnNewWindow(const NewWindowRequest& request);
     void OnPageError(std::wstring_view url, long status);
-    void OnScriptError();
+    void OnScriptError(std::wstring_view description);
     // For the end-to-end tests, which cannot make an engine-less control open a window: with
     // ZENTORI_TEST_HOOKS set, this registered message (0 otherwise: none) makes the window hear
     // a NewWindow3 as its page would send it, user-initiated when wParam is not 0.

@@ -82,7 +82,7 @@ BrowserEvents GameWindow::PageEvents() {
         if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
     };
     events.pageError = [this](std::wstring_view url, long status) { OnPageError(url, status); };
-    events.scriptError = [this] { OnScriptError(); };
+    events.scriptError = [this](std::wstring_view description) { OnScriptError(description); };
     return events;
 }
 
@@ -117,6 +117,6 @@ void GameWindow::OnPageError(std::wstring_view url, long status) {
     Layout();
 }
 
-void GameWindow::OnScriptError() {
-    LogScriptError(browser_.LocationUrl(), ++scriptErrors_);
+void GameWindow::OnScriptError(std::wstring_view description) {
+    LogScriptError(browser_.LocationUrl(), ++scriptErrors_, WideToGbk(description));
 }

@@ -61,10 +61,16 @@ void PageErrorNotice::Hide() {
 
 RECT PageErrorNotice::Place(const RECT& page) {
     if (!Shown() || !notices_.Handle()) return page;
-    const int height = DisplayScale::ForWindow(GetParent(notices_.Handle())).Px(NoticeBar::kHeight);
+    const DisplayScale scale = DisplayScale::ForWindow(GetParent(notices_.Handle()));
     RECT strip = page;
-    strip.bottom = std::min(page.bottom, page.top + height);
-    notices_.Move(strip);
+    strip.bottom = std::min(page.bottom, page.top + scale.Px(NoticeBar::kHeight));
+    // On another monitor's DPI the strip takes a font made for it too.
+    if (scale != scale_) {
+        scale_ = scale;
+        notices_.Rescale(strip);
+    } else {
+        notices_.Move(strip);
+    }
     RECT rest = page;
     rest.top = strip.bottom;
     return rest;

@@ -39,4 +39,5 @@ public:
 private:
     NoticeBar notices_;
     std::wstring url_;
+    DisplayScale scale_;  // the strip's font's
 };
