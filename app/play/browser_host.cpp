@@ -109,11 +109,12 @@ public:
 
     // IOleCommandTarget: a script error of the page asks whether to show the control's error box
     // and stop the scripts. Neither: the game goes on, the handler hears of it.
-    STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override {
-        return OLECMDERR_E_UNKNOWNGROUP;
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG, OLECMD*, OLECMDTEXT*) override {
+        return group ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
     }
     STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD, VARIANT* in, VARIANT* out) override {
-        if (!group || *group != kDocHostCommandGroup) return OLECMDERR_E_UNKNOWNGROUP;
+        if (!group) return OLECMDERR_E_NOTSUPPORTED;  // the standard group: none of ours
+        if (*group != kDocHostCommandGroup) return OLECMDERR_E_UNKNOWNGROUP;
         if (command != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
         if (out) {
             VariantClear(out);

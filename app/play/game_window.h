@@ -62,9 +62,9 @@ public:
     // GBK, part 1: a pop-up the player did not cause was blocked; one beyond the most pop-ups
     // open at once was.
     static const char kPopupBlockedText[];
+    static const char kTooManyPopupsText[];
     // GBK, part 1: a page was loaded but no engine is there to show it.
     static const char kEngineMissingText[];
-    static const char kTooManyPopupsText[];
 
     // How the window opens: its size when not maximised (in 96-dpi units, so it opens as large
     // on any display), and whether it is. By default (until the player's own choice is known)

@@ -156,7 +156,7 @@ TEST_F(BrowserEventsTest, ScriptErrorsLetScriptsRunAndShowNothing) {
     } rows[] = {
         {&kDocHostCommandGroup, OLECMDID_SHOWSCRIPTERROR, S_OK, true},
         {&kDocHostCommandGroup, OLECMDID_PRINT, OLECMDERR_E_NOTSUPPORTED, false},
-        {nullptr, OLECMDID_SHOWSCRIPTERROR, OLECMDERR_E_UNKNOWNGROUP, false},
+        {nullptr, OLECMDID_SHOWSCRIPTERROR, OLECMDERR_E_NOTSUPPORTED, false},
         {&GUID_NULL, OLECMDID_SHOWSCRIPTERROR, OLECMDERR_E_UNKNOWNGROUP, false},
     };
     const int windows = TopWindowsOfThisThread();
