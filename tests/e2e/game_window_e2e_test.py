@@ -11,8 +11,9 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL, WINE_RUN,
-    ProgramTestCase, centre, games_sent, hot_list_target, screen_size, wait_until, xdotool)
+    CLOSE_BUTTON_CENTRE, LIST_BODY, NOTICE_FILL, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL,
+    WINE_RUN, ProgramTestCase, centre, games_sent, hot_list_target, screen_size, screenshot,
+    wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
 
@@ -130,6 +131,27 @@ class GameWindowTest(ProgramTestCase):
         # It did reach the program, which said no.
         wait_until(lambda: "blocked, not caused by the player" in program.log(), 5,
                    "the blocked pop-up in the log")
+
+    def test_a_game_page_that_cannot_be_reached_shows_a_notice_and_f5_tries_again(self):
+        catalogue, program = self.start_at_first_page()
+        body = program.stable_shot(LIST_BODY)
+        port = catalogue.port
+        catalogue.stop()  # the game's server (the catalogue's) is down
+        program.double_click(self.row_centre(body, 1))
+        game = wait_until(program.game_windows, 15, "the game window")[0]
+        # The notice's strip over the top of the page, right of its text: below the toolbar.
+        x0, y0 = game.client_origin()
+        strip = (x0 + game.width - 200, y0 + 30, 150, 10)
+
+        def notice_share():
+            return screenshot(*strip).share_of(NOTICE_FILL)
+        wait_until(lambda: notice_share() > 0.9, 15, "the page error notice")
+
+        catalogue = self.start_catalogue(port=port)
+        program.activate(game)
+        program.key("F5")
+        catalogue.wait_for_requests(1)
+        wait_until(lambda: notice_share() < 0.1, 15, "the notice to go with the page loaded")
 
     def test_dragging_the_background_moves_the_main_window(self):
         _, program = self.start_at_first_page()
