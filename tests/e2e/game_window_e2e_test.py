@@ -1,6 +1,7 @@
 """Playing: a selected row opens in the game window on a double-click (on the list, a label or bare
 background), one window at a time; a game page's new window opens as a game window of ours
-when the player caused it; dragging the background moves the main window instead; and closing
+when the player caused it; a game page that cannot be reached shows the program's notice, and F5
+loads it again; dragging the background moves the main window instead; and closing
 the main window ends the program even while a game is open."""
 
 import os
