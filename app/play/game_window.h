@@ -92,7 +92,7 @@ public:
     // titled for the opener's game `name` until the page says its title, at the usual size
     // (not maximised), its own pop-ups going to `home`.
     bool OpenPopup(HINSTANCE instance, std::string_view link, std::string_view name,
-                   PopupWindows& home);
+                   PopupWindows<GameWindow>& home);
     void Close();  // destroys the window, as the user's closing does
     bool IsOpen() const { return window_ != nullptr; }
 
@@ -110,7 +110,7 @@ public:
     HWND Toolbar() const { return toolbar_; }
     BrowserHost& Browser() { return browser_; }
     // The pop-ups this window's pages opened (closed with it).
-    PopupWindows& Popups() { return popups_; }
+    PopupWindows<GameWindow>& Popups() { return popups_; }
     const PageErrorNotice& PageError() const { return pageError_; }
     const std::string& GameLink() const { return link_; }  // GBK; the game last opened
 
@@ -173,9 +173,9 @@ private:
     UniqueFontGdi font_;        // the status bar's and the toolbar's; outlives them
     std::wstring tooltip_;      // the toolbar's tooltip text being shown
     BrowserHost browser_;
-    PopupWindows popups_;
-    PopupWindows* popupHome_ = &popups_;  // where this window's pages' new windows go
-    bool popup_ = false;                  // opened by a page, not by the player
+    PopupWindows<GameWindow> popups_;
+    PopupWindows<GameWindow>* popupHome_ = &popups_;  // where this window's pages' new windows go
+    bool popup_ = false;                              // opened by a page, not by the player
     PageErrorNotice pageError_;
     int scriptErrors_ = 0;  // of this window's pages, for the log
     std::string link_;      // GBK, the game shown

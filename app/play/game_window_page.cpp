@@ -57,10 +57,10 @@ void GameWindow::FireTestNewWindow(bool userInitiated) {
 const char GameWindow::kEngineMissingText[] = "缺少显示网页的组件，游戏画面不能显示";
 const char GameWindow::kPopupBlockedText[] = "已阻止弹出窗口";
 const char GameWindow::kTooManyPopupsText[] = "已阻止弹出窗口：最多同时打开 4 个弹出窗口";
-static_assert(PopupWindows::kMaxOpen == 4, "kTooManyPopupsText says how many");
+static_assert(PopupWindows<GameWindow>::kMaxOpen == 4, "kTooManyPopupsText says how many");
 
 bool GameWindow::OpenPopup(HINSTANCE instance, std::string_view link, std::string_view name,
-                           PopupWindows& home) {
+                           PopupWindows<GameWindow>& home) {
     popup_ = true;
     popupHome_ = &home;
     placement_ = Placement{kWidth, kHeight, false};
@@ -93,7 +93,7 @@ ComPtr<IDispatch> GameWindow::OnNewWindow(const NewWindowRequest& request) {
         SetPartText(0, GbkToWide(kPopupBlockedText));
         return nullptr;
     }
-    if (popupHome_->OpenCount() >= PopupWindows::kMaxOpen) {
+    if (popupHome_->OpenCount() >= PopupWindows<GameWindow>::kMaxOpen) {
         LogPopup(url, false, "too many open");
         SetPartText(0, GbkToWide(kTooManyPopupsText));
         return nullptr;
