@@ -2,7 +2,9 @@
 // 截图, 收藏) above the embedded browser GameBrowser, and the status bar GameStatusBar (part 1:
 // the browser's status text and the toolbar's words; part 2: the player community group). Its
 // keys: F5 refreshes the game, F11 switches full screen (the browser alone over the whole
-// monitor; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot.
+// monitor, with a hint for a moment; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot, and
+// Ctrl+wheel, Ctrl+= / Ctrl+- / Ctrl+0 zoom the page (PageZoom). Each activation gives the
+// keyboard to the page.
 //
 // One object for the program's life, owned by the application. The window is created by the
 // first Open, reused while it is open, destroyed when the user closes it (the browser with it)
@@ -20,6 +22,9 @@
 #include <string_view>
 
 #include "app/play/browser_host.h"
+#include "app/play/full_screen_hint.h"
+#include "app/play/game_status_line.h"
+#include "app/play/page_zoom.h"
 #include "app/process/process_audio.h"
 #include "win/handles.h"
 #include "win/native_window.h"
@@ -54,6 +59,11 @@ public:
     static const char kNoSoundText[];
     static const char kScreenshotSavedText[];
     static const char kScreenshotFailedText[];
+    // GBK, part 1 of the status bar for a while after 静音 and 收藏.
+    static const char kMutedText[];
+    static const char kUnmutedText[];
+    static const char kFavouriteAddedText[];
+    static const char kFavouriteRemovedText[];
 
     // How the window opens: its size when not maximised (in 96-dpi units, so it opens as large
     // on any display), and whether it is. By default (until the player's own choice is known)
@@ -93,6 +103,8 @@ public:
     HWND StatusBar() const { return statusBar_; }
     HWND Toolbar() const { return toolbar_; }
     BrowserHost& Browser() { return browser_; }
+    // The page's zoom; the owner sets each game's and remembers the player's changes.
+    PageZoom& Zoom() { return zoom_; }
     const std::string& GameLink() const { return link_; }  // GBK; the game last opened
 
     // The program's sound, which 静音 mutes; nullptr (until given): 静音 says there is none.
@@ -142,6 +154,9 @@ private:
     UniqueFontGdi font_;        // the status bar's and the toolbar's; outlives them
     std::wstring tooltip_;      // the toolbar's tooltip text being shown
     BrowserHost browser_;
+    PageZoom zoom_;          // follows browser_'s control while it exists
+    GameStatusLine status_;  // part 1 of statusBar_
+    FullScreenHint fullScreenHint_;
     std::string link_;  // GBK, the game shown
     std::string name_;  // GBK, its name
     ProcessAudio* audio_ = nullptr;
