@@ -19,9 +19,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"ZentoriGameWindow";
 // Posted after a restore: the window moves to its normal place (see GameWindow::Restore).
 constexpr UINT kPlaceRestoredMessage = WM_APP + 1;
-// Posted on activation: the page takes the keyboard once the activation is over (the system or
-// the window manager may still give the window itself the focus on the way).
-constexpr UINT kFocusPageMessage = WM_APP + 2;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 struct ToolbarEntry {
@@ -177,21 +174,9 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             }
             return 0;
         }
-        case WM_ACTIVATE:
-            // Activated (opened, the taskbar, Alt+Tab, the boss key bringing it back): the keys
-            // go to the page at once. Minimised, the page gets them when it is restored.
-            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
-                browser_.Focus();
-                PostMessageW(window, kFocusPageMessage, 0, 0);
-                return 0;
-            }
-            break;
         case WM_SETFOCUS:
+            // Activated again (the taskbar, Alt+Tab): the keys go on to the page.
             browser_.Focus();
-            PostMessageW(window, kFocusPageMessage, 0, 0);
-            return 0;
-        case kFocusPageMessage:
-            if (GetActiveWindow() == window && GetFocus() == window) browser_.Focus();
             return 0;
         case WM_TIMER:
             if (status_.OnTimer(wParam)) return 0;
