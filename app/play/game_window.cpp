@@ -207,10 +207,9 @@ void GameWindow::OnCreate(HWND window) {
     status_.Attach(statusBar_);
     CreateToolbar(window);
 
-    browser_.SetStatusTextHandler(
-        [this](std::wstring_view text) { status_.ShowBrowserText(text); });
+    browser_.SetStatusTextHandler([this](std::wstring_view text) { SetPartText(0, text); });
     if (!browser_.Create(window, 0, 0, kInitialBrowserWidth, kInitialBrowserHeight)) {
-        status_.ShowBrowserText(GbkToWide(kBrowserMissingText));
+        SetPartText(0, GbkToWide(kBrowserMissingText));
     }
     zoom_.Attach(browser_.Control());
     zoom_.SetReport([this](const std::string& text, bool failed) {
@@ -491,6 +490,10 @@ void GameWindow::Layout() {
 }
 
 void GameWindow::SetPartText(int part, std::wstring_view text) {
+    if (part == 0) {
+        status_.ShowBrowserText(text);
+        return;
+    }
     if (!statusBar_) return;
     const std::wstring terminated(text);
     SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(part),

@@ -144,6 +144,7 @@ private:
     void OnCommand(int command);
     void CheckButton(int command, bool checked);
     void Layout();
+    // Part 0 is the page's line of status_: a command's words show over it for a while.
     void SetPartText(int part, std::wstring_view text);
     void OnDestroy(HWND window);
 
