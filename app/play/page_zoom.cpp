@@ -12,7 +12,8 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// A key held down repeats its zoom step, as in a browser: auto-repeat counts too.
+// A key held down repeats its zoom step, as in a browser: auto-repeat counts too. Shift makes no
+// difference (Ctrl++ is Ctrl+Shift+= on most layouts).
 bool IsZoomKey(const MSG& message, std::initializer_list<UINT> keys, unsigned modifiers) {
     if (message.message != WM_KEYDOWN) return false;
     if (std::find(keys.begin(), keys.end(), static_cast<UINT>(message.wParam)) == keys.end()) {
@@ -100,7 +101,7 @@ int PageZoom::Next(int percent, Step step) {
         case Step::kReset:
             break;
     }
-    return 100;
+    return kNormal;
 }
 
 bool PageZoom::TranslateMessage(const MSG& message) {
@@ -178,7 +179,7 @@ void PageZoom::Change(Step step) {
 
 void PageZoom::OnPageLoaded(IDispatch* frame) {
     if (!browser_ || !SameObject(frame, browser_.Get())) return;  // a frame inside the page
-    if (Apply() || percent_ == 100) return;
+    if (Apply() || percent_ == kNormal) return;
     const Report report = report_;
     if (report) report(kUnsupportedText, true);
 }

@@ -21,7 +21,8 @@
 class PageZoom {
 public:
     enum class Step { kIn, kOut, kReset };
-    // Percent, smallest first; 100 is among them.
+    static constexpr int kNormal = 100;  // percent: the page as it comes
+    // Percent, smallest first; kNormal is among them.
     static constexpr int kSteps[] = {25,  33,  50,  67,  75,  80,  90,  100,
                                      110, 125, 150, 175, 200, 250, 300, 400};
 
@@ -69,12 +70,12 @@ private:
     class Sink;
 
     // The top-level page has loaded: it takes the zoom (telling the player when the control
-    // cannot show a zoom other than 100 %).
+    // cannot show a zoom other than kNormal).
     void OnPageLoaded(IDispatch* frame);
     bool Apply() const;
     std::optional<Step> StepFor(const MSG& message);
 
-    int percent_ = 100;
+    int percent_ = kNormal;
     int wheel_ = 0;  // wheel travel with Ctrl held that has not yet made a notch
     Microsoft::WRL::ComPtr<IWebBrowser2> browser_;
     Microsoft::WRL::ComPtr<Sink> sink_;
