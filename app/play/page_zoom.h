@@ -65,6 +65,8 @@ public:
     // The DWebBrowserEvents2 sink the control calls; tests invoke it directly. nullptr while
     // not attached.
     IDispatch* EventSink() const;
+    // Whether the sink is advised on the control's connection point.
+    bool EventsConnected() const { return cookie_ != 0; }
 
 private:
     class Sink;

@@ -117,6 +117,7 @@ TEST_F(PageZoomTest, KeysAndTheCtrlWheelStepTheZoomWithinItsEnds) {
 TEST_F(PageZoomTest, APageThatLoadsTakesTheGamesZoomAndAFrameDoesNot) {
     IDispatch* sink = game.Zoom().EventSink();
     ASSERT_NE(sink, nullptr);
+    EXPECT_TRUE(game.Zoom().EventsConnected()) << "beside the host's own sink";
     const std::wstring unsupported = L"此系统的浏览器不支持缩放";
     game.Zoom().SetPercent(150);
     Microsoft::WRL::ComPtr<IDispatch> frame;
