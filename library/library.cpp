@@ -57,3 +57,19 @@ bool Library::RecordPlayed(LibraryGame game) {
     if (recent_.size() > kRecentLimit) recent_.resize(kRecentLimit);
     return true;
 }
+
+int Library::GameZoom(std::string_view link) const {
+    const auto found = settings_.gameZoom.find(link);
+    return found == settings_.gameZoom.end() ? kDefaultGameZoom : found->second;
+}
+
+bool Library::SetGameZoom(std::string_view link, int percent) {
+    percent = std::clamp(percent, kLowestGameZoom, kHighestGameZoom);
+    if (link.empty() || GameZoom(link) == percent) return false;
+    if (percent == kDefaultGameZoom) {
+        settings_.gameZoom.erase(settings_.gameZoom.find(link));
+    } else {
+        settings_.gameZoom.insert_or_assign(std::string(link), percent);
+    }
+    return true;
+}

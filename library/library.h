@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,8 +50,15 @@ struct LibrarySettings {
     // the program checks them before use. A value that is no text at all reads as "".
     std::optional<std::string> catalogueUrl;
     std::optional<std::string> homepageUrl;
+    // The zoom of each game's page the player chose, in percent, by the game's link (GBK); a game
+    // at kDefaultGameZoom has no entry.
+    std::map<std::string, int, std::less<>> gameZoom;
     std::string original;  // as LibraryGame::original
 };
+
+constexpr int kDefaultGameZoom = 100;
+constexpr int kLowestGameZoom = 25;
+constexpr int kHighestGameZoom = 400;
 
 class Library {
 public:
@@ -75,6 +84,12 @@ public:
     // Puts the game at the top of Recent, dropping its older entry and, beyond kRecentLimit,
     // the oldest; false (nothing changes) for an empty link.
     bool RecordPlayed(LibraryGame game);
+
+    // The zoom remembered for the game's page, kDefaultGameZoom when none.
+    int GameZoom(std::string_view link) const;
+    // Remembers the zoom (kept within kLowestGameZoom..kHighestGameZoom; the default is
+    // forgotten); false (nothing changes) for an empty link or the zoom already remembered.
+    bool SetGameZoom(std::string_view link, int percent);
 
 private:
     std::vector<LibraryGame> favourites_;

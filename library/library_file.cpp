@@ -188,10 +188,19 @@ LibrarySettings ReadSettings(Reader& reader, const Json& root) {
     if (const Json* key = reader.Member(*object, "bossKey", Json::value_t::string)) {
         settings.bossKey = Utf8ToAnsi(key->get_ref<const std::string&>());
     }
+    if (const Json* zoom = reader.Member(*object, "gameZoom", Json::value_t::object)) {
+        for (const auto& entry : zoom->items()) {
+            const auto percent =
+                reader.Integer(*zoom, entry.key(), kLowestGameZoom, kHighestGameZoom);
+            if (percent && *percent != kDefaultGameZoom) {
+                settings.gameZoom[Utf8ToAnsi(entry.key())] = static_cast<int>(*percent);
+            }
+        }
+    }
     // The addresses are the user's own writing, never the program's: a value of the wrong kind
     // is a bad address (ignored and reported by the program, kept in the file as it is), not a
     // damaged library.
-    std::vector<std::string_view> known = {"skin", "gameWindow", "bossKey"};
+    std::vector<std::string_view> known = {"skin", "gameWindow", "bossKey", "gameZoom"};
     for (const auto& [key, address] : {std::pair{"catalogueUrl", &settings.catalogueUrl},
                                        std::pair{"homepageUrl", &settings.homepageUrl}}) {
         const auto found = object->find(key);
@@ -222,6 +231,11 @@ Json WriteSettings(const LibrarySettings& settings) {
     for (const auto& [key, address] : {std::pair{"catalogueUrl", &settings.catalogueUrl},
                                        std::pair{"homepageUrl", &settings.homepageUrl}}) {
         if (*address && !(*address)->empty()) object[key] = AnsiToUtf8(**address);
+    }
+    if (!settings.gameZoom.empty()) {
+        Json& zoom = object["gameZoom"] = Json::object();
+        for (const auto& [link, percent] : settings.gameZoom)
+            zoom[AnsiToUtf8(link)] = percent;
     }
     MergeLeftovers(object, settings.original, kAddressKeys);
     return object;

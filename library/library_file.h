@@ -8,11 +8,13 @@
 //       "skin": {"menu": "\\skin\\2.jpg"}  or  {"file": "D:\\pictures\\sea.jpg"},
 //       "gameWindow": {"width": 1024, "height": 700, "maximised": false},
 //       "bossKey": "Ctrl+Alt+B",
-//       "catalogueUrl": "https://games.example.com",  "homepageUrl": "https://www.example.com"
+//       "catalogueUrl": "https://games.example.com",  "homepageUrl": "https://www.example.com",
+//       "gameZoom": {"http://...": 125}
 //     }
 //   }
 //
-// Lists are newest first; times are seconds since 1970-01-01 UTC. Every key but "version" may be
+// Lists are newest first; times are seconds since 1970-01-01 UTC. "gameZoom" holds a page zoom
+// in percent (25 to 400) by game link, and none at 100. Every key but "version" may be
 // missing. Keys this version does not know are kept and written back, so a file written by a
 // later version of the same format loses nothing here; a file of a higher version is not read
 // (IsLaterLibraryVersion tells it from a damaged one).

@@ -20,6 +20,10 @@ void PlayerLibrary::RecordPlayed(const LibraryGame& game) {
     if (library_.RecordPlayed(game)) Changed();
 }
 
+void PlayerLibrary::SetGameZoom(std::string_view link, int percent) {
+    if (library_.SetGameZoom(link, percent)) Changed();
+}
+
 void PlayerLibrary::ChangeSettings(const std::function<void(LibrarySettings&)>& change) {
     change(library_.Settings());
     Changed();

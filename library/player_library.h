@@ -31,6 +31,8 @@ public:
     bool SetFavourite(const LibraryGame& game, bool favourite);
     // Puts the game at the top of the recently played games; `game.time` is when.
     void RecordPlayed(const LibraryGame& game);
+    // Remembers the zoom of the game's page (see Library::SetGameZoom); saves when it changed.
+    void SetGameZoom(std::string_view link, int percent);
     // Changes settings through `change`, then saves.
     void ChangeSettings(const std::function<void(LibrarySettings&)>& change);
 

@@ -44,6 +44,7 @@ LibraryCommands::LibraryCommands(GlobalObjects& objects, GameWindow& gameWindow,
 LibraryCommands::~LibraryCommands() {
     gameWindow_.SetClosedHandler({});
     gameWindow_.SetFavouriteHandler({});
+    gameWindow_.Zoom().SetChangeHandler({});
 }
 
 void LibraryCommands::Load() {
@@ -65,6 +66,8 @@ void LibraryCommands::Load() {
         game.time = static_cast<std::int64_t>(std::time(nullptr));
         ToggleFavourite(game);
     });
+    gameWindow_.Zoom().SetChangeHandler(
+        [this](int percent) { library_.SetGameZoom(playing_.link, percent); });
     library_.AddObserver([this] { OnLibraryChanged(); });
 }
 
@@ -146,6 +149,7 @@ bool LibraryCommands::PlayRow(int row) {
     if (!OpenSelectedGame(gameWindow_, instance_, row, game.name, game.link)) return false;
     playing_ = game;
     gameWindow_.ShowFavourite(library_.IsFavourite(game.link));
+    gameWindow_.Zoom().SetPercent(library_.Get().GameZoom(game.link));
     library_.RecordPlayed(game);
     return true;
 }

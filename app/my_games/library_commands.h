@@ -1,7 +1,7 @@
 // LibraryCommands: the player's library in the running program. Reads it at start-up; restores
 // the remembered skin and game window; the favourite commands (the game menu of a row, Ctrl+D);
-// records every game opened; the game window's 收藏 button; the two library views; and what
-// the main window's notices say of the library.
+// records every game opened; the game window's 收藏 button and each game's page zoom; the two
+// library views; and what the main window's notices say of the library.
 //
 // Created by the application once the global objects exist and destroyed before them; it
 // refers to the application's objects, game window and notices, which outlive it. Window thread

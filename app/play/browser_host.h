@@ -76,6 +76,8 @@ public:
     RECT Bounds() const { return bounds_; }
     // The control's own window; nullptr without a control.
     HWND ControlWindow() const;
+    // The control itself; nullptr without one.
+    IWebBrowser2* Control() const { return browser_.Get(); }
 
     // Called on the window thread for every status-text change the control reports.
     void SetStatusTextHandler(StatusTextHandler handler);

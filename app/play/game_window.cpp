@@ -9,6 +9,7 @@
 #include "app/community.h"
 #include "app/control_font.h"
 #include "win/key_press.h"
+#include "app/play/play_toolbar_look.h"
 #include "app/play/screenshot.h"
 #include "win/wide_text.h"
 #include "text/text_utils.h"
@@ -67,6 +68,10 @@ const char GameWindow::kBrowserMissingText[] = "无法创建网页浏览器控�
 const char GameWindow::kNoSoundText[] = "没有可用的音频设备，无法静音";
 const char GameWindow::kScreenshotSavedText[] = "截图已保存到 ";
 const char GameWindow::kScreenshotFailedText[] = "截图未能保存到 ";
+const char GameWindow::kMutedText[] = "已静音";
+const char GameWindow::kUnmutedText[] = "已恢复声音";
+const char GameWindow::kFavouriteAddedText[] = "已加入收藏";
+const char GameWindow::kFavouriteRemovedText[] = "已取消收藏";
 
 GameWindow::GameWindow(const CLSID& browserClass) : browser_(browserClass), popups_(browserClass) {}
 
@@ -87,6 +92,7 @@ bool GameWindow::Open(HINSTANCE instance, std::string_view link, std::string_vie
     name_ = name;
     pageError_.Hide();
     if (!popup_) browser_.Navigate(link);  // a pop-up's page is loaded by the control
+    status_.CommandDone();
     SetWindowTextW(window_, GbkToWide(JoinBytes({name, kPlayingSuffix})).c_str());
     // The game is played at once: a reused window may lie behind the main window, where the
     // player would see nothing happen, and the keys belong to the page. (Raised explicitly too:
@@ -162,6 +168,10 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             }
             break;
         case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->code == NM_CUSTOMDRAW && header->hwndFrom == toolbar_) {
+                return DrawPlayToolbarButton(*reinterpret_cast<NMTBCUSTOMDRAW*>(lParam));
+            }
             auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);
             if (tip->hdr.code != TTN_GETDISPINFOW) break;
             for (const ToolbarEntry& entry : kToolbar) {
@@ -175,6 +185,9 @@ LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             // Activated again (the taskbar, Alt+Tab): the keys go on to the page.
             browser_.Focus();
             return 0;
+        case WM_TIMER:
+            if (status_.OnTimer(wParam)) return 0;
+            break;
         case WM_DESTROY:
             OnDestroy(window);
             return 0;
@@ -198,12 +211,17 @@ void GameWindow::OnCreate(HWND window) {
     const int parts[2] = {DisplayScale::ForWindow(window).Px(kInitialStatusPartWidth), -1};
     SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     SetPartText(1, GbkToWide(JoinBytes({kCommunityText, kCommunityGroupNumber})));
+    status_.Attach(statusBar_);
     CreateToolbar(window);
 
     browser_.SetEvents(PageEvents());
     if (!browser_.Create(window, 0, 0, kInitialBrowserWidth, kInitialBrowserHeight)) {
         SetPartText(0, GbkToWide(kBrowserMissingText));
     }
+    zoom_.Attach(browser_.Control());
+    zoom_.SetReport([this](const std::string& text, bool failed) {
+        failed ? status_.ShowFailed(GbkToWide(text)) : status_.ShowDone(GbkToWide(text));
+    });
 }
 
 void GameWindow::UseScaledFont(HWND window) {
@@ -313,8 +331,15 @@ void GameWindow::OnCommand(int command) {
         case kFavouriteButton: {
             // The button checks itself when clicked; it shows what the owner makes of it.
             CheckButton(kFavouriteButton, favourite_);
+            const bool before = favourite_;
             const std::function<void()> handler = onFavourite_;
             if (handler) handler();
+            if (favourite_ != before) {
+                status_.ShowDone(
+                    GbkToWide(favourite_ ? kFavouriteAddedText : kFavouriteRemovedText));
+            } else {
+                status_.CommandDone();
+            }
             break;
         }
         default:
@@ -334,13 +359,14 @@ bool GameWindow::TranslateKey(const MSG& message) {
         SetFullScreen(false);
     } else if (IsKeyPress(message, 'S', kCtrlHeld | kAltHeld)) {
         SaveScreenshot();
-    } else {
+    } else if (!zoom_.TranslateMessage(message)) {
         return false;
     }
     return true;
 }
 
 void GameWindow::Refresh() {
+    status_.CommandDone();
     if (pageError_.Shown()) {
         const std::string failed = WideToGbk(pageError_.FailedUrl());
         pageError_.Hide();
@@ -360,10 +386,11 @@ void GameWindow::ToggleMute() {
     const std::optional<bool> muted = audio_ ? audio_->Muted() : std::nullopt;
     if (!muted || !audio_->SetMuted(!*muted)) {
         CheckButton(kMuteButton, muted.value_or(false));
-        SetPartText(0, GbkToWide(kNoSoundText));
+        status_.ShowFailed(GbkToWide(kNoSoundText));
         return;
     }
     CheckButton(kMuteButton, !*muted);
+    status_.ShowDone(GbkToWide(*muted ? kUnmutedText : kMutedText));
 }
 
 // Full screen: the window loses its frame and covers its monitor, and the browser takes all of
@@ -387,8 +414,10 @@ void GameWindow::SetFullScreen(bool fullScreen) {
         const RECT& area = monitor.rcMonitor;
         SetWindowPos(window_, HWND_TOP, area.left, area.top, area.right - area.left,
                      area.bottom - area.top, SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+        fullScreenHint_.Show(window_, area);
     } else {
         fullScreen_ = false;
+        fullScreenHint_.Hide();
         SetWindowLongPtrW(window_, GWL_STYLE, windowedStyle_);
         const RECT& area = windowedRect_;
         SetWindowPos(window_, nullptr, area.left, area.top, area.right - area.left,
@@ -411,9 +440,9 @@ std::filesystem::path GameWindow::SaveScreenshot() {
         SaveScreenArea(RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y}, folder,
                        ScreenshotFileName(GbkToWide(name_), now));
     if (saved.empty()) {
-        SetPartText(0, GbkToWide(kScreenshotFailedText) + folder.wstring());
+        status_.ShowFailed(GbkToWide(kScreenshotFailedText) + folder.wstring());
     } else {
-        SetPartText(0, GbkToWide(kScreenshotSavedText) + saved.wstring());
+        status_.ShowDone(GbkToWide(kScreenshotSavedText) + saved.wstring());
     }
     return saved;
 }
@@ -421,6 +450,8 @@ std::filesystem::path GameWindow::SaveScreenshot() {
 void GameWindow::OnDestroy(HWND window) {
     popups_.CloseAll();
     pageError_.Hide();
+    zoom_.Detach();
+    status_.Attach(nullptr);
     browser_.Destroy();
     WINDOWPLACEMENT now{};
     now.length = sizeof(now);
@@ -483,6 +514,10 @@ void GameWindow::MoveBrowser(const RECT& page) {
 }
 
 void GameWindow::SetPartText(int part, std::wstring_view text) {
+    if (part == 0) {
+        status_.ShowBrowserText(text);
+        return;
+    }
     if (!statusBar_) return;
     const std::wstring terminated(text);
     SendMessageW(statusBar_, SB_SETTEXTW, static_cast<WPARAM>(part),

@@ -2,10 +2,12 @@
 // 截图, 收藏) above the embedded browser GameBrowser, and the status bar GameStatusBar (part 1:
 // the browser's status text and the toolbar's words; part 2: the player community group). Its
 // keys: F5 refreshes the game, F11 switches full screen (the browser alone over the whole
-// monitor; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot. What the page asks for is
-// answered in game_window_page.cpp: its new windows open as pop-up game windows of ours (or are
-// blocked when the player did not cause them), window.close() closes the window, a page that
-// cannot be loaded shows a notice over the page instead of the control's error page.
+// monitor, with a hint for a moment; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot, and
+// Ctrl+wheel, Ctrl+= / Ctrl+- / Ctrl+0 zoom the page (PageZoom). Each activation gives the
+// keyboard to the page. What the page asks for is answered in game_window_page.cpp: its new
+// windows open as pop-up game windows of ours (or are blocked when the player did not cause
+// them), window.close() closes the window, a page that cannot be loaded shows a notice over the
+// page instead of the control's error page.
 //
 // One object for the program's life, owned by the application. The window is created by the
 // first Open, reused while it is open, destroyed when the user closes it (the browser with it)
@@ -23,7 +25,10 @@
 #include <string_view>
 
 #include "app/play/browser_host.h"
+#include "app/play/full_screen_hint.h"
+#include "app/play/game_status_line.h"
 #include "app/play/page_error_notice.h"
+#include "app/play/page_zoom.h"
 #include "app/play/popup_windows.h"
 #include "app/process/process_audio.h"
 #include "win/handles.h"
@@ -65,6 +70,11 @@ public:
     static const char kTooManyPopupsText[];
     // GBK, part 1: a page was loaded but no engine is there to show it.
     static const char kEngineMissingText[];
+    // GBK, part 1 of the status bar for a while after 静音 and 收藏.
+    static const char kMutedText[];
+    static const char kUnmutedText[];
+    static const char kFavouriteAddedText[];
+    static const char kFavouriteRemovedText[];
 
     // How the window opens: its size when not maximised (in 96-dpi units, so it opens as large
     // on any display), and whether it is. By default (until the player's own choice is known)
@@ -112,6 +122,8 @@ public:
     // The pop-ups this window's pages opened (closed with it).
     PopupWindows<GameWindow>& Popups() { return popups_; }
     const PageErrorNotice& PageError() const { return pageError_; }
+    // The page's zoom; the owner sets each game's and remembers the player's changes.
+    PageZoom& Zoom() { return zoom_; }
     const std::string& GameLink() const { return link_; }  // GBK; the game last opened
 
     // The program's sound, which 静音 mutes; nullptr (until given): 静音 says there is none.
@@ -153,6 +165,7 @@ private:
     void CheckButton(int command, bool checked);
     void Layout();
     void MoveBrowser(const RECT& page);
+    // Part 0 is the page's line of status_: a command's words show over it for a while.
     void SetPartText(int part, std::wstring_view text);
     void OnDestroy(HWND window);
     // What the page asks for, answered (game_window_page.cpp).
@@ -177,9 +190,12 @@ private:
     PopupWindows<GameWindow>* popupHome_ = &popups_;  // where this window's pages' new windows go
     bool popup_ = false;                              // opened by a page, not by the player
     PageErrorNotice pageError_;
-    int scriptErrors_ = 0;  // of this window's pages, for the log
-    std::string link_;      // GBK, the game shown
-    std::string name_;      // GBK, its name
+    int scriptErrors_ = 0;   // of this window's pages, for the log
+    PageZoom zoom_;          // follows browser_'s control while it exists
+    GameStatusLine status_;  // part 1 of statusBar_
+    FullScreenHint fullScreenHint_;
+    std::string link_;  // GBK, the game shown
+    std::string name_;  // GBK, its name
     ProcessAudio* audio_ = nullptr;
     std::function<void()> onFavourite_;
     bool favourite_ = false;

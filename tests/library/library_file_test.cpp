@@ -44,6 +44,17 @@ TEST(Library, ListsKeepOneEntryPerLinkNewestFirst) {
     EXPECT_EQ(library.Recent()[0].name, "again");
     EXPECT_EQ(library.Recent()[1].link, "http://g/149");
     EXPECT_EQ(library.Recent().back().link, "http://g/50");
+
+    // A page zoom is remembered per game, within 25 to 400 %; 100 % is no entry at all.
+    EXPECT_EQ(library.GameZoom("http://g/1"), kDefaultGameZoom);
+    EXPECT_TRUE(library.SetGameZoom("http://g/1", 125));
+    EXPECT_FALSE(library.SetGameZoom("http://g/1", 125));
+    EXPECT_FALSE(library.SetGameZoom("", 125));
+    EXPECT_TRUE(library.SetGameZoom("http://g/2", 1000));
+    EXPECT_EQ(library.GameZoom("http://g/2"), kHighestGameZoom);
+    EXPECT_EQ(library.GameZoom("http://g/1"), 125);
+    EXPECT_TRUE(library.SetGameZoom("http://g/2", kDefaultGameZoom));
+    EXPECT_EQ(library.Settings().gameZoom.size(), 1u);
 }
 
 TEST(LibraryFile, WriteAndReadKeepEveryTextAndSetting) {
@@ -61,6 +72,8 @@ TEST(LibraryFile, WriteAndReadKeepEveryTextAndSetting) {
     library.Settings().skin = SkinChoice{true, "D:\\图片\\海边 \"1\".jpg"};
     library.Settings().gameWindow = WindowSize{1024, 700, true};
     library.Settings().bossKey = "Ctrl+Shift+老板";  // kept as written, even when no key
+    library.SetGameZoom("http://g/1植物大战僵尸", 25);
+    library.SetGameZoom("http://g/2", 400);
 
     const std::optional<Library> read = ParseLibrary(SerializeLibrary(library));
     ASSERT_TRUE(read);
@@ -76,6 +89,7 @@ TEST(LibraryFile, WriteAndReadKeepEveryTextAndSetting) {
     EXPECT_EQ(read->Settings().skin, library.Settings().skin);
     EXPECT_EQ(read->Settings().gameWindow, library.Settings().gameWindow);
     EXPECT_EQ(read->Settings().bossKey, library.Settings().bossKey);
+    EXPECT_EQ(read->Settings().gameZoom, library.Settings().gameZoom);
 }
 
 // A file holding characters GBK cannot hold, and keys of a later version: the program shows
@@ -84,19 +98,23 @@ TEST(LibraryFile, WritesBackWhatItCannotShowOrDoesNotKnow) {
     const std::string file = Utf8(
         u8R"({"version": 1, "favourites": [{"name": "游戏🎮乐园", "introduction": "™ ✓",)"
         u8R"( "link": "http://g/7", "added": 5, "rating": {"stars": [5]}}],)"
-        u8R"( "settings": {"volume": 30, "skin": {"menu": "\\skin\\2.jpg"}},)"
+        u8R"( "settings": {"volume": 30, "skin": {"menu": "\\skin\\2.jpg"},)"
+        u8R"( "gameZoom": {"http://g/7": 150, "http://g/8": 100}},)"
         u8R"( "syncedAt": null})");
     std::optional<Library> library = ParseLibrary(file);
     ASSERT_TRUE(library);
     EXPECT_EQ(library->Favourites()[0].name, "游戏??乐园");  // the two UTF-16 units of the emoji
     EXPECT_EQ(library->Settings().skin, (SkinChoice{false, "\\skin\\2.jpg"}));
+    EXPECT_EQ(library->GameZoom("http://g/7"), 150);
 
     library->RecordPlayed(library->Favourites()[0]);
     const std::string written = SerializeLibrary(*library);
-    for (std::u8string_view kept : {u8"\"游戏🎮乐园\"", u8"\"™ ✓\"", u8"\"rating\": {",
-                                    u8"\"volume\": 30", u8"\"syncedAt\": null"}) {
+    for (std::u8string_view kept :
+         {u8"\"游戏🎮乐园\"", u8"\"™ ✓\"", u8"\"rating\": {", u8"\"volume\": 30",
+          u8"\"syncedAt\": null", u8"\"http://g/7\": 150"}) {
         EXPECT_NE(written.find(Utf8(kept)), std::string::npos) << Utf8(kept) << "\n" << written;
     }
+    EXPECT_EQ(written.find("http://g/8"), std::string::npos) << "100 % is written as nothing";
     // A text the program changed is written as the program has it.
     library->Settings().skin = SkinChoice{false, "\\skin\\3.jpg"};
     library->RemoveFavourite("http://g/7");
@@ -156,6 +174,11 @@ TEST(LibraryFile, RefusesTextsThatAreNoLibrary) {
         u8R"({"version": 1, "settings": {"gameWindow": {"width": 4294967296}}})",
         u8R"({"version": 1, "settings": {"gameWindow": {"maximised": 1}}})",
         u8R"({"version": 1, "settings": {"bossKey": ["Ctrl", "B"]}})",
+        u8R"({"version": 1, "settings": {"gameZoom": [125]}})",
+        u8R"({"version": 1, "settings": {"gameZoom": {"http://g/1": "125%"}}})",
+        u8R"({"version": 1, "settings": {"gameZoom": {"http://g/1": 1.25}}})",
+        u8R"({"version": 1, "settings": {"gameZoom": {"http://g/1": 24}}})",
+        u8R"({"version": 1, "settings": {"gameZoom": {"http://g/1": 401}}})",
         u8"{\"version\": 1, \"name\": \"\xFF\"}",  // not UTF-8
     };
     for (std::u8string_view file : files) {

@@ -51,6 +51,7 @@ TEST_F(LibraryStoreTest, SavesIntoANewFolderAndLoadsBack) {
     LibraryStore store(folder_ / "deeper");
     Library library;
     library.AddFavourite({"连连看", "经典", "http://g/501", 7, {}});
+    library.SetGameZoom("http://g/501", 175);
     ASSERT_TRUE(store.Save(library));
 
     LibraryLoadOutcome outcome;
@@ -58,6 +59,7 @@ TEST_F(LibraryStoreTest, SavesIntoANewFolderAndLoadsBack) {
     EXPECT_EQ(outcome.status, LibraryLoad::kLoaded);
     ASSERT_EQ(loaded.Favourites().size(), 1u);
     EXPECT_EQ(loaded.Favourites()[0].name, "连连看");
+    EXPECT_EQ(loaded.GameZoom("http://g/501"), 175);
     EXPECT_EQ(Names(folder_ / "deeper"), std::vector<std::string>{"library.json"});  // no .tmp
 
     EXPECT_EQ(LibraryStore(folder_).Load(0, outcome).Favourites().size(), 0u);

@@ -1,6 +1,6 @@
-// The game window's 收藏 button in the running program: it makes the game being played a
+// The game window in the running program: its 收藏 button makes the game being played a
 // favourite and takes it back, shows which by its pressed state, and follows a change made from
-// the main window.
+// the main window; the page's zoom, changed by its keys, is the game's again after a restart.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -44,6 +44,35 @@ TEST(PlayToolbar, TheFavouriteButtonTogglesTheGameBeingPlayed) {
     program.App().Library().ToggleFavourite(1);
     EXPECT_TRUE(favourite());
     EXPECT_TRUE(pressed());
+}
+
+TEST(PlayToolbar, TheZoomKeysZoomIsTheGamesAgainAfterARestart) {
+    std::string link;
+    {
+        test::RunningProgram program;
+        ASSERT_TRUE(program.Started());
+        ListControl& list = program.Objects().GameList();
+        ASSERT_GE(list.RowCount(), 1);
+        list.SelectedRow(1);
+        link = list.GetCellText(1, 4);
+        SendMessageW(program.Window(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 520));
+        GameWindow& game = program.App().Game();
+        ASSERT_TRUE(game.IsOpen());
+        ASSERT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == game.Handle(); }));
+        program.Press(VK_OEM_PLUS, {VK_CONTROL});
+        program.Press(VK_OEM_PLUS, {VK_CONTROL});
+        EXPECT_EQ(game.Zoom().Percent(), 125);
+        EXPECT_EQ(program.App().Library().Library().Get().GameZoom(link), 125);
+    }
+    test::RunningProgram again;
+    ASSERT_TRUE(again.Started());
+    EXPECT_EQ(again.App().Library().Library().Get().GameZoom(link), 125);
+    ListControl& list = again.Objects().GameList();
+    list.SelectedRow(1);
+    SendMessageW(again.Window(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(20, 520));
+    ASSERT_TRUE(again.App().Game().IsOpen());
+    EXPECT_EQ(again.App().Game().Zoom().Percent(), 125);
+    again.App().Library().Library().SetGameZoom(link, 100);  // the next test's library as before
 }
 
 }  // namespace

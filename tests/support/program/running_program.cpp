@@ -1,5 +1,8 @@
 #include "tests/support/program/running_program.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -23,6 +26,40 @@ RunningProgram::~RunningProgram() {
         application_->RunMessageLoop();  // ends with the quit message the main window posts
     }
     application_->Shutdown();
+}
+
+void RunningProgram::Press(UINT key, std::vector<UINT> held) {
+    held.push_back(key);
+    std::vector<INPUT> inputs;
+    for (size_t i = 0; i < 2 * held.size(); ++i) {
+        const bool up = i >= held.size();
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(up ? held[2 * held.size() - 1 - i] : held[i]);
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    }
+    ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
+              inputs.size());
+    // The thread's key state follows the key messages as they are read.
+    const auto released = [&] {
+        return std::all_of(held.begin(), held.end(),
+                           [](UINT k) { return GetKeyState(static_cast<int>(k)) >= 0; });
+    };
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    MSG message;
+    while (GetTickCount64() < deadline) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (application_->TranslateKey(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        } else if (released()) {
+            return;
+        } else {
+            Sleep(5);
+        }
+    }
+    ADD_FAILURE() << "key " << key << " was not seen going up";
 }
 
 void ClickWidget(HWND window, const FormWidget& widget) {

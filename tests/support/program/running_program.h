@@ -32,6 +32,12 @@ public:
     GlobalObjects& Objects() { return application_->Objects(); }
     HWND Window() const { return application_->Main().Handle(); }
 
+    // Presses `key` with `held` down, as the keyboard does (to the window that has the
+    // keyboard), and runs the program's message loop steps until the keys are up again and the
+    // messages they made are handled (a fetch a key starts runs to its end meanwhile, its own
+    // loop reading what comes).
+    void Press(UINT key, std::vector<UINT> held = {});
+
 private:
     std::unique_ptr<Application> application_;
     bool started_ = false;

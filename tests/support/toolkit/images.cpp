@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <memory>
+#include <vector>
 
 #include "widgets/drawing.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/image_file.h"
+#include "win/handles.h"
 
 namespace test {
 
@@ -150,6 +153,31 @@ std::string ColourText(COLORREF colour) {
 
 PixelSource CanvasPixels(const Canvas& canvas) {
     return [&canvas](int x, int y) { return ArgbToColorref(canvas.Pixel(x, y)); };
+}
+
+PixelSource PrintedPixels(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    auto pixels = std::make_shared<std::vector<COLORREF>>();
+    HDC screen = GetDC(nullptr);
+    UniqueMemoryDc dc(CreateCompatibleDC(screen));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen, std::max(width, 1), std::max(height, 1)));
+    ReleaseDC(nullptr, screen);
+    if (dc && bitmap) {
+        SelectGuard selected(dc.get(), bitmap.get());
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        pixels->resize(static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                (*pixels)[static_cast<size_t>(y) * width + x] = GetPixel(dc.get(), x, y);
+        }
+    }
+    return [pixels, width, height](int x, int y) -> COLORREF {
+        if (x < 0 || y < 0 || x >= width || y >= height || pixels->empty()) return 0;
+        return (*pixels)[static_cast<size_t>(y) * width + x];
+    };
 }
 
 RECT FindPixels(const PixelSource& source, const RECT& area, const PixelTest& test) {

@@ -57,6 +57,9 @@ std::string ColourText(COLORREF colour);  // "#RRGGBB", for failure messages
 using PixelSource = std::function<COLORREF(int x, int y)>;
 using PixelTest = std::function<bool(COLORREF colour)>;
 PixelSource CanvasPixels(const Canvas& canvas);
+// The client area of a native window as it paints itself into a bitmap (WM_PRINTCLIENT), so
+// what covers it on the screen does not matter; black outside it.
+PixelSource PrintedPixels(HWND window);
 // The smallest rectangle (right and bottom exclusive) around the pixels of `area` that pass
 // `test`; an empty RECT (all 0) when none does.
 RECT FindPixels(const PixelSource& source, const RECT& area, const PixelTest& test);
