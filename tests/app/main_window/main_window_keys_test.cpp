@@ -18,11 +18,7 @@
 namespace {
 
 using Targets = std::vector<std::string>;
-
-std::string HotListTarget(const char* key, int page) {
-    return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key +
-           "&sort=1&pn=" + std::to_string(page);
-}
+using test::HotListTarget;
 
 // A busy window manager may drop an activation request; asking again until it is honoured
 // keeps the test about where the keyboard goes, not about the window manager's timing.

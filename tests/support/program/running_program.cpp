@@ -25,6 +25,15 @@ RunningProgram::~RunningProgram() {
     application_->Shutdown();
 }
 
+std::string HotListTarget(const char* key, int page, const char* sort) {
+    return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key + "&sort=" + sort +
+           "&pn=" + std::to_string(page);
+}
+
+std::string SearchTarget(const std::string& keyword) {
+    return "/appweb/search?lb=" + keyword + "&cid=1&lcid=0&ps=10&pn=1";
+}
+
 void ClickWidget(HWND window, const FormWidget& widget) {
     const int x = static_cast<int>(widget.GetLeft() + widget.GetWidth() / 2);
     const int y = static_cast<int>(widget.GetTop() + widget.GetHeight() / 2);

@@ -53,6 +53,11 @@ std::filesystem::path LibraryFile();
 // What the main window's notice strip shows (GBK); empty when it is hidden.
 std::string ShownNotice(const NoticeBar& notices);
 
+// The targets (path and query) the program requests from the catalogue: page `page` of a hot
+// list (sort "2" is 最近更新's order), and a search for an already percent-encoded keyword.
+std::string HotListTarget(const char* key, int page, const char* sort = "1");
+std::string SearchTarget(const std::string& keyword);
+
 // The sample catalogue's request log: the targets (path and query) requested since the last
 // call of Take, oldest first.
 class CatalogueLog {
