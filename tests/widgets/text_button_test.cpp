@@ -93,16 +93,6 @@ std::vector<int> ShownAfterTicks(const TestForm& form, int id, int ticks) {
     return seen;
 }
 
-// Each grey nearer to `target` than the one before (or there already), starting from `from`.
-void ExpectApproaching(int from, const std::vector<int>& shown, int target) {
-    int distance = std::abs(target - from);
-    for (size_t i = 0; i < shown.size(); ++i) {
-        const int next = std::abs(target - shown[i]);
-        EXPECT_TRUE(next < distance || next == 0) << "tick " << i + 1 << ": " << shown[i];
-        distance = next;
-    }
-}
-
 TEST_F(TextButtonTest, RepeatedMouseMovesPaintOnce) {
     auto form = skin_.MakeForm();
     TextButton button;
@@ -241,7 +231,7 @@ TEST_F(TextButtonTest, WithFadingTheLookBlendsInOverFourTicksAndTheTimerStopsOnT
 
     const std::vector<int> ticks = ShownAfterTicks(*form, id, 5);
     ASSERT_EQ(ticks.size(), 5u) << "four blending ticks, then the one that stops the timer";
-    ExpectApproaching(normal, {ticks.begin(), ticks.begin() + 4}, hover);
+    EXPECT_TRUE(test::Approaches(normal, {ticks.begin(), ticks.begin() + 4}, hover));
     EXPECT_EQ(ticks[3], hover) << "wholly shown on the fourth";
     EXPECT_EQ(ticks[4], ticks[3]) << "the fifth tick only stops the timer";
     EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(id))) << "the timer is already gone";
@@ -260,7 +250,7 @@ TEST_F(TextButtonTest, ANewLookCutsARunningFadeShortAndTheSameTimerFadesIt) {
     const int normal = shown();
     const std::vector<int> first = ShownAfterTicks(*form, id, 1);
     ASSERT_EQ(first.size(), 1u);
-    ExpectApproaching(normal, first, hover);
+    EXPECT_TRUE(test::Approaches(normal, first, hover));
     ASSERT_NE(first[0], hover) << "one tick into the fade";
 
     SendMouse(window, WM_LBUTTONDOWN, kX + 40, kY + 20);
@@ -271,7 +261,7 @@ TEST_F(TextButtonTest, ANewLookCutsARunningFadeShortAndTheSameTimerFadesIt) {
     // A press fades in over fewer ticks than a hover: two, then the stop.
     const std::vector<int> ticks = ShownAfterTicks(*form, id, 3);
     ASSERT_EQ(ticks.size(), 3u);
-    ExpectApproaching(hover, {ticks.begin(), ticks.begin() + 2}, pressed);
+    EXPECT_TRUE(test::Approaches(hover, {ticks.begin(), ticks.begin() + 2}, pressed));
     EXPECT_EQ(ticks[1], pressed);
     EXPECT_EQ(ticks[2], ticks[1]);
     EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(id))) << "the timer is already gone";

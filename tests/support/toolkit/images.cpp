@@ -147,6 +147,16 @@ COLORREF Blend(COLORREF colour, COLORREF under, int alpha) {
                mix(GetBValue(colour), GetBValue(under)));
 }
 
+bool Approaches(int from, const std::vector<int>& values, int target) {
+    int distance = std::abs(target - from);
+    for (const int value : values) {
+        const int next = std::abs(target - value);
+        if (next >= distance && next != 0) return false;
+        distance = next;
+    }
+    return true;
+}
+
 std::string ColourText(COLORREF colour) {
     char text[16];
     std::snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(colour), GetGValue(colour),
