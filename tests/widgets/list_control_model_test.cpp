@@ -134,8 +134,7 @@ TEST_F(ListModelTest, TheLinkColumnHoldsItsTextButIsNeverDrawn) {
     // Nor a title in the header beyond the last separator.
     const RECT titleArea{linkLeft + 1, list_test::kListTop + 3, linkLeft + 15,
                          list_test::kListTop + list.HeaderHeight() - 2};
-    EXPECT_EQ(screen.Count(titleArea, [](COLORREF c) { return list_test::Brightness(c) < 3 * 60; }),
-              0);
+    EXPECT_EQ(screen.Count(titleArea, [](COLORREF c) { return test::Brightness(c) < 3 * 60; }), 0);
 }
 
 // Scroll arithmetic. Row heights come from the item image provider (its height + 8), the content

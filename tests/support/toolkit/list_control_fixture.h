@@ -234,9 +234,6 @@ inline RECT ItemRect(const ListControl& list, int slot) {
     BoundsToRect(list.VisibleItems().at(slot - 1).rect, rect);
     return rect;
 }
-inline int Brightness(COLORREF colour) {
-    return GetRValue(colour) + GetGValue(colour) + GetBValue(colour);
-}
 
 // The application's list on a main-window-sized form with a known skin colour.
 class ListFixture : public ::testing::Test {
@@ -254,11 +251,6 @@ protected:
     }
     Snapshot OnWindow(const RECT& area = ListBounds()) const {
         return Snapshot::OfWindow(form_.Handle(), area);
-    }
-    // Paints a marker over `rect` in the screen buffer, as stale pixels a repaint must replace.
-    void Scribble(const RECT& rect, COLORREF colour = RGB(255, 0, 255)) {
-        UniqueBrushGdi brush(CreateSolidBrush(colour));
-        FillRect(form_.Form().Record().ScreenDc(), &rect, brush.get());
     }
 
     test::CursorAway cursorAway_;
