@@ -175,21 +175,17 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
     }
     EXPECT_TRUE(log_.Take().empty());
 
-    // The menu keys open the selected game's menu; a timer sees it open and closes it.
-    static bool menuSeen;
-    const auto closeMenu = [](HWND, UINT, UINT_PTR, DWORD) {
-        if (FindWindowW(L"#32768", nullptr)) {
-            menuSeen = true;
-            EndMenu();
+    // The menu keys open the selected game's menu; the watcher sees it open and closes it.
+    {
+        const test::MenuWatcher watcher([](HWND) { EndMenu(); });
+        int menus = 0;
+        for (const auto& [key, held] : {std::pair{VK_F10, VK_SHIFT}, std::pair{VK_APPS, 0}}) {
+            Press(key, held ? std::vector<UINT>{static_cast<UINT>(held)} : std::vector<UINT>{});
+            ++menus;
+            EXPECT_TRUE(test::PumpUntil([&] { return watcher.MenusSeen() == menus; }))
+                << "key " << key;
         }
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeMenu);
-    for (const auto& [key, held] : {std::pair{VK_F10, VK_SHIFT}, std::pair{VK_APPS, 0}}) {
-        menuSeen = false;
-        Press(key, held ? std::vector<UINT>{static_cast<UINT>(held)} : std::vector<UINT>{});
-        EXPECT_TRUE(test::PumpUntil([] { return menuSeen; })) << "key " << key;
     }
-    KillTimer(nullptr, timer);
     EXPECT_EQ(List().SelectedRow(), 2);
 
     Press(VK_RETURN);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "widgets/drawing.h"
 #include "win/window_class.h"
 
@@ -184,6 +186,34 @@ MessageTest TimerTick(HWND window, UINT_PTR timerId) {
     return [window, timerId](const MSG& message) {
         return message.message == WM_TIMER && message.hwnd == window && message.wParam == timerId;
     };
+}
+
+MenuWatcher::MenuWatcher(std::function<void(HWND menuWindow)> onOpen) : onOpen_(std::move(onOpen)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 50, &MenuWatcher::Tick);
+}
+
+MenuWatcher::~MenuWatcher() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+}
+
+void CALLBACK MenuWatcher::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    MenuWatcher* self = current_;
+    if (!self) return;
+    const HWND menu = FindWindowW(L"#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) {
+        self->handled_ = nullptr;
+        return;
+    }
+    if (menu == self->handled_) {
+        if (++self->ticksOpen_ > 200) EndMenu();  // ten seconds on
+        return;
+    }
+    self->handled_ = menu;
+    self->ticksOpen_ = 0;
+    ++self->seen_;
+    self->onOpen_(menu);
 }
 
 void PlaceCursor(HWND window, int x, int y) {

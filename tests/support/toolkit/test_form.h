@@ -133,6 +133,29 @@ int PumpCounting(const MessageTest& counts, int count, const std::function<void(
 // For PumpCounting: a tick of the timer `timerId` of `window`.
 MessageTest TimerTick(HWND window, UINT_PTR timerId);
 
+// Works the pop-up menus a test opens, from a thread timer that runs while the watcher lives
+// (also inside a menu's own modal loop): each menu window, once it shows, goes to `onOpen`. A
+// menu still open long after that is closed, so a test never hangs in its loop.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(std::function<void(HWND menuWindow)> onOpen);
+    MenuWatcher(const MenuWatcher&) = delete;
+    MenuWatcher& operator=(const MenuWatcher&) = delete;
+    ~MenuWatcher();
+
+    int MenusSeen() const { return seen_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+
+    static inline MenuWatcher* current_ = nullptr;  // the one live watcher
+    std::function<void(HWND)> onOpen_;
+    UINT_PTR timer_ = 0;
+    HWND handled_ = nullptr;  // the menu window shown now, already given to onOpen
+    int ticksOpen_ = 0;
+    int seen_ = 0;
+};
+
 // Mouse at a client point of `window`: the cursor goes there, then the message is sent (x low
 // and y high word of lParam, as the system sends it).
 void PlaceCursor(HWND window, int x, int y);
