@@ -9,6 +9,7 @@
 #include "app/play/browser_emulation.h"
 #include "app/process/program_directory.h"
 #include "library/library_disk.h"
+#include "widgets/display_scale.h"
 #include "widgets/drawing.h"
 
 namespace {
@@ -82,7 +83,8 @@ bool Application::Start(int showCommand) {
     // needed for that.
     StartGraphics();
     startPictures_ = std::make_unique<PicturePreload>(
-        MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())));
+        MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())),
+        DisplayScale::ForSystem());
     const bool created = mainWindow_.Create(instance_, std::move(handlers), showCommand);
     startPictures_.reset();
     if (!created) return false;

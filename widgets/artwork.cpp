@@ -136,3 +136,43 @@ bool StretchPhoto(HDC dc, const Picture& photo, const RECT& clip, int width, int
     GdipBitmapUnlockBits(bitmap, &locked);
     return lines > 0;
 }
+
+bool PreparePhoto(Picture& photo, const DisplayScale& scale) {
+    // Resampled whole: a skin photograph a little larger than the window it fills is a few
+    // megabytes at 200 %; anything much larger stays as decoded.
+    constexpr long long kLargestPixels = 2'000'000;
+    if (scale.IsDesign() || !photo.PixelScale().IsDesign() || !photo.Opaque()) return false;
+    const int width = scale.Px(photo.GetWidth()), height = scale.Px(photo.GetHeight());
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kLargestPixels) {
+        return false;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, as GDI+ keeps its rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dib || !bits || !dc) return false;
+    {
+        const SelectGuard select(dc.get(), dib.get());
+        if (!StretchPhoto(dc.get(), photo, RECT{0, 0, width, height}, width, height)) return false;
+    }
+    // GDI+ copies the rows into a bitmap of its own: the DIB goes when this returns.
+    const int stride = (width * 3 + 3) & ~3;
+    GpBitmap* view = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, stride, PixelFormat24bppRGB,
+                                  static_cast<BYTE*>(bits), &view) != Gdiplus::Ok) {
+        return false;
+    }
+    GpBitmap* resampled = nullptr;
+    const Gdiplus::GpStatus cloned =
+        GdipCloneBitmapAreaI(0, 0, width, height, PixelFormat24bppRGB, view, &resampled);
+    GdipDisposeImage(view);
+    if (cloned != Gdiplus::Ok || !resampled) return false;
+    photo.SetResampled(resampled, scale);
+    return true;
+}

@@ -54,3 +54,10 @@ void DrawImageSharp(GpGraphics* graphics, GpImage* image, const RectF& target, c
 // time of GDI+'s high-quality resampling (a photograph holds no text to keep crisp). False, with
 // nothing drawn, for a picture that may be transparent or when GDI fails: draw it with GDI+.
 bool StretchPhoto(HDC dc, const Picture& photo, const RECT& clip, int width, int height);
+
+// Resamples an opaque photograph as decoded for drawing at `scale` ahead of time (on a thread
+// that would otherwise wait, so the window that shows it draws it pixel for pixel), keeping its
+// bytes. False, with the picture left as it is, at 96 dpi, for a picture that may be
+// transparent or is already resampled, for one whose resampled copy would be very large (a large
+// custom skin: only the part a window shows is resampled when it is drawn), or when GDI fails.
+bool PreparePhoto(Picture& photo, const DisplayScale& scale);

@@ -12,6 +12,9 @@ void RestoreBackground(const FormRecord& form, const RECT& rect) {
 void PresentRect(const FormRecord& form, const RECT& area, int alpha) {
     const HDC screen = form.ScreenDc();
     if (!form.windowDc || !screen) return;
+    // A window not yet shown (or hidden) gets its whole buffer from WM_PAINT when it shows:
+    // copying to it now, while it is being built, would only be done again then.
+    if (!IsWindowVisible(form.window)) return;
     // A widget may reach past the buffer (and the window); blending fails as a whole for a
     // source rectangle that leaves the buffer, so only the part inside it is shown.
     RECT rect{};

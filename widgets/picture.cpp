@@ -58,11 +58,13 @@ Picture& Picture::operator=(Picture&& other) noexcept {
         memory_ = std::move(other.memory_);
         stream_ = std::move(other.stream_);
         image_ = std::move(other.image_);
+        pixelScale_ = other.pixelScale_;
     }
     return *this;
 }
 
 void Picture::Release() {
+    pixelScale_ = DisplayScale();
     image_.reset();
     stream_.reset();
     memory_.reset();
@@ -70,8 +72,15 @@ void Picture::Release() {
 
 void Picture::Unload() {
     if (!memory_) return;
+    pixelScale_ = DisplayScale();
     image_.reset();
     stream_.reset();
+}
+
+void Picture::SetResampled(GpImage* resampled, const DisplayScale& scale) {
+    image_.reset(resampled);
+    stream_.reset();  // read only by the decoded image
+    pixelScale_ = scale;
 }
 
 GpImage* Picture::Reload() {
@@ -177,6 +186,7 @@ GpImage* Picture::LoadFromIcon(HICON icon) {
 GpImage* Picture::SetHandle(GpImage* image) {
     GpImage* previous = image_.release();
     image_.reset(image);
+    pixelScale_ = DisplayScale();
     return previous;
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "widgets/display_scale.h"
 #include "widgets/gdi_handles.h"
 
 class Picture {
@@ -50,6 +51,12 @@ public:
     // returned). The bytes behind a loaded image stay with the picture until the next load or
     // Release, so dispose of the old image first.
     GpImage* SetHandle(GpImage* image);
+    // Replaces the image (disposed of) with `resampled`, the same picture already resampled for
+    // drawing at `scale`. The bytes stay: Unload and Reload give back the picture as decoded.
+    void SetResampled(GpImage* resampled, const DisplayScale& scale);
+    // The scale the image's pixels were resampled for (SetResampled); the design scale for a
+    // picture as decoded.
+    const DisplayScale& PixelScale() const { return pixelScale_; }
 
     int GetWidth() const;               // 0 without image
     int GetHeight() const;              // 0 without image
@@ -70,4 +77,5 @@ private:
     UniqueGlobal memory_;
     UniqueStream stream_;
     UniqueImage image_;
+    DisplayScale pixelScale_;
 };

@@ -3,7 +3,10 @@
 #include <system_error>
 #include <utility>
 
-PicturePreload::PicturePreload(std::vector<std::string> paths) {
+#include "widgets/artwork.h"
+
+PicturePreload::PicturePreload(std::vector<std::string> paths, const DisplayScale& skinScale)
+    : skinScale_(skinScale) {
     entries_.reserve(paths.size());
     for (std::string& path : paths)
         entries_.push_back(Entry{std::move(path), {}, false});
@@ -22,6 +25,7 @@ void PicturePreload::DecodeAll() {
     for (size_t i = 0; i < entries_.size(); ++i) {
         Picture picture;
         picture.LoadFromFile(entries_[i].path);
+        if (i == 0) PreparePhoto(picture, skinScale_);
         {
             const std::lock_guard<std::mutex> hold(lock_);
             entries_[i].picture = std::move(picture);

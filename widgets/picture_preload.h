@@ -20,8 +20,10 @@
 
 class PicturePreload {
 public:
-    // Starts decoding the files at `paths` (GBK).
-    explicit PicturePreload(std::vector<std::string> paths);
+    // Starts decoding the files at `paths` (GBK). The first, a window's skin, is also made
+    // ready to be drawn at `skinScale` when it is a photograph (PreparePhoto).
+    explicit PicturePreload(std::vector<std::string> paths,
+                            const DisplayScale& skinScale = DisplayScale());
     // Waits for the decoding to end; pictures not taken go with it.
     ~PicturePreload();
     PicturePreload(const PicturePreload&) = delete;
@@ -40,6 +42,7 @@ private:
 
     void DecodeAll();
 
+    DisplayScale skinScale_;
     std::vector<Entry> entries_;
     std::mutex lock_;
     std::condition_variable decodedOne_;

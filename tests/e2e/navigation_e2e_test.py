@@ -1,7 +1,8 @@
 """Sections, paging, genres and the search box, clicked and typed as a user would: each command
-sends its one catalogue request and the list shows what came back. While a fetch runs the main
-window takes no clicks."""
+sends its one catalogue request and the list shows what came back; 官方主页 asks the system to
+open the homepage in the browser. While a fetch runs the main window takes no clicks."""
 
+import os
 import sys
 import time
 import unittest
@@ -64,6 +65,34 @@ class NavigationTest(ProgramTestCase):
         self.run_command(program, catalogue, centre(genre_button("策略")),
                          search_target(genre_key("策略")))
         self.assertEqual([shot.pixels for shot in looks()], [shot.pixels for shot in moved])
+
+    def test_the_homepage_section_opens_the_homepage_in_the_browser(self):
+        # Wine hands a web address to the desktop's xdg-open, found on the Unix PATH: a stand-in
+        # there writes down what it was asked to open.
+        tools = os.path.join(self.work, "tools")
+        opened = os.path.join(self.work, "opened.txt")
+        os.makedirs(tools)
+        stand_in = os.path.join(tools, "xdg-open")
+        with open(stand_in, "w") as f:
+            f.write(f"#!/bin/sh\nprintf '%s\\n' \"$@\" >>'{opened}'\n")
+        os.chmod(stand_in, 0o755)
+        homepage = "http://127.0.0.1:9"  # nothing listens: the hidden page goes nowhere
+        catalogue, program = self.start_at_first_page(environment={
+            "PATH": tools + os.pathsep + os.environ.get("PATH", ""),
+            "ZENTORI_HOMEPAGE_URL": homepage})
+
+        program.click(centre(section_button("官方主页")))
+
+        def asked():
+            if not os.path.exists(opened):
+                return None
+            with open(opened) as f:
+                text = f.read()
+            return text if text.endswith("\n") else None
+        self.assertEqual(wait_until(asked, 20, "the browser to be asked").splitlines(),
+                         [homepage + "/game.htm"])
+        self.assertFalse(program.notice_shown(), "无法打开浏览器")
+        self.assertEqual(len(catalogue.requests()), 1)
 
     def test_paging_buttons_step_through_the_hot_list(self):
         catalogue, program = self.start_at_first_page()

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/toolkit/images.h"
+#include "widgets/artwork.h"
 #include "widgets/drawing.h"
 #include "widgets/picture_preload.h"
 
@@ -87,10 +88,12 @@ TEST_F(PictureTest, APreloadHandsOverEachPictureItDecodedOnce) {
     std::optional<Picture> leftOver;
     {
         PicturePreload preload({skin.GbkPath(), broken.GbkPath(), icon.GbkPath(),
-                                icon.GbkPath() + ".missing", skin.GbkPath()});
+                                icon.GbkPath() + ".missing", skin.GbkPath()},
+                               DisplayScale(144));
         std::optional<Picture> second = preload.Take(icon.GbkPath());
         ASSERT_TRUE(second.has_value());
         EXPECT_EQ(second->GetPixel(8, 8), MakeArgb(0x3366CC));
+        EXPECT_EQ(second->GetWidth(), 16) << "only the skin is made ready for the scale";
         EXPECT_FALSE(preload.Take(icon.GbkPath()).has_value()) << "taken already";
         EXPECT_FALSE(preload.Take("never asked for").has_value());
         for (const std::string& path : {broken.GbkPath(), icon.GbkPath() + ".missing"}) {
@@ -100,12 +103,22 @@ TEST_F(PictureTest, APreloadHandsOverEachPictureItDecodedOnce) {
         }
         std::optional<Picture> first = preload.Take(skin.GbkPath());
         ASSERT_TRUE(first.has_value());
-        EXPECT_EQ(first->GetWidth(), 64);
+        EXPECT_EQ(first->GetWidth(), 96) << "the skin photograph resampled for 144 dpi";
+        EXPECT_EQ(first->PixelScale(), DisplayScale(144));
         leftOver = std::move(first);
         // The second entry of the same file stays untaken: it goes with the preload.
     }
-    EXPECT_TRUE(test::NearColour(ArgbToColorref(leftOver->GetPixel(32, 24)), 0x00FF00, 6))
+    EXPECT_TRUE(test::NearColour(ArgbToColorref(leftOver->GetPixel(48, 36)), 0x00FF00, 6))
         << "a picture taken outlives its preload";
+    // Let go, it comes back as decoded; resampled once, it is not resampled again.
+    leftOver->Unload();
+    ASSERT_NE(leftOver->Reload(), nullptr);
+    EXPECT_EQ(leftOver->GetWidth(), 64);
+    EXPECT_TRUE(leftOver->PixelScale().IsDesign());
+    EXPECT_FALSE(PreparePhoto(*leftOver, DisplayScale(96)));
+    ASSERT_TRUE(PreparePhoto(*leftOver, DisplayScale(120)));
+    EXPECT_FALSE(PreparePhoto(*leftOver, DisplayScale(144)));
+    EXPECT_EQ(leftOver->GetWidth(), 80);
 }
 
 TEST_F(PictureTest, LoadingAgainReleasesTheImageAndBytesBefore) {

@@ -9,6 +9,7 @@
 
 #include "tests/support/toolkit/recording_widget.h"
 #include "tests/support/toolkit/test_form.h"
+#include "widgets/artwork.h"
 #include "widgets/caption_buttons.h"
 #include "widgets/drawing.h"
 #include "widgets/form_surface.h"
@@ -294,6 +295,21 @@ TEST_F(SkinFormTest, APhotographAtADisplayScaleIsResampledSmoothlyInPlace) {
         }
         EXPECT_GE(between, 1) << "a blend where the colours meet";
         EXPECT_TRUE(NearColour(form.BackgroundPixel(scale.Px(350), y), kBlue, 24)) << "beyond";
+
+        // The same photograph resampled ahead (as the start-up preload does) is drawn pixel for
+        // pixel, and looks the same.
+        std::vector<COLORREF> stretched;
+        for (int x = 0; x < scale.Px(400); ++x)
+            stretched.push_back(form.BackgroundPixel(x, y));
+        Picture prepared;
+        ASSERT_NE(prepared.LoadFromFile(photo.GbkPath()), nullptr);
+        ASSERT_TRUE(PreparePhoto(prepared, scale));
+        ASSERT_EQ(prepared.GetWidth(), scale.Px(320));
+        ASSERT_TRUE(form.Form().SetSkin(photo.GbkPath(), std::move(prepared), 0));
+        int differing = 0;
+        for (int x = 0; x < scale.Px(400); ++x)
+            differing += NearColour(form.BackgroundPixel(x, y), stretched[x], 8) ? 0 : 1;
+        EXPECT_EQ(differing, 0) << "resampled ahead and when drawn";
     }
 }
 
