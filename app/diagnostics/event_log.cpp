@@ -1,5 +1,7 @@
 #include "app/diagnostics/event_log.h"
 
+#include <cstdio>
+
 #include <windows.h>
 
 #include <winternl.h>
@@ -177,6 +179,31 @@ void LogLibrarySave(bool saved, bool savingOn) {
 
 void LogNotice(std::string_view text) {
     LogEvent("notice: " + std::string(text));
+}
+
+void LogPopup(std::string_view url, bool opened, std::string_view why) {
+    std::string line = "pop-up " + std::string(url) + (opened ? ": opened" : ": blocked");
+    if (!why.empty()) line += ", " + std::string(why);
+    LogEvent(std::move(line));
+}
+
+void LogPageError(std::string_view url, long status) {
+    char code[16] = {};
+    // HTTP statuses read best in decimal, error codes (INET_E_*) in hexadecimal.
+    std::snprintf(code, sizeof(code), status >= 0 && status < 1000 ? "%ld" : "0x%08lX", status);
+    LogEvent("page error " + std::string(url) + ": " + code);
+}
+
+void LogScriptError(std::string_view url, int count, std::string_view description) {
+    constexpr int kLogged = 20;
+    if (count > kLogged + 1) return;
+    if (count > kLogged) {
+        LogEvent("further script errors of this window are not logged");
+        return;
+    }
+    std::string line = "script error " + std::to_string(count) + " on " + std::string(url);
+    if (!description.empty()) line += ": " + std::string(description);
+    LogEvent(std::move(line));
 }
 
 void LogBossKey(const KeyChord& key, bool registered, unsigned long error) {

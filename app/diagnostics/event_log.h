@@ -30,6 +30,13 @@ void LogLibraryLoad(const LibraryLoadOutcome& outcome, const Library& library, b
 void LogLibrarySave(bool saved, bool savingOn);
 // Every notice shown (GBK).
 void LogNotice(std::string_view text);
+// A game window's page: a new window it opened (`opened` false: blocked, with why), its own
+// page that could not be loaded (the HTTP status or error code), a script error (the `count`th
+// of the window's, with what the page says of it; only the first few are written, then one line
+// saying the rest are not).
+void LogPopup(std::string_view url, bool opened, std::string_view why = {});
+void LogPageError(std::string_view url, long status);
+void LogScriptError(std::string_view url, int count, std::string_view description);
 // The boss key registered, refused (`error`: GetLastError's), or turned off by the setting.
 void LogBossKey(const KeyChord& key, bool registered, unsigned long error);
 void LogBossKeyOff();

@@ -137,6 +137,13 @@ void NoticeBar::Rescale(const RECT& place) {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+void NoticeBar::Move(const RECT& place) {
+    place_ = place;
+    if (!window_) return;
+    SetWindowPos(window_, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT:

@@ -34,6 +34,7 @@ enum class NoticeKind {
     kCrashReport,   // the last run ended in a crash and left a report
     kLibraryView,   // the library view shown is empty: how to fill it
     kNoBrowser,     // no browser could be opened: the address to go to another way
+    kPageError,     // a game window's page could not be loaded: why, and how to try again
 };
 
 class NoticeBar : public NativeWindow<NoticeBar> {
@@ -66,6 +67,8 @@ public:
     // The parent moved to another DPI: the strip moves to `place` and takes a font for the new
     // DPI.
     void Rescale(const RECT& place);
+    // The parent's layout changed: the strip moves to `place`.
+    void Move(const RECT& place);
 
     HWND Handle() const { return window_; }
     // What the strip shows; empty when it is hidden.

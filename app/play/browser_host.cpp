@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/play/browser_events.h"
 #include "app/play/doc_host_ui.h"
 #include "win/com_object.h"
 #include "win/wide_text.h"
@@ -21,37 +22,23 @@ std::wstring_view BstrView(BSTR text) {
     return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
 }
 
-// Argument `index` (0 = first declared parameter) of an event. The caller lays the arguments out
-// last to first, so the first parameter sits at the end of rgvarg.
-const VARIANT* EventArgument(const DISPPARAMS* params, UINT index) {
-    if (!params || !params->rgvarg || index >= params->cArgs) return nullptr;
-    return &params->rgvarg[params->cArgs - 1 - index];
-}
-
-// A BSTR argument, also when passed by reference; false for any other type.
-bool ReadBstrArgument(const VARIANT* argument, BSTR& text) {
-    if (!argument) return false;
-    if (argument->vt == VT_BSTR) {
-        text = argument->bstrVal;
-        return true;
-    }
-    if (argument->vt == (VT_BSTR | VT_BYREF) && argument->pbstrVal) {
-        text = *argument->pbstrVal;
-        return true;
-    }
-    return false;
-}
+// The command group in which the control asks its host about script errors.
+constexpr GUID kDocHostCommandGroup = {
+    0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
 
 }  // namespace
 
 // The container side the control talks to: where it lives (the parent window and rectangle) and
 // the frame it may ask for tool space, menus or accelerators, none of which we offer.
 class BrowserHost::Site final
-    : public ComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame> {
+    : public ComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IOleCommandTarget> {
 public:
     Site(HWND window, const RECT& bounds) : window_(window), bounds_(bounds) {}
 
     void SetBounds(const RECT& bounds) { bounds_ = bounds; }
+    void SetScriptErrorHandler(std::function<void(std::wstring_view)> handler) {
+        scriptError_ = std::move(handler);
+    }
 
     // IUnknown: how pages are to look is a job of its own, handed out as the site's.
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
@@ -120,6 +107,26 @@ public:
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
+    // IOleCommandTarget: a script error of the page asks whether to show the control's error box
+    // and stop the scripts. Neither: the game goes on, the handler hears of it.
+    STDMETHODIMP QueryStatus(const GUID* group, ULONG, OLECMD*, OLECMDTEXT*) override {
+        return group ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
+    }
+    STDMETHODIMP Exec(const GUID* group, DWORD command, DWORD, VARIANT* in, VARIANT* out) override {
+        if (!group) return OLECMDERR_E_NOTSUPPORTED;  // the standard group: none of ours
+        if (*group != kDocHostCommandGroup) return OLECMDERR_E_UNKNOWNGROUP;
+        if (command != OLECMDID_SHOWSCRIPTERROR) return OLECMDERR_E_NOTSUPPORTED;
+        if (out) {
+            VariantClear(out);
+            out->vt = VT_BOOL;
+            out->boolVal = VARIANT_TRUE;  // continue running scripts
+        }
+        // A copy: the handler may destroy the host.
+        const std::function<void(std::wstring_view)> handler = scriptError_;
+        if (handler) handler(ScriptErrorDescription(in));
+        return S_OK;
+    }
+
 private:
     ~Site() override = default;
 
@@ -131,11 +138,13 @@ private:
         if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame) {
             return static_cast<IOleInPlaceFrame*>(this);
         }
+        if (iid == __uuidof(IOleCommandTarget)) return static_cast<IOleCommandTarget*>(this);
         return nullptr;
     }
 
     HWND window_;
     RECT bounds_;
+    std::function<void(std::wstring_view)> scriptError_;
     ComPtr<DocHostUi> ui_ = MakeUi();
 
     static ComPtr<DocHostUi> MakeUi() {
@@ -143,51 +152,6 @@ private:
         ui.Attach(new DocHostUi());  // born with one reference
         return ui;
     }
-};
-
-// DWebBrowserEvents2 sink: passes status-text changes to a handler until detached.
-class BrowserHost::Sink final : public ComObject<IDispatch> {
-public:
-    void SetHandler(StatusTextHandler handler) { handler_ = std::move(handler); }
-    void Detach() { handler_ = nullptr; }
-
-    // Events are dispatched by DISPID alone; no type information.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP Invoke(DISPID member, REFIID iid, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                        EXCEPINFO*, UINT*) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        if (member != DISPID_STATUSTEXTCHANGE) return DISP_E_MEMBERNOTFOUND;
-        if (!params || params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-        BSTR text = nullptr;
-        if (!ReadBstrArgument(EventArgument(params, 0), text)) return DISP_E_TYPEMISMATCH;
-        // A local copy: the handler may destroy the host, which detaches this sink.
-        const StatusTextHandler handler = handler_;
-        if (handler) handler(BstrView(text));
-        return S_OK;
-    }
-
-private:
-    ~Sink() override = default;
-
-    void* InterfaceFor(REFIID iid) override {
-        if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2) {
-            return static_cast<IDispatch*>(this);
-        }
-        return nullptr;
-    }
-
-    StatusTextHandler handler_;
 };
 
 BrowserHost::BrowserHost(const CLSID& controlClass) : controlClass_(controlClass) {}
@@ -219,6 +183,7 @@ bool BrowserHost::Create(HWND parent, int x, int y, int width, int height) {
         return false;
     }
 
+    site->SetScriptErrorHandler(events_.scriptError);
     object_ = std::move(object);
     browser_ = std::move(browser);
     site_ = std::move(site);
@@ -229,8 +194,9 @@ bool BrowserHost::Create(HWND parent, int x, int y, int width, int height) {
 
 // Without the sink the control still shows pages; only the status texts are not reported.
 void BrowserHost::Connect() {
-    sink_.Attach(new Sink());
-    sink_->SetHandler(statusTextHandler_);
+    sink_.Attach(new BrowserEventSink());
+    sink_->Events() = events_;
+    sink_->SetTopBrowser(browser_.Get());
     ComPtr<IConnectionPointContainer> container;
     if (FAILED(object_.As(&container))) return;
     ComPtr<IConnectionPoint> connection;
@@ -247,6 +213,7 @@ void BrowserHost::Destroy() {
     connection_.Reset();
     if (sink_) sink_->Detach();
     sink_.Reset();
+    if (site_) site_->SetScriptErrorHandler(nullptr);
     if (object_) {
         object_->Close(OLECLOSE_NOSAVE);
         object_->SetClientSite(nullptr);
@@ -315,8 +282,20 @@ HWND BrowserHost::ControlWindow() const {
 }
 
 void BrowserHost::SetStatusTextHandler(StatusTextHandler handler) {
-    statusTextHandler_ = std::move(handler);
-    if (sink_) sink_->SetHandler(statusTextHandler_);
+    events_.statusText = std::move(handler);
+    if (sink_) sink_->Events().statusText = events_.statusText;
+}
+
+void BrowserHost::SetEvents(BrowserEvents events) {
+    events_ = std::move(events);
+    if (sink_) sink_->Events() = events_;
+    if (site_) site_->SetScriptErrorHandler(events_.scriptError);
+}
+
+ComPtr<IDispatch> BrowserHost::Application() const {
+    ComPtr<IDispatch> application;
+    if (browser_) browser_->get_Application(&application);
+    return application;
 }
 
 IDispatch* BrowserHost::EventSink() const {

@@ -1,7 +1,8 @@
 // BrowserHost: the system web-browser control (CLSID_WebBrowser) in-place active in a window of
-// ours. A minimal OLE container of our own hosts it: a site object (client site, in-place site
-// and a bare in-place frame) and a DWebBrowserEvents2 sink advised through the control's
-// connection point, which reports status-text changes.
+// ours. A minimal OLE container of our own hosts it: a site object (client site, in-place site,
+// a bare in-place frame, and the command target that keeps script errors quiet) and a
+// DWebBrowserEvents2 sink (browser_events.h) advised through the control's connection point,
+// which passes what pages ask for to the handlers of BrowserEvents.
 //
 // Window thread only, with OLE initialised on it (OleSession). The host owns the control from
 // Create until Destroy (or its own destruction). The site and the sink are reference-counted COM
@@ -17,6 +18,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "app/play/browser_events.h"
 
 // OleInitialize on the calling thread for the object's life (OleUninitialize afterwards). The
 // browser control needs it on the thread that owns its windows.
@@ -76,6 +79,11 @@ public:
 
     // Called on the window thread for every status-text change the control reports.
     void SetStatusTextHandler(StatusTextHandler handler);
+    // All the handlers at once (the status-text one included), kept across Create and Destroy.
+    void SetEvents(BrowserEvents events);
+    // The control's Application object: what a page that opens this browser as its new window
+    // is handed. Null without a control.
+    Microsoft::WRL::ComPtr<IDispatch> Application() const;
     // The DWebBrowserEvents2 sink the control calls; tests invoke it directly. nullptr before
     // Create.
     IDispatch* EventSink() const;
@@ -84,17 +92,16 @@ public:
 
 private:
     class Site;
-    class Sink;
 
     void Connect();
 
     CLSID controlClass_;
     RECT bounds_{};
     Microsoft::WRL::ComPtr<Site> site_;
-    Microsoft::WRL::ComPtr<Sink> sink_;
+    Microsoft::WRL::ComPtr<BrowserEventSink> sink_;
     Microsoft::WRL::ComPtr<IOleObject> object_;
     Microsoft::WRL::ComPtr<IWebBrowser2> browser_;
     Microsoft::WRL::ComPtr<IConnectionPoint> connection_;
     DWORD cookie_ = 0;
-    StatusTextHandler statusTextHandler_;
+    BrowserEvents events_;
 };

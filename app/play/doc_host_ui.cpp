@@ -1,5 +1,18 @@
 #include "app/play/doc_host_ui.h"
 
+namespace {
+
+// The control's keys that would open a window of another program: a new browser window
+// (Ctrl+N) and its open-address box (Ctrl+O, Ctrl+L). F5, F11 and Ctrl+Alt+S never get here:
+// the game window takes them first.
+bool OpensAnotherWindow(const MSG& message) {
+    if (message.message != WM_KEYDOWN) return false;
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+    return message.wParam == 'N' || message.wParam == 'O' || message.wParam == 'L';
+}
+
+}  // namespace
+
 STDMETHODIMP DocHostUi::QueryInterface(REFIID iid, void** object) {
     if (!object) return E_POINTER;
     if (iid == IID_IUnknown || iid == __uuidof(IDocHostUIHandler)) {
@@ -24,6 +37,10 @@ STDMETHODIMP DocHostUi::GetHostInfo(DOCHOSTUIINFO* info) {
     info->pchHostCss = nullptr;
     info->pchHostNS = nullptr;
     return S_OK;
+}
+
+STDMETHODIMP DocHostUi::TranslateAccelerator(LPMSG message, const GUID*, DWORD) {
+    return message && OpensAnotherWindow(*message) ? S_OK : S_FALSE;
 }
 
 // The control's own defaults for the rest: no registry key of ours, no drop target, no

@@ -1,7 +1,8 @@
 // DocHostUi: the browser control's view of its host (IDocHostUIHandler), asked for through the
 // host's client site. It says how the page is to look: drawn at the display's scale (the host
 // is DPI-aware, so a page at 100 % zoom is sharp on a scaled display), themed, without the
-// control's sunken border. For everything else the control keeps its own behaviour.
+// control's sunken border; and which of the control's keys do nothing here (those that would
+// open another program's window). For everything else the control keeps its own behaviour.
 //
 // A reference-counted COM object; the site holds one and hands it out.
 #pragma once
@@ -38,7 +39,8 @@ public:
     STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
     STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
+    // S_OK (taken, nothing happens) for Ctrl+N, Ctrl+O and Ctrl+L; S_FALSE for the rest.
+    STDMETHODIMP TranslateAccelerator(LPMSG message, const GUID*, DWORD) override;
     STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override;
     STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** target) override;
     STDMETHODIMP GetExternal(IDispatch** external) override;

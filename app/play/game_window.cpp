@@ -68,7 +68,7 @@ const char GameWindow::kNoSoundText[] = "没有可用的音频设备，无法静
 const char GameWindow::kScreenshotSavedText[] = "截图已保存到 ";
 const char GameWindow::kScreenshotFailedText[] = "截图未能保存到 ";
 
-GameWindow::GameWindow(const CLSID& browserClass) : browser_(browserClass) {}
+GameWindow::GameWindow(const CLSID& browserClass) : browser_(browserClass), popups_(browserClass) {}
 
 GameWindow::~GameWindow() {
     Close();
@@ -83,7 +83,8 @@ bool GameWindow::Open(HINSTANCE instance, std::string_view link, std::string_vie
     }
     link_ = link;
     name_ = name;
-    browser_.Navigate(link);
+    pageError_.Hide();
+    if (!popup_) browser_.Navigate(link);  // a pop-up's page is loaded by the control
     SetWindowTextW(window_, GbkToWide(JoinBytes({name, kPlayingSuffix})).c_str());
     // The game is played at once: a reused window may lie behind the main window, where the
     // player would see nothing happen, and the keys belong to the page. (Raised explicitly too:
@@ -121,6 +122,10 @@ bool GameWindow::Create(HINSTANCE instance) {
 }
 
 LRESULT GameWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (TestNewWindowMessage() != 0 && message == TestNewWindowMessage()) {
+        FireTestNewWindow(wParam != 0);
+        return 0;
+    }
     switch (message) {
         case WM_CREATE:
             OnCreate(window);
@@ -193,7 +198,7 @@ void GameWindow::OnCreate(HWND window) {
     SetPartText(1, GbkToWide(JoinBytes({kCommunityText, kCommunityGroupNumber})));
     CreateToolbar(window);
 
-    browser_.SetStatusTextHandler([this](std::wstring_view text) { SetPartText(0, text); });
+    browser_.SetEvents(PageEvents());
     if (!browser_.Create(window, 0, 0, kInitialBrowserWidth, kInitialBrowserHeight)) {
         SetPartText(0, GbkToWide(kBrowserMissingText));
     }
@@ -316,6 +321,8 @@ void GameWindow::OnCommand(int command) {
 }
 
 bool GameWindow::TranslateKey(const MSG& message) {
+    MSG forPopups = message;
+    if (popups_.TranslateKey(forPopups)) return true;
     if (!IsFor(message, window_)) return false;
     if (IsKeyPress(message, VK_F5)) {
         Refresh();
@@ -332,6 +339,13 @@ bool GameWindow::TranslateKey(const MSG& message) {
 }
 
 void GameWindow::Refresh() {
+    if (pageError_.Shown()) {
+        const std::string failed = WideToGbk(pageError_.FailedUrl());
+        pageError_.Hide();
+        Layout();
+        browser_.Navigate(failed.empty() ? link_ : failed);
+        return;
+    }
     browser_.Navigate(link_);
 }
 
@@ -403,6 +417,8 @@ std::filesystem::path GameWindow::SaveScreenshot() {
 }
 
 void GameWindow::OnDestroy(HWND window) {
+    popups_.CloseAll();
+    pageError_.Hide();
     browser_.Destroy();
     WINDOWPLACEMENT now{};
     now.length = sizeof(now);
@@ -435,7 +451,7 @@ void GameWindow::Layout() {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     if (fullScreen_) {
-        browser_.Move(0, 0, width, height);
+        MoveBrowser(RECT{0, 0, width, height});
         return;
     }
 
@@ -455,7 +471,13 @@ void GameWindow::Layout() {
         GetWindowRect(toolbar_, &tools);
         if (IsWindowVisible(toolbar_)) top = tools.bottom - tools.top;
     }
-    browser_.Move(0, top, width, std::max(0, height - top - barHeight));
+    MoveBrowser(RECT{0, top, width, top + std::max(0, height - top - barHeight)});
+}
+
+// A page error's notice takes the top of the page's place.
+void GameWindow::MoveBrowser(const RECT& page) {
+    const RECT rest = pageError_.Place(page);
+    browser_.Move(rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top);
 }
 
 void GameWindow::SetPartText(int part, std::wstring_view text) {

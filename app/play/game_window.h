@@ -2,7 +2,10 @@
 // 截图, 收藏) above the embedded browser GameBrowser, and the status bar GameStatusBar (part 1:
 // the browser's status text and the toolbar's words; part 2: the player community group). Its
 // keys: F5 refreshes the game, F11 switches full screen (the browser alone over the whole
-// monitor; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot.
+// monitor; Esc or F11 leaves it), Ctrl+Alt+S saves a screenshot. What the page asks for is
+// answered in game_window_page.cpp: its new windows open as pop-up game windows of ours (or are
+// blocked when the player did not cause them), window.close() closes the window, a page that
+// cannot be loaded shows a notice over the page instead of the control's error page.
 //
 // One object for the program's life, owned by the application. The window is created by the
 // first Open, reused while it is open, destroyed when the user closes it (the browser with it)
@@ -20,6 +23,8 @@
 #include <string_view>
 
 #include "app/play/browser_host.h"
+#include "app/play/page_error_notice.h"
+#include "app/play/popup_windows.h"
 #include "app/process/process_audio.h"
 #include "win/handles.h"
 #include "win/native_window.h"
@@ -54,6 +59,12 @@ public:
     static const char kNoSoundText[];
     static const char kScreenshotSavedText[];
     static const char kScreenshotFailedText[];
+    // GBK, part 1: a pop-up the player did not cause was blocked; one beyond the most pop-ups
+    // open at once was.
+    static const char kPopupBlockedText[];
+    static const char kTooManyPopupsText[];
+    // GBK, part 1: a page was loaded but no engine is there to show it.
+    static const char kEngineMissingText[];
 
     // How the window opens: its size when not maximised (in 96-dpi units, so it opens as large
     // on any display), and whether it is. By default (until the player's own choice is known)
@@ -77,6 +88,11 @@ public:
     // `name` + "游戏中" (both GBK); the window comes to the front (restored when minimised) with
     // the keyboard in the page. False when the window cannot be created.
     bool Open(HINSTANCE instance, std::string_view link, std::string_view name);
+    // Opens the window as a pop-up of a game window's page, which loads `link` into it itself:
+    // titled for the opener's game `name` until the page says its title, at the usual size
+    // (not maximised), its own pop-ups going to `home`.
+    bool OpenPopup(HINSTANCE instance, std::string_view link, std::string_view name,
+                   PopupWindows<GameWindow>& home);
     void Close();  // destroys the window, as the user's closing does
     bool IsOpen() const { return window_ != nullptr; }
 
@@ -93,6 +109,9 @@ public:
     HWND StatusBar() const { return statusBar_; }
     HWND Toolbar() const { return toolbar_; }
     BrowserHost& Browser() { return browser_; }
+    // The pop-ups this window's pages opened (closed with it).
+    PopupWindows<GameWindow>& Popups() { return popups_; }
+    const PageErrorNotice& PageError() const { return pageError_; }
     const std::string& GameLink() const { return link_; }  // GBK; the game last opened
 
     // The program's sound, which 静音 mutes; nullptr (until given): 静音 says there is none.
@@ -107,7 +126,8 @@ public:
     bool TranslateKey(const MSG& message);
 
     // The toolbar's commands.
-    void Refresh();  // navigates to the game's link again
+    // Navigates to the game's link again; with a page error shown, to the page that failed.
+    void Refresh();
     void SetFullScreen(bool fullScreen);
     bool FullScreen() const { return fullScreen_; }
     void ToggleMute();
@@ -132,8 +152,19 @@ private:
     void OnCommand(int command);
     void CheckButton(int command, bool checked);
     void Layout();
+    void MoveBrowser(const RECT& page);
     void SetPartText(int part, std::wstring_view text);
     void OnDestroy(HWND window);
+    // What the page asks for, answered (game_window_page.cpp).
+    BrowserEvents PageEvents();
+    Microsoft::WRL::ComPtr<IDispatch> OnNewWindow(const NewWindowRequest& request);
+    void OnPageError(std::wstring_view url, long status);
+    void OnScriptError(std::wstring_view description);
+    // For the end-to-end tests, which cannot make an engine-less control open a window: with
+    // ZENTORI_TEST_HOOKS set, this registered message (0 otherwise: none) makes the window hear
+    // a NewWindow3 as its page would send it, user-initiated when wParam is not 0.
+    static UINT TestNewWindowMessage();
+    void FireTestNewWindow(bool userInitiated);
 
     Placement placement_;
     std::function<void(const Placement&)> onClosed_;
@@ -142,8 +173,13 @@ private:
     UniqueFontGdi font_;        // the status bar's and the toolbar's; outlives them
     std::wstring tooltip_;      // the toolbar's tooltip text being shown
     BrowserHost browser_;
-    std::string link_;  // GBK, the game shown
-    std::string name_;  // GBK, its name
+    PopupWindows<GameWindow> popups_;
+    PopupWindows<GameWindow>* popupHome_ = &popups_;  // where this window's pages' new windows go
+    bool popup_ = false;                              // opened by a page, not by the player
+    PageErrorNotice pageError_;
+    int scriptErrors_ = 0;  // of this window's pages, for the log
+    std::string link_;      // GBK, the game shown
+    std::string name_;      // GBK, its name
     ProcessAudio* audio_ = nullptr;
     std::function<void()> onFavourite_;
     bool favourite_ = false;

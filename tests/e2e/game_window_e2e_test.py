@@ -1,15 +1,20 @@
 """Playing: a selected row opens in the game window on a double-click (on the list, a label or bare
-background), one window at a time; dragging the background moves the main window instead; and
-closing the main window ends the program even while a game is open."""
+background), one window at a time; a game page's new window opens as a game window of ours
+when the player caused it; a game page that cannot be reached shows the program's notice, and F5
+loads it again; dragging the background moves the main window instead; and closing
+the main window ends the program even while a game is open."""
 
+import os
+import subprocess
 import sys
 import time
 import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    CLOSE_BUTTON_CENTRE, LIST_BODY, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL, ProgramTestCase,
-    centre, games_sent, hot_list_target, screen_size, wait_until, xdotool)
+    CLOSE_BUTTON_CENTRE, LIST_BODY, NOTICE_FILL, PLAYING_SUFFIX, SKIN_PATCHES, TITLE_LABEL,
+    WINE_RUN, ProgramTestCase, centre, games_sent, hot_list_target, screen_size, screenshot,
+    wait_until, xdotool)
 
 FIRST_PAGE = hot_list_target("0", 1)
 
@@ -93,6 +98,61 @@ class GameWindowTest(ProgramTestCase):
         self.assertIn(top, range(50, 100), game)
         self.assertLessEqual(left + game.width, screen_width, game)
         self.assertLessEqual(top + game.height, screen_height, game)
+
+    def ask_for_a_new_window(self, user_initiated):
+        """The game page asks for a new window, as the control would report it (without an
+        engine no page can): the program's test hook, on only with ZENTORI_TEST_HOOKS."""
+        poster = os.path.join(os.environ.get("ZENTORI_BIN_DIR", ""), "post_message.exe")
+        subprocess.run([WINE_RUN, poster, "ZentoriGameWindow", "ZentoriTestNewWindow",
+                        "1" if user_initiated else "0"], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def test_a_new_window_the_player_caused_opens_as_a_game_window_and_others_are_blocked(self):
+        _, program = self.start_at_first_page(environment={"ZENTORI_TEST_HOOKS": "1"})
+        names, _ = zip(*games_sent(FIRST_PAGE))
+        body = program.stable_shot(LIST_BODY)
+        program.double_click(self.row_centre(body, 1))
+        game = self.wait_for_game_window(program, names[0] + PLAYING_SUFFIX)[0]
+
+        self.ask_for_a_new_window(user_initiated=True)
+
+        def two():
+            windows = program.game_windows()
+            return windows if len(windows) == 2 else None
+        windows = wait_until(two, 15, "a second game window")
+        popup = next(w for w in windows if w.id != game.id)
+        # Titled for the game, with the game window's toolbar and status bar, at the usual
+        # size rather than maximised.
+        self.assertEqual(popup.title, names[0] + PLAYING_SUFFIX)
+        self.assertLess(popup.width, 1000, popup)
+
+        self.ask_for_a_new_window(user_initiated=False)
+        time.sleep(1.5)
+        self.assertEqual(len(program.game_windows()), 2)
+        # It did reach the program, which said no.
+        wait_until(lambda: "blocked, not caused by the player" in program.log(), 5,
+                   "the blocked pop-up in the log")
+
+    def test_a_game_page_that_cannot_be_reached_shows_a_notice_and_f5_tries_again(self):
+        catalogue, program = self.start_at_first_page()
+        body = program.stable_shot(LIST_BODY)
+        port = catalogue.port
+        catalogue.stop()  # the game's server (the catalogue's) is down
+        program.double_click(self.row_centre(body, 1))
+        game = wait_until(program.game_windows, 15, "the game window")[0]
+        # The notice's strip over the top of the page, right of its text: below the toolbar.
+        x0, y0 = game.client_origin()
+        strip = (x0 + game.width - 200, y0 + 30, 150, 10)
+
+        def notice_share():
+            return screenshot(*strip).share_of(NOTICE_FILL)
+        wait_until(lambda: notice_share() > 0.9, 15, "the page error notice")
+
+        catalogue = self.start_catalogue(port=port)
+        program.activate(game)
+        program.key("F5")
+        catalogue.wait_for_requests(1)
+        wait_until(lambda: notice_share() < 0.1, 15, "the notice to go with the page loaded")
 
     def test_dragging_the_background_moves_the_main_window(self):
         _, program = self.start_at_first_page()
