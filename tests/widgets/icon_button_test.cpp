@@ -91,6 +91,13 @@ TEST_F(IconButtonTest, IconLeftOfTheCaption) {
     EXPECT_GE(caption.left, x + 36);
     EXPECT_LE(caption.left, x + 40) << "left-aligned after the picture";
     EXPECT_NEAR((caption.top + caption.bottom) / 2.0, y + 20, 3) << "vertically centred";
+
+    // A press sinks the picture by one pixel, as it does above a caption.
+    SendMouse(form->Handle(), WM_MOUSEMOVE, x + 70, y + 20);
+    SendMouse(form->Handle(), WM_LBUTTONDOWN, x + 70, y + 20);
+    const RECT pressed = FindPixels(form->OnWindow(), RECT{x, y, x + 140, y + 40}, IsBlue);
+    EXPECT_EQ(pressed.left, icon.left + 1);
+    EXPECT_EQ(pressed.top, icon.top + 1);
 }
 
 TEST_F(IconButtonTest, AMissingOrUndecodablePictureGivesTheCaptionTheWholeButton) {
