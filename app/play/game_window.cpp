@@ -81,6 +81,8 @@ bool GameWindow::Open(HINSTANCE instance, std::string_view link, std::string_vie
         // Another game chosen while this window sits minimised: show it again.
         ShowWindow(window_, SW_RESTORE);
     }
+    // The pop-ups of the game played until now go with its page: their opener is gone.
+    if (!popup_ && link != link_) popups_.CloseAll();
     link_ = link;
     name_ = name;
     pageError_.Hide();

@@ -218,6 +218,10 @@ TEST_F(BrowserEventsTest, NewWindowsOpenAsOursOnlyWhenThePlayerCausedThemAndAtMo
         GetWindowTextW(popup.Handle(), title, 64);
         EXPECT_EQ(std::wstring(title), L"植物大战僵尸游戏中");
     }
+    // Another game chosen: the pop-ups of the one before go with its page.
+    ASSERT_NE(FireNewWindow(game, NWMF_USERINITED).first, nullptr);
+    ASSERT_TRUE(game.Open(GetModuleHandleW(nullptr), "http://127.0.0.1:9/other.htm", "other"));
+    EXPECT_EQ(game.Popups().OpenCount(), 0u);
 }
 
 TEST_F(BrowserEventsTest, APageClosingItsWindowClosesOursWithoutAQuestion) {
