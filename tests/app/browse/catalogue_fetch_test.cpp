@@ -233,9 +233,9 @@ TEST_F(CatalogueFetchTest, EachFailureKeepsThePageAndNamesItsCauseAndAClickOnThe
         {"chunked", "chunked", {}, {}},
     };
     ClickSection(kToolsButton);
-    ExpectFetched(HotListTarget("9", 1), 1, "共25页");
+    ExpectFetched(HotListTarget("9", "1", 1), 1, "共25页");
     ClickPaging(kNextPageButton);
-    ExpectFetched(HotListTarget("9", 2), 2, "共25页");
+    ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
     const auto selectThirdRow = [&] {
         const ListVisibleItem& third = List().VisibleItems().at(2);
         test::Click(Window(), static_cast<int>(third.rect.X + 100),
@@ -274,14 +274,14 @@ TEST_F(CatalogueFetchTest, EachFailureKeepsThePageAndNamesItsCauseAndAClickOnThe
         // stops (the figure above is the one to watch).
         EXPECT_LT(seconds, 90.0) << "the whole fetch is bounded";
         if (c.notice.empty()) {
-            ExpectFetched(HotListTarget("9", 3), 3, "共25页");
+            ExpectFetched(HotListTarget("9", "1", 3), 3, "共25页");
             ASSERT_TRUE(test::SetCatalogueMode("normal"));
             ClickPaging(kPrevPageButton);
-            ExpectFetched(HotListTarget("9", 2), 2, "共25页");
+            ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
             selectThirdRow();
             continue;
         }
-        EXPECT_EQ(log_.Take(), c.mode ? Targets{HotListTarget("9", 3)} : Targets{});
+        EXPECT_EQ(log_.Take(), c.mode ? Targets{HotListTarget("9", "1", 3)} : Targets{});
         EXPECT_TRUE(screen() == before);
         EXPECT_EQ(NoticeText(), c.notice);
         EXPECT_EQ(test::FindLoadingWindow(), nullptr);
@@ -291,9 +291,9 @@ TEST_F(CatalogueFetchTest, EachFailureKeepsThePageAndNamesItsCauseAndAClickOnThe
         elsewhere.reset();
         ASSERT_TRUE(test::SetCatalogueMode("normal"));
         test::Click(program_->App().Notices().Handle(), 20, 10);
-        ExpectFetched(HotListTarget("9", 3), 3, "共25页");
+        ExpectFetched(HotListTarget("9", "1", 3), 3, "共25页");
         ClickPaging(kPrevPageButton);
-        ExpectFetched(HotListTarget("9", 2), 2, "共25页");
+        ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
         selectThirdRow();
     }
 }
@@ -324,7 +324,7 @@ TEST_F(CatalogueFetchTest, ASearchThatFindsNothingSaysSoUntilTheNextSuccess) {
     setBox("搜索游戏");
 
     ClickSection(kWebGamesButton);
-    ExpectFetched(HotListTarget("8", 1), 1, "共2页");
+    ExpectFetched(HotListTarget("8", "1", 1), 1, "共2页");
 }
 
 // F5 after a failure tries the failed command again, as the notice says, also over a library
@@ -337,13 +337,13 @@ TEST_F(CatalogueFetchTest, F5AfterAFailureInALibraryViewTriesTheCommandAgain) {
     Click(program_->App().Library().Views().Button(LibraryViews::kFavouritesView));
     ASSERT_TRUE(test::SetCatalogueMode("error"));
     ClickSection(kSmallGamesButton);
-    EXPECT_EQ(log_.Take(), Targets{HotListTarget("7", 1)});
+    EXPECT_EQ(log_.Take(), Targets{HotListTarget("7", "1", 1)});
     EXPECT_EQ(NoticeText(), std::string("游戏目录服务出错（HTTP 500）") + kRetry);
     EXPECT_EQ(PageText(), "我的收藏");
 
     ASSERT_TRUE(test::SetCatalogueMode("normal"));
     pressF5();
-    ExpectFetched(HotListTarget("7", 1), 1, "共619页");
+    ExpectFetched(HotListTarget("7", "1", 1), 1, "共619页");
     Click(program_->App().Library().Views().Button(LibraryViews::kFavouritesView));
     pressF5();
     EXPECT_TRUE(log_.Take().empty());
@@ -446,7 +446,7 @@ TEST_F(CatalogueFetchTest, AnHttpsCatalogueLoadsItsPagesAndABadCertificateIsRefu
     {
         CatalogueAddress https(trusted);
         ClickSection(kToolsButton);
-        ExpectFetched(HotListTarget("9", 1), 1, "共25页");
+        ExpectFetched(HotListTarget("9", "1", 1), 1, "共25页");
         ASSERT_EQ(List().RowCount(), 10);
         // The game pages are on the catalogue's server, reached as it is.
         EXPECT_EQ(List().GetCellText(1, 4).rfind(std::string(trusted) + "/", 0), 0u);
@@ -475,14 +475,14 @@ TEST_F(CatalogueFetchTest, AnHttpsCatalogueLoadsItsPagesAndABadCertificateIsRefu
     // Back on the plain catalogue, the notice's retry loads the page asked for (after a
     // search, the hot list's next page, with the hot list's count).
     test::Click(program_->App().Notices().Handle(), 20, 10);
-    ExpectFetched(HotListTarget("9", 2), 2, "共25页");
+    ExpectFetched(HotListTarget("9", "1", 2), 2, "共25页");
 }
 
 // --- Resources: nothing grows with the game windows opened and closed or the pages fetched.
 
 TEST_F(CatalogueFetchTest, GdiAndUserObjectsStayFlatOverGameWindowsAndFetches) {
     ClickSection(kHotGamesButton);
-    ExpectFetched(HotListTarget("0", 1), 1, "共644页");
+    ExpectFetched(HotListTarget("0", "1", 1), 1, "共644页");
     const ListVisibleItem& first = List().VisibleItems().at(0);
     const int x = static_cast<int>(first.rect.X + 100);
     const int y = static_cast<int>(first.rect.Y + first.rect.Height / 2);

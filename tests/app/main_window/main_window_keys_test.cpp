@@ -208,15 +208,17 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
 
 TEST_F(MainWindowKeysTest, AltArrowsAndAltHomeEndPageFromTheListAndTheSearchBox) {
     test::ClickWidget(Window(), program_->Objects().SectionButtons(kWebGamesButton));  // 共2页
-    EXPECT_EQ(log_.Take(), Targets{HotListTarget("8", 1)});
+    EXPECT_EQ(log_.Take(), Targets{HotListTarget("8", "1", 1)});
     const struct {
         bool fromBox;
         UINT key;
         Targets requested;
     } steps[] = {
-        {false, VK_RIGHT, {HotListTarget("8", 2)}}, {false, VK_RIGHT, {}},  // on the last page
-        {true, VK_LEFT, {HotListTarget("8", 1)}},   {true, VK_END, {HotListTarget("8", 2)}},
-        {false, VK_HOME, {HotListTarget("8", 1)}},
+        {false, VK_RIGHT, {HotListTarget("8", "1", 2)}},
+        {false, VK_RIGHT, {}},  // on the last page
+        {true, VK_LEFT, {HotListTarget("8", "1", 1)}},
+        {true, VK_END, {HotListTarget("8", "1", 2)}},
+        {false, VK_HOME, {HotListTarget("8", "1", 1)}},
     };
     for (const auto& step : steps) {
         if (step.fromBox) {

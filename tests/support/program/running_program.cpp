@@ -25,7 +25,7 @@ RunningProgram::~RunningProgram() {
     application_->Shutdown();
 }
 
-std::string HotListTarget(const char* key, int page, const char* sort) {
+std::string HotListTarget(const char* key, const char* sort, int page) {
     return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key + "&sort=" + sort +
            "&pn=" + std::to_string(page);
 }

@@ -54,8 +54,8 @@ std::filesystem::path LibraryFile();
 std::string ShownNotice(const NoticeBar& notices);
 
 // The targets (path and query) the program requests from the catalogue: page `page` of a hot
-// list (sort "2" is 最近更新's order), and a search for an already percent-encoded keyword.
-std::string HotListTarget(const char* key, int page, const char* sort = "1");
+// list in `sort` order ("1"; "2" is 最近更新's), and a search for a percent-encoded keyword.
+std::string HotListTarget(const char* key, const char* sort, int page);
 std::string SearchTarget(const std::string& keyword);
 
 // The sample catalogue's request log: the targets (path and query) requested since the last
