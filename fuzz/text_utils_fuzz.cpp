@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support/text/text_reference.h"
 #include "text/text_utils.h"
 
 namespace {
@@ -14,37 +15,14 @@ void Require(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-// True when a character starts at `index` under the rule that any byte of 0x80 or more is
-// followed by a trail byte. Deliberately the plain walk from the start of the text, as a
-// reference for the searches.
+// True when a character starts at `index` (the reference's walk from the start of the text).
 bool StartsCharacter(std::string_view text, size_t index) {
-    size_t i = 0;
-    while (i < index)
-        i += static_cast<unsigned char>(text[i]) >= 0x80 ? 2 : 1;
-    return i == index;
-}
-
-// The first match at or after `start` that starts on a character, by trying every position.
-int FirstMatch(std::string_view text, std::string_view needle, int start) {
-    if (needle.empty() || needle.size() > text.size()) return -1;
-    for (size_t i = start > 1 ? static_cast<size_t>(start) - 1 : 0;
-         i <= text.size() - needle.size(); ++i) {
-        if (text.substr(i, needle.size()) == needle && StartsCharacter(text, i)) {
-            return static_cast<int>(i) + 1;
-        }
-    }
-    return -1;
-}
-
-unsigned HexDigit(char c) {
-    const std::string_view digits = "0123456789abcdef";
-    const size_t found = digits.find(c >= 'A' && c <= 'F' ? static_cast<char>(c + 32) : c);
-    return found == std::string_view::npos ? 0 : static_cast<unsigned>(found);
+    return text_reference::CharacterStarts(text)[index];
 }
 
 // No conversion makes a text longer (a malformed sequence becomes one '?', a character takes at
-// most as many GBK bytes as it had UTF-8 bytes), and the escape decoder agrees with decoding each
-// "\u" piece on its own.
+// most as many GBK bytes as it had UTF-8 bytes), and the escape decoder agrees with the
+// reference, which decodes each "\u" piece on its own.
 void CheckConversions(std::string_view input) {
     Require(Utf8ToAnsi(input).size() <= input.size());
     Require(PercentDecode(input).size() <= input.size());
@@ -54,40 +32,12 @@ void CheckConversions(std::string_view input) {
     for (const char c : shown)
         Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 
-    // Each "\u" piece on its own: a group of up to four digits, then the rest as it is; the
-    // low half of a surrogate pair right after its high half adds nothing more.
-    std::string decoded;
-    size_t pieceStart = 0;
-    bool afterHighHalf = false;
-    auto addPiece = [&](std::string_view piece) {
-        const std::string_view group = piece.substr(0, 4);
-        unsigned low = 0;
-        for (char c : group.substr(group.size() > 2 ? group.size() - 2 : 0))
-            low = low * 16 + HexDigit(c);
-        unsigned high = 0;
-        for (char c : group.substr(0, 2))
-            high = high * 16 + HexDigit(c);
-        const unsigned unit = high << 8 | low;
-        const bool pairEnd = afterHighHalf && group.size() == 4 && unit >= 0xDC00 && unit <= 0xDFFF;
-        if (!group.empty()) afterHighHalf = piece.size() == 4 && unit >= 0xD800 && unit <= 0xDBFF;
-        if (!group.empty() && !pairEnd)
-            decoded += WideToAnsi(std::u16string(1, static_cast<char16_t>(unit)));
-        if (piece.size() > 4) decoded += piece.substr(4);
-    };
-    for (size_t i = 0; i + 1 < input.size(); ++i) {
-        if (input.substr(i, 2) == "\\u" && StartsCharacter(input, i)) {
-            addPiece(input.substr(pieceStart, i - pieceStart));
-            pieceStart = i + 2;
-            ++i;
-        }
-    }
-    addPiece(input.substr(pieceStart));
-    Require(DecodeUnicodeEscapes(input) == (decoded.empty() ? std::string(input) : decoded));
+    Require(DecodeUnicodeEscapes(input) == text_reference::ReferenceDecodeUnicodeEscapes(input));
 }
 
 void CheckSearches(std::string_view text, std::string_view needle, int start) {
     const int found = FindText(text, needle, start);
-    Require(found == FirstMatch(text, needle, start));
+    Require(found == text_reference::ReferenceFind(text, needle, start, false));
     if (found != -1) {
         Require(found >= 1 && found >= start);
         Require(text.substr(static_cast<size_t>(found) - 1, needle.size()) == needle);
@@ -97,6 +47,7 @@ void CheckSearches(std::string_view text, std::string_view needle, int start) {
     Require(foundIgnoringCase == -1 || foundIgnoringCase <= found || found == -1);
 
     const int last = FindTextBackward(text, needle, start);
+    Require(last == text_reference::ReferenceFindBackward(text, needle, start));
     if (last != -1) {
         Require(last >= 1 && static_cast<size_t>(last) - 1 + needle.size() <= text.size());
         Require(static_cast<int>(static_cast<size_t>(last) - 1 + needle.size()) <= start - 1);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/main_window_places.h"
 #include "tests/support/toolkit/images.h"
 #include "tests/support/toolkit/test_form.h"
 #include "widgets/animated_picture.h"
@@ -19,8 +20,8 @@
 
 namespace {
 
-constexpr int kFormWidth = 715;  // the main window's size
-constexpr int kFormHeight = 552;
+constexpr int kFormWidth = main_window_places::kWindowSize[0];  // the main window's size
+constexpr int kFormHeight = main_window_places::kWindowSize[1];
 const DisplayScale kScale = DisplayScale::ForSystem();
 
 double Seconds() {

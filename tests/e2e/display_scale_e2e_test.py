@@ -9,7 +9,7 @@ import unittest
 
 sys.dont_write_bytecode = True
 from e2e_support import (  # noqa: E402
-    LIST_BODY, NAME_COLUMN, PLAYING_SUFFIX, REPO, ProgramTestCase, centre, games_sent,
+    LIST_BODY, NAME_COLUMN, PLAYING_SUFFIX, REPO, WINDOW_SIZE, ProgramTestCase, centre, games_sent,
     genre_button, genre_key, hot_list_target, paging_button, search_target, section_button,
     wait_until)
 
@@ -82,7 +82,7 @@ class DisplayScaleTest(ProgramTestCase):
         program = self.start_program(catalogue, name="scaled")
         wait_until(lambda: len(catalogue.requests()) >= 2, 20, "the scaled program's first page")
         window = program.main_window()
-        for measured, design in [(window.width, 715), (window.height, 552)]:
+        for measured, design in [(window.width, WINDOW_SIZE[0]), (window.height, WINDOW_SIZE[1])]:
             self.assertLessEqual(abs(measured - px(design)), 1, (window.width, window.height))
         genre, row, edges = self.measure(program, DPI)
         for what, box, box96 in [("genre button", genre, genre96), ("row", row, row96)]:

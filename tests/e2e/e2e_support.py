@@ -50,7 +50,18 @@ PLAYING_SUFFIX = "游戏中"
 
 # --- Where things are: client coordinates of the main window (x, y, width, height) -----------
 
-LIST = (150, 95, 560, 400)
+
+def _shared_places():
+    """The table the toolkit tests share (tests/support/main_window_places.h), by name."""
+    with open(os.path.join(REPO, "tests", "support", "main_window_places.h"),
+              encoding="utf-8") as f:
+        table = re.findall(r"constexpr int k(\w+)\[\] = \{([^}]*)\};", f.read())
+    return {name: tuple(int(n) for n in numbers.split(",")) for name, numbers in table}
+
+
+_PLACES = _shared_places()
+WINDOW_SIZE = _PLACES["WindowSize"]
+LIST = _PLACES["GameList"]
 # Below the list's header, inside its frame and left of its scroll bar: where rows are drawn.
 LIST_BODY = (154, 119, 536, 372)
 # The main window's notices: a strip over the bottom of the game list, clear of its scroll bar

@@ -517,17 +517,6 @@ TEST(TextUtilsSearch, FindTextBackward) {
     }
 }
 
-TEST(TextUtilsSearch, PagerCountBetweenBackwardAndForwardSearches) {
-    const std::string_view page =
-        "<a href=\"?pn=1\">1</a><a href=\"?pn=7\">7</a>"
-        "<a class=\"next\" data-item=\"btn-page-next\">";
-    const int next = FindText(page, "<a class=\"next\" data-item=\"btn-page-next\"");
-    const int opener = FindTextBackward(page, "\">", next);
-    const int closer = FindText(page, "</a>", opener);
-    ASSERT_GT(opener, 0);
-    EXPECT_EQ(page.substr(opener + 1, closer - opener - 2), "7");
-}
-
 // A long run of double-byte characters where every candidate lies on a trail byte.
 TEST(TextUtilsSearch, LongDoubleByteRun) {
     std::string text = "\xB0";

@@ -112,16 +112,8 @@ template <typename Probe>
 auto PumpFrames(HWND window, int widgetId, size_t maxFrames, Probe probe,
                 int milliseconds = kFrameDeadlineMs) {
     std::vector<decltype(probe())> seen;
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (GetTickCount64() < deadline && seen.size() < maxFrames) {
-        MSG message;
-        while (seen.size() < maxFrames && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-            if (IsFrameOf(message, window, widgetId)) seen.push_back(probe());
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    test::PumpCounting([&](const MSG& message) { return IsFrameOf(message, window, widgetId); },
+                       static_cast<int>(maxFrames), [&] { seen.push_back(probe()); }, milliseconds);
     return seen;
 }
 

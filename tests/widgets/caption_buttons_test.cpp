@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/support/toolkit/test_form.h"
 #include "widgets/canvas.h"
 #include "widgets/drawing.h"
@@ -28,22 +30,14 @@ constexpr int kMinimiseCells[] = {294, 323, 352};
 
 class CaptionButtonsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::EnsureGraphics();
-        ASSERT_TRUE(
-            skin_.Write(test::EncodeSolidImage(kWidth, 300, kSkin, test::ImageFormat::kPng)));
-        ASSERT_NE(strip_.LoadFromBytes(CaptionStripPng()), nullptr);
-    }
+    void SetUp() override { ASSERT_NE(strip_.LoadFromBytes(CaptionStripPng()), nullptr); }
 
     std::unique_ptr<TestForm> MakeForm(DWORD style, int widgetFade = 0) {
         TestForm::Options options;
-        options.window.width = kWidth;
-        options.window.height = 300;
         options.window.style = style;
-        options.skinPath = skin_.GbkPath();
         options.form.captionMode = 2;
         options.form.widgetFade = widgetFade;
-        return std::make_unique<TestForm>(options);
+        return skin_.MakeForm(options);
     }
 
     // How far button `number` in the screen buffer is from the strip cell at `cellLeft` drawn
@@ -78,7 +72,7 @@ protected:
     }
 
     test::CursorAway cursorAway_;
-    TempFile skin_{L"caption-skin.png"};
+    test::SolidSkin skin_{kSkin, kWidth, 300, L"caption-skin.png"};
     Picture strip_;
 };
 
@@ -113,30 +107,39 @@ TEST_F(CaptionButtonsTest, ButtonsSitAtTheRightOfTheCaption) {
 TEST_F(CaptionButtonsTest, RelayoutFollowsTheFormWidth) {
     // At a display scale the buttons keep their scaled distances from the right edge, each
     // edge rounded once: neighbours meet exactly (close's left is maximise's right).
-    struct Case {
-        int dpi;
-        int left[3], width[3], top, height;
+    struct Place {
+        int fromRight, width, top, height;
     };
-    const Case cases[] = {{96, {458, 430, 402}, {39, 28, 28}, 1, 19},
-                          {120, {447, 412, 377}, {49, 35, 35}, 1, 24},
-                          {168, {426, 377, 328}, {69, 49, 49}, 2, 33}};
-    for (const Case& c : cases) {
+    std::vector<Place> design;  // at 96 dpi
+    for (const int dpi : {96, 120, 168}) {
         auto form = MakeForm(kMaximisable);
         RECT place{};
         GetWindowRect(form->Handle(), &place);
-        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi),
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&place));
+        const auto scaled = [dpi](int value) { return MulDiv(value, dpi, 96); };
         for (int number = 1; number <= 3; ++number) {
             SysButton* button = const_cast<SysButton*>(form->Form().CaptionButton(number));
+            const int fromRightBefore = form->Form().Width() - static_cast<int>(button->GetLeft());
             button->Relayout(form->Handle(), number, 500, false);
-            const int i = number - 1;
-            EXPECT_EQ(button->GetLeft(), c.left[i]) << c.dpi;
-            EXPECT_EQ(WidgetAt(FindWidget(button->GetId()))->bounds.X, c.left[i]) << c.dpi;
-            EXPECT_EQ(button->GetWidth(), c.width[i]) << c.dpi;
-            EXPECT_EQ(button->GetTop(), c.top) << c.dpi;
-            EXPECT_EQ(button->GetHeight(), c.height) << c.dpi;
+            const int left = static_cast<int>(button->GetLeft());
+            EXPECT_EQ(WidgetAt(FindWidget(button->GetId()))->bounds.X, left) << dpi;
+            const Place now{500 - left, static_cast<int>(button->GetWidth()),
+                            static_cast<int>(button->GetTop()),
+                            static_cast<int>(button->GetHeight())};
+            if (dpi == 96) {
+                EXPECT_EQ(now.fromRight, fromRightBefore) << "#" << number;
+                design.push_back(now);
+                continue;
+            }
+            const Place& at96 = design[number - 1];
+            EXPECT_NEAR(now.fromRight, scaled(at96.fromRight), 1) << dpi << " #" << number;
+            EXPECT_NEAR(now.width, scaled(at96.width), 1) << dpi << " #" << number;
+            EXPECT_NEAR(now.top, scaled(at96.top), 1) << dpi << " #" << number;
+            EXPECT_NEAR(now.height, scaled(at96.height), 1) << dpi << " #" << number;
             if (number > 1) {
-                EXPECT_EQ(c.left[i] + c.width[i], c.left[i - 1]) << c.dpi;
+                const SysButton* right = form->Form().CaptionButton(number - 1);
+                EXPECT_EQ(left + now.width, right->GetLeft()) << dpi << " #" << number;
             }
         }
     }
@@ -266,12 +269,13 @@ TEST_F(CaptionButtonsTest, WithWidgetFadeTheLookBlendsIn) {
     const COLORREF target = form->ScreenPixel(faceX, faceY);
     ASSERT_FALSE(NearColour(target, normal, 30));
 
-    double shown = GetRValue(normal);
-    for (int alpha : {153, 204, 255}) {
+    std::vector<int> shown;
+    for (int tick = 0; tick < 3; ++tick) {
         SendMessageW(window, WM_TIMER, close->GetId(), 0);
-        shown = GetRValue(target) * alpha / 255.0 + shown * (255 - alpha) / 255.0;
-        EXPECT_NEAR(GetRValue(form->WindowPixel(faceX, faceY)), shown, 6) << "alpha " << alpha;
+        shown.push_back(GetRValue(form->WindowPixel(faceX, faceY)));
     }
+    EXPECT_TRUE(test::Approaches(GetRValue(normal), shown, GetRValue(target)));
+    EXPECT_NE(shown[0], GetRValue(target)) << "blended in, not shown at once";
     EXPECT_EQ(form->WindowPixel(faceX, faceY), target);
     SendMessageW(window, WM_TIMER, close->GetId(), 0);  // the tick after 255 ends the fade
     const COLORREF after = form->WindowPixel(faceX, faceY);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tests/support/toolkit/images.h"
 #include "widgets/canvas.h"
 #include "widgets/gdi_handles.h"
@@ -95,11 +97,14 @@ TEST(RectangleTest, ConversionsTruncateTowardZero) {
 }
 
 TEST(TextGeometryTest, CentredAlignmentsUseOneLineOfWholePixels) {
-    const RectF band = TextLineRect(RectF(5, 100, 200, 40), 16.7f);
-    EXPECT_FLOAT_EQ(band.X, 5);
-    EXPECT_FLOAT_EQ(band.Y, 111);  // y + (40 - 16) / 2 - 1
-    EXPECT_FLOAT_EQ(band.Width, 200);
-    EXPECT_FLOAT_EQ(band.Height, 16);
+    const RectF rect(5, 100, 200, 40);
+    const RectF band = TextLineRect(rect, 16.7f);
+    EXPECT_FLOAT_EQ(band.X, rect.X);
+    EXPECT_FLOAT_EQ(band.Width, rect.Width);
+    EXPECT_FLOAT_EQ(band.Height, 16) << "a line of the font's whole pixels";
+    EXPECT_FLOAT_EQ(band.Y, std::floor(band.Y)) << "on a pixel row";
+    // Centred, then raised by one pixel: the gap below is two pixels more than the gap above.
+    EXPECT_FLOAT_EQ(rect.GetBottom() - band.GetBottom(), band.Y - rect.Y + 2);
 }
 
 TEST(TextGeometryTest, ContrastColourFollowsTheLightChannelCount) {

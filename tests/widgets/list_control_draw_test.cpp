@@ -9,24 +9,18 @@
 namespace {
 
 using list_test::BlockImages;
-using list_test::Brightness;
 using list_test::kListHeight;
 using list_test::kListLeft;
 using list_test::kListTop;
 using list_test::kListWidth;
 using list_test::kSkinColour;
 using list_test::Snapshot;
+using test::Blend;
+using test::Brightness;
 using test::NearColour;
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-
-// `colour` over `under` with alpha/255 coverage.
-COLORREF Blend(COLORREF colour, COLORREF under, int alpha) {
-    auto mix = [alpha](int top, int bottom) { return bottom + (top - bottom) * alpha / 255; };
-    return RGB(mix(GetRValue(colour), GetRValue(under)), mix(GetGValue(colour), GetGValue(under)),
-               mix(GetBValue(colour), GetBValue(under)));
-}
 
 bool IsRed(COLORREF c) {
     return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
@@ -330,7 +324,7 @@ TEST_F(ListDrawTest, AHiddenListIsErasedAndIgnoresPaintRequests) {
     EXPECT_EQ(OnWindow().CountChanged(background, bounds), 0) << "and from the window";
 
     const RECT marker{300, 200, 340, 220};
-    Scribble(marker);
+    test::Scribble(form_, marker);
     const Snapshot scribbled = Screen();
     EXPECT_TRUE(list.Redraw()) << "still registered as visible";
     list.SetCell(3, 2, "改了");

@@ -49,7 +49,7 @@ TEST_F(ListInputTest, HoverFollowsThePointerAndLeavesForTheScrollBar) {
 
     // Moving within the row draws nothing.
     const RECT marker{kListLeft + 300, OnSlot(2).y - 2, kListLeft + 310, OnSlot(2).y + 2};
-    Scribble(marker);
+    test::Scribble(form_, marker);
     MoveTo(Window(), OnSlot(2).x + 30, OnSlot(2).y + 1);
     EXPECT_EQ(Screen().Count(marker, [](COLORREF c) { return c == RGB(255, 0, 255); }), 40);
 
@@ -279,7 +279,7 @@ TEST_F(ListInputTest, DraggingTheThumbFollowsThePointerAndStopsAtTheEnds) {
     EXPECT_EQ(list_.ClampCount(), 1);
     EXPECT_EQ(list_.VisibleItems().back().row, 200);
     const RECT marker{kListLeft + 300, Top() + 40, kListLeft + 320, Top() + 50};
-    Scribble(marker);
+    test::Scribble(form_, marker);
     MoveTo(Window(), x, grab + 1100);
     EXPECT_EQ(list_.ClampCount(), 2);
     EXPECT_EQ(Screen().Count(marker, [](COLORREF c) { return c == RGB(255, 0, 255); }), 200)

@@ -2,6 +2,7 @@
 // fetches it starts, and that a failed fetch leaves the state as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -29,23 +30,21 @@ protected:
     Navigation navigation{host};
 };
 
-TEST_F(NavigationTest, ListSectionsSetTheirFixedCountKeyAndFirstPage) {
-    struct Case {
-        int section;
-        const char* count;
-        const char* key;
-    };
-    for (const Case& c : {Case{kHotGames, "共644页", "0"}, Case{kSmallGames, "共619页", "7"},
-                          Case{kWebGames, "共2页", "8"}, Case{kRecent, "共644页", "100"},
-                          Case{kTools, "共25页", "9"}}) {
+// Each list section asks for page 1 of its own hot list and shows its own page count.
+TEST_F(NavigationTest, ListSectionsFetchPageOneOfTheirOwnHotList) {
+    std::vector<std::string> keys;
+    for (const int section : {kHotGames, kSmallGames, kWebGames, kRecent, kTools}) {
         host.fetches.clear();
-        navigation.ShowListSection(c.section);
-        EXPECT_EQ(host.pageCountText, c.count);
+        host.pageCountText = "共0页";
+        navigation.ShowListSection(section);
         ASSERT_EQ(host.fetches.size(), 1u);
-        EXPECT_EQ(host.fetches[0].CurrentCategoryKey, c.key);
         EXPECT_EQ(host.fetches[0].CurrentPage, 1);
         EXPECT_EQ(host.fetches[0].PendingFetch, kHotListFetch);
+        EXPECT_GT(navigation.ReadPageCount(), 0) << section;
+        keys.push_back(host.fetches[0].CurrentCategoryKey);
     }
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(std::unique(keys.begin(), keys.end()), keys.end()) << "two sections, one list";
 }
 
 TEST_F(NavigationTest, GenreSearchesItsKeyAndKeepsTheCategory) {
@@ -57,8 +56,6 @@ TEST_F(NavigationTest, GenreSearchesItsKeyAndKeepsTheCategory) {
     EXPECT_EQ(state.PendingFetch, kSearchFetch);
     EXPECT_EQ(state.CurrentPage, 1);
     EXPECT_EQ(state.CurrentCategoryKey, "8");
-    EXPECT_STREQ(kGenres[3].caption, "角色扮演");
-    EXPECT_STREQ(kGenres[31].caption, "找茬");
 }
 
 TEST_F(NavigationTest, TypedSearchIsPercentEncodedFromGbk) {

@@ -60,8 +60,7 @@ TEST(ServiceAddress, TheSettingsAddressesAreUsedAndAnAddressThatIsNoneIsReported
 
         const ListControl& list = program.Objects().GameList();
         if (row.catalogueBase == catalogue) {
-            EXPECT_EQ(log.Take(), std::vector<std::string>{
-                                      "/appweb/getcathotlist?cid=1&leaf_cid=0&sort=1&pn=1"});
+            EXPECT_EQ(log.Take(), std::vector<std::string>{test::HotListTarget("0", "1", 1)});
             ASSERT_EQ(list.RowCount(), 10);
             EXPECT_EQ(list.GetCellText(1, 4).rfind(catalogue + "/", 0), 0u)
                 << list.GetCellText(1, 4);

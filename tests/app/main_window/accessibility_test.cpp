@@ -231,8 +231,7 @@ TEST_F(AccessibilityTest, DefaultActionsPressASectionButtonAndOpenARowsGame) {
             return !targets.empty();
         },
         10000));
-    EXPECT_EQ(targets,
-              std::vector<std::string>{"/appweb/getcathotlist?cid=1&leaf_cid=7&sort=1&pn=1"});
+    EXPECT_EQ(targets, std::vector<std::string>{test::HotListTarget("7", "1", 1)});
 
     ASSERT_GE(List().RowCount(), 2);
     {

@@ -17,11 +17,7 @@
 namespace {
 
 using Targets = std::vector<std::string>;
-
-std::string HotListTarget(const char* key, int page) {
-    return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key +
-           "&sort=1&pn=" + std::to_string(page);
-}
+using test::HotListTarget;
 
 // A busy window manager may drop an activation request; asking again until it is honoured
 // keeps the test about where the keyboard goes, not about the window manager's timing.
@@ -143,21 +139,17 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
     }
     EXPECT_TRUE(log_.Take().empty());
 
-    // The menu keys open the selected game's menu; a timer sees it open and closes it.
-    static bool menuSeen;
-    const auto closeMenu = [](HWND, UINT, UINT_PTR, DWORD) {
-        if (FindWindowW(L"#32768", nullptr)) {
-            menuSeen = true;
-            EndMenu();
+    // The menu keys open the selected game's menu; the watcher sees it open and closes it.
+    {
+        const test::MenuWatcher watcher([](HWND) { EndMenu(); });
+        int menus = 0;
+        for (const auto& [key, held] : {std::pair{VK_F10, VK_SHIFT}, std::pair{VK_APPS, 0}}) {
+            Press(key, held ? std::vector<UINT>{static_cast<UINT>(held)} : std::vector<UINT>{});
+            ++menus;
+            EXPECT_TRUE(test::PumpUntil([&] { return watcher.MenusSeen() == menus; }))
+                << "key " << key;
         }
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeMenu);
-    for (const auto& [key, held] : {std::pair{VK_F10, VK_SHIFT}, std::pair{VK_APPS, 0}}) {
-        menuSeen = false;
-        Press(key, held ? std::vector<UINT>{static_cast<UINT>(held)} : std::vector<UINT>{});
-        EXPECT_TRUE(test::PumpUntil([] { return menuSeen; })) << "key " << key;
     }
-    KillTimer(nullptr, timer);
     EXPECT_EQ(List().SelectedRow(), 2);
 
     Press(VK_RETURN);
@@ -180,15 +172,17 @@ TEST_F(MainWindowKeysTest, RowKeysSelectAndEnterOpensTheSelectedGame) {
 
 TEST_F(MainWindowKeysTest, AltArrowsAndAltHomeEndPageFromTheListAndTheSearchBox) {
     test::ClickWidget(Window(), program_->Objects().SectionButtons(kWebGamesButton));  // 共2页
-    EXPECT_EQ(log_.Take(), Targets{HotListTarget("8", 1)});
+    EXPECT_EQ(log_.Take(), Targets{HotListTarget("8", "1", 1)});
     const struct {
         bool fromBox;
         UINT key;
         Targets requested;
     } steps[] = {
-        {false, VK_RIGHT, {HotListTarget("8", 2)}}, {false, VK_RIGHT, {}},  // on the last page
-        {true, VK_LEFT, {HotListTarget("8", 1)}},   {true, VK_END, {HotListTarget("8", 2)}},
-        {false, VK_HOME, {HotListTarget("8", 1)}},
+        {false, VK_RIGHT, {HotListTarget("8", "1", 2)}},
+        {false, VK_RIGHT, {}},  // on the last page
+        {true, VK_LEFT, {HotListTarget("8", "1", 1)}},
+        {true, VK_END, {HotListTarget("8", "1", 2)}},
+        {false, VK_HOME, {HotListTarget("8", "1", 1)}},
     };
     for (const auto& step : steps) {
         if (step.fromBox) {

@@ -79,7 +79,7 @@ private:
     std::vector<std::wstring> files_;
 };
 
-// Works the pop-up menu from a thread timer while SkinMenu::Show waits in the menu's loop.
+// Reads and works the pop-up menu while SkinMenu::Show waits in the menu's loop.
 class MenuDriver {
 public:
     struct Seen {
@@ -95,30 +95,14 @@ public:
     std::optional<int> rightClickItem;
 
     Seen Run(const std::function<void()>& show) {
-        current_ = this;
         seen_ = Seen{};
-        ticks_ = 0;
-        timer_ = SetTimer(nullptr, 0, 50, &MenuDriver::Tick);
+        const test::MenuWatcher watcher([this](HWND menuWindow) { OnOpen(menuWindow); });
         show();
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
         return seen_;
     }
 
 private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        if (current_) current_->OnTick();
-    }
-
-    void OnTick() {
-        // Give up after two seconds rather than wait for ever on a menu that ignores us.
-        if (++ticks_ > 40) {
-            EndMenu();
-            return;
-        }
-        if (seen_.found) return;
-        HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        if (!menuWindow || !IsWindowVisible(menuWindow)) return;
+    void OnOpen(HWND menuWindow) {
         seen_.found = true;
         GetWindowRect(menuWindow, &seen_.rect);
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
@@ -147,9 +131,6 @@ private:
             PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
     }
 
-    static inline MenuDriver* current_ = nullptr;
-    UINT_PTR timer_ = 0;
-    int ticks_ = 0;
     Seen seen_;
 };
 

@@ -108,10 +108,7 @@ TEST_F(BossKeyTest, AMenuOpenWhenTheKeyIsPressedIsClosedAndNotBroughtBack) {
     static BossKey* target = nullptr;
     target = &boss;
     // The key arrives while the menu's own loop runs, as a posted message does.
-    SetTimer(owner->Handle(), 1, 200, [](HWND window, UINT, UINT_PTR id, DWORD) {
-        KillTimer(window, id);
-        target->Hide();
-    });
+    const test::MenuWatcher watcher([](HWND) { target->Hide(); });
     SetForegroundWindow(owner->Handle());
     const BOOL chosen = TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner->Handle(), nullptr);
     DestroyMenu(menu);

@@ -62,6 +62,15 @@ void RunningProgram::Press(UINT key, std::vector<UINT> held) {
     ADD_FAILURE() << "key " << key << " was not seen going up";
 }
 
+std::string HotListTarget(const char* key, const char* sort, int page) {
+    return std::string("/appweb/getcathotlist?cid=1&leaf_cid=") + key + "&sort=" + sort +
+           "&pn=" + std::to_string(page);
+}
+
+std::string SearchTarget(const std::string& keyword) {
+    return "/appweb/search?lb=" + keyword + "&cid=1&lcid=0&ps=10&pn=1";
+}
+
 void ClickWidget(HWND window, const FormWidget& widget) {
     const int x = static_cast<int>(widget.GetLeft() + widget.GetWidth() / 2);
     const int y = static_cast<int>(widget.GetTop() + widget.GetHeight() / 2);

@@ -59,6 +59,11 @@ std::filesystem::path LibraryFile();
 // What the main window's notice strip shows (GBK); empty when it is hidden.
 std::string ShownNotice(const NoticeBar& notices);
 
+// The targets (path and query) the program requests from the catalogue: page `page` of a hot
+// list in `sort` order ("1"; "2" is 最近更新's), and a search for a percent-encoded keyword.
+std::string HotListTarget(const char* key, const char* sort, int page);
+std::string SearchTarget(const std::string& keyword);
+
 // The sample catalogue's request log: the targets (path and query) requested since the last
 // call of Take, oldest first.
 class CatalogueLog {

@@ -144,6 +144,22 @@ COLORREF PixelToColorref(ARGB pixel) {
     return ArgbToColorref(pixel);
 }
 
+COLORREF Blend(COLORREF colour, COLORREF under, int alpha) {
+    auto mix = [alpha](int top, int bottom) { return bottom + (top - bottom) * alpha / 255; };
+    return RGB(mix(GetRValue(colour), GetRValue(under)), mix(GetGValue(colour), GetGValue(under)),
+               mix(GetBValue(colour), GetBValue(under)));
+}
+
+bool Approaches(int from, const std::vector<int>& values, int target) {
+    int distance = std::abs(target - from);
+    for (const int value : values) {
+        const int next = std::abs(target - value);
+        if (next >= distance && next != 0) return false;
+        distance = next;
+    }
+    return true;
+}
+
 std::string ColourText(COLORREF colour) {
     char text[16];
     std::snprintf(text, sizeof(text), "#%02X%02X%02X", GetRValue(colour), GetGValue(colour),

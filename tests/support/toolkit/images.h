@@ -52,6 +52,19 @@ bool NearColour(COLORREF actual, COLORREF expected, int tolerance = 8);
 // Channel values of an ARGB pixel (as Canvas::Pixel returns) turned into a COLORREF.
 COLORREF PixelToColorref(ARGB pixel);
 std::string ColourText(COLORREF colour);  // "#RRGGBB", for failure messages
+// `colour` over `under` with alpha/255 coverage, each channel rounded down.
+COLORREF Blend(COLORREF colour, COLORREF under, int alpha);
+// A fade seen step by step: each value nearer to `target` than the one before (or there
+// already), starting from `from`.
+bool Approaches(int from, const std::vector<int>& values, int target);
+// Red ink: red well above green and blue (a red caption, anti-aliased over any grey).
+inline bool IsReddish(COLORREF c) {
+    return GetRValue(c) > GetGValue(c) + 40 && GetRValue(c) > GetBValue(c) + 40;
+}
+// The sum of the three channels: enough to tell lighter from darker.
+inline int Brightness(COLORREF colour) {
+    return GetRValue(colour) + GetGValue(colour) + GetBValue(colour);
+}
 
 // Pixel searches over any picture the test can read: a Canvas, a form buffer, the window.
 using PixelSource = std::function<COLORREF(int x, int y)>;

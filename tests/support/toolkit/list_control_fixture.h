@@ -12,17 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/main_window_places.h"
 #include "tests/support/toolkit/test_form.h"
 #include "widgets/gdi_handles.h"
 #include "widgets/list_control.h"
 
 namespace list_test {
 
-constexpr int kFormWidth = 715;  // the main window
-constexpr int kFormHeight = 552;
+namespace places = main_window_places;
+constexpr int kFormWidth = places::kWindowSize[0];  // the main window
+constexpr int kFormHeight = places::kWindowSize[1];
 constexpr COLORREF kSkinColour = RGB(30, 60, 120);  // the form colour the list draws states in
 // The application's list.
-constexpr int kListLeft = 150, kListTop = 95, kListWidth = 560, kListHeight = 400;
+constexpr int kListLeft = places::kGameList[0], kListTop = places::kGameList[1],
+              kListWidth = places::kGameList[2], kListHeight = places::kGameList[3];
 
 // A skin picture of one colour, so the form colour (sampled from the skin) is known.
 inline std::unique_ptr<test::TempFile> MakeSkin(COLORREF colour, const wchar_t* name) {
@@ -44,7 +47,11 @@ inline test::TestForm::Options MainWindowOptions(const test::TempFile& skin) {
 }
 
 inline std::vector<ListColumnSpec> ApplicationColumns() {
-    return {{"索引", 4, 40}, {"游戏名称", 0, 180}, {"游戏介绍", 3, 320}, {"连接", 3, 0}};
+    const auto& widths = places::kGameListColumns;
+    return {{"索引", 4, widths[0]},
+            {"游戏名称", 0, widths[1]},
+            {"游戏介绍", 3, widths[2]},
+            {"连接", 3, widths[3]}};
 }
 
 inline ListViewOptions ApplicationView() {
@@ -234,9 +241,6 @@ inline RECT ItemRect(const ListControl& list, int slot) {
     BoundsToRect(list.VisibleItems().at(slot - 1).rect, rect);
     return rect;
 }
-inline int Brightness(COLORREF colour) {
-    return GetRValue(colour) + GetGValue(colour) + GetBValue(colour);
-}
 
 // The application's list on a main-window-sized form with a known skin colour.
 class ListFixture : public ::testing::Test {
@@ -254,11 +258,6 @@ protected:
     }
     Snapshot OnWindow(const RECT& area = ListBounds()) const {
         return Snapshot::OfWindow(form_.Handle(), area);
-    }
-    // Paints a marker over `rect` in the screen buffer, as stale pixels a repaint must replace.
-    void Scribble(const RECT& rect, COLORREF colour = RGB(255, 0, 255)) {
-        UniqueBrushGdi brush(CreateSolidBrush(colour));
-        FillRect(form_.Form().Record().ScreenDc(), &rect, brush.get());
     }
 
     test::CursorAway cursorAway_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "widgets/drawing.h"
 #include "win/window_class.h"
 
@@ -98,6 +100,25 @@ TestForm::TestForm(const Options& options)
     EXPECT_TRUE(form_->Attach(window_.Handle(), options.skinPath, options.form));
 }
 
+SolidSkin::SolidSkin(COLORREF colour, int width, int height, std::wstring_view name)
+    : colour_(colour), width_(width), height_(height), file_(name) {
+    EnsureGraphics();
+    EXPECT_TRUE(file_.Write(EncodeSolidImage(width, height, colour, ImageFormat::kPng)));
+}
+
+std::unique_ptr<TestForm> SolidSkin::MakeForm(TestForm::Options options) const {
+    options.window.width = width_;
+    options.window.height = height_;
+    options.skinPath = file_.GbkPath();
+    return std::make_unique<TestForm>(options);
+}
+
+std::unique_ptr<TestForm> SolidSkin::MakeForm(int widgetFade) const {
+    TestForm::Options options;
+    options.form.widgetFade = widgetFade;
+    return MakeForm(options);
+}
+
 COLORREF TestForm::ScreenPixel(int x, int y) const {
     return ArgbToColorref(form_->ScreenBuffer().Pixel(x, y));
 }
@@ -141,6 +162,58 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMilliseconds) {
         if (GetTickCount64() >= deadline) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+int PumpCounting(const MessageTest& counts, int count, const std::function<void()>& afterEach,
+                 int timeoutMilliseconds) {
+    int seen = 0;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMilliseconds;
+    while (seen < count && GetTickCount64() < deadline) {
+        MSG message;
+        while (seen < count && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+            if (!counts(message)) continue;
+            ++seen;
+            if (afterEach) afterEach();
+        }
+        if (seen < count) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return seen;
+}
+
+MessageTest TimerTick(HWND window, UINT_PTR timerId) {
+    return [window, timerId](const MSG& message) {
+        return message.message == WM_TIMER && message.hwnd == window && message.wParam == timerId;
+    };
+}
+
+MenuWatcher::MenuWatcher(std::function<void(HWND menuWindow)> onOpen) : onOpen_(std::move(onOpen)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 50, &MenuWatcher::Tick);
+}
+
+MenuWatcher::~MenuWatcher() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+}
+
+void CALLBACK MenuWatcher::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    MenuWatcher* self = current_;
+    if (!self) return;
+    const HWND menu = FindWindowW(L"#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) {
+        self->handled_ = nullptr;
+        return;
+    }
+    if (menu == self->handled_) {
+        if (++self->ticksOpen_ > 200) EndMenu();  // ten seconds on
+        return;
+    }
+    self->handled_ = menu;
+    self->ticksOpen_ = 0;
+    ++self->seen_;
+    self->onOpen_(menu);
 }
 
 void PlaceCursor(HWND window, int x, int y) {

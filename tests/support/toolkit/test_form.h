@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/toolkit/images.h"
@@ -94,6 +95,24 @@ private:
     TestWindow window_;
 };
 
+// A skin picture of one colour in a temporary file, and forms of its size on it: what a widget
+// draws is then told from the skin by colour alone.
+class SolidSkin {
+public:
+    SolidSkin(COLORREF colour, int width, int height, std::wstring_view name);
+
+    COLORREF Colour() const { return colour_; }
+    const TempFile& File() const { return file_; }
+    // A form of the picture's size with this skin; the rest as `options` say.
+    std::unique_ptr<TestForm> MakeForm(TestForm::Options options = {}) const;
+    std::unique_ptr<TestForm> MakeForm(int widgetFade) const;
+
+private:
+    COLORREF colour_;
+    int width_, height_;
+    TempFile file_;
+};
+
 // A colour no widget draws, and a patch of it painted straight into a form's screen buffer and
 // onto its window: a later check tells whether a widget repainted (erased) that spot.
 constexpr COLORREF kMarker = 0xFF00FF;
@@ -104,6 +123,38 @@ bool HasMarker(const PixelSource& source, const RECT& rect);
 void PumpMessages(int milliseconds);
 // Dispatches messages until `done` holds or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMilliseconds = 3000);
+
+// Dispatches this thread's messages until `count` messages for which `counts` holds went
+// through, calling `afterEach` after each of them; returns how many did. The deadline is only
+// reached when they are missing (a busy machine may delay each by far more than its interval).
+using MessageTest = std::function<bool(const MSG& message)>;
+int PumpCounting(const MessageTest& counts, int count, const std::function<void()>& afterEach = {},
+                 int timeoutMilliseconds = 20000);
+// For PumpCounting: a tick of the timer `timerId` of `window`.
+MessageTest TimerTick(HWND window, UINT_PTR timerId);
+
+// Works the pop-up menus a test opens, from a thread timer that runs while the watcher lives
+// (also inside a menu's own modal loop): each menu window, once it shows, goes to `onOpen`. A
+// menu still open long after that is closed, so a test never hangs in its loop.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(std::function<void(HWND menuWindow)> onOpen);
+    MenuWatcher(const MenuWatcher&) = delete;
+    MenuWatcher& operator=(const MenuWatcher&) = delete;
+    ~MenuWatcher();
+
+    int MenusSeen() const { return seen_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+
+    static inline MenuWatcher* current_ = nullptr;  // the one live watcher
+    std::function<void(HWND)> onOpen_;
+    UINT_PTR timer_ = 0;
+    HWND handled_ = nullptr;  // the menu window shown now, already given to onOpen
+    int ticksOpen_ = 0;
+    int seen_ = 0;
+};
 
 // Mouse at a client point of `window`: the cursor goes there, then the message is sent (x low
 // and y high word of lParam, as the system sends it).
