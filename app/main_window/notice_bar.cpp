@@ -168,16 +168,20 @@ LRESULT NoticeBar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void NoticeBar::Paint(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT area{};
-    GetClientRect(window, &area);
+void NoticeBar::PaintPlate(HDC dc, const RECT& area) {
     HBRUSH brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
     SetDCBrushColor(dc, kFillColour);
     FillRect(dc, &area, brush);
     SetDCBrushColor(dc, kFrameColour);
     FrameRect(dc, &area, brush);
+}
+
+void NoticeBar::Paint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT area{};
+    GetClientRect(window, &area);
+    PaintPlate(dc, area);
 
     SelectGuard font(dc, font_ ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);

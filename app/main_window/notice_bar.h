@@ -43,6 +43,9 @@ public:
     static constexpr int kFontHeight = 12;  // pixels, as the widgets' text
     static constexpr COLORREF kFillColour = RGB(255, 248, 196);
     static constexpr COLORREF kFrameColour = RGB(214, 168, 40);
+    // The notices' plate over `area` of `dc`: the fill inside the frame (the game window's
+    // full-screen hint wears it too).
+    static void PaintPlate(HDC dc, const RECT& area);
     static constexpr COLORREF kTextColour = RGB(70, 50, 0);
     static constexpr int kHeight = 22;
     // GBK; "还有" n "条" at the strip's right end, when n lasting notices lie beneath.

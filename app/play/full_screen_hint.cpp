@@ -91,11 +91,7 @@ void FullScreenHint::Paint(HWND window) {
     HDC dc = BeginPaint(window, &paint);
     RECT area{};
     GetClientRect(window, &area);
-    HBRUSH brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
-    SetDCBrushColor(dc, NoticeBar::kFillColour);
-    FillRect(dc, &area, brush);
-    SetDCBrushColor(dc, NoticeBar::kFrameColour);
-    FrameRect(dc, &area, brush);
+    NoticeBar::PaintPlate(dc, area);
     SelectGuard font(dc, font_ ? font_.get() : GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, NoticeBar::kTextColour);

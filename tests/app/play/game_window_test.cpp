@@ -18,6 +18,7 @@
 #include "app/play/screenshot.h"
 #include "win/wide_text.h"
 #include "tests/support/toolkit/images.h"
+#include "tests/support/program/game_window_probe.h"
 #include "tests/support/program/ole_window_test.h"
 #include "tests/support/program/recording_audio.h"
 #include "tests/support/toolkit/test_form.h"
@@ -52,14 +53,6 @@ std::vector<HWND> GameWindowsOfThisThread() {
     return found;
 }
 
-std::wstring PartText(HWND statusBar, int part) {
-    const LRESULT info = SendMessageW(statusBar, SB_GETTEXTLENGTHW, part, 0);
-    std::wstring text(LOWORD(info) + 1, L'\0');
-    SendMessageW(statusBar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(LOWORD(info));
-    return text;
-}
-
 std::vector<int> PartEdges(HWND statusBar) {
     int edges[8] = {};
     const int count =
@@ -74,22 +67,6 @@ RECT PagePlace(GameWindow& game) {
     const HWND notice = game.PageError().Handle();
     if (notice && IsWindowVisible(notice)) page.top = test::ChildRect(game.Handle(), notice).top;
     return page;
-}
-
-void ClickButton(HWND toolbar, int command) {
-    RECT place{};
-    SendMessageW(toolbar, TB_GETRECT, command, reinterpret_cast<LPARAM>(&place));
-    test::Click(toolbar, (place.left + place.right) / 2, (place.top + place.bottom) / 2);
-}
-
-// A first key press for the window, as the message loop reads it.
-MSG KeyDown(HWND window, UINT key) {
-    MSG message{};
-    message.hwnd = window;
-    message.message = WM_KEYDOWN;
-    message.wParam = key;
-    message.lParam = 1;
-    return message;
 }
 
 int ClientWidth(HWND window) {
@@ -265,8 +242,8 @@ TEST_F(GameWindowTest, StatusBarKeepsTheLast160PixelsForTheCommunityGroup) {
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     HWND bar = game.StatusBar();
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(PartText(bar, 0), L"");
-    EXPECT_EQ(PartText(bar, 1), L"玩家交流 QQ群：" + GbkToWide(kCommunityGroupNumber));
+    EXPECT_EQ(test::StatusPartText(bar, 0), L"");
+    EXPECT_EQ(test::StatusPartText(bar, 1), L"玩家交流 QQ群：" + GbkToWide(kCommunityGroupNumber));
 
     // Maximised, and then at the sizes the user drags it to.
     std::vector<int> edges = PartEdges(bar);
@@ -334,8 +311,8 @@ TEST_F(GameWindowTest, BrowserStatusTextShowsInPartOne) {
                                DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
                   S_OK);
         SysFreeString(text);
-        EXPECT_EQ(PartText(game.StatusBar(), 0), status);
-        EXPECT_EQ(PartText(game.StatusBar(), 1),
+        EXPECT_EQ(test::StatusPartText(game.StatusBar(), 0), status);
+        EXPECT_EQ(test::StatusPartText(game.StatusBar(), 1),
                   L"玩家交流 QQ群：" + GbkToWide(kCommunityGroupNumber));
     }
 }
@@ -345,7 +322,7 @@ TEST_F(GameWindowTest, F11FillsTheMonitorWithTheBrowserAndEscOrF11BringsTheWindo
     game.SetClosedHandler([&closed](const GameWindow::Placement& p) { closed.push_back(p); });
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     HWND window = game.Handle();
-    EXPECT_FALSE(game.TranslateKey(KeyDown(window, VK_ESCAPE))) << "Esc is the game's";
+    EXPECT_FALSE(game.TranslateKey(test::KeyDownMessage(window, VK_ESCAPE))) << "Esc is the game's";
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
@@ -358,7 +335,7 @@ TEST_F(GameWindowTest, F11FillsTheMonitorWithTheBrowserAndEscOrF11BringsTheWindo
         RECT before{};
         GetWindowRect(window, &before);
 
-        ASSERT_TRUE(game.TranslateKey(KeyDown(window, VK_F11)));
+        ASSERT_TRUE(game.TranslateKey(test::KeyDownMessage(window, VK_F11)));
         test::PumpMessages(300);  // the window manager's answer
         EXPECT_TRUE(game.FullScreen());
         EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
@@ -371,7 +348,7 @@ TEST_F(GameWindowTest, F11FillsTheMonitorWithTheBrowserAndEscOrF11BringsTheWindo
         const RECT control = PagePlace(game);
         EXPECT_TRUE(EqualRect(&control, &client)) << "the browser takes all of it";
 
-        ASSERT_TRUE(game.TranslateKey(KeyDown(window, leave)));
+        ASSERT_TRUE(game.TranslateKey(test::KeyDownMessage(window, leave)));
         test::PumpMessages(300);
         EXPECT_FALSE(game.FullScreen());
         EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE), style);
@@ -401,7 +378,7 @@ TEST_F(GameWindowTest, MuteSwitchesTheProgramsSoundAndSaysWhenThereIsNone) {
     ASSERT_TRUE(game.Open(Instance(), "http://127.0.0.1:9/1", "植物大战僵尸"));
     HWND toolbar = game.Toolbar();
     for (const bool muted : {true, false}) {
-        ClickButton(toolbar, GameWindow::kMuteButton);
+        test::ClickToolbarButton(toolbar, GameWindow::kMuteButton);
         EXPECT_EQ(audio.State(), muted);
         EXPECT_EQ(SendMessageW(toolbar, TB_ISBUTTONCHECKED, GameWindow::kMuteButton, 0) != 0,
                   muted);
@@ -409,9 +386,9 @@ TEST_F(GameWindowTest, MuteSwitchesTheProgramsSoundAndSaysWhenThereIsNone) {
 
     test::RecordingAudio none(std::nullopt);
     game.SetAudio(&none);
-    ClickButton(toolbar, GameWindow::kMuteButton);
+    test::ClickToolbarButton(toolbar, GameWindow::kMuteButton);
     EXPECT_EQ(SendMessageW(toolbar, TB_ISBUTTONCHECKED, GameWindow::kMuteButton, 0), 0);
-    EXPECT_EQ(PartText(game.StatusBar(), 0), L"没有可用的音频设备，无法静音");
+    EXPECT_EQ(test::StatusPartText(game.StatusBar(), 0), L"没有可用的音频设备，无法静音");
 }
 
 // The file and its pixels are checked end to end; here what the status bar says.
@@ -425,13 +402,13 @@ TEST_F(GameWindowTest, ScreenshotsNeverReplaceEachOtherAndTheStatusBarSaysWhere)
     EXPECT_TRUE(std::filesystem::exists(first)) << "the folder is made when missing";
     EXPECT_TRUE(std::filesystem::exists(second));
     EXPECT_NE(first, second);
-    EXPECT_EQ(PartText(game.StatusBar(), 0), L"截图已保存到 " + second.wstring());
+    EXPECT_EQ(test::StatusPartText(game.StatusBar(), 0), L"截图已保存到 " + second.wstring());
 
     const std::filesystem::path blocked = folder / L"文件";  // a file where the folder should be
     std::ofstream(blocked) << "x";
     SetEnvironmentVariableW(kScreenshotFolderVariable, blocked.c_str());
     EXPECT_TRUE(game.SaveScreenshot().empty());
-    EXPECT_EQ(PartText(game.StatusBar(), 0), L"截图未能保存到 " + blocked.wstring());
+    EXPECT_EQ(test::StatusPartText(game.StatusBar(), 0), L"截图未能保存到 " + blocked.wstring());
     SetEnvironmentVariableW(kScreenshotFolderVariable, nullptr);
     std::filesystem::remove_all(folder);
 }
@@ -473,11 +450,14 @@ TEST(GameWindowWithoutBrowser, OpensWithItsStatusBarAndSaysWhyThePageIsMissing) 
     EXPECT_FALSE(game.Browser().Created());
     EXPECT_EQ(WindowTitle(game.Handle()), L"植物大战僵尸游戏中");
     ASSERT_NE(game.StatusBar(), nullptr);
-    EXPECT_EQ(PartText(game.StatusBar(), 0), GbkToWide(GameWindow::kBrowserMissingText));
-    EXPECT_EQ(PartText(game.StatusBar(), 1), L"玩家交流 QQ群：" + GbkToWide(kCommunityGroupNumber));
+    EXPECT_EQ(test::StatusPartText(game.StatusBar(), 0),
+              GbkToWide(GameWindow::kBrowserMissingText));
+    EXPECT_EQ(test::StatusPartText(game.StatusBar(), 1),
+              L"玩家交流 QQ群：" + GbkToWide(kCommunityGroupNumber));
     SetClientWidth(game.Handle(), 1000);
     EXPECT_EQ(PartEdges(game.StatusBar())[0], 840);
-    EXPECT_EQ(PartText(game.StatusBar(), 0), GbkToWide(GameWindow::kBrowserMissingText));
+    EXPECT_EQ(test::StatusPartText(game.StatusBar(), 0),
+              GbkToWide(GameWindow::kBrowserMissingText));
 }
 
 TEST(GameWindowLifetime, DestroyingTheObjectDestroysAnOpenWindow) {
