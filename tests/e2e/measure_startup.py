@@ -283,10 +283,15 @@ def measure_floor(floor_exe):
                                    stdin=subprocess.DEVNULL, start_new_session=True)
     sampler = PeakMemory(process.pid)
     sampler.start()
+    # Popen.wait with a time-out polls at up to 50 ms: the end is seen as it happens only by
+    # a wait without one, which a timer ends should the program hang.
+    watchdog = threading.Timer(60, process.kill)
+    watchdog.start()
     try:
-        code = process.wait(60)
+        code = process.wait()
     finally:
         seconds = time.monotonic() - started
+        watchdog.cancel()
         rss, pss = sampler.finish()
     if code != 0:
         raise RuntimeError(f"gdiplus_floor.exe failed (exit code {code})")
