@@ -25,6 +25,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -392,6 +393,19 @@ class Catalogue:
         wait_until(lambda: len(self.requests()) >= count, timeout,
                    f"{count} request(s) at the catalogue (have {self.requests()})")
         return self.requests()
+
+    def come_up(self):
+        """A catalogue started in "down" mode starts listening on the port it held (answering
+        as "normal"); returns once it answers."""
+        self.process.send_signal(signal.SIGUSR1)
+
+        def answers():
+            try:
+                self.set_mode("normal")
+                return True
+            except OSError:
+                return False
+        wait_until(answers, 10, "the catalogue to come up")
 
     def set_mode(self, mode):
         """Answers later requests in `mode`; leaving "stall" releases the requests it holds.

@@ -50,12 +50,12 @@ class FetchFailureTest(ProgramTestCase):
         self.assertFalse(program.loading_window_shown())
         self.assertEqual(program.shot(LIST_ROWS).ink_rows(), [], "an empty list")
 
-        down.stop()
-        catalogue = self.start_catalogue(port=down.port, name="back")
+        # Back on the port it held all along.
+        down.come_up()
         program.activate()
         program.key("F5")
-        body = self.wait_for_fetch(program, catalogue, 1)
-        self.assertEqual(catalogue.requests(), [FIRST_PAGE])
+        body = self.wait_for_fetch(program, down, 1)
+        self.assertEqual(down.requests(), [FIRST_PAGE])
         self.assert_rows(body, FIRST_PAGE)
         self.assertFalse(program.notice_shown())
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include <pthread.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "server.h"
@@ -56,27 +58,34 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sample_catalogue: cannot open %s\n", options.logFile.c_str());
         return 1;
     }
-    Socket listener = loopback::Listen(options.port);
+    // Down, the port is held bound without listening: connections are refused, and nothing
+    // else can take the port before the catalogue comes up on it.
+    const bool down = options.mode == Mode::down;
+    Socket listener = loopback::Listen(options.port, AF_INET, !down);
     if (!listener) {
         std::fprintf(stderr, "sample_catalogue: cannot listen on 127.0.0.1:%d\n", options.port);
         return 1;
     }
     const int port = loopback::LocalPort(listener);
     if (options.baseUrl.empty()) options.baseUrl = "http://127.0.0.1:" + std::to_string(port);
-
-    if (options.mode == Mode::down) {
-        // The port was free a moment ago; now nothing answers on it.
-        listener = Socket();
-    }
+    sigset_t comeUp;
+    sigemptyset(&comeUp);
+    sigaddset(&comeUp, SIGUSR1);
+    if (down) pthread_sigmask(SIG_BLOCK, &comeUp, nullptr);  // before anyone knows the port
     if (!options.portFile.empty() && !loopback::PublishPort(options.portFile, port)) {
         std::fprintf(stderr, "sample_catalogue: cannot write %s\n", options.portFile.c_str());
         return 1;
     }
-    if (options.mode == Mode::down) {
-        std::printf("down: nothing listens on 127.0.0.1:%d\n", port);
+    if (down) {
+        std::printf("down: nothing listens on 127.0.0.1:%d until SIGUSR1\n", port);
         std::fflush(stdout);
-        for (;;)
-            pause();
+        int received = 0;
+        sigwait(&comeUp, &received);
+        if (listen(listener.fd(), SOMAXCONN) != 0) {
+            std::fprintf(stderr, "sample_catalogue: cannot listen on 127.0.0.1:%d\n", port);
+            return 1;
+        }
+        options.mode = Mode::normal;
     }
     std::printf("listening on 127.0.0.1:%d\n", port);
     std::fflush(stdout);
