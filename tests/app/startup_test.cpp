@@ -10,7 +10,7 @@
 
 #include "app/application.h"
 #include "tests/support/program/running_program.h"
-#include "tests/support/toolkit/test_form.h"
+#include "tests/support/toolkit/window_manager.h"
 
 namespace {
 

@@ -284,6 +284,11 @@ class _ScreenReader:
                                        ctypes.c_ulong, ctypes.c_int]
         self.x11.XDestroyImage.argtypes = [ctypes.POINTER(_XImage)]
         self.x11.XDestroyImage.restype = ctypes.c_int
+        self.x11.XTranslateCoordinates.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+            ctypes.POINTER(ctypes.c_ulong)]
+        self.x11.XTranslateCoordinates.restype = ctypes.c_int
         # Xlib's default handler ends the process on an X error (a rectangle off the screen):
         # the request fails instead, and `import` takes over.
         handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
@@ -292,16 +297,32 @@ class _ScreenReader:
         self.x11.XSetErrorHandler.restype = ctypes.c_void_p
         self.x11.XSetErrorHandler(self._on_error)
 
-    def read(self, x, y, width, height):
-        """An Image, or None when this way cannot read the screen."""
+    def _open(self):
+        """The display connection, or None."""
         if not self.x11:
             return None
         name = os.environ.get("DISPLAY", "")
         if self.display is None or name != self._display_name:
             self.display = self.x11.XOpenDisplay(name.encode()) or None
             self._display_name = name
-            if not self.display:
-                return None
+        return self.display
+
+    def origin(self, window_id):
+        """Where a window's top-left corner is on the screen now, or None."""
+        if not self._open():
+            return None
+        root = self.x11.XDefaultRootWindow(self.display)
+        x, y, child = ctypes.c_int(), ctypes.c_int(), ctypes.c_ulong()
+        if not self.x11.XTranslateCoordinates(self.display, int(window_id), root, 0, 0,
+                                              ctypes.byref(x), ctypes.byref(y),
+                                              ctypes.byref(child)):
+            return None
+        return (x.value, y.value)
+
+    def read(self, x, y, width, height):
+        """An Image, or None when this way cannot read the screen."""
+        if not self._open():
+            return None
         root = self.x11.XDefaultRootWindow(self.display)
         z_pixmap, all_planes = 2, 0xFFFFFFFF
         image = self.x11.XGetImage(self.display, root, x, y, width, height, all_planes, z_pixmap)
@@ -338,6 +359,21 @@ def screenshot(x, y, width, height):
                            f"{width}x{height}+{x}+{y}", "+repage", "-depth", "8", "ppm:-"],
                           capture_output=True, check=True).stdout
     return Image.from_ppm(data)
+
+
+def stable_screenshot(x, y, width, height, timeout=10, interval=0.1):
+    """A screenshot of a rectangle of root-window coordinates once two in a row agree (fades
+    and repaints are over)."""
+    last = [screenshot(x, y, width, height)]
+
+    def settled():
+        time.sleep(interval)
+        current = screenshot(x, y, width, height)
+        same = current.pixels == last[0].pixels
+        last[0] = current
+        return current if same else None
+    return wait_until(settled, timeout, f"the screen at {(x, y, width, height)} to settle",
+                      interval=0)
 
 
 def text_width(text):
@@ -483,7 +519,10 @@ class Window:
 
     def client_origin(self):
         """Where the window's client area starts on the screen. For a window the window manager
-        frames, xdotool's position counts the frame twice; xwininfo's does not."""
+        frames, xdotool's position counts the frame twice; the X server's own answer does not."""
+        found = _screen_reader.origin(self.id)
+        if found is not None:
+            return found
         output = subprocess.run(["xwininfo", "-id", self.id], capture_output=True, text=True,
                                 check=False).stdout
         x = re.search(r"Absolute upper-left X:\s+(-?\d+)", output)
@@ -575,8 +614,22 @@ class Program:
         self.main = wait_until(found, timeout, "the main window")[0]
         return self.main
 
-    def activate(self, window=None):
-        xdotool("windowactivate", "--sync", (window or self.main).id, check=False)
+    def activate(self, window=None, expect=None, timeout=10):
+        """Brings `window` (the main window) to the front with the keyboard, asking again while
+        the window manager drops the request, until `expect` (the window itself, unless a
+        modal window of the program takes over) is the active window."""
+        target = (window or self.main).id
+        wanted = (expect or window or self.main).id
+        asked = [0.0]
+
+        def active():
+            if xdotool("getactivewindow", check=False).strip() == wanted:
+                return True
+            if time.monotonic() - asked[0] > 0.5:
+                xdotool("windowactivate", target, check=False)
+                asked[0] = time.monotonic()
+            return False
+        wait_until(active, timeout, f"window {wanted} to be the active one")
 
     def stacking(self):
         """Ids of the program's visible windows as the window manager stacks them, top first."""
@@ -585,9 +638,19 @@ class Program:
         return [str(w) for w in reversed(listed) if w in ours]
 
     # --- input, at client coordinates of the main window (a borderless window: its client area
-    # starts at its top-left corner)
+    # starts at its top-left corner), wherever the window is now: the window manager may have
+    # placed it elsewhere than it asked, and a drag moves it.
+    def origin(self):
+        """Where the main window's top-left corner is on the screen now."""
+        found = _screen_reader.origin(self.main.id)
+        if found is None:
+            window = self.main_window()
+            found = (window.x, window.y)
+        return found
+
     def move(self, point):
-        x, y = self.main.x + point[0], self.main.y + point[1]
+        left, top = self.origin()
+        x, y = left + point[0], top + point[1]
         # `mousemove --sync` waits for the pointer to move, which it never does when it is
         # there already.
         if pointer_position() != (x, y):
@@ -636,19 +699,14 @@ class Program:
     # --- looking
     def shot(self, region):
         x, y, width, height = region
-        return screenshot(self.main.x + x, self.main.y + y, width, height)
+        left, top = self.origin()
+        return screenshot(left + x, top + y, width, height)
 
     def stable_shot(self, region, timeout=10, interval=0.1):
         """A screenshot of `region` once two in a row agree (fades and repaints are over)."""
-        last = [self.shot(region)]
-
-        def settled():
-            time.sleep(interval)
-            current = self.shot(region)
-            same = current.pixels == last[0].pixels
-            last[0] = current
-            return current if same else None
-        return wait_until(settled, timeout, f"region {region} to settle", interval=0)
+        x, y, width, height = region
+        left, top = self.origin()
+        return stable_screenshot(left + x, top + y, width, height, timeout, interval)
 
     def log(self):
         """The diagnostics log as the program has written it so far (UTF-8)."""
@@ -706,10 +764,12 @@ class ProgramTestCase(unittest.TestCase):
         wait_until(lambda: not program.loading_window_shown(), 25, "the loading window to close")
         return program.stable_shot(LIST_BODY)
 
-    def run_command(self, program, catalogue, point, target):
+    def run_command(self, program, catalogue, point, target, since=None):
         """Clicks `point` and checks that exactly one request, for `target`, follows; returns
-        the settled list body."""
-        before = len(catalogue.requests())
+        the settled list body. With `since` (a count of requests taken earlier), the request
+        must be the only one after those: what was done in between asked for nothing, as the
+        program handles input in order."""
+        before = len(catalogue.requests()) if since is None else since
         program.click(point)
         body = self.wait_for_fetch(program, catalogue, before + 1)
         self.assertEqual(catalogue.requests()[before:], [target])

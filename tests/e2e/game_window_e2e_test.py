@@ -7,7 +7,6 @@ the main window ends the program even while a game is open."""
 import os
 import subprocess
 import sys
-import time
 import unittest
 
 sys.dont_write_bytecode = True
@@ -29,12 +28,17 @@ class GameWindowTest(ProgramTestCase):
 
     def test_double_click_without_a_selected_row_opens_nothing(self):
         catalogue, program = self.start_at_first_page()
+        names, app_ids = zip(*games_sent(FIRST_PAGE))
+        body = program.stable_shot(LIST_BODY)
         program.double_click(centre(TITLE_LABEL))
         program.double_click((LIST_BODY[0] + 200, LIST_BODY[1] + 300))  # below the last row
-        time.sleep(1.5)
-        self.assertEqual(program.game_windows(), [])
-        self.assertEqual(program.other_windows(), [])
-        self.assertEqual(len(catalogue.requests()), 1)
+        # Then a row: its game is the first and only one opened (a window opened before would
+        # cover the list, and its page would have been asked for first).
+        program.double_click(self.row_centre(body, 1))
+        windows = self.wait_for_game_window(program, names[0] + PLAYING_SUFFIX)
+        self.assertEqual(len(windows), 1, windows)
+        self.assertEqual(program.other_windows(), windows)
+        self.assertEqual(catalogue.wait_for_requests(2), [FIRST_PAGE, f"/{app_ids[0]}"])
 
     def test_selected_games_open_in_one_game_window_titled_with_their_names(self):
         catalogue, program = self.start_at_first_page()
@@ -89,13 +93,14 @@ class GameWindowTest(ProgramTestCase):
             now = program.game_windows()
             return now[0] if now and now[0].width < 1000 else None
         wait_until(restored, 10, "the game window to be restored")
-        time.sleep(1.0)  # the window manager's own placement, if any, has come and gone
-        game = program.game_windows()[0]
-        left, top = game.client_origin()
-        # The design place (50, 50), the client area a window frame further in; whole on the
-        # screen.
-        self.assertIn(left, range(50, 80), game)
-        self.assertIn(top, range(50, 100), game)
+
+        # The design place (50, 50), the client area a window frame further in (once the
+        # window manager's own placement, if any, has come and gone); whole on the screen.
+        def placed():
+            game = program.game_windows()[0]
+            left, top = game.client_origin()
+            return (game, left, top) if left in range(50, 80) and top in range(50, 100) else None
+        game, left, top = wait_until(placed, 10, "the restored game window at its place")
         self.assertLessEqual(left + game.width, screen_width, game)
         self.assertLessEqual(top + game.height, screen_height, game)
 

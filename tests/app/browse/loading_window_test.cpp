@@ -20,6 +20,7 @@
 #include "app/browse/loading_window.h"
 #include "tests/support/program/running_program.h"
 #include "tests/support/toolkit/test_form.h"
+#include "tests/support/toolkit/window_manager.h"
 #include "win/window_class.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "tests/support/program/running_program.h"
 #include "tests/support/program/shared_program_test.h"
 #include "tests/support/toolkit/test_form.h"
+#include "tests/support/toolkit/window_manager.h"
 
 namespace {
 

@@ -123,29 +123,6 @@ bool HasMarker(const PixelSource& source, const RECT& rect);
 void PumpMessages(int milliseconds);
 // Dispatches messages until `done` holds or the time is up; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeoutMilliseconds = 3000);
-// Makes `window` the foreground window, asking again while a busy window manager drops the
-// request; false when it never became so.
-bool BringToFront(HWND window);
-
-// Where this thread's windows of one class asked to be created (screen coordinates), for the
-// life of the object: what the program decided, before a window manager may place the window
-// elsewhere. Empty until such a window is created; the last one counts.
-class CreationPlace {
-public:
-    explicit CreationPlace(std::wstring className);
-    ~CreationPlace();
-    CreationPlace(const CreationPlace&) = delete;
-    CreationPlace& operator=(const CreationPlace&) = delete;
-
-    const RECT& Place() const { return place_; }
-
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-
-    std::wstring className_;
-    RECT place_{};
-    HHOOK hook_ = nullptr;
-};
 
 // Dispatches this thread's messages until `count` messages for which `counts` holds went
 // through, calling `afterEach` after each of them; returns how many did. The deadline is only
