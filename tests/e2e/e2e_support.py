@@ -617,19 +617,24 @@ class Program:
     def activate(self, window=None, expect=None, timeout=10):
         """Brings `window` (the main window) to the front with the keyboard, asking again while
         the window manager drops the request, until `expect` (the window itself, unless a
-        modal window of the program takes over) is the active window."""
+        modal window of the program takes over) is the active window and in front of the
+        program's others. (The window may count as active already while another covers it:
+        Wine leaves the activation of a window the manager manages to the manager.)"""
         target = (window or self.main).id
         wanted = (expect or window or self.main).id
-        asked = [0.0]
+        asked = [time.monotonic()]
+        xdotool("windowactivate", target, check=False)
 
-        def active():
+        def in_front():
             if xdotool("getactivewindow", check=False).strip() == wanted:
-                return True
+                stacked = self.stacking()
+                if wanted not in stacked or stacked[0] == wanted:
+                    return True
             if time.monotonic() - asked[0] > 0.5:
                 xdotool("windowactivate", target, check=False)
                 asked[0] = time.monotonic()
             return False
-        wait_until(active, timeout, f"window {wanted} to be the active one")
+        wait_until(in_front, timeout, f"window {wanted} to be the active one, in front")
 
     def stacking(self):
         """Ids of the program's visible windows as the window manager stacks them, top first."""
