@@ -780,11 +780,6 @@ class ProgramTestCase(unittest.TestCase):
         self.assertEqual(catalogue.requests()[before:], [target])
         return body
 
-    def assert_no_request(self, catalogue, count, settle=1.0):
-        """Negative check: nothing more reaches the catalogue within `settle` seconds."""
-        time.sleep(settle)
-        self.assertEqual(len(catalogue.requests()), count, catalogue.requests())
-
     def assert_rows(self, body, target):
         """The list body shows one text line per game the catalogue sent for `target`, each
         name about as wide as the name drawn in the font."""
