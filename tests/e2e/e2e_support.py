@@ -399,20 +399,22 @@ def native_program(name):
 
 
 class Catalogue:
-    """A sample_catalogue on a free loopback port (or the given one), logging every request."""
+    """A sample_catalogue on a free loopback port, logging every request; its game links point
+    at `base_url` (another catalogue's address) when given."""
 
-    def __init__(self, work_dir, mode="normal", port=0, name="catalogue"):
+    def __init__(self, work_dir, mode="normal", name="catalogue", base_url=None):
         self.log_path = os.path.join(work_dir, f"{name}.log")
         port_file = os.path.join(work_dir, f"{name}.port")
+        links = ["--base-url", base_url] if base_url else []
         with open(os.path.join(work_dir, f"{name}.out"), "ab") as output:
             self.process = subprocess.Popen(
-                [native_program("sample_catalogue"), "--port", str(port), "--port-file",
-                 port_file, "--log", self.log_path, "--mode", mode],
+                [native_program("sample_catalogue"), "--port", "0", "--port-file", port_file,
+                 "--log", self.log_path, "--mode", mode, *links],
                 stdout=output, stderr=subprocess.STDOUT)
         wait_until(lambda: os.path.exists(port_file) or self.process.poll() is not None, 10,
                    "the sample catalogue to listen")
         if self.process.poll() is not None:
-            raise RuntimeError(f"sample_catalogue --mode {mode} --port {port} did not start")
+            raise RuntimeError(f"sample_catalogue --mode {mode} did not start")
         with open(port_file) as f:
             self.port = int(f.read())
         self.url = f"http://127.0.0.1:{self.port}"
@@ -744,8 +746,8 @@ class ProgramTestCase(unittest.TestCase):
         self.work = tempfile.mkdtemp(prefix="zentori-e2e-")
         self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
 
-    def start_catalogue(self, mode="normal", port=0, name="catalogue"):
-        catalogue = Catalogue(self.work, mode=mode, port=port, name=name)
+    def start_catalogue(self, mode="normal", name="catalogue", base_url=None):
+        catalogue = Catalogue(self.work, mode=mode, name=name, base_url=base_url)
         self.addCleanup(catalogue.stop)
         return catalogue
 

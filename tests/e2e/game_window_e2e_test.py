@@ -139,10 +139,11 @@ class GameWindowTest(ProgramTestCase):
                    "the blocked pop-up in the log")
 
     def test_a_game_page_that_cannot_be_reached_shows_a_notice_and_f5_tries_again(self):
-        catalogue, program = self.start_at_first_page()
-        body = program.stable_shot(LIST_BODY)
-        port = catalogue.port
-        catalogue.stop()  # the game's server (the catalogue's) is down
+        # The games' server is down: a catalogue in "down" mode holds its port.
+        games = self.start_catalogue(mode="down", name="games")
+        catalogue = self.start_catalogue(base_url=games.url)
+        program = self.start_program(catalogue)
+        body = self.wait_for_fetch(program, catalogue, 1)
         program.double_click(self.row_centre(body, 1))
         game = wait_until(program.game_windows, 15, "the game window")[0]
         # The notice's strip over the top of the page, right of its text: below the toolbar.
@@ -153,10 +154,10 @@ class GameWindowTest(ProgramTestCase):
             return screenshot(*strip).share_of(NOTICE_FILL)
         wait_until(lambda: notice_share() > 0.9, 15, "the page error notice")
 
-        catalogue = self.start_catalogue(port=port)
+        games.come_up()  # back on the port it held
         program.activate(game)
         program.key("F5")
-        catalogue.wait_for_requests(1)
+        games.wait_for_requests(1)
         wait_until(lambda: notice_share() < 0.1, 15, "the notice to go with the page loaded")
 
     def test_dragging_the_background_moves_the_main_window(self):
