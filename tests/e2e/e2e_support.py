@@ -26,6 +26,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -399,17 +400,15 @@ def native_program(name):
 
 
 class Catalogue:
-    """A sample_catalogue on a free loopback port, logging every request; its game links point
-    at `base_url` (another catalogue's address) when given."""
+    """A sample_catalogue on a free loopback port, logging every request."""
 
-    def __init__(self, work_dir, mode="normal", name="catalogue", base_url=None):
+    def __init__(self, work_dir, mode="normal", name="catalogue"):
         self.log_path = os.path.join(work_dir, f"{name}.log")
         port_file = os.path.join(work_dir, f"{name}.port")
-        links = ["--base-url", base_url] if base_url else []
         with open(os.path.join(work_dir, f"{name}.out"), "ab") as output:
             self.process = subprocess.Popen(
                 [native_program("sample_catalogue"), "--port", "0", "--port-file", port_file,
-                 "--log", self.log_path, "--mode", mode, *links],
+                 "--log", self.log_path, "--mode", mode],
                 stdout=output, stderr=subprocess.STDOUT)
         wait_until(lambda: os.path.exists(port_file) or self.process.poll() is not None, 10,
                    "the sample catalogue to listen")
@@ -432,9 +431,22 @@ class Catalogue:
                    f"{count} request(s) at the catalogue (have {self.requests()})")
         return self.requests()
 
+    def go_down(self):
+        """Stops listening but keeps the port (connections are refused, nothing else can take
+        it); returns once connections are refused."""
+        self.process.send_signal(signal.SIGUSR2)
+
+        def refused():
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=5).close()
+                return False
+            except ConnectionRefusedError:
+                return True
+        wait_until(refused, 10, "the catalogue to go down")
+
     def come_up(self):
-        """A catalogue started in "down" mode starts listening on the port it held (answering
-        as "normal"); returns once it answers."""
+        """A catalogue that is down (or started in "down" mode) listens again on the port it
+        held (answering as "normal"); returns once it answers."""
         self.process.send_signal(signal.SIGUSR1)
 
         def answers():
@@ -746,8 +758,8 @@ class ProgramTestCase(unittest.TestCase):
         self.work = tempfile.mkdtemp(prefix="zentori-e2e-")
         self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
 
-    def start_catalogue(self, mode="normal", name="catalogue", base_url=None):
-        catalogue = Catalogue(self.work, mode=mode, name=name, base_url=base_url)
+    def start_catalogue(self, mode="normal", name="catalogue"):
+        catalogue = Catalogue(self.work, mode=mode, name=name)
         self.addCleanup(catalogue.stop)
         return catalogue
 

@@ -7,6 +7,7 @@ the main window ends the program even while a game is open."""
 import os
 import subprocess
 import sys
+import time
 import unittest
 
 sys.dont_write_bytecode = True
@@ -139,11 +140,9 @@ class GameWindowTest(ProgramTestCase):
                    "the blocked pop-up in the log")
 
     def test_a_game_page_that_cannot_be_reached_shows_a_notice_and_f5_tries_again(self):
-        # The games' server is down: a catalogue in "down" mode holds its port.
-        games = self.start_catalogue(mode="down", name="games")
-        catalogue = self.start_catalogue(base_url=games.url)
-        program = self.start_program(catalogue)
-        body = self.wait_for_fetch(program, catalogue, 1)
+        catalogue, program = self.start_at_first_page()
+        body = program.stable_shot(LIST_BODY)
+        catalogue.go_down()  # the game's server (the catalogue's) is down, its port kept
         program.double_click(self.row_centre(body, 1))
         game = wait_until(program.game_windows, 15, "the game window")[0]
         # The notice's strip over the top of the page, right of its text: below the toolbar.
@@ -154,10 +153,10 @@ class GameWindowTest(ProgramTestCase):
             return screenshot(*strip).share_of(NOTICE_FILL)
         wait_until(lambda: notice_share() > 0.9, 15, "the page error notice")
 
-        games.come_up()  # back on the port it held
+        catalogue.come_up()
         program.activate(game)
         program.key("F5")
-        games.wait_for_requests(1)
+        catalogue.wait_for_requests(2)
         wait_until(lambda: notice_share() < 0.1, 15, "the notice to go with the page loaded")
 
     def test_dragging_the_background_moves_the_main_window(self):
