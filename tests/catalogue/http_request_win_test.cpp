@@ -265,56 +265,78 @@ TEST_F(HttpRequestTest, SendsThroughTheProxyGiven) {
 }
 
 // The system's proxy, as the Wine prefix's internet settings hold it, for the life of the
-// object; the settings found are put back afterwards.
+// object. The settings found are kept in a key of this test's own until they are put back, so
+// that a run killed in between (a time-out) has them put back at the start of the next run.
 class SystemProxy {
 public:
     SystemProxy(const std::string& server, const char* bypass) {
         RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                         &key_, nullptr);
-        for (Saved& saved : saved_) {
-            DWORD size = sizeof saved.data;
-            saved.found = RegQueryValueExA(key_, saved.name, nullptr, &saved.type, saved.data,
-                                           &size) == ERROR_SUCCESS;
-            saved.size = size;
-        }
+        PutBackSaved();
+        HKEY saved = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, kSavedKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                        &saved, nullptr);
+        for (const char* name : kNames)
+            Copy(key_, saved, name);
+        // Written last: a key without it was never complete, and nothing had been changed yet.
+        SetText(saved, kComplete, "1");
+        RegCloseKey(saved);
+
         const DWORD enable = 1;
         RegSetValueExA(key_, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable),
                        sizeof enable);
-        SetText("ProxyServer", server.c_str());
+        SetText(key_, "ProxyServer", server.c_str());
         if (bypass) {
-            SetText("ProxyOverride", bypass);
+            SetText(key_, "ProxyOverride", bypass);
         } else {
             RegDeleteValueA(key_, "ProxyOverride");
         }
     }
     ~SystemProxy() {
-        for (const Saved& saved : saved_) {
-            if (saved.found) {
-                RegSetValueExA(key_, saved.name, 0, saved.type, saved.data, saved.size);
-            } else {
-                RegDeleteValueA(key_, saved.name);
-            }
-        }
+        PutBackSaved();
         RegCloseKey(key_);
     }
+    SystemProxy(const SystemProxy&) = delete;
+    SystemProxy& operator=(const SystemProxy&) = delete;
 
 private:
+    static constexpr char kSavedKey[] = "Software\\Zentori test saved proxy settings";
     static constexpr char kKey[] =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-    struct Saved {
-        const char* name;
-        bool found = false;
+    static constexpr char kComplete[] = "Complete";
+    static constexpr const char* kNames[] = {"ProxyEnable", "ProxyServer", "ProxyOverride"};
+
+    // Puts the settings kept in the saved key back (absent there: absent here) and drops it.
+    void PutBackSaved() {
+        HKEY saved = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSavedKey, 0, KEY_READ, &saved) != ERROR_SUCCESS) {
+            return;
+        }
+        if (RegQueryValueExA(saved, kComplete, nullptr, nullptr, nullptr, nullptr) ==
+            ERROR_SUCCESS) {
+            for (const char* name : kNames)
+                Copy(saved, key_, name);
+        }
+        RegCloseKey(saved);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kSavedKey);
+    }
+    // `name` in `to` as it is in `from`: the same type and data, or absent.
+    static void Copy(HKEY from, HKEY to, const char* name) {
+        BYTE data[1024];
         DWORD type = 0;
-        DWORD size = 0;
-        BYTE data[1024] = {};
-    };
-    void SetText(const char* name, const char* value) {
-        RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+        DWORD size = sizeof data;
+        if (RegQueryValueExA(from, name, nullptr, &type, data, &size) == ERROR_SUCCESS) {
+            RegSetValueExA(to, name, 0, type, data, size);
+        } else {
+            RegDeleteValueA(to, name);
+        }
+    }
+    static void SetText(HKEY key, const char* name, const char* value) {
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                        static_cast<DWORD>(std::strlen(value) + 1));
     }
 
     HKEY key_ = nullptr;
-    Saved saved_[3] = {{"ProxyEnable"}, {"ProxyServer"}, {"ProxyOverride"}};
 };
 
 // Without a proxy of its own, a request goes as the system's settings say, as the browser's

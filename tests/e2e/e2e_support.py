@@ -25,6 +25,8 @@ import json
 import os
 import re
 import shutil
+import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -283,6 +285,11 @@ class _ScreenReader:
                                        ctypes.c_ulong, ctypes.c_int]
         self.x11.XDestroyImage.argtypes = [ctypes.POINTER(_XImage)]
         self.x11.XDestroyImage.restype = ctypes.c_int
+        self.x11.XTranslateCoordinates.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+            ctypes.POINTER(ctypes.c_ulong)]
+        self.x11.XTranslateCoordinates.restype = ctypes.c_int
         # Xlib's default handler ends the process on an X error (a rectangle off the screen):
         # the request fails instead, and `import` takes over.
         handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
@@ -291,16 +298,32 @@ class _ScreenReader:
         self.x11.XSetErrorHandler.restype = ctypes.c_void_p
         self.x11.XSetErrorHandler(self._on_error)
 
-    def read(self, x, y, width, height):
-        """An Image, or None when this way cannot read the screen."""
+    def _open(self):
+        """The display connection, or None."""
         if not self.x11:
             return None
         name = os.environ.get("DISPLAY", "")
         if self.display is None or name != self._display_name:
             self.display = self.x11.XOpenDisplay(name.encode()) or None
             self._display_name = name
-            if not self.display:
-                return None
+        return self.display
+
+    def origin(self, window_id):
+        """Where a window's top-left corner is on the screen now, or None."""
+        if not self._open():
+            return None
+        root = self.x11.XDefaultRootWindow(self.display)
+        x, y, child = ctypes.c_int(), ctypes.c_int(), ctypes.c_ulong()
+        if not self.x11.XTranslateCoordinates(self.display, int(window_id), root, 0, 0,
+                                              ctypes.byref(x), ctypes.byref(y),
+                                              ctypes.byref(child)):
+            return None
+        return (x.value, y.value)
+
+    def read(self, x, y, width, height):
+        """An Image, or None when this way cannot read the screen."""
+        if not self._open():
+            return None
         root = self.x11.XDefaultRootWindow(self.display)
         z_pixmap, all_planes = 2, 0xFFFFFFFF
         image = self.x11.XGetImage(self.display, root, x, y, width, height, all_planes, z_pixmap)
@@ -339,6 +362,21 @@ def screenshot(x, y, width, height):
     return Image.from_ppm(data)
 
 
+def stable_screenshot(x, y, width, height, timeout=10, interval=0.1):
+    """A screenshot of a rectangle of root-window coordinates once two in a row agree (fades
+    and repaints are over)."""
+    last = [screenshot(x, y, width, height)]
+
+    def settled():
+        time.sleep(interval)
+        current = screenshot(x, y, width, height)
+        same = current.pixels == last[0].pixels
+        last[0] = current
+        return current if same else None
+    return wait_until(settled, timeout, f"the screen at {(x, y, width, height)} to settle",
+                      interval=0)
+
+
 def text_width(text):
     """About how wide the program's 12-pixel font draws `text`: CJK characters 12 pixels,
     others about 6."""
@@ -362,20 +400,20 @@ def native_program(name):
 
 
 class Catalogue:
-    """A sample_catalogue on a free loopback port (or the given one), logging every request."""
+    """A sample_catalogue on a free loopback port, logging every request."""
 
-    def __init__(self, work_dir, mode="normal", port=0, name="catalogue"):
+    def __init__(self, work_dir, mode="normal", name="catalogue"):
         self.log_path = os.path.join(work_dir, f"{name}.log")
         port_file = os.path.join(work_dir, f"{name}.port")
         with open(os.path.join(work_dir, f"{name}.out"), "ab") as output:
             self.process = subprocess.Popen(
-                [native_program("sample_catalogue"), "--port", str(port), "--port-file",
-                 port_file, "--log", self.log_path, "--mode", mode],
+                [native_program("sample_catalogue"), "--port", "0", "--port-file", port_file,
+                 "--log", self.log_path, "--mode", mode],
                 stdout=output, stderr=subprocess.STDOUT)
         wait_until(lambda: os.path.exists(port_file) or self.process.poll() is not None, 10,
                    "the sample catalogue to listen")
         if self.process.poll() is not None:
-            raise RuntimeError(f"sample_catalogue --mode {mode} --port {port} did not start")
+            raise RuntimeError(f"sample_catalogue --mode {mode} did not start")
         with open(port_file) as f:
             self.port = int(f.read())
         self.url = f"http://127.0.0.1:{self.port}"
@@ -392,6 +430,32 @@ class Catalogue:
         wait_until(lambda: len(self.requests()) >= count, timeout,
                    f"{count} request(s) at the catalogue (have {self.requests()})")
         return self.requests()
+
+    def go_down(self):
+        """Stops listening but keeps the port (connections are refused, nothing else can take
+        it); returns once connections are refused."""
+        self.process.send_signal(signal.SIGUSR2)
+
+        def refused():
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=5).close()
+                return False
+            except ConnectionRefusedError:
+                return True
+        wait_until(refused, 10, "the catalogue to go down")
+
+    def come_up(self):
+        """A catalogue that is down (or started in "down" mode) listens again on the port it
+        held (answering as "normal"); returns once it answers."""
+        self.process.send_signal(signal.SIGUSR1)
+
+        def answers():
+            try:
+                self.set_mode("normal")
+                return True
+            except OSError:
+                return False
+        wait_until(answers, 10, "the catalogue to come up")
 
     def set_mode(self, mode):
         """Answers later requests in `mode`; leaving "stall" releases the requests it holds.
@@ -469,7 +533,10 @@ class Window:
 
     def client_origin(self):
         """Where the window's client area starts on the screen. For a window the window manager
-        frames, xdotool's position counts the frame twice; xwininfo's does not."""
+        frames, xdotool's position counts the frame twice; the X server's own answer does not."""
+        found = _screen_reader.origin(self.id)
+        if found is not None:
+            return found
         output = subprocess.run(["xwininfo", "-id", self.id], capture_output=True, text=True,
                                 check=False).stdout
         x = re.search(r"Absolute upper-left X:\s+(-?\d+)", output)
@@ -561,8 +628,27 @@ class Program:
         self.main = wait_until(found, timeout, "the main window")[0]
         return self.main
 
-    def activate(self, window=None):
-        xdotool("windowactivate", "--sync", (window or self.main).id, check=False)
+    def activate(self, window=None, expect=None, timeout=10):
+        """Brings `window` (the main window) to the front with the keyboard, asking again while
+        the window manager drops the request, until `expect` (the window itself, unless a
+        modal window of the program takes over) is the active window and in front of the
+        program's others. (The window may count as active already while another covers it:
+        Wine leaves the activation of a window the manager manages to the manager.)"""
+        target = (window or self.main).id
+        wanted = (expect or window or self.main).id
+        asked = [time.monotonic()]
+        xdotool("windowactivate", target, check=False)
+
+        def in_front():
+            if xdotool("getactivewindow", check=False).strip() == wanted:
+                stacked = self.stacking()
+                if wanted not in stacked or stacked[0] == wanted:
+                    return True
+            if time.monotonic() - asked[0] > 0.5:
+                xdotool("windowactivate", target, check=False)
+                asked[0] = time.monotonic()
+            return False
+        wait_until(in_front, timeout, f"window {wanted} to be the active one, in front")
 
     def stacking(self):
         """Ids of the program's visible windows as the window manager stacks them, top first."""
@@ -571,9 +657,19 @@ class Program:
         return [str(w) for w in reversed(listed) if w in ours]
 
     # --- input, at client coordinates of the main window (a borderless window: its client area
-    # starts at its top-left corner)
+    # starts at its top-left corner), wherever the window is now: the window manager may have
+    # placed it elsewhere than it asked, and a drag moves it.
+    def origin(self):
+        """Where the main window's top-left corner is on the screen now."""
+        found = _screen_reader.origin(self.main.id)
+        if found is None:
+            window = self.main_window()
+            found = (window.x, window.y)
+        return found
+
     def move(self, point):
-        x, y = self.main.x + point[0], self.main.y + point[1]
+        left, top = self.origin()
+        x, y = left + point[0], top + point[1]
         # `mousemove --sync` waits for the pointer to move, which it never does when it is
         # there already.
         if pointer_position() != (x, y):
@@ -622,19 +718,14 @@ class Program:
     # --- looking
     def shot(self, region):
         x, y, width, height = region
-        return screenshot(self.main.x + x, self.main.y + y, width, height)
+        left, top = self.origin()
+        return screenshot(left + x, top + y, width, height)
 
     def stable_shot(self, region, timeout=10, interval=0.1):
         """A screenshot of `region` once two in a row agree (fades and repaints are over)."""
-        last = [self.shot(region)]
-
-        def settled():
-            time.sleep(interval)
-            current = self.shot(region)
-            same = current.pixels == last[0].pixels
-            last[0] = current
-            return current if same else None
-        return wait_until(settled, timeout, f"region {region} to settle", interval=0)
+        x, y, width, height = region
+        left, top = self.origin()
+        return stable_screenshot(left + x, top + y, width, height, timeout, interval)
 
     def log(self):
         """The diagnostics log as the program has written it so far (UTF-8)."""
@@ -667,8 +758,8 @@ class ProgramTestCase(unittest.TestCase):
         self.work = tempfile.mkdtemp(prefix="zentori-e2e-")
         self.addCleanup(shutil.rmtree, self.work, ignore_errors=True)
 
-    def start_catalogue(self, mode="normal", port=0, name="catalogue"):
-        catalogue = Catalogue(self.work, mode=mode, port=port, name=name)
+    def start_catalogue(self, mode="normal", name="catalogue"):
+        catalogue = Catalogue(self.work, mode=mode, name=name)
         self.addCleanup(catalogue.stop)
         return catalogue
 
@@ -692,19 +783,16 @@ class ProgramTestCase(unittest.TestCase):
         wait_until(lambda: not program.loading_window_shown(), 25, "the loading window to close")
         return program.stable_shot(LIST_BODY)
 
-    def run_command(self, program, catalogue, point, target):
+    def run_command(self, program, catalogue, point, target, since=None):
         """Clicks `point` and checks that exactly one request, for `target`, follows; returns
-        the settled list body."""
-        before = len(catalogue.requests())
+        the settled list body. With `since` (a count of requests taken earlier), the request
+        must be the only one after those: what was done in between asked for nothing, as the
+        program handles input in order."""
+        before = len(catalogue.requests()) if since is None else since
         program.click(point)
         body = self.wait_for_fetch(program, catalogue, before + 1)
         self.assertEqual(catalogue.requests()[before:], [target])
         return body
-
-    def assert_no_request(self, catalogue, count, settle=1.0):
-        """Negative check: nothing more reaches the catalogue within `settle` seconds."""
-        time.sleep(settle)
-        self.assertEqual(len(catalogue.requests()), count, catalogue.requests())
 
     def assert_rows(self, body, target):
         """The list body shows one text line per game the catalogue sent for `target`, each

@@ -22,8 +22,9 @@ RETRY = "，按 F5 或点击这里重试"
 
 
 def screenshot_of(window):
-    """What the screen shows inside a window's border."""
-    return screenshot(window.x + 2, window.y + 2, window.width - 4, window.height - 4)
+    """What the screen shows inside a window's border, wherever the window is now."""
+    x, y = window.client_origin()
+    return screenshot(x + 2, y + 2, window.width - 4, window.height - 4)
 
 
 def notice_ink(program):
@@ -50,12 +51,12 @@ class FetchFailureTest(ProgramTestCase):
         self.assertFalse(program.loading_window_shown())
         self.assertEqual(program.shot(LIST_ROWS).ink_rows(), [], "an empty list")
 
-        down.stop()
-        catalogue = self.start_catalogue(port=down.port, name="back")
+        # Back on the port it held all along.
+        down.come_up()
         program.activate()
         program.key("F5")
-        body = self.wait_for_fetch(program, catalogue, 1)
-        self.assertEqual(catalogue.requests(), [FIRST_PAGE])
+        body = self.wait_for_fetch(program, down, 1)
+        self.assertEqual(down.requests(), [FIRST_PAGE])
         self.assert_rows(body, FIRST_PAGE)
         self.assertFalse(program.notice_shown())
 
@@ -139,19 +140,31 @@ class FetchFailureTest(ProgramTestCase):
             return screenshot_of(loading).share_of(face) > 0.6
 
         self.assertTrue(in_front())
-        # The maximised game window brought forward, as from the taskbar: the loading window
-        # stays in front and keeps the keyboard.
-        xdotool("windowactivate", game.id, check=False)
-        time.sleep(1.0)
-        self.assertTrue(in_front(), "covered by the game window")
-        self.assertEqual(xdotool("getactivewindow").strip(), str(loading.id))
+
+        def active():
+            return xdotool("getactivewindow", check=False).strip()
+
+        # The maximised game window brought forward, as from the taskbar (asked again while the
+        # window manager drops it): once it has come forward, the loading window comes back in
+        # front of it with the keyboard.
+        asked = [0.0]
+
+        def game_forward():
+            if game.id in (active(), program.stacking()[0]):
+                return True
+            if time.monotonic() - asked[0] > 0.5:
+                xdotool("windowactivate", game.id, check=False)
+                asked[0] = time.monotonic()
+            return False
+        wait_until(game_forward, 10, "the game window brought forward", interval=0.01)
+        wait_until(lambda: in_front() and active() == str(loading.id), 10,
+                   "the loading window back in front of the game window")
         # The disabled main window, brought forward and clicked: the loading window comes with
         # it, as a modal dialog does.
-        program.activate()
+        program.activate(expect=loading)
         program.click((300, 300))
-        time.sleep(0.5)
-        self.assertEqual(xdotool("getactivewindow").strip(), str(loading.id))
-        self.assertTrue(in_front())
+        wait_until(lambda: in_front() and active() == str(loading.id), 10,
+                   "the loading window in front after the click")
         catalogue.set_mode("normal")
         self.wait_for_fetch(program, catalogue, 3)  # the game's own page was the second
 

@@ -7,7 +7,6 @@ the main window ends the program even while a game is open."""
 import os
 import subprocess
 import sys
-import time
 import unittest
 
 sys.dont_write_bytecode = True
@@ -29,12 +28,17 @@ class GameWindowTest(ProgramTestCase):
 
     def test_double_click_without_a_selected_row_opens_nothing(self):
         catalogue, program = self.start_at_first_page()
+        names, app_ids = zip(*games_sent(FIRST_PAGE))
+        body = program.stable_shot(LIST_BODY)
         program.double_click(centre(TITLE_LABEL))
         program.double_click((LIST_BODY[0] + 200, LIST_BODY[1] + 300))  # below the last row
-        time.sleep(1.5)
-        self.assertEqual(program.game_windows(), [])
-        self.assertEqual(program.other_windows(), [])
-        self.assertEqual(len(catalogue.requests()), 1)
+        # Then a row: its game is the first and only one opened (a window opened before would
+        # cover the list, and its page would have been asked for first).
+        program.double_click(self.row_centre(body, 1))
+        windows = self.wait_for_game_window(program, names[0] + PLAYING_SUFFIX)
+        self.assertEqual(len(windows), 1, windows)
+        self.assertEqual([w.id for w in program.other_windows()], [windows[0].id])
+        self.assertEqual(catalogue.wait_for_requests(2), [FIRST_PAGE, f"/{app_ids[0]}"])
 
     def test_selected_games_open_in_one_game_window_titled_with_their_names(self):
         catalogue, program = self.start_at_first_page()
@@ -89,13 +93,14 @@ class GameWindowTest(ProgramTestCase):
             now = program.game_windows()
             return now[0] if now and now[0].width < 1000 else None
         wait_until(restored, 10, "the game window to be restored")
-        time.sleep(1.0)  # the window manager's own placement, if any, has come and gone
-        game = program.game_windows()[0]
-        left, top = game.client_origin()
-        # The design place (50, 50), the client area a window frame further in; whole on the
-        # screen.
-        self.assertIn(left, range(50, 80), game)
-        self.assertIn(top, range(50, 100), game)
+
+        # The design place (50, 50), the client area a window frame further in (once the
+        # window manager's own placement, if any, has come and gone); whole on the screen.
+        def placed():
+            game = program.game_windows()[0]
+            left, top = game.client_origin()
+            return (game, left, top) if left in range(50, 80) and top in range(50, 100) else None
+        game, left, top = wait_until(placed, 10, "the restored game window at its place")
         self.assertLessEqual(left + game.width, screen_width, game)
         self.assertLessEqual(top + game.height, screen_height, game)
 
@@ -127,17 +132,15 @@ class GameWindowTest(ProgramTestCase):
         self.assertLess(popup.width, 1000, popup)
 
         self.ask_for_a_new_window(user_initiated=False)
-        time.sleep(1.5)
-        self.assertEqual(len(program.game_windows()), 2)
-        # It did reach the program, which said no.
+        # It reaches the program, which says no and opens nothing.
         wait_until(lambda: "blocked, not caused by the player" in program.log(), 5,
                    "the blocked pop-up in the log")
+        self.assertEqual(len(program.game_windows()), 2)
 
     def test_a_game_page_that_cannot_be_reached_shows_a_notice_and_f5_tries_again(self):
         catalogue, program = self.start_at_first_page()
         body = program.stable_shot(LIST_BODY)
-        port = catalogue.port
-        catalogue.stop()  # the game's server (the catalogue's) is down
+        catalogue.go_down()  # the game's server (the catalogue's) is down, its port kept
         program.double_click(self.row_centre(body, 1))
         game = wait_until(program.game_windows, 15, "the game window")[0]
         # The notice's strip over the top of the page, right of its text: below the toolbar.
@@ -148,10 +151,10 @@ class GameWindowTest(ProgramTestCase):
             return screenshot(*strip).share_of(NOTICE_FILL)
         wait_until(lambda: notice_share() > 0.9, 15, "the page error notice")
 
-        catalogue = self.start_catalogue(port=port)
+        catalogue.come_up()
         program.activate(game)
         program.key("F5")
-        catalogue.wait_for_requests(1)
+        catalogue.wait_for_requests(2)
         wait_until(lambda: notice_share() < 0.1, 15, "the notice to go with the page loaded")
 
     def test_dragging_the_background_moves_the_main_window(self):

@@ -158,12 +158,15 @@ public:
     }
 
     HttpReply Get(const std::string& target) const { return Receive(Send(target)); }
+    bool Signal(int number) const { return pid_ > 0 && kill(pid_, number) == 0; }
 
 private:
     std::string folder_;
     pid_t pid_ = -1;
     int port_ = 0;
 };
+
+constexpr char kHotListTarget[] = "/appweb/getcathotlist?cid=1&leaf_cid=0&sort=1&pn=1";
 
 std::string TargetOf(const std::string& url, const std::string& baseUrl) {
     return url.substr(baseUrl.size());
@@ -400,15 +403,46 @@ TEST(SampleCatalogueModes, StallNeverAnswers) {
     EXPECT_EQ(server.LoggedTargets(), std::vector<std::string>{"/appweb/search?lb=x"});
 }
 
-TEST(SampleCatalogueModes, DownRefusesConnections) {
+// Down (from the start, or after SIGUSR2), the port stays the server's: connections are refused
+// and nothing else can bind it, until SIGUSR1 brings the catalogue up on it again.
+TEST(SampleCatalogueModes, DownRefusesConnectionsOnAPortItHoldsUntilSignalled) {
     SampleCatalogue server({"--mode", "down"});
     ASSERT_NE(server.port(), 0);
-    EXPECT_LT(server.Connect(), 0);
+    const auto expectHeld = [&](const char* when) {
+        EXPECT_LT(server.Connect(), 0) << when;
+        const int other = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(server.port()));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_NE(bind(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << when;
+        close(other);
+    };
+    const auto comesUp = [&] {
+        EXPECT_TRUE(server.Signal(SIGUSR1));
+        HttpReply reply;
+        for (int i = 0; i < 500 && reply.status == 0; ++i) {
+            usleep(20000);
+            reply = server.Get(kHotListTarget);
+        }
+        EXPECT_EQ(reply.status, 200);
+        boost::regex pattern;
+        EXPECT_EQ(ParseHotList(reply.body, server.baseUrl(), pattern).size(), 10u);
+    };
+    expectHeld("from the start");
+    comesUp();
+
+    ASSERT_TRUE(server.Signal(SIGUSR2));
+    int connected = 0;
+    for (int i = 0; i < 500 && (connected = server.Connect()) >= 0; ++i) {
+        close(connected);
+        usleep(20000);
+    }
+    expectHeld("taken down");
+    comesUp();
 }
 
 // --- Switching modes at run time
-
-constexpr char kHotListTarget[] = "/appweb/getcathotlist?cid=1&leaf_cid=0&sort=1&pn=1";
 
 TEST(SampleCatalogueControl, SwitchesTheModeOfLaterRequestsAndStaysOutOfTheLog) {
     SampleCatalogue server;

@@ -10,6 +10,7 @@
 
 #include "tests/support/toolkit/real_input.h"
 #include "tests/support/toolkit/list_control_fixture.h"
+#include "tests/support/toolkit/window_manager.h"
 
 namespace {
 
@@ -21,9 +22,8 @@ TEST_F(ListDemoTest, SampleRowsCanBeHoveredClickedScrolledAndDragged) {
     std::vector<int> activations;
     list.SetOnActivate([&](int row) { activations.push_back(row); });
     list_test::FillRows(list, 60);
-    SetForegroundWindow(Window());
-    test::PumpMessages(100);
-    test::RealInput user(Window(), 40);
+    ASSERT_TRUE(test::BringToFront(Window()));
+    test::RealInput user(Window());
 
     // Hover the third row, then click the second.
     const POINT third = list_test::PointOnRow(list, 3);

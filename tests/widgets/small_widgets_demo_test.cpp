@@ -20,6 +20,7 @@
 
 #include "tests/support/toolkit/real_input.h"
 #include "tests/support/toolkit/test_form.h"
+#include "tests/support/toolkit/window_manager.h"
 #include "widgets/animated_picture.h"
 #include "widgets/icon_button.h"
 #include "widgets/text_button.h"
@@ -62,8 +63,8 @@ TEST(SmallWidgetsDemo, SectionBarLogoAndTextButtonsOnTheStartUpSkin) {
     options.form.captionMode = 2;
     TestForm form(options);
     const HWND window = form.Handle();
-    test::RealInput user(window, 150);
-    SetForegroundWindow(window);
+    test::RealInput user(window);
+    ASSERT_TRUE(test::BringToFront(window));
 
     // The section bar.
     struct Section {

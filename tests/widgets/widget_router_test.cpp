@@ -335,13 +335,14 @@ TEST_F(DispatchTest, PaintingAllReachesVisibleWidgetsInsideTheWindow) {
 }
 
 TEST_F(DispatchTest, DestroyingAFormDestroysItsWidgetsAndReattachesTheRest) {
-    // form_ was attached first: position 1.
-    ASSERT_EQ(form_.Form().FormPosition(), 1);
+    // Forms attached after form_ move down a position when it goes, whatever came before.
     TestForm second;
+    const int secondPosition = second.Form().FormPosition();
+    ASSERT_EQ(secondPosition, form_.Form().FormPosition() + 1);
     RecordingWidget mine, theirs;
     mine.Register(Window(), {});
     theirs.Register(second.Handle(), {});
-    ASSERT_EQ(theirs.Calls()[0].wParam, 2u);
+    ASSERT_EQ(theirs.Calls()[0].wParam, static_cast<WPARAM>(secondPosition));
     const int mineId = mine.Id();
     mine.Clear();
     theirs.Clear();
@@ -350,10 +351,10 @@ TEST_F(DispatchTest, DestroyingAFormDestroysItsWidgetsAndReattachesTheRest) {
     ASSERT_EQ(mine.Messages(), (Messages{WM_DESTROY}));
     EXPECT_EQ(mine.Calls()[0].window, reinterpret_cast<HWND>(static_cast<INT_PTR>(mineId)));
     EXPECT_EQ(FindWidget(mineId), 0);
-    EXPECT_EQ(FindForm(second.Handle()), 1);
+    EXPECT_EQ(FindForm(second.Handle()), secondPosition - 1);
     ASSERT_EQ(theirs.Calls().size(), 1u);
     EXPECT_EQ(theirs.Calls()[0].message, MsgAttach);
-    EXPECT_EQ(theirs.Calls()[0].wParam, 1u);
+    EXPECT_EQ(theirs.Calls()[0].wParam, static_cast<WPARAM>(secondPosition - 1));
     EXPECT_EQ(theirs.Calls()[0].window, reinterpret_cast<HWND>(static_cast<INT_PTR>(theirs.Id())));
 }
 

@@ -1,11 +1,16 @@
 // sample_catalogue: a loopback stand-in for the online game catalogue, for tests and demos.
 // See README.md for what it serves.
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
+#include <pthread.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "server.h"
@@ -56,32 +61,70 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sample_catalogue: cannot open %s\n", options.logFile.c_str());
         return 1;
     }
-    Socket listener = loopback::Listen(options.port);
-    if (!listener) {
+    // The port is held by a socket bound to it by number, which keeps it while the catalogue is
+    // down (the socket does not listen: connections are refused, and nothing else can take the
+    // port) and listens again when it comes back. SIGUSR2 takes it down, SIGUSR1 brings it back;
+    // a catalogue started "down" waits for SIGUSR1. (A socket bound to port 0 would give its
+    // port up on going down; two sockets may share a port while neither listens.)
+    Socket listener;
+    {
+        const Socket any = loopback::Listen(options.port, AF_INET, false);
+        const int found = loopback::LocalPort(any);
+        if (found != 0) listener = loopback::Listen(found, AF_INET, false);
+    }
+    const int port = loopback::LocalPort(listener);
+    if (port == 0 || (options.mode != Mode::down && listen(listener.fd(), SOMAXCONN) != 0)) {
         std::fprintf(stderr, "sample_catalogue: cannot listen on 127.0.0.1:%d\n", options.port);
         return 1;
     }
-    const int port = loopback::LocalPort(listener);
     if (options.baseUrl.empty()) options.baseUrl = "http://127.0.0.1:" + std::to_string(port);
-
-    if (options.mode == Mode::down) {
-        // The port was free a moment ago; now nothing answers on it.
-        listener = Socket();
-    }
+    sigset_t upDown;
+    sigemptyset(&upDown);
+    sigaddset(&upDown, SIGUSR1);
+    sigaddset(&upDown, SIGUSR2);
+    pthread_sigmask(SIG_BLOCK, &upDown, nullptr);  // in every thread, before the port is known
     if (!options.portFile.empty() && !loopback::PublishPort(options.portFile, port)) {
         std::fprintf(stderr, "sample_catalogue: cannot write %s\n", options.portFile.c_str());
         return 1;
     }
-    if (options.mode == Mode::down) {
-        std::printf("down: nothing listens on 127.0.0.1:%d\n", port);
+
+    std::mutex lock;
+    std::condition_variable changed;
+    bool up = options.mode != Mode::down;
+    int downs = 0;
+    std::thread([&] {
+        for (;;) {
+            int received = 0;
+            sigwait(&upDown, &received);
+            const std::lock_guard<std::mutex> hold(lock);
+            if (received == SIGUSR2 && up) {
+                shutdown(listener.fd(), SHUT_RDWR);  // the accept loop ends; the port stays
+                up = false;
+                ++downs;
+            } else if (received == SIGUSR1 && !up && listen(listener.fd(), SOMAXCONN) == 0) {
+                up = true;
+                changed.notify_all();
+            }
+        }
+    }).detach();
+
+    CatalogueServer server(options.baseUrl,
+                           options.mode == Mode::down ? Mode::normal : options.mode, log);
+    for (;;) {
+        int downsBefore = 0;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            if (!up) std::printf("down: nothing listens on 127.0.0.1:%d until SIGUSR1\n", port);
+            std::fflush(stdout);
+            changed.wait(hold, [&] { return up; });
+            downsBefore = downs;
+        }
+        std::printf("listening on 127.0.0.1:%d\n", port);
         std::fflush(stdout);
-        for (;;)
-            pause();
+        server.Run(listener);
+        const std::lock_guard<std::mutex> hold(lock);
+        if (downs == downsBefore) break;  // not taken down: accepting failed
     }
-    std::printf("listening on 127.0.0.1:%d\n", port);
-    std::fflush(stdout);
-    CatalogueServer server(options.baseUrl, options.mode, log);
-    server.Run(listener);
     std::fprintf(stderr, "sample_catalogue: accept failed\n");
     return 1;
 }

@@ -30,6 +30,7 @@
 #include "tests/support/program/running_program.h"
 #include "tests/support/program/shared_program_test.h"
 #include "tests/support/toolkit/test_form.h"
+#include "tests/support/toolkit/window_manager.h"
 
 namespace {
 
@@ -160,7 +161,7 @@ protected:
 TEST_F(CatalogueFetchTest, EnterInTheSearchBoxSearchesItsTextAndKeepsTheCaret) {
     HWND box = program_->App().Main().SearchBox();
     SetWindowTextW(box, L"搜索游戏");
-    SetForegroundWindow(Window());
+    ASSERT_TRUE(test::BringToFront(Window()));
     SetFocus(box);
     ASSERT_EQ(GetFocus(), box);
     // The box searches for its own text, sent as its GBK bytes.

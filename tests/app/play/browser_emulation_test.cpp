@@ -31,10 +31,24 @@ void DeleteMode(const std::wstring& name) {
     }
 }
 
-TEST(BrowserEmulation, WritesTheNewestStandardsModeForThisExecutable) {
+// A file name of this test's own, so no program's real entry is touched.
+constexpr wchar_t kGivenName[] = L"zentori_emulation_given_test.exe";
+
+// Each case starts and ends without the entries it writes, also after a run killed before
+// its end left them behind.
+class BrowserEmulation : public ::testing::Test {
+protected:
+    void SetUp() override { Forget(); }
+    void TearDown() override { Forget(); }
+    static void Forget() {
+        DeleteMode(ExecutableFileName());
+        DeleteMode(kGivenName);
+    }
+};
+
+TEST_F(BrowserEmulation, WritesTheNewestStandardsModeForThisExecutable) {
     const std::wstring name = ExecutableFileName();
     ASSERT_EQ(name, L"app_browser_emulation_test.exe");
-    DeleteMode(name);
     DWORD type = REG_NONE;
     ASSERT_EQ(ReadMode(name, &type), 0u);
 
@@ -43,13 +57,12 @@ TEST(BrowserEmulation, WritesTheNewestStandardsModeForThisExecutable) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
     ASSERT_TRUE(WriteBrowserEmulation()) << "writing it again at the next start-up";
     EXPECT_EQ(ReadMode(name, &type), 11001u);
-    DeleteMode(name);
 }
 
-TEST(BrowserEmulation, WritesForAGivenFileNameAndRefusesAnEmptyOne) {
-    ASSERT_TRUE(WriteBrowserEmulation(L"zentori.exe"));
+TEST_F(BrowserEmulation, WritesForAGivenFileNameAndRefusesAnEmptyOne) {
+    ASSERT_TRUE(WriteBrowserEmulation(kGivenName));
     DWORD type = REG_NONE;
-    EXPECT_EQ(ReadMode(L"zentori.exe", &type), 11001u);
+    EXPECT_EQ(ReadMode(kGivenName, &type), 11001u);
     EXPECT_FALSE(WriteBrowserEmulation(L""));
 }
 

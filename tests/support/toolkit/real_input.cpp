@@ -9,6 +9,31 @@
 
 namespace test {
 
+namespace {
+
+// The mouse message RealInput waits for; a thread hook has no context of its own.
+struct Awaited {
+    UINT message;
+    UINT alternative;  // a press may come as a double-click
+    const POINT* at;
+    bool seen = false;
+};
+Awaited* gAwaited = nullptr;
+
+// Called as this thread takes a mouse message from its queue, before it is dispatched.
+LRESULT CALLBACK SeeMouseMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && gAwaited &&
+        (wParam == gAwaited->message || wParam == gAwaited->alternative)) {
+        const POINT pt = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt;
+        if (!gAwaited->at || (pt.x == gAwaited->at->x && pt.y == gAwaited->at->y)) {
+            gAwaited->seen = true;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
 void RealInput::MoveTo(int x, int y) {
     POINT screen{x, y};
     ClientToScreen(window_, &screen);
@@ -18,14 +43,14 @@ void RealInput::MoveTo(int x, int y) {
     input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    Send(input);
+    Send(input, WM_MOUSEMOVE, &screen);
 }
 
 void RealInput::Button(bool down) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    Send(input);
+    Send(input, down ? WM_LBUTTONDOWN : WM_LBUTTONUP);
 }
 
 void RealInput::Click(int x, int y) {
@@ -39,12 +64,17 @@ void RealInput::WheelNotch(int delta) {
     input.type = INPUT_MOUSE;
     input.mi.mouseData = static_cast<DWORD>(delta);
     input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-    Send(input);
+    Send(input, WM_MOUSEWHEEL);
 }
 
-void RealInput::Send(INPUT& input) const {
+void RealInput::Send(INPUT& input, UINT message, const POINT* at) {
+    Awaited awaited{message, message == WM_LBUTTONDOWN ? WM_LBUTTONDBLCLK : message, at};
+    gAwaited = &awaited;
+    const HHOOK hook = SetWindowsHookExW(WH_MOUSE, SeeMouseMessage, nullptr, GetCurrentThreadId());
     SendInput(1, &input, sizeof(input));
-    PumpMessages(pump_);
+    PumpUntil([&] { return awaited.seen; }, 5000);
+    if (hook) UnhookWindowsHookEx(hook);
+    gAwaited = nullptr;
 }
 
 std::wstring SaveWindowScreenshot(HWND window, const std::wstring& name) {

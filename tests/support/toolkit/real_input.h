@@ -1,6 +1,6 @@
 // Real input and screenshots for demonstration tests: the pointer, the left button and the
 // wheel go through SendInput, the system's input queue, as a user's would; after each event
-// the test's messages are pumped for a while so the windows handle it.
+// the test's messages are pumped until the mouse message it makes has been handled.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@ namespace test {
 
 class RealInput {
 public:
-    RealInput(HWND window, int pumpMilliseconds) : window_(window), pump_(pumpMilliseconds) {}
+    explicit RealInput(HWND window) : window_(window) {}
 
     void MoveTo(int x, int y);   // a client point of the window
     void Button(bool down);      // the left button
@@ -19,10 +19,12 @@ public:
     void WheelNotch(int delta);  // one wheel turn; positive away from the user
 
 private:
-    void Send(INPUT& input) const;
+    // Sends `input` and pumps until this thread has taken `message` (at `at`, a screen point,
+    // when given) from its queue and handled it; gives up after a generous deadline, when the
+    // event went elsewhere (another window in the way), leaving the test's checks to tell.
+    static void Send(INPUT& input, UINT message, const POINT* at = nullptr);
 
     HWND window_;
-    int pump_;
 };
 
 // Saves what the window's client area shows as a PNG in the temporary folder under `name`;
