@@ -86,8 +86,12 @@ bool Application::Start(int showCommand) {
         MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())),
         DisplayScale::ForSystem());
     const bool created = mainWindow_.Create(instance_, std::move(handlers), showCommand);
+    const DWORD error = GetLastError();
     startPictures_.reset();
-    if (!created) return false;
+    if (!created) {
+        LogMainWindowFailed(error);
+        return false;
+    }
     diagnostics_.OnMainWindowCreated(notices_, library_->CatalogueBase(), library_->HomepageBase());
 
     // The first screen is page 1 of the hot list, shown once the window is on screen; when its

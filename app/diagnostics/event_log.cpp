@@ -214,3 +214,7 @@ void LogBossKey(const KeyChord& key, bool registered, unsigned long error) {
 void LogBossKeyOff() {
     LogEvent("boss key: off (setting)");
 }
+
+void LogMainWindowFailed(unsigned long error) {
+    LogFinalEvent("start: the main window could not be made (error " + std::to_string(error) + ")");
+}

@@ -40,3 +40,5 @@ void LogScriptError(std::string_view url, int count, std::string_view descriptio
 // The boss key registered, refused (`error`: GetLastError's), or turned off by the setting.
 void LogBossKey(const KeyChord& key, bool registered, unsigned long error);
 void LogBossKeyOff();
+// The start given up: the main window could not be made (`error`: GetLastError's).
+void LogMainWindowFailed(unsigned long error);

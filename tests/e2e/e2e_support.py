@@ -620,10 +620,26 @@ class Program:
         """A notice's pale fill covers its strip (text and frame aside)."""
         return self.shot(NOTICE).share_of(NOTICE_FILL) > 0.6
 
+    def last_words(self, lines=15):
+        """The end of what the program wrote and logged, for a failure's message."""
+        said = []
+        logs = os.path.join(self.diagnostics, "logs")
+        for path in [self.output_path] + sorted(
+                os.path.join(logs, name) for name in (os.listdir(logs) if os.path.isdir(logs)
+                                                      else [])):
+            try:
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    tail = f.read().splitlines()[-lines:]
+            except OSError:
+                continue
+            said.append(f"\n--- {os.path.basename(path)}:\n" + "\n".join(tail))
+        return "".join(said)
+
     def wait_for_main_window(self, timeout=30):
         def found():
             if not self.running():
-                raise AssertionError(f"zentori.exe ended (exit code {self.process.returncode})")
+                raise AssertionError(f"zentori.exe ended (exit code {self.process.returncode})"
+                                     f"{self.last_words()}")
             return [w for w in self.windows() if w.title == MAIN_TITLE]
         self.main = wait_until(found, timeout, "the main window")[0]
         return self.main
