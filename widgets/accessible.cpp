@@ -73,13 +73,9 @@ void Order(std::span<Placed> items) {
 
 // --- Helpers
 
-SkinForm* FormOf(HWND window) {
-    return SkinForm::FromWindow(window);
-}
-
 // The live widget `id` of `window`, when it is still the one `identity` names.
 FormWidget* WidgetOf(HWND window, int id, const Widget* identity) {
-    if (!FormOf(window)) return nullptr;
+    if (!SkinForm::FromWindow(window)) return nullptr;
     const WidgetRecord* record = WidgetAt(FindWidget(id));
     if (!record || record->parent != window || (identity && record->widget != identity)) {
         return nullptr;
@@ -344,7 +340,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
         if (!out) return E_POINTER;
         VariantInit(out);
-        SkinForm* form = FormOf(window_);
+        SkinForm* form = SkinForm::FromWindow(window_);
         if (!form) return CO_E_OBJNOTCONNECTED;
         const HWND focus = GetFocus();
         if (focus && focus != window_ && IsChild(window_, focus)) {
@@ -422,7 +418,7 @@ public:
     }
 
 protected:
-    bool Connected() const override { return FormOf(window_) != nullptr; }
+    bool Connected() const override { return SkinForm::FromWindow(window_) != nullptr; }
 
     HRESULT FactsOf(long child, AccessibleFacts* facts) const override {
         if (child != CHILDID_SELF) return ChildFacts(child, facts);
@@ -536,7 +532,8 @@ public:
         VariantInit(out);
         FormWidget* widget = Widget();
         if (!widget) return CO_E_OBJNOTCONNECTED;
-        if (GetFocus() != window_ || FormOf(window_)->Router().KeyId() != id_) return S_FALSE;
+        if (GetFocus() != window_ || SkinForm::FromWindow(window_)->Router().KeyId() != id_)
+            return S_FALSE;
         const AccessibleItems* items = widget->Items();
         return PutChildId(out, items ? items->SelectedItem() : CHILDID_SELF);
     }
@@ -555,7 +552,7 @@ public:
         long id = 0;
         if (!ChildId(child, &id) || (id != CHILDID_SELF && !IsItem(id))) return E_INVALIDARG;
         if (flags & SELFLAG_TAKEFOCUS) {
-            SkinForm* form = FormOf(window_);
+            SkinForm* form = SkinForm::FromWindow(window_);
             form->SetKeyWidget(id_);
             if (form->Router().KeyId() != id_) return DISP_E_MEMBERNOTFOUND;
             SetFocus(window_);
@@ -652,7 +649,7 @@ protected:
             return S_OK;
         }
         *facts = widget->Facts();
-        const WidgetRouter& router = FormOf(window_)->Router();
+        const WidgetRouter& router = SkinForm::FromWindow(window_)->Router();
         if (router.HoverId() == id_) facts->state |= STATE_SYSTEM_HOTTRACKED;
         if (const WidgetRecord* record = WidgetAt(FindWidget(id_)); record && record->takesKeys) {
             facts->state |= STATE_SYSTEM_FOCUSABLE;
@@ -700,7 +697,7 @@ std::vector<size_t> ReadingOrder(const std::vector<RECT>& rects) {
 LRESULT AnswerGetObject(HWND window, WPARAM flags, LPARAM objectId) {
     const auto id = static_cast<LONG>(objectId);
     const auto resultFromObject = OleaccFunction<decltype(&LresultFromObject)>("LresultFromObject");
-    if (!FormOf(window) || !resultFromObject) return 0;
+    if (!SkinForm::FromWindow(window) || !resultFromObject) return 0;
     IAccessible* object = nullptr;
     if (id == OBJID_CLIENT) {
         object = new FormAccessible(window);

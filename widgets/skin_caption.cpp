@@ -99,23 +99,17 @@ void SkinForm::MakeBorderStrips() {
         const int height = strip.place.bottom - strip.place.top;
         // Premultiplied over transparency, so blending the strip gives what drawing the lines
         // over the pixels behind them gives.
-        GpBitmap* raw = nullptr;
-        UniqueGraphics graphics;
-        const bool drawn = strip.picture.Create(nullptr, width, height, true) &&
-                           GdipCreateBitmapFromScan0(
-                               width, height, width * 4, PixelFormat32bppPARGB,
-                               reinterpret_cast<BYTE*>(strip.picture.Bits()), &raw) == Gdiplus::Ok;
-        UniqueImage bitmap(raw);
-        if (!drawn || GdipGetImageGraphicsContext(bitmap.get(), graphics.out()) != Gdiplus::Ok) {
+        if (!strip.picture.Create(nullptr, width, height, true, Canvas::Drawing::kPremultiplied)) {
             for (BorderStrip& made : borderStrips_)
                 made.picture.Reset();
             return;
         }
-        GdipTranslateWorldTransform(graphics.get(), static_cast<float>(-strip.place.left),
+        GpGraphics* graphics = strip.picture.Graphics();
+        GdipTranslateWorldTransform(graphics, static_cast<float>(-strip.place.left),
                                     static_cast<float>(-strip.place.top),
                                     Gdiplus::MatrixOrderPrepend);
-        DrawBorderLines(graphics.get());
-        GdipFlush(graphics.get(), Gdiplus::FlushIntentionSync);
+        DrawBorderLines(graphics);
+        GdipFlush(graphics, Gdiplus::FlushIntentionSync);
     }
 }
 
