@@ -13,6 +13,8 @@
 
 #include "app/diagnostics/diagnostics_log.h"
 
+#include "tests/support/toolkit/seconds.h"
+
 namespace {
 
 constexpr double kGoalSeconds = 5e-6;
@@ -20,12 +22,7 @@ const std::string kLine =
     "fetch page http://127.0.0.1:41234/appweb/getcathotlist?cid=1&leaf_cid=0&sort=1&pn=2: "
     "HTTP error, HTTP 500, 0 bytes, 12 ms";
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using test::Seconds;
 
 double Average(int runs, const std::function<void()>& work) {
     const double start = Seconds();

@@ -24,6 +24,7 @@
 #include "catalogue/http_request.h"
 #include "catalogue/search.h"
 #include "tests/support/program/running_program.h"
+#include "tests/support/toolkit/seconds.h"
 
 namespace {
 
@@ -32,12 +33,7 @@ test::RunningProgram* program = nullptr;
 // The program's own share of a click: one 60 Hz frame.
 constexpr double kOwnShareGoalSeconds = 0.016;
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using test::Seconds;
 
 // One thing to click: `widget` picks the widget; `url` is what the click requests.
 struct Target {

@@ -12,17 +12,13 @@
 
 #include "app/browse/loading_window.h"
 #include "tests/support/program/running_program.h"
+#include "tests/support/toolkit/seconds.h"
 
 namespace {
 
 constexpr double kCancelGoalSeconds = 0.100;
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using test::Seconds;
 
 void BM_CancelWhileTheWorkerIsBlocked(benchmark::State& state) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "tests/support/toolkit/list_control_fixture.h"
+#include "tests/support/toolkit/seconds.h"
 #include "widgets/text_picture.h"
 
 namespace {
@@ -38,12 +39,7 @@ constexpr double kWheelGoalMicroseconds = 5000;
 // The program's whole share of a click, of which a new page's drawing is a part.
 constexpr double kClickGoalMicroseconds = 16000;
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using test::Seconds;
 
 template <typename Work>
 double TimeOnce(Work&& work) {

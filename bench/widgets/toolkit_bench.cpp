@@ -15,6 +15,7 @@
 #include "tests/support/main_window_places.h"
 #include "tests/support/toolkit/images.h"
 #include "tests/support/toolkit/test_form.h"
+#include "tests/support/toolkit/seconds.h"
 #include "widgets/animated_picture.h"
 #include "widgets/label.h"
 
@@ -24,12 +25,7 @@ constexpr int kFormWidth = main_window_places::kWindowSize[0];  // the main wind
 constexpr int kFormHeight = main_window_places::kWindowSize[1];
 const DisplayScale kScale = DisplayScale::ForSystem();
 
-double Seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using test::Seconds;
 
 // Average seconds of `work` over enough runs to take about 50 ms.
 double Average(const std::function<void()>& work) {

@@ -28,8 +28,6 @@ namespace {
 
 constexpr GUID kDocHostCommandGroup = {
     0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
-constexpr char kGame[] = "植物大战僵尸";
-constexpr char kLink[] = "http://127.0.0.1:9/1";
 
 // Event arguments: a number, a text (not freed here), an answer field by reference.
 VARIANT Arg(long number) {
@@ -134,16 +132,7 @@ MSG KeyDown(HWND window, UINT key) {
     return MSG{window, WM_KEYDOWN, key, 1, 0, {}};
 }
 
-class BrowserEventsTest : public test::OleWindowTest {
-protected:
-    void SetUp() override {
-        OleWindowTest::SetUp();
-        ASSERT_TRUE(game.Open(GetModuleHandleW(nullptr), kLink, kGame));
-        ASSERT_TRUE(game.Browser().Created());
-    }
-
-    GameWindow game;
-};
+class BrowserEventsTest : public test::OpenGameTest {};
 
 TEST_F(BrowserEventsTest, ScriptErrorsLetScriptsRunAndShowNothing) {
     const ComPtr<IOleCommandTarget> target = SiteAs<IOleCommandTarget>(game.Browser());

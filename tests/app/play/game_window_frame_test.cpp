@@ -10,6 +10,7 @@
 
 #include "app/play/game_window.h"
 #include "tests/support/program/game_window_probe.h"
+#include "tests/support/program/ole_window_test.h"
 #include "tests/support/program/recording_audio.h"
 #include "tests/support/toolkit/images.h"
 #include "tests/support/toolkit/test_form.h"
@@ -19,16 +20,8 @@ namespace {
 // Generous: the timers run for a few seconds, and a busy machine delays them.
 constexpr int kDeadlineMs = 20000;
 
-class GameWindowFrameTest : public ::testing::Test {
+class GameWindowFrameTest : public test::OpenGameTest {
 protected:
-    OleSession ole;
-    test::CursorAway cursorAway;
-    GameWindow game;
-
-    void SetUp() override {
-        ASSERT_TRUE(ole.Initialised());
-        ASSERT_TRUE(game.Open(GetModuleHandleW(nullptr), "http://127.0.0.1:9/1", "植物大战僵尸"));
-    }
     bool KeyboardInPage() {
         const HWND control = game.Browser().ControlWindow();
         const HWND focus = GetFocus();

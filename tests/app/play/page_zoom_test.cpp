@@ -12,6 +12,7 @@
 
 #include "app/play/game_window.h"
 #include "tests/support/program/game_window_probe.h"
+#include "tests/support/program/ole_window_test.h"
 #include "tests/support/toolkit/test_form.h"
 #include "win/wide_text.h"
 
@@ -43,15 +44,13 @@ HRESULT PageLoaded(IDispatch* sink, IDispatch* frame) {
     return result;
 }
 
-class PageZoomTest : public ::testing::Test {
+class PageZoomTest : public test::OleWindowTest {
 protected:
-    OleSession ole;
-    test::CursorAway cursorAway;
     GameWindow game;
     std::vector<int> remembered;
 
     void SetUp() override {
-        ASSERT_TRUE(ole.Initialised());
+        OleWindowTest::SetUp();
         game.Zoom().SetChangeHandler([this](int percent) { remembered.push_back(percent); });
         ASSERT_TRUE(game.Open(GetModuleHandleW(nullptr), "http://127.0.0.1:9/1", "植物大战僵尸"));
         ASSERT_NE(game.Browser().Control(), nullptr);

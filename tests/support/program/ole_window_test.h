@@ -1,6 +1,6 @@
 // The set-up of tests that host the browser control: OLE initialised on the test's thread for
-// the test's life, the pointer kept away from the windows the test opens, and where a child
-// window lies in its parent.
+// the test's life, the pointer kept away from the windows the test opens, a game window with a
+// game open in it, and where a child window lies in its parent.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/play/browser_host.h"
+#include "app/play/game_window.h"
 #include "tests/support/toolkit/test_form.h"
 
 namespace test {
@@ -18,6 +19,21 @@ protected:
 
     OleSession ole;
     CursorAway cursorAway;
+};
+
+// A game window with kGameName open at kGameLink (which never answers), its browser made.
+class OpenGameTest : public OleWindowTest {
+protected:
+    static constexpr char kGameName[] = "植物大战僵尸";
+    static constexpr char kGameLink[] = "http://127.0.0.1:9/1";
+
+    void SetUp() override {
+        OleWindowTest::SetUp();
+        ASSERT_TRUE(game.Open(GetModuleHandleW(nullptr), kGameLink, kGameName));
+        ASSERT_TRUE(game.Browser().Created());
+    }
+
+    GameWindow game;
 };
 
 // A child window's rectangle in its parent's client coordinates.
