@@ -345,6 +345,9 @@ class _ScreenReader:
         finally:
             self.x11.XDestroyImage(image)
         rgb = bytearray(width * height * 3)
+        if stride == width * 4:  # rows without padding: one plane at a time
+            rgb[0::3], rgb[1::3], rgb[2::3] = raw[2::4], raw[1::4], raw[0::4]
+            return Image(width, height, bytes(rgb))
         for row in range(height):
             line = raw[row * stride:row * stride + width * 4]
             out = row * width * 3

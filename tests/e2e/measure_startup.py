@@ -3,8 +3,8 @@
 Run through scripts/measure-startup.sh, which provides the display, the Wine prefix with its
 background services running, and Chromium.
 
-What is measured, per run (a warm-up run of each program first, then --runs measured runs; the
-medians are compared):
+What is measured, per run (a warm-up run of each program first, then --runs measured runs, the
+programs taking turns; the medians are compared):
 
 - zentori.exe (a private copy of the program folder) against the sample catalogue: from starting
   `wine zentori.exe` to the first page of games on screen. "On screen" is judged from
@@ -29,8 +29,8 @@ tree are added up; the largest sum is the peak. The tree is the started process'
 daemonise (Chromium's crash handler) count too. Wine's shared services (wineserver, explorer.exe,
 services.exe, ...) run before and after and are not counted, as an operating system's would not
 be; their own total is printed for reference. The proportional set size (PSS, shared pages split
-between the processes using them) is summed alongside: a tree of many processes sharing
-libraries (Chromium) is overstated by RSS sums.
+between the processes using them) is summed alongside, every 50 ms (reading it walks each
+address space): a tree of many processes sharing libraries (Chromium) is overstated by RSS sums.
 
 Goals (printed, not enforced): start at most 0.6 x Chromium's and at most 0.10 s after the
 floor's, peak memory at most 0.3 x Chromium's and at most 45 MB RSS. zentori.exe is measured
@@ -52,6 +52,7 @@ import e2e_support as e2e  # noqa: E402
 
 POLL = 0.01
 TREE_POLL = 0.1
+PSS_POLL = 0.05
 MAIN_WINDOW_ORIGIN = (50, 50)
 START_GOAL = 0.6
 MEMORY_GOAL = 0.3
@@ -92,6 +93,19 @@ def process_tree(root):
     return [pid for pid in members if pid in processes]
 
 
+PAGE_KB = os.sysconf("SC_PAGE_SIZE") // 1024
+
+
+def rss_kb(pid):
+    """RSS of one process in kB, 0 once it has gone: statm, which costs the kernel next to
+    nothing, where smaps_rollup walks the whole address space."""
+    try:
+        with open(f"/proc/{pid}/statm") as f:
+            return int(f.read().split()[1]) * PAGE_KB
+    except (OSError, IndexError, ValueError):
+        return 0
+
+
 def memory_kb(pid):
     """(RSS, PSS) of one process in kB; zeros once it has gone."""
     rss = pss = 0
@@ -108,7 +122,9 @@ def memory_kb(pid):
 
 
 class PeakMemory(threading.Thread):
-    """Samples the summed RSS and PSS of a process tree until stopped."""
+    """Samples the summed RSS (every POLL seconds) and PSS (every PSS_POLL: reading it costs the
+    kernel a walk of each address space, CPU time the measured program would miss) of a process
+    tree until stopped."""
 
     def __init__(self, root):
         super().__init__(daemon=True)
@@ -116,15 +132,18 @@ class PeakMemory(threading.Thread):
         self._done = threading.Event()
 
     def run(self):
-        members, looked = [], 0.0
+        members, looked, proportional = [], 0.0, 0.0
         while not self._done.is_set():
             # Walking all of /proc costs far more than reading the members' memory: the tree is
             # looked for anew every TREE_POLL seconds only.
-            if time.monotonic() - looked >= TREE_POLL:
-                members, looked = process_tree(self.root), time.monotonic()
-            totals = [memory_kb(pid) for pid in members]
-            self.peak_rss = max(self.peak_rss, sum(rss for rss, _ in totals))
-            self.peak_pss = max(self.peak_pss, sum(pss for _, pss in totals))
+            now = time.monotonic()
+            if now - looked >= TREE_POLL:
+                members, looked = process_tree(self.root), now
+            self.peak_rss = max(self.peak_rss, sum(rss_kb(pid) for pid in members))
+            if now - proportional >= PSS_POLL:
+                proportional = now
+                self.peak_pss = max(self.peak_pss,
+                                    sum(memory_kb(pid)[1] for pid in members))
             self._done.wait(POLL)
 
     def finish(self):
@@ -188,15 +207,13 @@ def measure_zentori(work, catalogue, expected_rows):
     strip_like_the_package(program.exe)
     log_lines = len(catalogue.requests())
     started = time.monotonic()
+    wall = time.time()
     program.start()
     sampler = PeakMemory(program.process.pid)
     sampler.start()
     request = FirstTime(lambda: len(catalogue.requests()) > log_lines, started, 0.005)
     request.start()
-    # xdotool costs CPU time the program would miss: looked for less often, for information.
-    window = FirstTime(lambda: any(w.title == e2e.MAIN_TITLE for w in program.windows()),
-                       started, 0.1)
-    window.start()
+    window_at = None  # when the list's place first showed anything but the desktop
     try:
         # The main window opens at (50, 50); its list is watched from the start, so finding the
         # window adds no delay. Before the window is there the region is the desktop's black,
@@ -207,24 +224,31 @@ def measure_zentori(work, catalogue, expected_rows):
         dpi = int(os.environ.get("ZENTORI_DPI", "96"))
         def px(value):
             return (value * dpi + 48) // 96
+        # Only the index and name columns are read: every look at the screen costs the X server
+        # and this script CPU time the program would miss.
         x, y = px(e2e.LIST_BODY[0]), px(e2e.LIST_BODY[1])
-        width = px(e2e.LIST_BODY[0] + e2e.LIST_BODY[2]) - x
+        width = px(sum(e2e.NAME_COLUMN))
         height = px(e2e.LIST_BODY[1] + e2e.LIST_BODY[3]) - y
         origin = (px(MAIN_WINDOW_ORIGIN[0]), px(MAIN_WINDOW_ORIGIN[1]))
-        names = px(sum(e2e.NAME_COLUMN))
         deadline = time.monotonic() + 30
-        last = None
+        last = desktop = None
         while True:
             body = e2e.screenshot(origin[0] + x, origin[1] + y, width, height)
             shown_at = time.monotonic() - started
+            if desktop is None:
+                desktop = body.pixels
+            elif window_at is None and body.pixels != desktop:
+                window_at = shown_at
             if body.pixels != last:
                 last = body.pixels
-                rows = body.crop(0, 0, names, body.height).ink_rows()
+                rows = body.ink_rows()
                 if len(rows) == expected_rows:
                     break
             if time.monotonic() > deadline or not program.running():
                 raise RuntimeError("zentori.exe did not show the first page")
             time.sleep(POLL)
+        with open("/tmp/detect.txt", "a") as f:
+            f.write(f"{wall:.4f} {wall + shown_at:.4f}\n")
         main = program.wait_for_main_window()
         if (main.x, main.y) != origin:
             raise RuntimeError(f"the main window is at ({main.x}, {main.y}), not {origin}")
@@ -235,12 +259,12 @@ def measure_zentori(work, catalogue, expected_rows):
         except subprocess.TimeoutExpired:
             program.stop()
     finally:
-        request_at, window_at = request.finish(), window.finish()
+        request_at = request.finish()
         rss, pss = sampler.finish()
         program.stop()
     shutil.rmtree(program.folder, ignore_errors=True)
     return Run(shown_at, rss, pss,
-               f"main window at {window_at or 0:.2f} s, request at {request_at or 0:.2f} s")
+               f"window on screen at {window_at or 0:.2f} s, request at {request_at or 0:.2f} s")
 
 
 def strip_like_the_package(exe):
@@ -346,8 +370,10 @@ def main():
         results = {}
         if os.path.isfile(floor_exe):
             keep_wine_desktop(floor_exe, work)
-        for name, measure in programs:
-            for n in range(args.runs + 1):
+        # The programs take turns, so that a slower spell of the machine weighs on all of them
+        # alike rather than on whichever was being measured then.
+        for n in range(args.runs + 1):
+            for name, measure in programs:
                 run = measure(n)
                 if n == 0:
                     continue  # warm-up: file cache and Wine's per-program set-up
