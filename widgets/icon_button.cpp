@@ -129,8 +129,7 @@ bool IconButton::Paint(FormRecord& form, UINT message, LPARAM) {
     RestoreBackground(form);
 
     GpGraphics* graphics = form.ScreenGraphics();
-    DrawPlate(graphics, GetBounds(), Scale().Px(kOuterCorner), Scale().Px(kInnerCorner),
-              look->plate);
+    form.PaintPlate(GetBounds(), Scale().Px(kOuterCorner), Scale().Px(kInnerCorner), look->plate);
 
     const IconButtonLayout layout =
         LayoutFor(GetBounds(), iconWidth_, iconHeight_, iconAbove_, look == &kPressedLook, Scale());

@@ -114,6 +114,7 @@ bool SkinForm::InitForm(HWND window, std::optional<Picture> decodedSkin) {
     record_.window = window;
     record_.screen = &screen_;
     record_.background = &background_;
+    record_.plates = &plates_;
     AddForm(&record_);
     attached_ = true;
     UpdateWindowRect();
@@ -159,6 +160,7 @@ void SkinForm::MakeTitleFont() {
 void SkinForm::OnDpiChanged(HWND window, int dpi, const RECT* suggested) {
     if (DisplayScale(dpi) == record_.scale) return;
     record_.scale = DisplayScale(dpi);
+    plates_.Clear();
     MakeTitleFont();
     if (captionMode_ != 0 && captionMode_ != 1) LoadCaptionStrip(window);
     // Widgets place themselves for the new scale (the caption buttons take the new strip);
@@ -207,6 +209,7 @@ void SkinForm::OnDestroy(HWND window) {
     skin_.Release();
     screen_.Reset();
     background_.Reset();
+    plates_.Clear();
     for (BorderStrip& strip : borderStrips_)
         strip.picture.Reset();
     borderWidth_ = borderHeight_ = 0;

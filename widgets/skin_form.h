@@ -198,6 +198,7 @@ private:
     // to the largest size the window can take (see GrowBuffers).
     Canvas screen_;
     Canvas background_;
+    PlatePictures plates_;
     WidgetRouter router_;
     std::vector<Backdrop> backdrops_;
     Picture skin_;  // the current skin, decoded per SetSkin (and again when needed, see SettleSkin)

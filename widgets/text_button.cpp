@@ -66,9 +66,8 @@ bool TextButton::Paint(FormRecord& form, UINT message, LPARAM) {
     // A pressed button's caption sinks by one pixel (at 96 dpi).
     if (look == &kPressedLook) OffsetRectF(sink, sink, 0, 0, caption);
 
-    const RectF plate =
-        DrawPlate(graphics, GetBounds(), scale.Px(kOuterCorner), scale.Px(kInnerCorner),
-                  look->plate, look == &kHoverLook ? &kHighlight : nullptr);
+    const RectF plate = form.PaintPlate(GetBounds(), scale.Px(kOuterCorner), scale.Px(kInnerCorner),
+                                        look->plate, look == &kHoverLook ? &kHighlight : nullptr);
     // The pointer itself over the button (not a focus widget's selected look) adds a frame.
     if (look == &kHoverLook && message == WM_MOUSEMOVE) {
         const Outline& inner = look->plate.inner;

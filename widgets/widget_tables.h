@@ -16,11 +16,12 @@
 #include "widgets/canvas.h"
 #include "widgets/display_scale.h"
 #include "widgets/gdiplus_flat.h"
+#include "widgets/plate_picture.h"
 #include "widgets/widget_messages.h"
 
-// What widgets need of their form: its window, the window DC, its two buffers and the looks
-// they take from the skin. The buffers are the form's own canvases (not owned here); either may
-// be empty, and then every drawing helper does nothing.
+// What widgets need of their form: its window, the window DC, its two buffers, its kept button
+// plates and the looks they take from the skin. The buffers and plates are the form's own (not
+// owned here); either buffer may be empty, and then every drawing helper does nothing.
 struct FormRecord {
     RECT windowRect{};              // screen rectangle, refreshed on WM_MOVE and WM_SIZE
     int widgetFade = 0;             // non-zero: widgets fade state changes in over timer ticks
@@ -31,11 +32,21 @@ struct FormRecord {
     HDC windowDc = nullptr;              // GetDC of the window for the form's whole life
     const Canvas* screen = nullptr;      // composed picture; the window is painted from it
     const Canvas* background = nullptr;  // the background alone; widgets restore from it
+    PlatePictures* plates = nullptr;     // the buttons' plates, drawn once each
 
     HDC ScreenDc() const { return screen ? screen->Dc() : nullptr; }
     GpGraphics* ScreenGraphics() const { return screen ? screen->Graphics() : nullptr; }
     HDC BackgroundDc() const { return background ? background->Dc() : nullptr; }
     GpGraphics* BackgroundGraphics() const { return background ? background->Graphics() : nullptr; }
+    // A button's plate on the screen buffer, as DrawPlate draws it.
+    RectF PaintPlate(const RectF& rect, float outerCorner, float innerCorner, const PlateLook& look,
+                     const Outline* underInner = nullptr) const {
+        if (!plates) {
+            return DrawPlate(ScreenGraphics(), rect, outerCorner, innerCorner, look, underInner);
+        }
+        return plates->Paint(ScreenDc(), ScreenGraphics(), rect, outerCorner, innerCorner, look,
+                             underInner);
+    }
 };
 
 struct WidgetRecord {

@@ -22,28 +22,7 @@ void PaintBackground(const Canvas& canvas) {
     FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth / 2.0f, kHeight), 0x102040, 200, 0, 0);
 }
 
-// The largest difference of any channel between the two canvases inside `area`, and where.
-struct Difference {
-    int largest = 0;
-    POINT at{};
-};
-Difference Compare(const Canvas& a, const Canvas& b, const RECT& area) {
-    GdipFlush(a.Graphics(), Gdiplus::FlushIntentionSync);
-    GdipFlush(b.Graphics(), Gdiplus::FlushIntentionSync);
-    GdiFlush();
-    Difference result;
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            const std::uint32_t p = a.Row(y)[x], q = b.Row(y)[x];
-            for (int shift : {0, 8, 16}) {
-                const int d = std::abs(static_cast<int>((p >> shift) & 255) -
-                                       static_cast<int>((q >> shift) & 255));
-                if (d > result.largest) result = {d, POINT{x, y}};
-            }
-        }
-    }
-    return result;
-}
+using test::LargestDifference;
 
 class TextPictureTest : public ::testing::Test {
 protected:
@@ -70,7 +49,8 @@ protected:
     // Black text blends exactly; coloured text may round its premultiplied colour by one, and
     // a glow, blended under the text inside the picture first, by one more.
     void ExpectSame(const char* what, int tolerance = 1) {
-        const Difference difference = Compare(drawn_, shown_, RECT{0, 0, kWidth, kHeight});
+        const test::PixelDifference difference =
+            LargestDifference(drawn_, shown_, RECT{0, 0, kWidth, kHeight});
         EXPECT_LE(difference.largest, tolerance)
             << what << " at (" << difference.at.x << ", " << difference.at.y << ")";
     }
@@ -78,7 +58,7 @@ protected:
         Canvas background;
         background.Create(nullptr, kWidth, kHeight);
         PaintBackground(background);
-        return Compare(canvas, background, RECT{0, 0, kWidth, kHeight}).largest;
+        return LargestDifference(canvas, background, RECT{0, 0, kWidth, kHeight}).largest;
     }
 
     Canvas drawn_, shown_;

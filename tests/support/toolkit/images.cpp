@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
@@ -169,6 +170,24 @@ std::string ColourText(COLORREF colour) {
 
 PixelSource CanvasPixels(const Canvas& canvas) {
     return [&canvas](int x, int y) { return ArgbToColorref(canvas.Pixel(x, y)); };
+}
+
+PixelDifference LargestDifference(const Canvas& a, const Canvas& b, const RECT& area) {
+    GdipFlush(a.Graphics(), Gdiplus::FlushIntentionSync);
+    GdipFlush(b.Graphics(), Gdiplus::FlushIntentionSync);
+    GdiFlush();
+    PixelDifference result;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint32_t p = a.Row(y)[x], q = b.Row(y)[x];
+            for (int shift : {0, 8, 16}) {
+                const int d = std::abs(static_cast<int>((p >> shift) & 255) -
+                                       static_cast<int>((q >> shift) & 255));
+                if (d > result.largest) result = {d, POINT{x, y}};
+            }
+        }
+    }
+    return result;
 }
 
 PixelSource PrintedPixels(HWND window) {

@@ -70,6 +70,13 @@ inline int Brightness(COLORREF colour) {
 using PixelSource = std::function<COLORREF(int x, int y)>;
 using PixelTest = std::function<bool(COLORREF colour)>;
 PixelSource CanvasPixels(const Canvas& canvas);
+// The largest difference of any colour channel between two canvases of one size inside `area`,
+// and where it is (the first place it is that large). Both are flushed first.
+struct PixelDifference {
+    int largest = 0;
+    POINT at{};
+};
+PixelDifference LargestDifference(const Canvas& a, const Canvas& b, const RECT& area);
 // The client area of a native window as it paints itself into a bitmap (WM_PRINTCLIENT), so
 // what covers it on the screen does not matter; black outside it.
 PixelSource PrintedPixels(HWND window);

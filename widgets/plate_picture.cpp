@@ -1,0 +1,78 @@
+#include "widgets/plate_picture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool operator==(const Outline& a, const Outline& b) {
+    return a.colour == b.colour && a.alpha == b.alpha;
+}
+
+bool operator==(const PlateLook& a, const PlateLook& b) {
+    return a.outer == b.outer && a.inner == b.inner && a.fillColour == b.fillColour &&
+           a.fillAlphaTop == b.fillAlphaTop && a.fillAlphaBottom == b.fillAlphaBottom;
+}
+
+bool Whole(float value) {
+    return value == std::floor(value);
+}
+
+}  // namespace
+
+bool PlatePictures::Key::operator==(const Key& other) const {
+    return width == other.width && height == other.height && outerCorner == other.outerCorner &&
+           innerCorner == other.innerCorner && look == other.look &&
+           highlighted == other.highlighted && (!highlighted || highlight == other.highlight);
+}
+
+RectF PlatePictures::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, float outerCorner,
+                           float innerCorner, const PlateLook& look, const Outline* underInner) {
+    const bool whole = Whole(rect.X) && Whole(rect.Y) && Whole(rect.Width) && Whole(rect.Height);
+    if (!dc || !whole || rect.Width < 1 || rect.Height < 1) {
+        return DrawPlate(graphics, rect, outerCorner, innerCorner, look, underInner);
+    }
+    Key key{static_cast<int>(rect.Width),
+            static_cast<int>(rect.Height),
+            outerCorner,
+            innerCorner,
+            look,
+            underInner != nullptr,
+            underInner ? *underInner : Outline{}};
+    const Picture* picture = Find(key);
+    if (!picture) picture = Draw(key);
+    if (!picture) return DrawPlate(graphics, rect, outerCorner, innerCorner, look, underInner);
+
+    // Whatever GDI+ still holds for the canvas goes first, so the plate lands on top of it.
+    GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, static_cast<int>(rect.X), static_cast<int>(rect.Y), key.width, key.height,
+               picture->canvas.Dc(), 0, 0, key.width, key.height, blend);
+    RectF filled = rect;
+    OffsetRectF(2, 2, -4, -4, filled);
+    return filled;
+}
+
+const PlatePictures::Picture* PlatePictures::Find(const Key& key) {
+    const auto found = std::find_if(pictures_.begin(), pictures_.end(),
+                                    [&](const Picture& p) { return p.key == key; });
+    if (found == pictures_.end()) return nullptr;
+    std::rotate(found, found + 1, pictures_.end());
+    return &pictures_.back();
+}
+
+const PlatePictures::Picture* PlatePictures::Draw(const Key& key) {
+    Picture picture{key, Canvas{}};
+    if (!picture.canvas.Create(nullptr, key.width, key.height, true,
+                               Canvas::Drawing::kPremultiplied)) {
+        return nullptr;
+    }
+    DrawPlate(picture.canvas.Graphics(),
+              RectF(0, 0, static_cast<float>(key.width), static_cast<float>(key.height)),
+              key.outerCorner, key.innerCorner, key.look,
+              key.highlighted ? &key.highlight : nullptr);
+    GdipFlush(picture.canvas.Graphics(), Gdiplus::FlushIntentionSync);
+    if (pictures_.size() == kMaxPictures) pictures_.erase(pictures_.begin());
+    pictures_.push_back(std::move(picture));
+    return &pictures_.back();
+}
