@@ -85,7 +85,7 @@ bool Application::Start(int showCommand) {
     startPictures_ = std::make_unique<PicturePreload>(
         MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())),
         DisplayScale::ForSystem());
-    const bool created = mainWindow_.Create(instance_, std::move(handlers), showCommand);
+    const bool created = mainWindow_.Create(instance_, std::move(handlers));
     const DWORD error = GetLastError();
     startPictures_.reset();
     if (!created) {
@@ -94,18 +94,22 @@ bool Application::Start(int showCommand) {
     }
     diagnostics_.OnMainWindowCreated(notices_, library_->CatalogueBase(), library_->HomepageBase());
 
-    // The first screen is page 1 of the hot list, shown once the window is on screen; when its
-    // fetch is still under way, the loading window keeps the user from clicking anything until
-    // it is there.
-    navigation_.ShowListSection(kHotGames);
+    // The first screen is page 1 of the hot list. When its rows are here already, they are in
+    // the list before the window shows: it appears with them, in one paint. Otherwise they are
+    // shown once the window is on screen, and while the fetch is still under way the loading
+    // window keeps the user from clicking anything until they are there.
+    const bool firstPageHere = earlyFetch_.Ended();
+    if (firstPageHere) navigation_.ShowListSection(kHotGames);
+    mainWindow_.Show(showCommand);
+    if (!firstPageHere) navigation_.ShowListSection(kHotGames);
     library_->ShowLoadNotice();
-    // The hidden browser starts loading its page only now: the first page needs nothing of it,
-    // and creating the control and its first navigation would hold the first request back.
-    // (The user may have closed the window during that first fetch: its close is posted, so the
-    // window is still there, but nothing new starts.)
-    if (!closing_) {
-        hiddenBrowser_.Create(mainWindow_.Handle(), library_->HomepageBase());
-    }
+    // The hidden browser starts loading its page only once the first page is on the screen:
+    // the first page needs nothing of it, and creating the control would hold the first request
+    // and the window's appearance back. (The user may have closed the window during that first
+    // fetch: its close is posted, so the window is still there, but nothing new starts.)
+    mainWindow_.RunWhenIdle([this] {
+        if (!closing_) hiddenBrowser_.Create(mainWindow_.Handle(), library_->HomepageBase());
+    });
     return true;
 }
 

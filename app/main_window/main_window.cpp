@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/control_font.h"
 #include "win/wide_text.h"
 #include "text/text_utils.h"
@@ -11,6 +13,9 @@ namespace {
 
 constexpr DWORD kStyle = WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW;
+// A timer's message comes only once the queue holds nothing else. The widgets' timers on this
+// window carry the widgets' ids, small numbers: this one is far from them.
+constexpr UINT_PTR kIdleTimer = 0x1D1E0001;
 
 }  // namespace
 
@@ -80,7 +85,7 @@ LRESULT CALLBACK MainWindow::SearchBoxProc(HWND box, UINT message, WPARAM wParam
     return DefSubclassProc(box, message, wParam, lParam);
 }
 
-bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) {
+bool MainWindow::Create(HINSTANCE instance, Handlers handlers) {
     handlers_ = std::move(handlers);
     const std::wstring title = GbkToWide(kTitle);
     // The primary monitor's DPI (where the window opens) is the system's; should the window's
@@ -107,9 +112,17 @@ bool MainWindow::Create(HINSTANCE instance, Handlers handlers, int showCommand) 
         SetWindowPos(window_, nullptr, 0, 0, ownPlace.right - ownPlace.left,
                      ownPlace.bottom - ownPlace.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    return true;
+}
+
+void MainWindow::RunWhenIdle(std::function<void()> work) {
+    idleWork_ = std::move(work);
+    SetTimer(window_, kIdleTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+void MainWindow::Show(int showCommand) {
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
-    return true;
 }
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,6 +144,11 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
                 return 0;
             }
             break;
+        case WM_TIMER:
+            if (wParam != kIdleTimer) break;
+            KillTimer(window, kIdleTimer);
+            if (idleWork_) std::exchange(idleWork_, nullptr)();
+            return 0;
         case WM_LBUTTONDBLCLK:
             if (handlers_.doubleClicked) handlers_.doubleClicked();
             return 0;

@@ -54,9 +54,15 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // Creates and shows the window, its definition's 96-dpi place and size scaled to the DPI of
+    // Creates the window, hidden, its definition's 96-dpi place and size scaled to the DPI of
     // the monitor it opens on; false when the window cannot be created.
-    bool Create(HINSTANCE instance, Handlers handlers, int showCommand);
+    bool Create(HINSTANCE instance, Handlers handlers);
+    // Shows the window as `showCommand` asks and paints it at once.
+    void Show(int showCommand);
+    // Runs `work` once the window's thread has had nothing else to do: the first paint is on
+    // the screen by then. (Wine hands a window's pixels to the X server when its thread waits
+    // for messages; work done before that keeps the window from appearing.)
+    void RunWhenIdle(std::function<void()> work);
     HWND Handle() const { return window_; }
     HWND SearchBox() const { return searchBox_; }
     std::string SearchText() const;  // GBK
@@ -76,4 +82,5 @@ private:
     HWND lastFocus_ = nullptr;
     UniqueFontGdi searchFont_;
     Handlers handlers_;
+    std::function<void()> idleWork_;
 };

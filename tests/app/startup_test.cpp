@@ -1,6 +1,7 @@
 // Starts the real zentori.exe (built beside this test) and checks what a user sees first: the
 // main window with its title and size, and a clean exit when it is closed; then the
-// program in this process, closed while its first page is still on its way.
+// program in this process, closed while its first page is still on its way, and left to go
+// idle.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -92,10 +93,30 @@ TEST(Startup, TheWindowAsksForItsPlaceAndClosingDuringTheFirstFetchStartsNothing
     EXPECT_TRUE(started);
     EXPECT_EQ(place.Place().left, 50);
     EXPECT_EQ(place.Place().top, 50);
-    EXPECT_FALSE(program.Hidden().Host().Created());
     // (Asking the catalogue dispatches the messages waiting, the close among them.)
     EXPECT_TRUE(test::SetCatalogueMode("normal"));
     EXPECT_EQ(program.RunMessageLoop(), 0) << "the close posted ends the program";
+    EXPECT_FALSE(program.Hidden().Host().Created());
+    program.Shutdown();
+}
+
+// The hidden browser would keep the first page from the screen: it comes once the window has
+// had nothing else to do.
+TEST(Startup, TheHiddenBrowserComesOnceTheWindowIsIdle) {
+    ASSERT_TRUE(test::SetCatalogueMode("normal"));
+    Application program(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(program.Start(SW_SHOWNORMAL));
+    EXPECT_FALSE(program.Hidden().Host().Created());
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    MSG message;
+    while (!program.Hidden().Host().Created() && GetTickCount64() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+    }
+    EXPECT_TRUE(program.Hidden().Host().Created());
+    DestroyWindow(program.Main().Handle());
+    EXPECT_EQ(program.RunMessageLoop(), 0);
     program.Shutdown();
 }
 
