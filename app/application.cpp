@@ -62,6 +62,12 @@ bool Application::Start(int showCommand) {
         earlyState_ = first->state;
         earlyFetch_ = StartFetch(first->state);
     }
+    // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
+    // needed for that.
+    StartGraphics();
+    startPictures_ = std::make_unique<PicturePreload>(
+        MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())),
+        DisplayScale::ForSystem());
     bossKey_ = std::make_unique<BossKey>(*audio_);
     skinMenu_->SetAppliedHandler([this](const SkinChoice& skin) { library_->OnSkinApplied(skin); });
     skinMenu_->SetNoticeHandler([this](const std::string& text) { notices_.ShowPassing(text); });
@@ -79,12 +85,6 @@ bool Application::Start(int showCommand) {
     // The hidden browser goes while its parent window still exists.
     handlers.destroying = [this] { hiddenBrowser_.Destroy(); };
     handlers.scaleChanged = [this] { notices_.Rescale(NoticePlace(objects_->GameList())); };
-    // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
-    // needed for that.
-    StartGraphics();
-    startPictures_ = std::make_unique<PicturePreload>(
-        MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())),
-        DisplayScale::ForSystem());
     const bool created = mainWindow_.Create(instance_, std::move(handlers));
     const DWORD error = GetLastError();
     startPictures_.reset();

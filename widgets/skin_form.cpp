@@ -391,6 +391,9 @@ void SkinForm::OnMouseWheel(HWND window, WPARAM wParam, LPARAM lParam) {
 
 void SkinForm::OnSize(HWND window, int width, int height) {
     const int oldWidth = width_, oldHeight = height_;
+    // The size a window is created with is told again when it first shows, and a restored
+    // window's size is the one it had: everything is drawn for it already.
+    if (width == oldWidth && height == oldHeight) return;
     width_ = width;
     height_ = height;
     if (width > screen_.Width() || height > screen_.Height()) {
