@@ -19,12 +19,6 @@ constexpr PlateLook kNormal{{0x000000, 50}, {0xFFFFFF, 180}, 0xFFFFFF, 150, 150}
 constexpr PlateLook kHover{{0xC06000, 120}, {0xC06000, 80}, 0xFFFFFF, 200, 130};
 constexpr Outline kHighlight{0xFFFFFF, 200};
 
-void PaintBackground(const Canvas& canvas) {
-    GdipGraphicsClear(canvas.Graphics(), MakeArgb(0x3C7F20));
-    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth, kHeight), 0xF0E0FF, 255, 40, 2);
-    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth / 2.0f, kHeight), 0x102040, 200, 0, 0);
-}
-
 class PlatePictureTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,8 +36,8 @@ protected:
     };
     // The plate drawn on one fresh background and shown through `pictures` on the other.
     void ExpectSame(const Plate& plate, const char* what) {
-        PaintBackground(drawn_);
-        PaintBackground(shown_);
+        test::PaintManyColours(drawn_);
+        test::PaintManyColours(shown_);
         const RectF drawnFill = DrawPlate(drawn_.Graphics(), plate.rect, plate.outer, plate.inner,
                                           plate.look, plate.highlight);
         const RectF shownFill =

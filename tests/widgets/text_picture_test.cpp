@@ -15,13 +15,6 @@ namespace {
 
 constexpr int kWidth = 360, kHeight = 80;
 
-// A background of many colours, so blending mistakes show wherever the text lands.
-void PaintBackground(const Canvas& canvas) {
-    GdipGraphicsClear(canvas.Graphics(), MakeArgb(0x3C7F20));
-    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth, kHeight), 0xF0E0FF, 255, 40, 2);
-    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, kWidth / 2.0f, kHeight), 0x102040, 200, 0, 0);
-}
-
 using test::LargestDifference;
 
 class TextPictureTest : public ::testing::Test {
@@ -30,7 +23,7 @@ protected:
         test::EnsureGraphics();
         for (Canvas* canvas : {&drawn_, &shown_}) {
             ASSERT_TRUE(canvas->Create(nullptr, kWidth, kHeight));
-            PaintBackground(*canvas);
+            test::PaintManyColours(*canvas);
         }
     }
 
@@ -57,7 +50,7 @@ protected:
     int Inked(const Canvas& canvas) const {
         Canvas background;
         background.Create(nullptr, kWidth, kHeight);
-        PaintBackground(background);
+        test::PaintManyColours(background);
         return LargestDifference(canvas, background, RECT{0, 0, kWidth, kHeight}).largest;
     }
 
@@ -135,7 +128,7 @@ TEST_F(TextPictureTest, ShowsThePixelsDrawingTheTextGivesForEveryKindOfText) {
         ExpectSame("drawn the first time", c.tolerance);
         ASSERT_GT(Inked(shown_), 40) << "no text shown";
         // Shown again from the kept picture, over a fresh background.
-        PaintBackground(shown_);
+        test::PaintManyColours(shown_);
         picture.Paint(shown_.Dc(), shown_.Graphics(), c.rect, c.text, c.style, c.clip);
         ExpectSame("shown again", c.tolerance);
     }
@@ -165,8 +158,8 @@ TEST_F(TextPictureTest, AMovedOrChangedTextShowsWhatDrawingItThereGives) {
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        PaintBackground(drawn_);
-        PaintBackground(shown_);
+        test::PaintManyColours(drawn_);
+        test::PaintManyColours(shown_);
         DrawBoth(picture, step.rect, step.text, step.style, kAll);
         ExpectSame(step.what);
     }
@@ -209,8 +202,8 @@ TEST_F(TextPictureTest, EachNewTextInTheSamePlaceGivesThePixelsDrawingItGives) {
         for (const RectF& cell : {RectF(12, 10, 144, 20), RectF(200.5f, 40, 144, 20)}) {
             for (const std::string& text : texts) {
                 SCOPED_TRACE(text);
-                PaintBackground(drawn_);
-                PaintBackground(shown_);
+                test::PaintManyColours(drawn_);
+                test::PaintManyColours(shown_);
                 DrawBoth(picture, cell, text, look.style, kAll);
                 ExpectSame("a new text", look.tolerance);
             }

@@ -190,6 +190,14 @@ PixelDifference LargestDifference(const Canvas& a, const Canvas& b, const RECT& 
     return result;
 }
 
+void PaintManyColours(const Canvas& canvas) {
+    const auto width = static_cast<float>(canvas.Width());
+    const auto height = static_cast<float>(canvas.Height());
+    GdipGraphicsClear(canvas.Graphics(), MakeArgb(0x3C7F20));
+    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, width, height), 0xF0E0FF, 255, 40, 2);
+    FillAlphaGradient(canvas.Graphics(), RectF(0, 0, width / 2, height), 0x102040, 200, 0, 0);
+}
+
 PixelSource PrintedPixels(HWND window) {
     RECT client{};
     GetClientRect(window, &client);

@@ -77,6 +77,9 @@ struct PixelDifference {
     POINT at{};
 };
 PixelDifference LargestDifference(const Canvas& a, const Canvas& b, const RECT& area);
+// Fills the canvas with a ground of many colours (green under a pink and a dark blue fade), so
+// a blending mistake shows wherever a picture lands.
+void PaintManyColours(const Canvas& canvas);
 // The client area of a native window as it paints itself into a bitmap (WM_PRINTCLIENT), so
 // what covers it on the screen does not matter; black outside it.
 PixelSource PrintedPixels(HWND window);
