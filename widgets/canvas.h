@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "widgets/gdi_handles.h"
 
@@ -43,6 +44,7 @@ public:
     ARGB Pixel(int x, int y) const;
     // Row y of the picture, left to right; nullptr outside.
     const std::uint32_t* Row(int y) const;
+    std::uint32_t* Row(int y) { return const_cast<std::uint32_t*>(std::as_const(*this).Row(y)); }
     // All pixels in memory order (the top row first only in a top-down canvas), for drawing
     // into them directly; nullptr while empty.
     std::uint32_t* Bits() { return bits_; }

@@ -6,6 +6,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "widgets/artwork.h"
 #include "widgets/drawing.h"
@@ -89,7 +90,7 @@ void SkinForm::ComposeBackground(const RECT& area) {
                      Gdiplus::CombineModeReplace);
     ComposeArea(graphics, area, hasImage);
     for (const Backdrop& backdrop : backdrops_)
-        TintBackdrop(backdrop);
+        TintBackdrop(backdrop, area);
     ResetClip(graphics);
 }
 
@@ -116,17 +117,38 @@ void SkinForm::SetBackdrop(int widgetId, const RECT& rect, ARGB tint) {
         SettleSkin();
     } else if (wanted) {
         // The background there is the skin alone (backdrops do not overlap): tinted in place.
-        TintBackdrop(backdrops_.back());
+        TintBackdrop(backdrops_.back(), rect);
     }
 }
 
-void SkinForm::TintBackdrop(const Backdrop& backdrop) {
-    UniqueBrush brush(MakeBrush(backdrop.tint));
-    if (!brush) return;
-    const RECT& r = backdrop.rect;
-    FillRectF(background_.Graphics(), brush.get(), static_cast<float>(r.left),
-              static_cast<float>(r.top), static_cast<float>(r.right - r.left),
-              static_cast<float>(r.bottom - r.top));
+void SkinForm::TintBackdrop(const Backdrop& backdrop, const RECT& area) {
+    // GDI+ under Wine fills a translucent rectangle by filling a buffer of its size pixel by
+    // pixel and blending that buffer: a list-sized backdrop took 6-7 ms at 150 %. The tint is
+    // blended into the background's pixels here, as AlphaBlend blends a premultiplied colour.
+    RECT r{};
+    const RECT all{0, 0, background_.Width(), background_.Height()};
+    const unsigned alpha = backdrop.tint >> 24;
+    if (alpha == 0 || !IntersectRect(&r, &backdrop.rect, &area) || !IntersectRect(&r, &r, &all)) {
+        return;
+    }
+    const auto premultiplied = [alpha](ARGB value, int shift) {
+        return ((value >> shift & 255) * alpha + 127) / 255 << shift;
+    };
+    const std::uint32_t tint = alpha << 24 | premultiplied(backdrop.tint, 16) |
+                               premultiplied(backdrop.tint, 8) | premultiplied(backdrop.tint, 0);
+    const unsigned keep = 255 - alpha;
+    GdipFlush(background_.Graphics(), Gdiplus::FlushIntentionSync);
+    GdiFlush();
+    for (int y = r.top; y < r.bottom; ++y) {
+        std::uint32_t* row = background_.Row(y);
+        for (int x = r.left; x < r.right; ++x) {
+            const std::uint32_t under = row[x];
+            std::uint32_t kept = 0;
+            for (int shift = 0; shift < 32; shift += 8)
+                kept |= ((under >> shift & 255) * keep + 127) / 255 << shift;
+            row[x] = tint + kept;
+        }
+    }
 }
 
 void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage) {

@@ -166,8 +166,8 @@ private:
         RECT rect{};
         ARGB tint = 0;
     };
-    // Fills the backdrop's rectangle of the background buffer with its tint (within its clip).
-    void TintBackdrop(const Backdrop& backdrop);
+    // Blends the backdrop's tint over the background buffer where its rectangle meets `area`.
+    void TintBackdrop(const Backdrop& backdrop, const RECT& area);
     void ChooseCaptionColour();
     void DrawBorderLines(GpGraphics* graphics) const;
     void MakeBorderStrips();

@@ -392,7 +392,8 @@ TEST_F(ListDrawTest, ANewSkinBehindTheListIsTakenIntoItsBuffer) {
 }
 
 // The list's tinted backdrop is kept in the form's background (no copy of its own): it is there
-// while the list shows, and the skin alone is back once the list is hidden or gone.
+// while the list shows, tinted once however the background is composed again, and the skin
+// alone is back once the list is hidden or gone.
 TEST_F(ListDrawTest, TheBackdropLivesInTheFormsBackgroundWhileTheListShows) {
     int y = 0;
     {
@@ -400,6 +401,12 @@ TEST_F(ListDrawTest, TheBackdropLivesInTheFormsBackgroundWhileTheListShows) {
         list_test::CreateApplicationList(list, Window());
         y = static_cast<int>(list.ContentArea().Y) + 150;
         EXPECT_TRUE(NearColour(Background().At(600, y), listBackground_, 4));
+        // A growing window composes only the strips it gains: the backdrop is tinted once.
+        RECT place{};
+        GetWindowRect(Window(), &place);
+        SetWindowPos(Window(), nullptr, 0, 0, place.right - place.left + 20,
+                     place.bottom - place.top + 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_TRUE(NearColour(Background().At(600, y), listBackground_, 4)) << "grown";
         list.Hidden(true);
         EXPECT_TRUE(NearColour(Background().At(600, y), kSkinColour, 2)) << "hidden";
         EXPECT_TRUE(NearColour(Screen().At(600, y), kSkinColour, 2)) << "hidden";
