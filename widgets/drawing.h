@@ -87,6 +87,7 @@ void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORR
 struct Outline {
     COLORREF colour;
     int alpha;
+    bool operator==(const Outline&) const = default;
 };
 struct PlateLook {
     Outline outer;
@@ -94,6 +95,7 @@ struct PlateLook {
     COLORREF fillColour;
     int fillAlphaTop;
     int fillAlphaBottom;
+    bool operator==(const PlateLook&) const = default;
 };
 // Draws the plate over `rect`; `underInner` is one more outline drawn just before the inner one
 // (a button's hover highlight). Returns the rectangle the gradient filled.

@@ -5,26 +5,11 @@
 
 namespace {
 
-bool operator==(const Outline& a, const Outline& b) {
-    return a.colour == b.colour && a.alpha == b.alpha;
-}
-
-bool operator==(const PlateLook& a, const PlateLook& b) {
-    return a.outer == b.outer && a.inner == b.inner && a.fillColour == b.fillColour &&
-           a.fillAlphaTop == b.fillAlphaTop && a.fillAlphaBottom == b.fillAlphaBottom;
-}
-
 bool Whole(float value) {
     return value == std::floor(value);
 }
 
 }  // namespace
-
-bool PlatePictures::Key::operator==(const Key& other) const {
-    return width == other.width && height == other.height && outerCorner == other.outerCorner &&
-           innerCorner == other.innerCorner && look == other.look &&
-           highlighted == other.highlighted && (!highlighted || highlight == other.highlight);
-}
 
 RectF PlatePictures::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, float outerCorner,
                            float innerCorner, const PlateLook& look, const Outline* underInner) {
@@ -48,8 +33,8 @@ RectF PlatePictures::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, floa
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, static_cast<int>(rect.X), static_cast<int>(rect.Y), key.width, key.height,
                picture->canvas.Dc(), 0, 0, key.width, key.height, blend);
-    RectF filled = rect;
-    OffsetRectF(2, 2, -4, -4, filled);
+    RectF filled = picture->fill;
+    OffsetRectF(rect.X, rect.Y, 0, 0, filled);
     return filled;
 }
 
@@ -62,15 +47,15 @@ const PlatePictures::Picture* PlatePictures::Find(const Key& key) {
 }
 
 const PlatePictures::Picture* PlatePictures::Draw(const Key& key) {
-    Picture picture{key, Canvas{}};
+    Picture picture{key, Canvas{}, RectF()};
     if (!picture.canvas.Create(nullptr, key.width, key.height, true,
                                Canvas::Drawing::kPremultiplied)) {
         return nullptr;
     }
-    DrawPlate(picture.canvas.Graphics(),
-              RectF(0, 0, static_cast<float>(key.width), static_cast<float>(key.height)),
-              key.outerCorner, key.innerCorner, key.look,
-              key.highlighted ? &key.highlight : nullptr);
+    picture.fill = DrawPlate(
+        picture.canvas.Graphics(),
+        RectF(0, 0, static_cast<float>(key.width), static_cast<float>(key.height)), key.outerCorner,
+        key.innerCorner, key.look, key.highlighted ? &key.highlight : nullptr);
     GdipFlush(picture.canvas.Graphics(), Gdiplus::FlushIntentionSync);
     if (pictures_.size() == kMaxPictures) pictures_.erase(pictures_.begin());
     pictures_.push_back(std::move(picture));

@@ -33,12 +33,13 @@ private:
         float outerCorner = 0, innerCorner = 0;
         PlateLook look{};
         bool highlighted = false;
-        Outline highlight{};
-        bool operator==(const Key& other) const;
+        Outline highlight{};  // {} without
+        bool operator==(const Key&) const = default;
     };
     struct Picture {
         Key key;
         Canvas canvas;  // premultiplied, the plate's own pixels over transparency
+        RectF fill;     // what the gradient fills, from the picture's corner
     };
 
     const Picture* Find(const Key& key);
