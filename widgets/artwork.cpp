@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "widgets/drawing.h"
+#include "widgets/photo_resample.h"
 
 namespace {
 
@@ -83,58 +84,75 @@ void DrawImageSharp(GpGraphics* graphics, GpImage* image, const RectF& target, c
     }
 }
 
-bool StretchPhoto(HDC dc, const Picture& photo, const RECT& clip, int width, int height) {
+namespace {
+
+// The photograph's pixels from its top-left to just past what `clip` of it resized to width x
+// height shows (two more for the interpolation's neighbours), locked for reading, or nothing.
+// A photograph decoded to 24 bits (a JPEG) is read in place; any other is converted, and a large
+// one only as far as it is shown.
+class LockedPhoto {
+public:
+    LockedPhoto(const Picture& photo, const RECT& clip, int width, int height)
+        : bitmap_(static_cast<GpBitmap*>(photo.GetHandle())) {
+        const int imageWidth = photo.GetWidth(), imageHeight = photo.GetHeight();
+        const double toImageX = static_cast<double>(imageWidth) / width;
+        const double toImageY = static_cast<double>(imageHeight) / height;
+        const int partWidth =
+            std::min(imageWidth, static_cast<int>(std::ceil(clip.right * toImageX)) + 2);
+        const int partHeight =
+            std::min(imageHeight, static_cast<int>(std::ceil(clip.bottom * toImageY)) + 2);
+        Gdiplus::PixelFormat format = 0;
+        GdipGetImagePixelFormat(bitmap_, &format);
+        if (format != PixelFormat24bppRGB) format = PixelFormat32bppRGB;
+        const Gdiplus::GpRect part(0, 0, partWidth, partHeight);
+        if (GdipBitmapLockBits(bitmap_, &part, Gdiplus::ImageLockModeRead, format, &locked_) !=
+            Gdiplus::Ok) {
+            locked_ = {};
+            return;
+        }
+        rows_ = ConstPixelRows{static_cast<const std::uint8_t*>(locked_.Scan0), partWidth,
+                               partHeight, locked_.Stride, format == PixelFormat24bppRGB ? 3 : 4};
+    }
+    ~LockedPhoto() {
+        if (locked_.Scan0) GdipBitmapUnlockBits(bitmap_, &locked_);
+    }
+    LockedPhoto(const LockedPhoto&) = delete;
+    LockedPhoto& operator=(const LockedPhoto&) = delete;
+
+    const ConstPixelRows& Rows() const { return rows_; }
+
+private:
+    GpBitmap* bitmap_;
+    Gdiplus::BitmapData locked_{};
+    ConstPixelRows rows_;
+};
+
+bool ResampleInto(const Picture& photo, const RECT& clip, int width, int height,
+                  const PixelRows& target) {
     const int imageWidth = photo.GetWidth(), imageHeight = photo.GetHeight();
-    if (!dc || !photo.Opaque() || imageWidth <= 0 || imageHeight <= 0 || width <= 0 ||
-        height <= 0) {
+    if (!photo.Opaque() || imageWidth <= 0 || imageHeight <= 0 || width <= 0 || height <= 0 ||
+        !target.bits) {
         return false;
     }
-    // Only the photo's pixels from its top-left to just past what the clip shows (two more for
-    // the smoothing's neighbours) are read out; that part keeps the whole photo's scale but for
-    // the rounding of its far edges to whole pixels.
-    const double toImageX = static_cast<double>(imageWidth) / width;
-    const double toImageY = static_cast<double>(imageHeight) / height;
-    const int sourceWidth =
-        std::min(imageWidth, static_cast<int>(std::ceil(clip.right * toImageX)) + 2);
-    const int sourceHeight =
-        std::min(imageHeight, static_cast<int>(std::ceil(clip.bottom * toImageY)) + 2);
-    const int targetWidth =
-        sourceWidth == imageWidth ? width : static_cast<int>(std::lround(sourceWidth / toImageX));
-    const int targetHeight = sourceHeight == imageHeight
-                                 ? height
-                                 : static_cast<int>(std::lround(sourceHeight / toImageY));
-    auto* bitmap = static_cast<GpBitmap*>(photo.GetHandle());
-    // A photograph decoded to 24 bits (a JPEG) is read in place; any other is converted.
-    Gdiplus::PixelFormat format = 0;
-    GdipGetImagePixelFormat(bitmap, &format);
-    if (format != PixelFormat24bppRGB) format = PixelFormat32bppRGB;
-    const int bits = format == PixelFormat24bppRGB ? 24 : 32;
-    const Gdiplus::GpRect part(0, 0, sourceWidth, sourceHeight);
-    Gdiplus::BitmapData locked{};
-    if (GdipBitmapLockBits(bitmap, &part, Gdiplus::ImageLockModeRead, format, &locked) !=
-            Gdiplus::Ok ||
-        locked.Stride <= 0 || locked.Stride % 4 != 0) {
-        if (locked.Scan0) GdipBitmapUnlockBits(bitmap, &locked);
-        return false;
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    // GDI's rows are as long as GDI+'s stride: the bitmap is as wide as the stride holds.
-    info.bmiHeader.biWidth = locked.Stride / (bits / 8);
-    info.bmiHeader.biHeight = -sourceHeight;  // top-down, as GDI+ hands the rows out
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<WORD>(bits);
-    info.bmiHeader.biCompression = BI_RGB;
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);  // as HALFTONE asks
-    const int lines = StretchDIBits(dc, 0, 0, targetWidth, targetHeight, 0, 0, sourceWidth,
-                                    sourceHeight, locked.Scan0, &info, DIB_RGB_COLORS, SRCCOPY);
-    RestoreDC(dc, saved);
-    GdiFlush();  // before GDI+ draws on the same pixels
-    GdipBitmapUnlockBits(bitmap, &locked);
-    return lines > 0;
+    const LockedPhoto locked(photo, clip, width, height);
+    if (!locked.Rows().bits) return false;
+    ResamplePhoto(locked.Rows(), imageWidth, imageHeight, width, height,
+                  PixelBox{clip.left, clip.top, clip.right, clip.bottom}, target);
+    return true;
+}
+
+}  // namespace
+
+bool DrawPhoto(Canvas& canvas, const Picture& photo, const RECT& clip, int width, int height) {
+    if (!canvas || canvas.Height() <= 0) return false;
+    // GDI and GDI+ finish what they were drawing before the pixels are written here.
+    GdipFlush(canvas.Graphics(), Gdiplus::FlushIntentionSync);
+    GdiFlush();
+    const std::ptrdiff_t stride =
+        canvas.Height() > 1 ? (canvas.Row(1) - canvas.Row(0)) * std::ptrdiff_t{4} : 0;
+    const PixelRows target{reinterpret_cast<std::uint8_t*>(canvas.Row(0)), canvas.Width(),
+                           canvas.Height(), stride, 4};
+    return ResampleInto(photo, clip, width, height, target);
 }
 
 bool PreparePhoto(Picture& photo, const DisplayScale& scale) {
@@ -146,33 +164,24 @@ bool PreparePhoto(Picture& photo, const DisplayScale& scale) {
     if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > kLargestPixels) {
         return false;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down, as GDI+ keeps its rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-    if (!dib || !bits || !dc) return false;
-    {
-        const SelectGuard select(dc.get(), dib.get());
-        if (!StretchPhoto(dc.get(), photo, RECT{0, 0, width, height}, width, height)) return false;
-    }
-    // GDI+ copies the rows into a bitmap of its own: the DIB goes when this returns.
-    const int stride = (width * 3 + 3) & ~3;
-    GpBitmap* view = nullptr;
-    if (GdipCreateBitmapFromScan0(width, height, stride, PixelFormat24bppRGB,
-                                  static_cast<BYTE*>(bits), &view) != Gdiplus::Ok) {
+    UniqueImage resampled;
+    GpBitmap* made = nullptr;
+    if (GdipCreateBitmapFromScan0(width, height, 0, PixelFormat24bppRGB, nullptr, &made) !=
+        Gdiplus::Ok) {
         return false;
     }
-    GpBitmap* resampled = nullptr;
-    const Gdiplus::GpStatus cloned =
-        GdipCloneBitmapAreaI(0, 0, width, height, PixelFormat24bppRGB, view, &resampled);
-    GdipDisposeImage(view);
-    if (cloned != Gdiplus::Ok || !resampled) return false;
-    photo.SetResampled(resampled, scale);
+    resampled.reset(made);
+    const Gdiplus::GpRect whole(0, 0, width, height);
+    Gdiplus::BitmapData locked{};
+    if (GdipBitmapLockBits(made, &whole, Gdiplus::ImageLockModeWrite, PixelFormat24bppRGB,
+                           &locked) != Gdiplus::Ok) {
+        return false;
+    }
+    const bool drawn = ResampleInto(
+        photo, RECT{0, 0, width, height}, width, height,
+        PixelRows{static_cast<std::uint8_t*>(locked.Scan0), width, height, locked.Stride, 3});
+    GdipBitmapUnlockBits(made, &locked);
+    if (!drawn) return false;
+    photo.SetResampled(resampled.release(), scale);
     return true;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "widgets/canvas.h"
 #include "widgets/display_scale.h"
 #include "widgets/picture.h"
 
@@ -49,11 +50,11 @@ ArtworkPicture LoadArtwork(std::string_view file1x, const DisplayScale& scale);
 void DrawImageSharp(GpGraphics* graphics, GpImage* image, const RectF& target, const RectF& source,
                     GpImageAttributes* attributes = nullptr);
 
-// Draws an opaque photograph resized to width x height pixels at the DC's origin, only within
-// `clip` (DC coordinates), with GDI's halftone stretch: smooth, and under Wine less than half the
-// time of GDI+'s high-quality resampling (a photograph holds no text to keep crisp). False, with
-// nothing drawn, for a picture that may be transparent or when GDI fails: draw it with GDI+.
-bool StretchPhoto(HDC dc, const Picture& photo, const RECT& clip, int width, int height);
+// Draws an opaque photograph resized to width x height pixels at the canvas's origin, only within
+// `clip` (canvas coordinates), smoothly (ResamplePhoto; a photograph holds no text to keep
+// crisp), pixel for pixel at its own size. False, with nothing drawn, for a picture that may be
+// transparent or when its pixels cannot be read: draw it with GDI+.
+bool DrawPhoto(Canvas& canvas, const Picture& photo, const RECT& clip, int width, int height);
 
 // Resamples an opaque photograph as decoded for drawing at `scale` ahead of time (on a thread
 // that would otherwise wait, so the window that shows it draws it pixel for pixel), keeping its
