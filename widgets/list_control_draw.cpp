@@ -338,7 +338,8 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
                               colour,
                               style->fillTop,
                               style->fillBottom};
-        DrawPlate(graphics, back, Scale().Px(kOuterCorner), Scale().Px(kInnerCorner), plate);
+        form.PaintPlate(back, Scale().Px(kOuterCorner), Scale().Px(kInnerCorner), plate, nullptr,
+                        &content);
     }
     DrawItemContent(form, item.rect, item.row);
     // The selected look is drawn in the skin's own colour and may be faint; while the list has

@@ -12,7 +12,8 @@ bool Whole(float value) {
 }  // namespace
 
 RectF PlatePictures::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, float outerCorner,
-                           float innerCorner, const PlateLook& look, const Outline* underInner) {
+                           float innerCorner, const PlateLook& look, const Outline* underInner,
+                           const RECT* clip) {
     const bool whole = Whole(rect.X) && Whole(rect.Y) && Whole(rect.Width) && Whole(rect.Height);
     if (!dc || !whole || rect.Width < 1 || rect.Height < 1) {
         return DrawPlate(graphics, rect, outerCorner, innerCorner, look, underInner);
@@ -30,9 +31,14 @@ RectF PlatePictures::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, floa
 
     // Whatever GDI+ still holds for the canvas goes first, so the plate lands on top of it.
     GdipFlush(graphics, Gdiplus::FlushIntentionSync);
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, static_cast<int>(rect.X), static_cast<int>(rect.Y), key.width, key.height,
-               picture->canvas.Dc(), 0, 0, key.width, key.height, blend);
+    const int left = static_cast<int>(rect.X), top = static_cast<int>(rect.Y);
+    RECT shown{left, top, left + key.width, top + key.height};
+    if (!clip || IntersectRect(&shown, &shown, clip)) {
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        AlphaBlend(dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
+                   picture->canvas.Dc(), shown.left - left, shown.top - top,
+                   shown.right - shown.left, shown.bottom - shown.top, blend);
+    }
     RectF filled = picture->fill;
     OffsetRectF(rect.X, rect.Y, 0, 0, filled);
     return filled;

@@ -20,9 +20,11 @@
 class PlatePictures {
 public:
     // Shows the plate DrawPlate would draw in `rect` of the canvas behind `dc` and `graphics`,
-    // and returns the rectangle its gradient fills, as DrawPlate does.
+    // and returns the rectangle its gradient fills, as DrawPlate does. With `clip`, only its
+    // part inside (a list's row half scrolled out; the graphics is clipped to it as well).
     RectF Paint(HDC dc, GpGraphics* graphics, const RectF& rect, float outerCorner,
-                float innerCorner, const PlateLook& look, const Outline* underInner = nullptr);
+                float innerCorner, const PlateLook& look, const Outline* underInner = nullptr,
+                const RECT* clip = nullptr);
     // Lets every picture go (the form's scale changed: none will be asked for again).
     void Clear() { pictures_.clear(); }
 

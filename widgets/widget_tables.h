@@ -38,14 +38,15 @@ struct FormRecord {
     GpGraphics* ScreenGraphics() const { return screen ? screen->Graphics() : nullptr; }
     HDC BackgroundDc() const { return background ? background->Dc() : nullptr; }
     GpGraphics* BackgroundGraphics() const { return background ? background->Graphics() : nullptr; }
-    // A button's plate on the screen buffer, as DrawPlate draws it.
+    // A button's plate on the screen buffer, as DrawPlate draws it; with `clip`, only within it
+    // (the screen's graphics is clipped to it as well).
     RectF PaintPlate(const RectF& rect, float outerCorner, float innerCorner, const PlateLook& look,
-                     const Outline* underInner = nullptr) const {
+                     const Outline* underInner = nullptr, const RECT* clip = nullptr) const {
         if (!plates) {
             return DrawPlate(ScreenGraphics(), rect, outerCorner, innerCorner, look, underInner);
         }
         return plates->Paint(ScreenDc(), ScreenGraphics(), rect, outerCorner, innerCorner, look,
-                             underInner);
+                             underInner, clip);
     }
 };
 

@@ -33,16 +33,25 @@ protected:
         float outer, inner;
         PlateLook look;
         const Outline* highlight = nullptr;
+        const RECT* clip = nullptr;  // both canvases' graphics are clipped to it as well
     };
     // The plate drawn on one fresh background and shown through `pictures` on the other.
     void ExpectSame(const Plate& plate, const char* what) {
         test::PaintManyColours(drawn_);
         test::PaintManyColours(shown_);
+        if (const RECT* c = plate.clip) {
+            for (Canvas* canvas : {&drawn_, &shown_}) {
+                GdipSetClipRectI(canvas->Graphics(), c->left, c->top, c->right - c->left,
+                                 c->bottom - c->top, Gdiplus::CombineModeReplace);
+            }
+        }
         const RectF drawnFill = DrawPlate(drawn_.Graphics(), plate.rect, plate.outer, plate.inner,
                                           plate.look, plate.highlight);
         const RectF shownFill =
             pictures_.Paint(shown_.Dc(), shown_.Graphics(), plate.rect, plate.outer, plate.inner,
-                            plate.look, plate.highlight);
+                            plate.look, plate.highlight, plate.clip);
+        for (Canvas* canvas : {&drawn_, &shown_})
+            GdipResetClip(canvas->Graphics());
         const test::PixelDifference difference = test::LargestDifference(drawn_, shown_, kAll);
         EXPECT_LE(difference.largest, kTolerance)
             << what << " at (" << difference.at.x << ", " << difference.at.y << ")";
@@ -54,6 +63,8 @@ protected:
 };
 
 TEST_F(PlatePictureTest, ShowsThePixelsDrawingThePlateGivesForEveryLookAndScale) {
+    constexpr PlateLook kListRow{{0x3C7F20, 90}, {0x3C7F20, 160}, 0x3C7F20, 120, 60};
+    constexpr RECT kListContent{0, 25, kWidth, kHeight};
     const struct {
         const char* what;
         Plate plate;
@@ -61,8 +72,9 @@ TEST_F(PlatePictureTest, ShowsThePixelsDrawingThePlateGivesForEveryLookAndScale)
         {"a genre button at 96 dpi", {RectF(10, 20, 60, 20), 6, 4, kNormal}},
         {"hovered, with its highlight", {RectF(10, 20, 60, 20), 6, 4, kHover, &kHighlight}},
         {"at 150 %", {RectF(15, 30, 90, 30), 9, 6, kNormal}},
-        {"a list row's plate in the skin's colour",
-         {RectF(4, 40, 220, 27), 6, 4, {{0x3C7F20, 90}, {0x3C7F20, 160}, 0x3C7F20, 120, 60}}},
+        {"a list row's plate in the skin's colour", {RectF(4, 40, 220, 27), 6, 4, kListRow}},
+        {"a row half scrolled out of the list, nothing shown above it",
+         {RectF(4, 10, 220, 27), 6, 4, kListRow, nullptr, &kListContent}},
         {"off whole pixels, drawn directly", {RectF(10.5f, 20.5f, 60, 20), 6, 4, kNormal}},
     };
     for (const auto& c : cases) {
