@@ -271,15 +271,25 @@ void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colo
     }
 }
 
-void DrawFocusRing(GpGraphics* graphics, const RectF& rect, int lineWidth) {
-    // Each line is `lineWidth` one-pixel frames, one inside the other.
-    const float w = static_cast<float>(std::max(lineWidth, 1));
+void DrawFocusRing(HDC dc, GpGraphics* graphics, const RECT& rect, int lineWidth,
+                   const RECT& clip) {
+    // Opaque one-pixel strips on whole pixels are GDI's fills, the same pixels as GDI+'s: under
+    // Wine each GDI+ fill sets up the device's clip and transform again, and the ring's sixteen
+    // took 1 ms at 200 %.
+    if (graphics) GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+    const int w = std::max(lineWidth, 1);
     for (int i = 0; i < 2 * w; ++i) {
-        const float inset = static_cast<float>(i);
-        DrawFrame(
-            graphics,
-            RectF(rect.X + inset, rect.Y + inset, rect.Width - 2 * inset, rect.Height - 2 * inset),
-            kFrameFlat, i < w ? 0xFFFFFF : 0x000000);
+        const RECT frame{rect.left + i, rect.top + i, rect.right - i, rect.bottom - i};
+        if (frame.right - frame.left < 2 || frame.bottom - frame.top < 2) break;
+        const RECT strips[] = {{frame.left, frame.top, frame.right, frame.top + 1},
+                               {frame.left, frame.bottom - 1, frame.right, frame.bottom},
+                               {frame.left, frame.top + 1, frame.left + 1, frame.bottom - 1},
+                               {frame.right - 1, frame.top + 1, frame.right, frame.bottom - 1}};
+        const auto brush = static_cast<HBRUSH>(GetStockObject(i < w ? WHITE_BRUSH : BLACK_BRUSH));
+        for (const RECT& strip : strips) {
+            RECT shown;
+            if (IntersectRect(&shown, &strip, &clip)) FillRect(dc, &shown, brush);
+        }
     }
 }
 

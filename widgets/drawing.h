@@ -75,8 +75,9 @@ enum FrameStyle { kFrameNone = 0, kFrameRaised = 2, kFrameSunken = 3, kFrameFlat
 void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour = 0x646464,
                int alpha = 255);
 // The keyboard focus look of a widget: a ring inside `rect` of a white line around a black
-// one, so that one of the two stands out on any skin; each line `lineWidth` pixels wide.
-void DrawFocusRing(GpGraphics* graphics, const RectF& rect, int lineWidth = 1);
+// one, so that one of the two stands out on any skin; each line `lineWidth` pixels wide. Drawn
+// on `dc` only within `clip`, after what `graphics` (drawing on the same pixels) holds.
+void DrawFocusRing(HDC dc, GpGraphics* graphics, const RECT& rect, int lineWidth, const RECT& clip);
 // Rounded outline; `corner` is the arc box size (a diameter).
 void DrawRoundRect(GpGraphics* graphics, const RectF& rect, float corner, COLORREF colour,
                    int alpha);

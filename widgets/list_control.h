@@ -35,6 +35,7 @@
 #include "widgets/canvas.h"
 #include "widgets/drawing.h"
 #include "widgets/form_widget.h"
+#include "widgets/gradient_picture.h"
 #include "widgets/text_picture.h"
 
 // Draws small pictures for the list: the header provider draws columns' header image values, the
@@ -352,6 +353,7 @@ private:
     // The header titles' and the cells' texts, each drawn once and shown again while it stays
     // the same (hover, selection and scrolling change no text); cells by row.
     std::vector<TextPicture> headerPictures_;
+    GradientPicture headerGradient_;
     std::unordered_map<int, std::vector<TextPicture>> cellPictures_;
     ListScrollState scroll_;
     RECT scrollBar_{};

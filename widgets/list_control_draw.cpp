@@ -181,7 +181,8 @@ void ListControl::Paint() {
 // the rows draw it again.
 void ListControl::DrawFocusLook(FormRecord& form) {
     if (!keyboardFocus_) return;
-    DrawFocusRing(form.ScreenGraphics(), GetBounds(), Scale().Px(1));
+    DrawFocusRing(form.ScreenDc(), form.ScreenGraphics(), ToRect(GetBounds()), Scale().Px(1),
+                  ToRect(GetBounds()));
     ringDrawn_ = true;
 }
 
@@ -203,7 +204,8 @@ void ListControl::DrawHeader(bool present) {
     UniquePen pen(MakePen(MakeArgb(0x000000, kLineAlpha), 1.0f));
     const float bottom = band.Y + height - 1;
     DrawLineF(graphics, pen.get(), band.X, bottom, band.X + band.Width - 1, bottom);
-    FillAlphaGradient(graphics, band, headerColour_, headerAlphaTop_, headerAlphaBottom_);
+    headerGradient_.Paint(form->ScreenDc(), graphics, band, headerColour_, headerAlphaTop_,
+                          headerAlphaBottom_);
 
     const int imageWidth = headerImages_ ? headerImages_->Width() : 0;
     const int imageHeight = headerImages_ ? headerImages_->Height() : 0;
@@ -345,7 +347,7 @@ void ListControl::DrawItem(FormRecord& form, int slot, int state, bool present,
     // The selected look is drawn in the skin's own colour and may be faint; while the list has
     // the keyboard, the ring shows on any skin which row the keys act on.
     if (keyboardFocus_ && state == kItemSelected) {
-        DrawFocusRing(graphics, back, Scale().Px(1));
+        DrawFocusRing(form.ScreenDc(), graphics, ToRect(back), Scale().Px(1), content);
         ringDrawn_ = true;
     }
 
