@@ -224,7 +224,7 @@ bool FillRectF(GpGraphics* graphics, GpBrush* brush, float x, float y, float wid
 }
 
 void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour, int alphaFrom,
-                       int alphaTo, int mode) {
+                       int alphaTo, int mode, const RectF* part) {
     GpLineGradient* gradient = nullptr;
     if (GdipCreateLineBrushFromRect(&rect, MakeArgb(colour, alphaFrom), MakeArgb(colour, alphaTo),
                                     static_cast<Gdiplus::LinearGradientMode>(mode),
@@ -232,7 +232,8 @@ void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour,
         return;
     }
     UniqueBrush brush(gradient);
-    FillRectF(graphics, brush.get(), rect.X, rect.Y, rect.Width, rect.Height);
+    const RectF& filled = part ? *part : rect;
+    FillRectF(graphics, brush.get(), filled.X, filled.Y, filled.Width, filled.Height);
 }
 
 void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour, int alpha) {

@@ -62,10 +62,11 @@ std::string FromWide(std::wstring_view text);
 
 // --- Shapes.
 bool FillRectF(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height);
-// Linear gradient of one colour between two alphas; mode: 0 horizontal, 1 vertical,
-// 2 forward diagonal, 3 backward diagonal.
+// Linear gradient of one colour between two alphas across `rect`; mode: 0 horizontal,
+// 1 vertical, 2 forward diagonal, 3 backward diagonal. With `part`, only that part of `rect` is
+// filled (with the same pixels as there when the whole is filled).
 void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour, int alphaFrom,
-                       int alphaTo, int mode = 1);
+                       int alphaTo, int mode = 1, const RectF* part = nullptr);
 inline void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, int alpha) {
     FillAlphaGradient(graphics, rect, 0xFFFFFF, alpha, alpha);
 }

@@ -4,41 +4,56 @@
 
 namespace {
 
-constexpr int kVertical = 1;  // LinearGradientModeVertical
+constexpr int kAcross = 0, kDown = 1;
 
-bool Whole(float value) {
-    return value == std::floor(value);
+bool Whole(const RectF& rect) {
+    const auto whole = [](float value) { return value == std::floor(value); };
+    return whole(rect.X) && whole(rect.Y) && whole(rect.Width) && whole(rect.Height);
 }
 
 }  // namespace
 
-void GradientPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, COLORREF colour,
-                            int alphaTop, int alphaBottom) {
-    const bool whole = Whole(rect.X) && Whole(rect.Y) && Whole(rect.Width) && Whole(rect.Height);
-    if (!dc || !whole || rect.Width < 1 || rect.Height < 1) {
-        FillAlphaGradient(graphics, rect, colour, alphaTop, alphaBottom, kVertical);
-        return;
-    }
-    const Key key{static_cast<int>(rect.Width), static_cast<int>(rect.Height), colour, alphaTop,
-                  alphaBottom};
-    if (!(key == key_) || !column_) {
+void GradientPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& band, COLORREF colour,
+                            int alphaFrom, int alphaTo, int mode, const RectF* part) {
+    const RectF& shown = part ? *part : band;
+    const bool fits = dc && (mode == kAcross || mode == kDown) && Whole(band) && Whole(shown) &&
+                      band.Width >= 1 && band.Height >= 1 && shown.Width >= 1 &&
+                      shown.Height >= 1 && shown.X >= band.X && shown.Y >= band.Y &&
+                      shown.X + shown.Width <= band.X + band.Width &&
+                      shown.Y + shown.Height <= band.Y + band.Height;
+    const Key key{static_cast<int>(band.Width),
+                  static_cast<int>(band.Height),
+                  colour,
+                  alphaFrom,
+                  alphaTo,
+                  mode};
+    if (fits && !(key == key_ && line_)) {
         key_ = Key{};
-        // The brush spans the whole band, as it would drawn there; the canvas keeps its first
-        // column.
-        if (!column_.Create(nullptr, 1, key.height, true, Canvas::Drawing::kPremultiplied)) {
-            FillAlphaGradient(graphics, rect, colour, alphaTop, alphaBottom, kVertical);
-            return;
+        // The brush spans the whole band, as it would drawn there; the line keeps its first
+        // column (down) or row (across).
+        const bool down = mode == kDown;
+        if (line_.Create(nullptr, down ? 1 : key.width, down ? key.height : 1, true,
+                         Canvas::Drawing::kPremultiplied)) {
+            FillAlphaGradient(
+                line_.Graphics(),
+                RectF(0, 0, static_cast<float>(key.width), static_cast<float>(key.height)), colour,
+                alphaFrom, alphaTo, mode);
+            GdipFlush(line_.Graphics(), Gdiplus::FlushIntentionSync);
+            key_ = key;
         }
-        FillAlphaGradient(
-            column_.Graphics(),
-            RectF(0, 0, static_cast<float>(key.width), static_cast<float>(key.height)), colour,
-            alphaTop, alphaBottom, kVertical);
-        GdipFlush(column_.Graphics(), Gdiplus::FlushIntentionSync);
-        key_ = key;
+    }
+    if (!fits || !(key == key_)) {
+        FillAlphaGradient(graphics, band, colour, alphaFrom, alphaTo, mode, part);
+        return;
     }
     // Whatever GDI+ still holds for the canvas goes first, so the gradient lands on top of it.
     GdipFlush(graphics, Gdiplus::FlushIntentionSync);
+    const int x = static_cast<int>(shown.X), y = static_cast<int>(shown.Y);
+    const int width = static_cast<int>(shown.Width), height = static_cast<int>(shown.Height);
+    const bool down = mode == kDown;
+    const int fromX = down ? 0 : x - static_cast<int>(band.X);
+    const int fromY = down ? y - static_cast<int>(band.Y) : 0;
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, static_cast<int>(rect.X), static_cast<int>(rect.Y), key.width, key.height,
-               column_.Dc(), 0, 0, 1, key.height, blend);
+    AlphaBlend(dc, x, y, width, height, line_.Dc(), fromX, fromY, down ? 1 : width,
+               down ? height : 1, blend);
 }

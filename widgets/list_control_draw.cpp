@@ -205,7 +205,7 @@ void ListControl::DrawHeader(bool present) {
     const float bottom = band.Y + height - 1;
     DrawLineF(graphics, pen.get(), band.X, bottom, band.X + band.Width - 1, bottom);
     headerGradient_.Paint(form->ScreenDc(), graphics, band, headerColour_, headerAlphaTop_,
-                          headerAlphaBottom_);
+                          headerAlphaBottom_, 1);
 
     const int imageWidth = headerImages_ ? headerImages_->Width() : 0;
     const int imageHeight = headerImages_ ? headerImages_->Height() : 0;

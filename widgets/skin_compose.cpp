@@ -207,29 +207,19 @@ void SkinForm::ComposeArea(GpGraphics* graphics, const RECT& area, bool hasImage
     }
     const float fadeLength = scale.Px(kSkinFadeLength96);
     // The right and bottom ends blend into the background colour.
-    struct Fade {
-        Gdiplus::PointF from, to;
-        RectF area;
-    };
-    const Fade fades[] = {
-        {{w - fadeLength, 0}, {w, 0}, RectF(w - fadeLength, 0, fadeLength, h)},
-        {{0, h - fadeLength}, {0, h}, RectF(0, h - fadeLength, w, fadeLength)},
-    };
+    const RectF fades[] = {RectF(w - fadeLength, 0, fadeLength, h),
+                           RectF(0, h - fadeLength, w, fadeLength)};
     const RectF composed(static_cast<float>(area.left), static_cast<float>(area.top),
                          static_cast<float>(area.right - area.left),
                          static_cast<float>(area.bottom - area.top));
-    for (const Fade& fade : fades) {
-        // Only the part of a fade inside the area is filled (the brush is anchored to the
-        // picture, so a part of it gives the same pixels).
+    // Only the part of a fade inside the area is filled (the gradient is anchored to the
+    // picture, so a part of it gives the same pixels). The right end fades across (mode 0), the
+    // bottom down (mode 1).
+    for (int mode = 0; mode < 2; ++mode) {
         RectF part;
-        if (!RectF::Intersect(part, fade.area, composed)) continue;
-        GpLineGradient* gradient = nullptr;
-        if (GdipCreateLineBrush(&fade.from, &fade.to, MakeArgb(colour, 0), MakeArgb(colour),
-                                Gdiplus::WrapModeTile, &gradient) != Gdiplus::Ok) {
-            continue;
-        }
-        UniqueBrush brush(gradient);
-        FillRectF(graphics, brush.get(), part.X, part.Y, part.Width, part.Height);
+        if (!RectF::Intersect(part, fades[mode], composed)) continue;
+        fadePictures_[mode].Paint(background_.Dc(), graphics, fades[mode], colour, 0, 255, mode,
+                                  &part);
     }
 }
 

@@ -31,6 +31,7 @@
 
 #include "widgets/canvas.h"
 #include "widgets/gdi_handles.h"
+#include "widgets/gradient_picture.h"
 #include "widgets/picture.h"
 #include "widgets/widget_router.h"
 #include "widgets/widget_tables.h"
@@ -199,6 +200,7 @@ private:
     Canvas screen_;
     Canvas background_;
     PlatePictures plates_;
+    GradientPicture fadePictures_[2];  // the picture's right and bottom ends
     WidgetRouter router_;
     std::vector<Backdrop> backdrops_;
     Picture skin_;  // the current skin, decoded per SetSkin (and again when needed, see SettleSkin)

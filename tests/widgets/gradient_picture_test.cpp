@@ -1,6 +1,6 @@
-// GradientPicture: a band's gradient shown from its kept column gives the pixels filling the band
-// with GDI+ gives, over any background, at whole-pixel places; another size or colour shows the
-// new gradient.
+// GradientPicture: a band's gradient shown from its kept line gives the pixels filling the band
+// (or a part of it) with GDI+ gives, over any background, at whole-pixel places, down and across;
+// another size or colour shows the new gradient.
 #include "widgets/gradient_picture.h"
 
 #include <gtest/gtest.h>
@@ -20,24 +20,32 @@ TEST(GradientPictureTest, ShowsThePixelsFillingTheBandGives) {
     for (Canvas* canvas : {&filled, &shown})
         ASSERT_TRUE(canvas->Create(nullptr, kWidth, kHeight));
     GradientPicture picture;
+    const RectF rightEnd(200, 0, 100, kHeight), lowerPart(230, 50, 70, 30);
+    const RectF bottomEnd(0, 40, kWidth, 40), leftPart(0, 40, 120, 40);
     const struct {
         const char* what;
         RectF band;
         COLORREF colour;
-        int top, bottom;
+        int from, to, mode;
+        const RectF* part;
     } cases[] = {
-        {"the list's header at 96 dpi", RectF(10, 5, 250, 24), 0xFFFFFF, 120, 40},
-        {"the same band elsewhere", RectF(30, 40, 250, 24), 0xFFFFFF, 120, 40},
-        {"at 200 %", RectF(2, 2, 296, 48), 0xFFFFFF, 120, 40},
-        {"another colour", RectF(2, 2, 296, 48), 0x3C7F20, 200, 10},
-        {"off whole pixels, filled directly", RectF(2.5f, 2, 200, 30), 0x3C7F20, 200, 10},
+        {"the list's header at 96 dpi", RectF(10, 5, 250, 24), 0xFFFFFF, 120, 40, 1, nullptr},
+        {"the same band elsewhere", RectF(30, 40, 250, 24), 0xFFFFFF, 120, 40, 1, nullptr},
+        {"at 200 %", RectF(2, 2, 296, 48), 0xFFFFFF, 120, 40, 1, nullptr},
+        {"another colour", RectF(2, 2, 296, 48), 0x3C7F20, 200, 10, 1, nullptr},
+        {"off whole pixels, filled directly", RectF(2.5f, 2, 200, 30), 0x3C7F20, 200, 10, 1,
+         nullptr},
+        {"a skin's right end fading across", rightEnd, 0x3C7F20, 0, 255, 0, nullptr},
+        {"only its lower part", rightEnd, 0x3C7F20, 0, 255, 0, &lowerPart},
+        {"a skin's bottom end fading down, its left part", bottomEnd, 0x203C7F, 0, 255, 1,
+         &leftPart},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         test::PaintManyColours(filled);
         test::PaintManyColours(shown);
-        FillAlphaGradient(filled.Graphics(), c.band, c.colour, c.top, c.bottom);
-        picture.Paint(shown.Dc(), shown.Graphics(), c.band, c.colour, c.top, c.bottom);
+        FillAlphaGradient(filled.Graphics(), c.band, c.colour, c.from, c.to, c.mode, c.part);
+        picture.Paint(shown.Dc(), shown.Graphics(), c.band, c.colour, c.from, c.to, c.mode, c.part);
         const test::PixelDifference difference =
             test::LargestDifference(filled, shown, RECT{0, 0, kWidth, kHeight});
         EXPECT_LE(difference.largest, kTolerance)
