@@ -236,11 +236,15 @@ void FillAlphaGradient(GpGraphics* graphics, const RectF& rect, COLORREF colour,
     FillRectF(graphics, brush.get(), filled.X, filled.Y, filled.Width, filled.Height);
 }
 
+bool OnWholePixels(const RectF& rect) {
+    const auto whole = [](float value) { return value == std::floor(value); };
+    return whole(rect.X) && whole(rect.Y) && whole(rect.Width) && whole(rect.Height);
+}
+
 void DrawFrame(GpGraphics* graphics, const RectF& rect, int style, COLORREF colour, int alpha) {
     const float x = rect.X, y = rect.Y, w = rect.Width, h = rect.Height;
     if (style == kFrameFlat) {
-        const auto whole = [](float value) { return value == std::floor(value); };
-        if (whole(x) && whole(y) && whole(w) && whole(h) && w >= 2 && h >= 2) {
+        if (OnWholePixels(rect) && w >= 2 && h >= 2) {
             // On whole pixels the outline is four one-pixel fills, the same pixels: GDI+ under
             // Wine blends a pen's outline over its whole bounding box, which made the frame of
             // a list-sized rectangle cost milliseconds.

@@ -62,6 +62,8 @@ std::string FromWide(std::wstring_view text);
 
 // --- Shapes.
 bool FillRectF(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height);
+// Whether the rectangle's edges all lie on whole pixels (kept pictures are shown only there).
+bool OnWholePixels(const RectF& rect);
 // Linear gradient of one colour between two alphas across `rect`; mode: 0 horizontal,
 // 1 vertical, 2 forward diagonal, 3 backward diagonal. With `part`, only that part of `rect` is
 // filled (with the same pixels as there when the whole is filled).

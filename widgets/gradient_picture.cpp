@@ -1,25 +1,18 @@
 #include "widgets/gradient_picture.h"
 
-#include <cmath>
-
 namespace {
 
 constexpr int kAcross = 0, kDown = 1;
-
-bool Whole(const RectF& rect) {
-    const auto whole = [](float value) { return value == std::floor(value); };
-    return whole(rect.X) && whole(rect.Y) && whole(rect.Width) && whole(rect.Height);
-}
 
 }  // namespace
 
 void GradientPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& band, COLORREF colour,
                             int alphaFrom, int alphaTo, int mode, const RectF* part) {
     const RectF& shown = part ? *part : band;
-    const bool fits = dc && (mode == kAcross || mode == kDown) && Whole(band) && Whole(shown) &&
-                      band.Width >= 1 && band.Height >= 1 && shown.Width >= 1 &&
-                      shown.Height >= 1 && shown.X >= band.X && shown.Y >= band.Y &&
-                      shown.X + shown.Width <= band.X + band.Width &&
+    const bool fits = dc && (mode == kAcross || mode == kDown) && OnWholePixels(band) &&
+                      OnWholePixels(shown) && band.Width >= 1 && band.Height >= 1 &&
+                      shown.Width >= 1 && shown.Height >= 1 && shown.X >= band.X &&
+                      shown.Y >= band.Y && shown.X + shown.Width <= band.X + band.Width &&
                       shown.Y + shown.Height <= band.Y + band.Height;
     const Key key{static_cast<int>(band.Width),
                   static_cast<int>(band.Height),

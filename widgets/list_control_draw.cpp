@@ -181,8 +181,8 @@ void ListControl::Paint() {
 // the rows draw it again.
 void ListControl::DrawFocusLook(FormRecord& form) {
     if (!keyboardFocus_) return;
-    DrawFocusRing(form.ScreenDc(), form.ScreenGraphics(), ToRect(GetBounds()), Scale().Px(1),
-                  ToRect(GetBounds()));
+    const RECT bounds = ToRect(GetBounds());
+    DrawFocusRing(form.ScreenDc(), form.ScreenGraphics(), bounds, Scale().Px(1), bounds);
     ringDrawn_ = true;
 }
 

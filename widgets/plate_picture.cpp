@@ -1,21 +1,11 @@
 #include "widgets/plate_picture.h"
 
 #include <algorithm>
-#include <cmath>
-
-namespace {
-
-bool Whole(float value) {
-    return value == std::floor(value);
-}
-
-}  // namespace
 
 RectF PlatePictures::Paint(HDC dc, GpGraphics* graphics, const RectF& rect, float outerCorner,
                            float innerCorner, const PlateLook& look, const Outline* underInner,
                            const RECT* clip) {
-    const bool whole = Whole(rect.X) && Whole(rect.Y) && Whole(rect.Width) && Whole(rect.Height);
-    if (!dc || !whole || rect.Width < 1 || rect.Height < 1) {
+    if (!dc || !OnWholePixels(rect) || rect.Width < 1 || rect.Height < 1) {
         return DrawPlate(graphics, rect, outerCorner, innerCorner, look, underInner);
     }
     Key key{static_cast<int>(rect.Width),

@@ -15,10 +15,8 @@ constexpr int kWidth = 300, kHeight = 80;
 constexpr int kTolerance = 1;
 
 TEST(GradientPictureTest, ShowsThePixelsFillingTheBandGives) {
-    test::EnsureGraphics();
-    Canvas filled, shown;
-    for (Canvas* canvas : {&filled, &shown})
-        ASSERT_TRUE(canvas->Create(nullptr, kWidth, kHeight));
+    test::DrawnAndShown both;
+    ASSERT_TRUE(both.Create(kWidth, kHeight));
     GradientPicture picture;
     const RectF rightEnd(200, 0, 100, kHeight), lowerPart(230, 50, 70, 30);
     const RectF bottomEnd(0, 40, kWidth, 40), leftPart(0, 40, 120, 40);
@@ -42,12 +40,11 @@ TEST(GradientPictureTest, ShowsThePixelsFillingTheBandGives) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        test::PaintManyColours(filled);
-        test::PaintManyColours(shown);
-        FillAlphaGradient(filled.Graphics(), c.band, c.colour, c.from, c.to, c.mode, c.part);
-        picture.Paint(shown.Dc(), shown.Graphics(), c.band, c.colour, c.from, c.to, c.mode, c.part);
-        const test::PixelDifference difference =
-            test::LargestDifference(filled, shown, RECT{0, 0, kWidth, kHeight});
+        both.Repaint();
+        FillAlphaGradient(both.drawn.Graphics(), c.band, c.colour, c.from, c.to, c.mode, c.part);
+        picture.Paint(both.shown.Dc(), both.shown.Graphics(), c.band, c.colour, c.from, c.to,
+                      c.mode, c.part);
+        const test::PixelDifference difference = both.Difference();
         EXPECT_LE(difference.largest, kTolerance)
             << "at (" << difference.at.x << ", " << difference.at.y << ")";
     }

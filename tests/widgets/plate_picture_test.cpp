@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int kWidth = 240, kHeight = 90;
-constexpr RECT kAll{0, 0, kWidth, kHeight};
 // The outlines cross at the corners: there the picture's premultiplied blend may round one
 // level apart from drawing the outlines one over the other.
 constexpr int kTolerance = 2;
@@ -21,12 +20,7 @@ constexpr Outline kHighlight{0xFFFFFF, 200};
 
 class PlatePictureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::EnsureGraphics();
-        for (Canvas* canvas : {&drawn_, &shown_}) {
-            ASSERT_TRUE(canvas->Create(nullptr, kWidth, kHeight));
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(both_.Create(kWidth, kHeight)); }
 
     struct Plate {
         RectF rect;
@@ -37,28 +31,27 @@ protected:
     };
     // The plate drawn on one fresh background and shown through `pictures` on the other.
     void ExpectSame(const Plate& plate, const char* what) {
-        test::PaintManyColours(drawn_);
-        test::PaintManyColours(shown_);
+        both_.Repaint();
         if (const RECT* c = plate.clip) {
-            for (Canvas* canvas : {&drawn_, &shown_}) {
+            for (const Canvas* canvas : {&both_.drawn, &both_.shown}) {
                 GdipSetClipRectI(canvas->Graphics(), c->left, c->top, c->right - c->left,
                                  c->bottom - c->top, Gdiplus::CombineModeReplace);
             }
         }
-        const RectF drawnFill = DrawPlate(drawn_.Graphics(), plate.rect, plate.outer, plate.inner,
-                                          plate.look, plate.highlight);
+        const RectF drawnFill = DrawPlate(both_.drawn.Graphics(), plate.rect, plate.outer,
+                                          plate.inner, plate.look, plate.highlight);
         const RectF shownFill =
-            pictures_.Paint(shown_.Dc(), shown_.Graphics(), plate.rect, plate.outer, plate.inner,
-                            plate.look, plate.highlight, plate.clip);
-        for (Canvas* canvas : {&drawn_, &shown_})
+            pictures_.Paint(both_.shown.Dc(), both_.shown.Graphics(), plate.rect, plate.outer,
+                            plate.inner, plate.look, plate.highlight, plate.clip);
+        for (const Canvas* canvas : {&both_.drawn, &both_.shown})
             GdipResetClip(canvas->Graphics());
-        const test::PixelDifference difference = test::LargestDifference(drawn_, shown_, kAll);
+        const test::PixelDifference difference = both_.Difference();
         EXPECT_LE(difference.largest, kTolerance)
             << what << " at (" << difference.at.x << ", " << difference.at.y << ")";
         EXPECT_TRUE(drawnFill.Equals(shownFill)) << what;
     }
 
-    Canvas drawn_, shown_;
+    test::DrawnAndShown both_;
     PlatePictures pictures_;
 };
 

@@ -19,13 +19,7 @@ using test::LargestDifference;
 
 class TextPictureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::EnsureGraphics();
-        for (Canvas* canvas : {&drawn_, &shown_}) {
-            ASSERT_TRUE(canvas->Create(nullptr, kWidth, kHeight));
-            test::PaintManyColours(*canvas);
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(both_.Create(kWidth, kHeight)); }
 
     // The text drawn straight onto one canvas (clipped as `clip`) and shown from `picture` on
     // the other.
@@ -42,8 +36,7 @@ protected:
     // Black text blends exactly; coloured text may round its premultiplied colour by one, and
     // a glow, blended under the text inside the picture first, by one more.
     void ExpectSame(const char* what, int tolerance = 1) {
-        const test::PixelDifference difference =
-            LargestDifference(drawn_, shown_, RECT{0, 0, kWidth, kHeight});
+        const test::PixelDifference difference = both_.Difference();
         EXPECT_LE(difference.largest, tolerance)
             << what << " at (" << difference.at.x << ", " << difference.at.y << ")";
     }
@@ -54,7 +47,9 @@ protected:
         return LargestDifference(canvas, background, RECT{0, 0, kWidth, kHeight}).largest;
     }
 
-    Canvas drawn_, shown_;
+    test::DrawnAndShown both_;
+    Canvas& drawn_ = both_.drawn;
+    Canvas& shown_ = both_.shown;
     static constexpr RECT kAll{0, 0, kWidth, kHeight};
 };
 
@@ -158,8 +153,7 @@ TEST_F(TextPictureTest, AMovedOrChangedTextShowsWhatDrawingItThereGives) {
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
-        test::PaintManyColours(drawn_);
-        test::PaintManyColours(shown_);
+        both_.Repaint();
         DrawBoth(picture, step.rect, step.text, step.style, kAll);
         ExpectSame(step.what);
     }
@@ -202,8 +196,7 @@ TEST_F(TextPictureTest, EachNewTextInTheSamePlaceGivesThePixelsDrawingItGives) {
         for (const RectF& cell : {RectF(12, 10, 144, 20), RectF(200.5f, 40, 144, 20)}) {
             for (const std::string& text : texts) {
                 SCOPED_TRACE(text);
-                test::PaintManyColours(drawn_);
-                test::PaintManyColours(shown_);
+                both_.Repaint();
                 DrawBoth(picture, cell, text, look.style, kAll);
                 ExpectSame("a new text", look.tolerance);
             }

@@ -198,6 +198,24 @@ void PaintManyColours(const Canvas& canvas) {
     FillAlphaGradient(canvas.Graphics(), RectF(0, 0, width / 2, height), 0x102040, 200, 0, 0);
 }
 
+bool DrawnAndShown::Create(int width, int height) {
+    EnsureGraphics();
+    if (!drawn.Create(nullptr, width, height) || !shown.Create(nullptr, width, height)) {
+        return false;
+    }
+    Repaint();
+    return true;
+}
+
+void DrawnAndShown::Repaint() const {
+    PaintManyColours(drawn);
+    PaintManyColours(shown);
+}
+
+PixelDifference DrawnAndShown::Difference() const {
+    return LargestDifference(drawn, shown, RECT{0, 0, drawn.Width(), drawn.Height()});
+}
+
 PixelSource PrintedPixels(HWND window) {
     RECT client{};
     GetClientRect(window, &client);

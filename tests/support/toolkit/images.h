@@ -80,6 +80,18 @@ PixelDifference LargestDifference(const Canvas& a, const Canvas& b, const RECT& 
 // Fills the canvas with a ground of many colours (green under a pink and a dark blue fade), so
 // a blending mistake shows wherever a picture lands.
 void PaintManyColours(const Canvas& canvas);
+// Two canvases of one size over the same many-coloured ground: on one a thing is drawn directly,
+// on the other it is shown from a kept picture, and the two should come out the same.
+struct DrawnAndShown {
+    // Makes both (GDI+ started first) and paints them; false when either cannot be made.
+    bool Create(int width, int height);
+    // Both back to the bare ground.
+    void Repaint() const;
+    // The largest difference between the two, over all their pixels.
+    PixelDifference Difference() const;
+
+    Canvas drawn, shown;
+};
 // The client area of a native window as it paints itself into a bitmap (WM_PRINTCLIENT), so
 // what covers it on the screen does not matter; black outside it.
 PixelSource PrintedPixels(HWND window);
