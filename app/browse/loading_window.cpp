@@ -15,6 +15,7 @@ constexpr UINT_PTR kHintTimer = 1;
 // How often the wait checks that no other window of the program has come in front.
 constexpr UINT_PTR kFrontTimer = 2;
 constexpr UINT kFrontCheckMs = 250;
+constexpr UINT_PTR kShowTimer = 3;
 
 void SetGbkText(HWND window, const char* text) {
     const std::u16string wide = AnsiToWide(text);
@@ -42,18 +43,18 @@ FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, std::shared_
     // The worker starts once the window is up, as it always has: the work may look for it.
     return RunWith(
         instance, mainWindow, [&] { return FetchThread(std::move(job), std::move(work)); },
-        alsoDisabled);
+        alsoDisabled, 0);
 }
 
 FetchResult LoadingWindow::Run(HINSTANCE instance, HWND mainWindow, FetchThread fetch,
                                std::initializer_list<HWND> alsoDisabled) {
     return RunWith(
-        instance, mainWindow, [&] { return std::move(fetch); }, alsoDisabled);
+        instance, mainWindow, [&] { return std::move(fetch); }, alsoDisabled, kShowAfterMs);
 }
 
 FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
                                    const std::function<FetchThread()>& start,
-                                   std::initializer_list<HWND> alsoDisabled) {
+                                   std::initializer_list<HWND> alsoDisabled, UINT showAfterMs) {
     if (waiting_ || !EnsureWindows(instance, mainWindow)) return FailedResult();
     FollowOwnerScale();
     waiting_ = true;
@@ -69,8 +70,11 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
     disabled.insert(disabled.end(), alsoDisabled);
     // Only what this wait disabled is enabled again afterwards.
     std::erase_if(disabled, [](HWND window) { return !window || EnableWindow(window, FALSE); });
-    ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
+    if (showAfterMs == 0 && ShowOverOwner()) {
+        UpdateWindow(window_);
+    } else {
+        SetTimer(window_, kShowTimer, std::max<UINT>(showAfterMs, USER_TIMER_MINIMUM), nullptr);
+    }
     SetTimer(window_, kHintTimer, kHintDelayMs, nullptr);
     SetTimer(window_, kFrontTimer, kFrontCheckMs, nullptr);
 
@@ -93,6 +97,7 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
         if (IsWindow(window)) EnableWindow(window, TRUE);
     }
     if (window_) {
+        KillTimer(window_, kShowTimer);
         KillTimer(window_, kHintTimer);
         KillTimer(window_, kFrontTimer);
         HideOwnWindow(window_);  // also when the boss key hid it: the wait is over
@@ -101,6 +106,12 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
     if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
     if (quitting_) PostQuitMessage(static_cast<int>(quitCode_));
     return result;
+}
+
+bool LoadingWindow::ShowOverOwner() {
+    if (!IsWindowVisible(owner_)) return false;
+    ShowWindow(window_, SW_SHOWNORMAL);
+    return true;
 }
 
 LoadingWindow::~LoadingWindow() {
@@ -183,6 +194,7 @@ LoadingWindow::WaitEnd LoadingWindow::Wait(HANDLE thread, ULONGLONG deadline) {
 // a click on the game window (disabled, but a window manager may still raise it) or the
 // taskbar must not hide the wait behind a maximised game.
 void LoadingWindow::KeepInFront() const {
+    if (!IsWindowVisible(window_)) return;  // not shown yet, or hidden with the rest
     const HWND active = GetForegroundWindow();
     if (!OnThisThread(active)) return;
     if (active != window_) {
@@ -201,6 +213,8 @@ LRESULT LoadingWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, L
                 hintShown_ = true;
             } else if (wParam == kFrontTimer) {
                 KeepInFront();
+            } else if (wParam == kShowTimer && waiting_ && ShowOverOwner()) {
+                KillTimer(window, kShowTimer);
             }
             return 0;
         case WM_CLOSE:  // Alt+F4, or a close request from outside: the wait ends, cancelled

@@ -2,11 +2,13 @@
 //
 // Run() is modal: it disables the main window (and the other windows it is given), opens the
 // window owned by the main window and in front of the program's other windows, runs the work on
-// a worker thread (FetchThread) and returns the work's result once that thread has ended. Esc and
-// closing the window (Alt+F4) cancel; so do Cancel() (the main window being closed) and WM_QUIT.
-// The whole wait ends at the job's deadline whatever the worker does. A wait that ends before the
-// worker abandons the job: the worker runs on by itself, its result is dropped, and it frees what
-// it shares with the window thread when it ends.
+// a worker thread (FetchThread) and returns the work's result once that thread has ended. A
+// fetch started earlier shows the window only once the wait has lasted kShowAfterMs: one that
+// ends sooner (a near catalogue) does not flash it up and down, though the main window is
+// disabled all the same. Esc and closing the window (Alt+F4) cancel; so do Cancel() (the main
+// window being closed) and WM_QUIT. The whole wait ends at the job's deadline whatever the worker
+// does. A wait that ends before the worker abandons the job: the worker runs on by itself, its
+// result is dropped, and it frees what it shares with the window thread when it ends.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +34,8 @@ public:
     // After this long the text also says that Esc cancels (kHintText).
     static constexpr UINT kHintDelayMs = 2000;
     static const char kHintText[];  // GBK
+    // A wait shorter than this reads as instant; showing the window for it would only flicker.
+    static constexpr UINT kShowAfterMs = 100;
 
     using Work = FetchThread::Work;
 
@@ -46,7 +50,8 @@ public:
     // disabled during the wait like `mainWindow`. Window thread only; not re-entrant.
     FetchResult Run(HINSTANCE instance, HWND mainWindow, std::shared_ptr<FetchJob> job, Work work,
                     std::initializer_list<HWND> alsoDisabled = {});
-    // The same for a fetch that was started earlier (and may have ended meanwhile).
+    // The same for a fetch that was started earlier (and may have ended meanwhile), showing the
+    // window after kShowAfterMs.
     FetchResult Run(HINSTANCE instance, HWND mainWindow, FetchThread fetch,
                     std::initializer_list<HWND> alsoDisabled = {});
 
@@ -63,10 +68,14 @@ private:
     // a window costs more under Wine than the whole of a fetch from a near server.
     bool EnsureWindows(HINSTANCE instance, HWND owner);
     void FollowOwnerScale();
-    // Run's body: `start` gives the fetch once the window is shown.
+    // Run's body: `start` gives the fetch; the window shows after `showAfterMs` (at once, before
+    // `start`, for 0).
     FetchResult RunWith(HINSTANCE instance, HWND mainWindow,
                         const std::function<FetchThread()>& start,
-                        std::initializer_list<HWND> alsoDisabled);
+                        std::initializer_list<HWND> alsoDisabled, UINT showAfterMs);
+    // Shows the window unless its owner is hidden (the boss key): it then shows when the owner
+    // is back, at a later tick of the show timer.
+    bool ShowOverOwner();
     // Waits until the thread ends, the wait is cancelled or the deadline passes.
     WaitEnd Wait(HANDLE thread, ULONGLONG deadline);
     void KeepInFront() const;

@@ -177,14 +177,55 @@ TEST_F(LoadingWindowTest, EndingTheWaitEarlyGivesControlBackAtOnceAndDropsTheLat
     }
 }
 
+// Counts the loading window's showings on this thread while it lives.
+class ShowingCount {
+public:
+    ShowingCount() {
+        shown_ = 0;
+        hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ShowingCount() { UnhookWindowsHookEx(hook_); }
+    int Shown() const { return shown_; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        wchar_t name[64] = L"";
+        if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam &&
+            GetClassNameW(call->hwnd, name, 64) && std::wstring(name) == L"ZentoriLoadingWindow") {
+            ++shown_;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline int shown_ = 0;
+    HHOOK hook_ = nullptr;
+};
+
 // A fetch started before anyone waits for it (the first screen's): its result is taken as it is
-// once it has ended, and a wait for one still running ends like any other, abandoning it.
+// once it has ended; one that ends within a moment of the wait's start is waited for with the
+// main window disabled but without showing the window; a wait for one still running ends like
+// any other, abandoning it.
 TEST_F(LoadingWindowTest, AFetchStartedEarlierIsWaitedForOrAbandonedLikeAnyOther) {
     FetchThread done(std::make_shared<FetchJob>(nullptr), [](FetchJob&) { return Page("第1页"); });
     ASSERT_TRUE(test::PumpUntil([&] { return done.Ended(); }));
     FetchResult result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(done));
     EXPECT_EQ(result.pageText, "第1页");
     ExpectClosedAndEnabled();
+
+    {
+        const ShowingCount showings;
+        std::atomic<bool> disabled{false};
+        FetchThread quick(std::make_shared<FetchJob>(nullptr), [&](FetchJob&) {
+            Sleep(10);  // still running when the wait starts
+            disabled = !IsWindowEnabled(main_);
+            return Page("第2页");
+        });
+        result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(quick));
+        EXPECT_EQ(result.pageText, "第2页");
+        EXPECT_TRUE(disabled);
+        EXPECT_EQ(showings.Shown(), 0) << "flashed up for a fetch of a moment";
+        ExpectClosedAndEnabled();
+    }
 
     const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     auto job = std::make_shared<FetchJob>(std::make_shared<boost::regex>());

@@ -101,6 +101,42 @@ TEST_F(BossKeyTest, ALoadingWindowWhoseFetchEndedMeanwhileStaysHidden) {
     EXPECT_EQ(test::FindLoadingWindow(), nullptr);
 }
 
+// A wait whose moment to show the loading window passes while everything is hidden does not
+// bring that window up alone; it shows once the rest is back.
+TEST_F(BossKeyTest, ALoadingWindowDueWhileEverythingIsHiddenShowsWhenTheRestIsBack) {
+    auto main = OpenWindow(40);
+    LoadingWindow loading;
+    static BossKey* target = nullptr;
+    static HANDLE release = nullptr;
+    static ULONGLONG restoreAt = 0;
+    static bool shownWhileHidden = false, shownAfter = false;
+    target = &boss;
+    release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    restoreAt = GetTickCount64() + 3 * LoadingWindow::kShowAfterMs;
+    shownWhileHidden = shownAfter = false;
+    boss.Hide();
+    FetchThread fetch(std::make_shared<FetchJob>(nullptr), [](FetchJob&) {
+        WaitForSingleObject(release, 10000);
+        return FetchResult{};
+    });
+    SetTimer(main->Handle(), 1, 20, [](HWND window, UINT, UINT_PTR id, DWORD) {
+        if (target->Hidden()) {
+            if (GetTickCount64() < restoreAt) return;
+            shownWhileHidden = test::FindLoadingWindow() != nullptr;
+            target->Restore();
+        } else if (test::FindLoadingWindow()) {
+            KillTimer(window, id);
+            shownAfter = true;
+            SetEvent(release);
+        }
+    });
+    loading.Run(Instance(), main->Handle(), std::move(fetch));
+    CloseHandle(release);
+    EXPECT_FALSE(shownWhileHidden);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_EQ(test::FindLoadingWindow(), nullptr);
+}
+
 TEST_F(BossKeyTest, AMenuOpenWhenTheKeyIsPressedIsClosedAndNotBroughtBack) {
     auto owner = OpenWindow(40);
     HMENU menu = CreatePopupMenu();
