@@ -63,8 +63,9 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
     if (hintShown_ && label_) SetGbkText(label_, kText);
     hintShown_ = false;
 
-    // Where the keyboard focus was (the search box after an Enter there): the main window takes
-    // the focus itself when it is activated again, and the user would have to click back in.
+    // Where the keyboard focus was (the list, or the search box after an Enter there) goes back
+    // there afterwards: disabling the main window takes the focus away, and the main window,
+    // activated again after a loading window that showed, would take the focus itself.
     const HWND focus = GetFocus();
     std::vector<HWND> disabled{mainWindow};
     disabled.insert(disabled.end(), alsoDisabled);
@@ -103,7 +104,10 @@ FetchResult LoadingWindow::RunWith(HINSTANCE instance, HWND mainWindow,
         HideOwnWindow(window_);  // also when the boss key hid it: the wait is over
     }
     waiting_ = false;
-    if (focus && GetActiveWindow() == mainWindow && IsChild(mainWindow, focus)) SetFocus(focus);
+    if (focus && GetActiveWindow() == mainWindow &&
+        (focus == mainWindow || IsChild(mainWindow, focus))) {
+        SetFocus(focus);
+    }
     if (quitting_) PostQuitMessage(static_cast<int>(quitCode_));
     return result;
 }

@@ -177,29 +177,16 @@ TEST_F(LoadingWindowTest, EndingTheWaitEarlyGivesControlBackAtOnceAndDropsTheLat
     }
 }
 
-// Counts the loading window's showings on this thread while it lives.
-class ShowingCount {
-public:
-    ShowingCount() {
-        shown_ = 0;
-        hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, GetCurrentThreadId());
-    }
-    ~ShowingCount() { UnhookWindowsHookEx(hook_); }
-    int Shown() const { return shown_; }
+int gShowings = 0;  // the loading window's showings, seen by CountShowings
 
-private:
-    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        wchar_t name[64] = L"";
-        if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam &&
-            GetClassNameW(call->hwnd, name, 64) && std::wstring(name) == L"ZentoriLoadingWindow") {
-            ++shown_;
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
+LRESULT CALLBACK CountShowings(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam &&
+        call->hwnd == FindWindowW(L"ZentoriLoadingWindow", nullptr)) {
+        ++gShowings;
     }
-    static inline int shown_ = 0;
-    HHOOK hook_ = nullptr;
-};
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 // A fetch started before anyone waits for it (the first screen's): its result is taken as it is
 // once it has ended; one that ends within a moment of the wait's start is waited for with the
@@ -212,20 +199,21 @@ TEST_F(LoadingWindowTest, AFetchStartedEarlierIsWaitedForOrAbandonedLikeAnyOther
     EXPECT_EQ(result.pageText, "第1页");
     ExpectClosedAndEnabled();
 
-    {
-        const ShowingCount showings;
-        std::atomic<bool> disabled{false};
-        FetchThread quick(std::make_shared<FetchJob>(nullptr), [&](FetchJob&) {
-            Sleep(10);  // still running when the wait starts
-            disabled = !IsWindowEnabled(main_);
-            return Page("第2页");
-        });
-        result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(quick));
-        EXPECT_EQ(result.pageText, "第2页");
-        EXPECT_TRUE(disabled);
-        EXPECT_EQ(showings.Shown(), 0) << "flashed up for a fetch of a moment";
-        ExpectClosedAndEnabled();
-    }
+    gShowings = 0;
+    const HHOOK hook =
+        SetWindowsHookExW(WH_CALLWNDPROC, CountShowings, nullptr, GetCurrentThreadId());
+    std::atomic<bool> disabled{false};
+    FetchThread quick(std::make_shared<FetchJob>(nullptr), [&](FetchJob&) {
+        Sleep(10);  // still running when the wait starts
+        disabled = !IsWindowEnabled(main_);
+        return Page("第2页");
+    });
+    result = loading_.Run(GetModuleHandleW(nullptr), main_, std::move(quick));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(result.pageText, "第2页");
+    EXPECT_TRUE(disabled);
+    EXPECT_EQ(gShowings, 0) << "flashed up for a fetch of a moment";
+    ExpectClosedAndEnabled();
 
     const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     auto job = std::make_shared<FetchJob>(std::make_shared<boost::regex>());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -107,31 +108,26 @@ TEST_F(BossKeyTest, ALoadingWindowDueWhileEverythingIsHiddenShowsWhenTheRestIsBa
     auto main = OpenWindow(40);
     LoadingWindow loading;
     static BossKey* target = nullptr;
-    static HANDLE release = nullptr;
     static ULONGLONG restoreAt = 0;
-    static bool shownWhileHidden = false, shownAfter = false;
+    static bool shownWhileHidden = false;
+    static std::atomic<bool> shownAfter = false;
     target = &boss;
-    release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     restoreAt = GetTickCount64() + 3 * LoadingWindow::kShowAfterMs;
     shownWhileHidden = shownAfter = false;
     boss.Hide();
     FetchThread fetch(std::make_shared<FetchJob>(nullptr), [](FetchJob&) {
-        WaitForSingleObject(release, 10000);
+        while (!shownAfter)
+            Sleep(10);  // until the window has shown, or the wait's deadline
         return FetchResult{};
     });
-    SetTimer(main->Handle(), 1, 20, [](HWND window, UINT, UINT_PTR id, DWORD) {
-        if (target->Hidden()) {
-            if (GetTickCount64() < restoreAt) return;
+    SetTimer(main->Handle(), 1, 20, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (target->Hidden() && GetTickCount64() >= restoreAt) {
             shownWhileHidden = test::FindLoadingWindow() != nullptr;
             target->Restore();
-        } else if (test::FindLoadingWindow()) {
-            KillTimer(window, id);
-            shownAfter = true;
-            SetEvent(release);
         }
+        if (!target->Hidden() && test::FindLoadingWindow()) shownAfter = true;
     });
     loading.Run(Instance(), main->Handle(), std::move(fetch));
-    CloseHandle(release);
     EXPECT_FALSE(shownWhileHidden);
     EXPECT_TRUE(shownAfter);
     EXPECT_EQ(test::FindLoadingWindow(), nullptr);
