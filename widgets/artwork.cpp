@@ -148,10 +148,8 @@ bool DrawPhoto(Canvas& canvas, const Picture& photo, const RECT& clip, int width
     // GDI and GDI+ finish what they were drawing before the pixels are written here.
     GdipFlush(canvas.Graphics(), Gdiplus::FlushIntentionSync);
     GdiFlush();
-    const std::ptrdiff_t stride =
-        canvas.Height() > 1 ? (canvas.Row(1) - canvas.Row(0)) * std::ptrdiff_t{4} : 0;
     const PixelRows target{reinterpret_cast<std::uint8_t*>(canvas.Row(0)), canvas.Width(),
-                           canvas.Height(), stride, 4};
+                           canvas.Height(), canvas.Stride(), 4};
     return ResampleInto(photo, clip, width, height, target);
 }
 

@@ -7,6 +7,7 @@
 // deleted. Its graphics renders text as every widget does (UseWidgetTextRendering). Move-only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
@@ -48,6 +49,11 @@ public:
     // All pixels in memory order (the top row first only in a top-down canvas), for drawing
     // into them directly; nullptr while empty.
     std::uint32_t* Bits() { return bits_; }
+    // Bytes from one row to the next, from Row(0) on: negative for bottom-up rows.
+    std::ptrdiff_t Stride() const {
+        const std::ptrdiff_t row = std::ptrdiff_t{width_} * 4;
+        return topDown_ ? row : -row;
+    }
 
 private:
     UniqueMemoryDc dc_;

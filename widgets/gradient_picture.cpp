@@ -10,10 +10,8 @@ void GradientPicture::Paint(HDC dc, GpGraphics* graphics, const RectF& band, COL
                             int alphaFrom, int alphaTo, int mode, const RectF* part) {
     const RectF& shown = part ? *part : band;
     const bool fits = dc && (mode == kAcross || mode == kDown) && OnWholePixels(band) &&
-                      OnWholePixels(shown) && band.Width >= 1 && band.Height >= 1 &&
-                      shown.Width >= 1 && shown.Height >= 1 && shown.X >= band.X &&
-                      shown.Y >= band.Y && shown.X + shown.Width <= band.X + band.Width &&
-                      shown.Y + shown.Height <= band.Y + band.Height;
+                      OnWholePixels(shown) && shown.Width >= 1 && shown.Height >= 1 &&
+                      band.Contains(shown);
     const Key key{static_cast<int>(band.Width),
                   static_cast<int>(band.Height),
                   colour,

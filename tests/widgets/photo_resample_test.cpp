@@ -41,39 +41,38 @@ std::uint32_t Opaque(std::uint8_t level) {
     return 0xFF000000u | level << 16 | level << 8 | level;
 }
 
+// Across a row and down a column alike.
 TEST(PhotoResampleTest, InterpolatesBetweenPixelCentres) {
     struct Case {
         const char* what;
-        int fullWidth, width;
+        int full, size;
         std::vector<std::uint8_t> levels, expected;
+        bool down = false;
     };
     const Case cases[] = {
         {"the same size: copied", 3, 3, {0, 128, 255}, {0, 128, 255}},
         // Centres at -0.25, 0.25, 0.75 and 1.25 source pixels; the edges are repeated past them.
         {"twice as large", 2, 4, {0, 255}, {0, 64, 191, 255}},
+        {"twice as tall", 2, 4, {0, 255}, {0, 64, 191, 255}, true},
         // Centres at -1/6, 1/2 and 7/6.
         {"one and a half times", 2, 3, {0, 255}, {0, 128, 255}},
         {"a smooth slope stays smooth", 3, 5, {0, 100, 200}, {0, 40, 100, 160, 200}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const GreyPhoto photo(c.fullWidth, 1, c.levels);
-        Target target(c.width, 1);
-        ResamplePhoto(photo.Rows(), c.fullWidth, 1, c.width, 1, {0, 0, c.width, 1}, target.Rows());
-        for (int x = 0; x < c.width; ++x)
-            EXPECT_EQ(target.At(x, 0), Opaque(c.expected[x])) << "x " << x;
+        const int fullWidth = c.down ? 1 : c.full, fullHeight = c.down ? c.full : 1;
+        const int width = c.down ? 1 : c.size, height = c.down ? c.size : 1;
+        const GreyPhoto photo(fullWidth, fullHeight, c.levels);
+        Target target(width, height);
+        ResamplePhoto(photo.Rows(), fullWidth, fullHeight, width, height, {0, 0, width, height},
+                      target.Rows());
+        for (int i = 0; i < c.size; ++i)
+            EXPECT_EQ(target.At(c.down ? 0 : i, c.down ? i : 0), Opaque(c.expected[i])) << i;
     }
 }
 
-// Up and down as across, and a level everywhere stays that level (the rounding drifts nowhere).
-TEST(PhotoResampleTest, RowsMixLikeColumnsAndAFlatPhotoStaysFlat) {
-    const GreyPhoto column(1, 2, {0, 255});
-    Target tall(1, 4);
-    ResamplePhoto(column.Rows(), 1, 2, 1, 4, {0, 0, 1, 4}, tall.Rows());
-    const std::uint8_t expected[] = {0, 64, 191, 255};
-    for (int y = 0; y < 4; ++y)
-        EXPECT_EQ(tall.At(0, y), Opaque(expected[y])) << "y " << y;
-
+// A level everywhere stays that level: the rounding drifts nowhere.
+TEST(PhotoResampleTest, AFlatPhotoStaysFlat) {
     const GreyPhoto flat(5, 4, std::vector<std::uint8_t>(20, 77));
     Target large(9, 7);
     ResamplePhoto(flat.Rows(), 5, 4, 9, 7, {0, 0, 9, 7}, large.Rows());

@@ -25,13 +25,13 @@ protected:
     // the other.
     void DrawBoth(TextPicture& picture, const RectF& rect, std::string_view text,
                   const TextStyle& style, const RECT& clip) {
-        SetClip(drawn_.Graphics(),
+        SetClip(both_.drawn.Graphics(),
                 RectF(static_cast<float>(clip.left), static_cast<float>(clip.top),
                       static_cast<float>(clip.right - clip.left),
                       static_cast<float>(clip.bottom - clip.top)));
-        PaintText(rect, drawn_.Graphics(), text, style);
-        ResetClip(drawn_.Graphics());
-        picture.Paint(shown_.Dc(), shown_.Graphics(), rect, text, style, clip);
+        PaintText(rect, both_.drawn.Graphics(), text, style);
+        ResetClip(both_.drawn.Graphics());
+        picture.Paint(both_.shown.Dc(), both_.shown.Graphics(), rect, text, style, clip);
     }
     // Black text blends exactly; coloured text may round its premultiplied colour by one, and
     // a glow, blended under the text inside the picture first, by one more.
@@ -48,8 +48,6 @@ protected:
     }
 
     test::DrawnAndShown both_;
-    Canvas& drawn_ = both_.drawn;
-    Canvas& shown_ = both_.shown;
     static constexpr RECT kAll{0, 0, kWidth, kHeight};
 };
 
@@ -121,10 +119,10 @@ TEST_F(TextPictureTest, ShowsThePixelsDrawingTheTextGivesForEveryKindOfText) {
         TextPicture picture;
         DrawBoth(picture, c.rect, c.text, c.style, c.clip);
         ExpectSame("drawn the first time", c.tolerance);
-        ASSERT_GT(Inked(shown_), 40) << "no text shown";
+        ASSERT_GT(Inked(both_.shown), 40) << "no text shown";
         // Shown again from the kept picture, over a fresh background.
-        test::PaintManyColours(shown_);
-        picture.Paint(shown_.Dc(), shown_.Graphics(), c.rect, c.text, c.style, c.clip);
+        test::PaintManyColours(both_.shown);
+        picture.Paint(both_.shown.Dc(), both_.shown.Graphics(), c.rect, c.text, c.style, c.clip);
         ExpectSame("shown again", c.tolerance);
     }
     GdipDeleteFont(bold);
@@ -133,7 +131,8 @@ TEST_F(TextPictureTest, ShowsThePixelsDrawingTheTextGivesForEveryKindOfText) {
 TEST_F(TextPictureTest, AMovedOrChangedTextShowsWhatDrawingItThereGives) {
     TextPicture picture;
     const TextStyle style{.alpha = 230, .alignment = 3, .trimming = 3, .formatFlags = 0x1000};
-    picture.Paint(shown_.Dc(), shown_.Graphics(), RectF(10, 10, 180, 18), "游戏1", style, kAll);
+    picture.Paint(both_.shown.Dc(), both_.shown.Graphics(), RectF(10, 10, 180, 18), "游戏1", style,
+                  kAll);
 
     struct Step {
         const char* what;
