@@ -62,12 +62,15 @@ bool Application::Start(int showCommand) {
         earlyState_ = first->state;
         earlyFetch_ = StartFetch(first->state);
     }
-    // The main window's pictures are decoded meanwhile on a thread of their own; GDI+ is
-    // needed for that.
-    StartGraphics();
+    // The main window's pictures are decoded meanwhile on a thread of their own. That needs
+    // GDI+ but not the display, whose first use (the default font, OLE's window) is a good part
+    // of the start: the decoding goes on during it.
+    StartGraphicsEngine();
     startPictures_ = std::make_unique<PicturePreload>(
         MainWindowPictures(ProgramDirectory(), library_->StartSkinPath(ProgramDirectory())),
         DisplayScale::ForSystem());
+    StartGraphics();
+    ole_.emplace();
     bossKey_ = std::make_unique<BossKey>(*audio_);
     skinMenu_->SetAppliedHandler([this](const SkinChoice& skin) { library_->OnSkinApplied(skin); });
     skinMenu_->SetNoticeHandler([this](const std::string& text) { notices_.ShowPassing(text); });
@@ -101,6 +104,11 @@ bool Application::Start(int showCommand) {
     const bool firstPageHere = earlyFetch_.Ended();
     if (firstPageHere) navigation_.ShowListSection(kHotGames);
     mainWindow_.Show(showCommand);
+    // The search box comes once the window is on the screen (MainWindow::CreateSearchBox).
+    mainWindow_.RunWhenIdle([this] {
+        mainWindow_.CreateSearchBox();
+        DescribeSearchBox(mainWindow_.SearchBox());
+    });
     if (!firstPageHere) navigation_.ShowListSection(kHotGames);
     library_->ShowLoadNotice();
     // The hidden browser starts loading its page only once the first page is on the screen:
@@ -208,7 +216,6 @@ void Application::OnMainWindowCreated(HWND window) {
                     commands, startPictures_.get());
     library_->Attach(window);
     DescribeMainWindow(*objects_, [this](int row) { library_->PlayRow(row); });
-    DescribeSearchBox(mainWindow_.SearchBox());
     ListControl& list = objects_->GameList();
     notices_.Attach(window, NoticePlace(list));
     mainWindowKeys_ = std::make_unique<MainWindowKeys>(

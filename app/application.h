@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/browse/catalogue_fetch.h"
@@ -88,7 +89,7 @@ private:
     bool FetchFailureShown() const;
 
     ProgramDiagnostics diagnostics_;  // the log: open before and after everything that logs
-    OleSession ole_;                  // everything below may use OLE
+    std::optional<OleSession> ole_;   // from Start on; everything below may use OLE
     HINSTANCE instance_;
     std::unique_ptr<GlobalObjects> objects_;
     ::Navigation navigation_{*this};

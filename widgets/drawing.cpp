@@ -68,7 +68,7 @@ TextFormat FormatFor(const TextStyle& style, int alignment) {
 
 }  // namespace
 
-ULONG_PTR StartGraphics(UINT32 version) {
+ULONG_PTR StartGraphicsEngine(UINT32 version) {
     if (GdiplusToken) return GdiplusToken;
     Gdiplus::GdiplusStartupInput input;
     input.GdiplusVersion = version;
@@ -77,8 +77,13 @@ ULONG_PTR StartGraphics(UINT32 version) {
     GdiplusToken = token;
     DefaultPen = MakePen(MakeArgb(0), 1.0f);
     DefaultBrush = MakeBrush(MakeArgb(0));
-    DefaultFont = MakeDefaultFont();
     OsMajorVersion = RunningMajorVersion();
+    return GdiplusToken;
+}
+
+ULONG_PTR StartGraphics(UINT32 version) {
+    if (!StartGraphicsEngine(version)) return 0;
+    if (!DefaultFont) DefaultFont = MakeDefaultFont();
     return GdiplusToken;
 }
 

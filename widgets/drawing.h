@@ -24,6 +24,9 @@ extern int OsMajorVersion;
 // Starts GDI+ and creates the defaults; returns the token (0 when GDI+ cannot start). A second
 // call returns the first token and changes nothing.
 ULONG_PTR StartGraphics(UINT32 version = 1);
+// StartGraphics without the default font, which StartGraphics adds later. Pictures can be
+// decoded after this; making the font is the display's first use, a good part of a start.
+ULONG_PTR StartGraphicsEngine(UINT32 version = 1);
 
 // --- Colours: a COLORREF (red in the low byte; the top byte is ignored) plus a separate alpha.
 ARGB MakeArgb(COLORREF colour, int alpha = 255);  // alpha is clamped to 0..255

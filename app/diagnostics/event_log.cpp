@@ -15,6 +15,7 @@
 #include "catalogue/search.h"
 #include "library/key_chord.h"
 #include "library/library_store.h"
+#include "widgets/display_scale.h"
 #include "widgets/drawing.h"
 
 namespace {
@@ -61,11 +62,10 @@ std::string WindowsVersion() {
     return text;
 }
 
+// The system's DPI, asked without a screen DC: the display's first use is a good part of the
+// start, and it waits until the pictures' decoding is under way (Application::Start).
 int DisplayDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi;
+    return DisplayScale::ForSystem().Dpi();
 }
 
 const char* StatusName(FetchStatus status) {

@@ -35,7 +35,9 @@ std::string MainWindow::SearchText() const {
 }
 
 // The edit box uses the program's control font, the face the widgets draw in.
-void MainWindow::CreateSearchBox(HWND window) {
+void MainWindow::CreateSearchBox() {
+    if (searchBox_ || !window_) return;
+    const HWND window = window_;
     const std::wstring text = GbkToWide(kSearchBoxText);
     searchBox_ = CreateWindowExW(0, L"EDIT", text.c_str(),
                                  WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
@@ -116,7 +118,7 @@ bool MainWindow::Create(HINSTANCE instance, Handlers handlers) {
 }
 
 void MainWindow::RunWhenIdle(std::function<void()> work) {
-    idleWork_ = std::move(work);
+    idleWork_.push_back(std::move(work));
     SetTimer(window_, kIdleTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
@@ -128,7 +130,6 @@ void MainWindow::Show(int showCommand) {
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
-            CreateSearchBox(window);
             if (handlers_.created) handlers_.created(window);
             return 0;
         case WM_ACTIVATE:
@@ -147,7 +148,13 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_TIMER:
             if (wParam != kIdleTimer) break;
             KillTimer(window, kIdleTimer);
-            if (idleWork_) std::exchange(idleWork_, nullptr)();
+            if (!idleWork_.empty()) {
+                const std::function<void()> work = std::move(idleWork_.front());
+                idleWork_.pop_front();
+                if (work) work();
+            }
+            // The next piece waits for the thread to go idle again after this one.
+            if (!idleWork_.empty()) SetTimer(window, kIdleTimer, USER_TIMER_MINIMUM, nullptr);
             return 0;
         case WM_LBUTTONDBLCLK:
             if (handlers_.doubleClicked) handlers_.doubleClicked();

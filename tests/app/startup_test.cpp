@@ -100,21 +100,35 @@ TEST(Startup, TheWindowAsksForItsPlaceAndClosingDuringTheFirstFetchStartsNothing
     program.Shutdown();
 }
 
-// The hidden browser would keep the first page from the screen: it comes once the window has
-// had nothing else to do.
-TEST(Startup, TheHiddenBrowserComesOnceTheWindowIsIdle) {
+// The search box and the hidden browser would keep the first page from the screen: they come
+// once the window has had nothing else to do, the box first and the browser at a later idle
+// moment, so the box is on the screen before the browser's creation holds the thread.
+TEST(Startup, TheSearchBoxAndThenTheHiddenBrowserComeOnceTheWindowIsIdle) {
     ASSERT_TRUE(test::SetCatalogueMode("normal"));
     Application program(GetModuleHandleW(nullptr));
     ASSERT_TRUE(program.Start(SW_SHOWNORMAL));
+    EXPECT_TRUE(IsWindowVisible(program.Main().Handle()));
+    EXPECT_EQ(program.Main().SearchBox(), nullptr);
     EXPECT_FALSE(program.Hidden().Host().Created());
-    const ULONGLONG deadline = GetTickCount64() + 10000;
-    MSG message;
-    while (!program.Hidden().Host().Created() && GetTickCount64() < deadline) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-    }
+    bool browserBeforeBox = false;
+    const auto pumpUntil = [&](const auto& done) {
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        MSG message;
+        while (!done() && GetTickCount64() < deadline) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+                if (!program.Main().SearchBox() && program.Hidden().Host().Created()) {
+                    browserBeforeBox = true;
+                }
+            }
+        }
+    };
+    pumpUntil([&] { return program.Main().SearchBox() != nullptr; });
+    EXPECT_NE(program.Main().SearchBox(), nullptr);
+    pumpUntil([&] { return program.Hidden().Host().Created(); });
     EXPECT_TRUE(program.Hidden().Host().Created());
+    EXPECT_FALSE(browserBeforeBox);
     DestroyWindow(program.Main().Handle());
     EXPECT_EQ(program.RunMessageLoop(), 0);
     program.Shutdown();

@@ -18,6 +18,8 @@ RunningProgram::RunningProgram()
     // The pointer stays off the window, so no stray mouse move reaches a widget.
     PlaceCursorAway();
     started_ = application_->Start(SW_SHOWNORMAL);
+    // The search box is made once the window has first gone idle.
+    if (started_) PumpUntil([this] { return application_->Main().SearchBox() != nullptr; });
 }
 
 RunningProgram::~RunningProgram() {
