@@ -319,9 +319,10 @@ void Application::ShowFetchResult(const FetchCommand& command, const FetchResult
     fetchFailed_ = false;
     const bool search = command.state.PendingFetch == kSearchFetch;
     if (search && IsBlankSearchText(command.searchText)) {
-        // The box is where the term goes: the caret waits there.
+        // The box is where the term goes: the caret waits there (once the box is made: the
+        // search button works from the window's first moment).
         notices_.ShowLasting(NoticeKind::kFetch, kEmptySearchNotice);
-        SetFocus(mainWindow_.SearchBox());
+        if (const HWND box = mainWindow_.SearchBox()) SetFocus(box);
     } else if (search && result.records.empty()) {
         ShowFetchNotice(NoSearchResultsNotice(command.searchText));
     } else {
