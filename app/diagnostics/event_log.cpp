@@ -62,12 +62,6 @@ std::string WindowsVersion() {
     return text;
 }
 
-// The system's DPI, asked without a screen DC: the display's first use is a good part of the
-// start, and it waits until the pictures' decoding is under way (Application::Start).
-int DisplayDpi() {
-    return DisplayScale::ForSystem().Dpi();
-}
-
 const char* StatusName(FetchStatus status) {
     switch (status) {
         case FetchStatus::kSucceeded:
@@ -103,9 +97,12 @@ std::string FetchUrl(const NavigationState& state, std::string_view catalogueBas
 
 }  // namespace
 
+// The system's DPI is asked without a screen DC: the display's first use is a good part of the
+// start, and it waits until the pictures' decoding is under way (Application::Start).
 std::string StartLine() {
     return "start: Zentori " + ProgramVersion() + ", " + WindowsVersion() + ", code page " +
-           std::to_string(GetACP()) + ", display " + std::to_string(DisplayDpi()) + " dpi";
+           std::to_string(GetACP()) + ", display " +
+           std::to_string(DisplayScale::ForSystem().Dpi()) + " dpi";
 }
 
 void LogStartSettings(std::string_view catalogueBase, std::string_view homepageBase) {

@@ -37,14 +37,13 @@ std::string MainWindow::SearchText() const {
 // The edit box uses the program's control font, the face the widgets draw in.
 void MainWindow::CreateSearchBox() {
     if (searchBox_ || !window_) return;
-    const HWND window = window_;
     const std::wstring text = GbkToWide(kSearchBoxText);
     searchBox_ = CreateWindowExW(0, L"EDIT", text.c_str(),
                                  WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
                                  kSearchBoxLeft, kSearchBoxTop, kSearchBoxWidth, kSearchBoxHeight,
-                                 window, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                 window_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!searchBox_) return;
-    PlaceSearchBox(window);
+    PlaceSearchBox(window_);
     SetWindowSubclass(searchBox_, SearchBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
