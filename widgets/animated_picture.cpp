@@ -79,10 +79,13 @@ int AnimatedPicture::Create(HWND parent, int x, int y, int width, int height,
 }
 
 int AnimatedPicture::CreateFromArtwork(HWND parent, int x, int y, int width, int height,
-                                       std::string_view file1x, bool playing, bool visible) {
+                                       std::string_view file1x, bool playing, bool visible,
+                                       std::optional<Picture> decoded) {
     Stop();
     artworkFile_.assign(file1x);
-    picture_ = std::move(LoadArtwork(artworkFile_, ScaleFor(parent)).picture);
+    picture_ = decoded && decoded->GetHandle()
+                   ? std::move(*decoded)
+                   : std::move(LoadArtwork(artworkFile_, ScaleFor(parent)).picture);
     return RegisterPicture({parent, x, y, width, height, visible, false, kKindAnimatedPicture},
                            playing);
 }

@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -76,9 +77,11 @@ public:
     int Create(HWND parent, int x, int y, int width, int height, std::string_view imageBytes,
                bool playing = false, bool visible = true);
     // The same from artwork made at several sizes (artwork.h): `file1x` (GBK) is read at the
-    // size for the form's scale, and again whenever that scale changes.
+    // size for the form's scale, and again whenever that scale changes. `decoded`, when given,
+    // is that file decoded already (at the form's scale).
     int CreateFromArtwork(HWND parent, int x, int y, int width, int height, std::string_view file1x,
-                          bool playing = false, bool visible = true);
+                          bool playing = false, bool visible = true,
+                          std::optional<Picture> decoded = std::nullopt);
 
     bool Playing() const { return playing_; }
     // Starts or stops the animation; returns the value now held. Stopping leaves the frame

@@ -23,6 +23,8 @@ constexpr SectionButtonEntry kSectionButtonEntries[kSectionButtonCount] = {
     {"皮肤更换", "\\skin\\ico\\package.png"},
 };
 
+constexpr char kLogoFile[] = "\\skin\\logo.png";  // top right, 206 x 63
+
 // Which list section each section button shows; -1 for the two other commands.
 constexpr int kSectionOfButton[kSectionButtonCount] = {kHotGames, kSmallGames, kWebGames, kRecent,
                                                        -1,        kTools,      -1};
@@ -87,6 +89,8 @@ std::vector<std::string> MainWindowPictures(const std::string& programDirectory,
         std::string path = SkinFile(programDirectory, button.icon);
         if (!path.empty()) paths.push_back(FindArtwork(path, scale).path);
     }
+    const std::string logo = SkinFile(programDirectory, kLogoFile);
+    if (!logo.empty()) paths.push_back(FindArtwork(logo, scale).path);
     return paths;
 }
 
@@ -127,8 +131,9 @@ void BuildSectionBar(GlobalObjects& objects, HWND window, const std::string& pro
         }
     }
 
-    objects.LogoPicture().CreateFromArtwork(
-        window, 500, 20, 206, 63, SkinFile(programDirectory, "\\skin\\logo.png"), false, true);
+    const std::string logoPath = SkinFile(programDirectory, kLogoFile);
+    objects.LogoPicture().CreateFromArtwork(window, 500, 20, 206, 63, logoPath, false, true,
+                                            decoded(FindArtwork(logoPath, scale).path));
 }
 
 // The middle band: the game list.

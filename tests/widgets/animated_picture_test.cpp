@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/support/toolkit/images.h"
 #include "tests/support/toolkit/test_form.h"
 
 namespace {
@@ -180,6 +181,27 @@ TEST_F(AnimatedPictureTest, CreateWithoutPlayingDrawsFrameZeroOnceAndStartsNoClo
     test::Scribble(*form_, kSpot);
     EXPECT_EQ(CountFrames(Window(), id, 400), 0) << "a clock is running";
     EXPECT_TRUE(test::HasMarker(form_->OnWindow(), kSpot)) << "drawn again";
+}
+
+// Artwork decoded beforehand (the start's preload) is shown as given; an empty one leaves the
+// widget to read the file itself.
+TEST_F(AnimatedPictureTest, ArtworkDecodedBeforehandIsShownAsGivenAnEmptyOneIsReadFromTheFile) {
+    test::TempFile file(L"artwork.png");
+    ASSERT_TRUE(file.Write(test::EncodeSolidImage(kW, kH, 0x00FF00, test::ImageFormat::kPng)));
+    Picture decoded;
+    ASSERT_NE(
+        decoded.LoadFromBytes(test::EncodeSolidImage(kW, kH, 0x0000FF, test::ImageFormat::kPng)),
+        nullptr);
+    AnimatedPicture given, empty;
+    ASSERT_GT(given.CreateFromArtwork(Window(), kX, kY, kW, kH, file.GbkPath(), false, true,
+                                      std::move(decoded)),
+              0);
+    EXPECT_TRUE(NearColour(Middle(), 0x0000FF)) << test::ColourText(Middle());
+
+    ASSERT_GT(
+        empty.CreateFromArtwork(Window(), kX, kY, kW, kH, file.GbkPath(), false, true, Picture()),
+        0);
+    EXPECT_TRUE(NearColour(Middle(), 0x00FF00)) << test::ColourText(Middle());
 }
 
 TEST_F(AnimatedPictureTest, AOneFramePictureIsDrawnAgainEveryHundredMillisecondsWhilePlaying) {
