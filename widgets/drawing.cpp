@@ -37,6 +37,18 @@ GpFont* FontFromFamily(GpFontFamily* family, float sizePixels, int style) {
     return font;
 }
 
+// The default font's family when `face` is the default face, else none. Looking a face up by
+// name walks the whole installed collection, and at a display scale every widget makes a font
+// of the default face. (The default face is resolved before the default font is made.)
+UniqueFontFamily DefaultFamilyFor(const wchar_t* face) {
+    UniqueFontFamily family;
+    if (!DefaultFont || _wcsicmp(face, DefaultFontFace().c_str()) != 0 ||
+        GdipGetFamily(DefaultFont, family.out()) != Gdiplus::Ok) {
+        return {};
+    }
+    return family;
+}
+
 GpFont* GenericSansSerifFont(float sizePixels, int style) {
     // Missing under Wine: the call fails and leaves no family behind.
     UniqueFontFamily family;
@@ -156,11 +168,12 @@ std::string SystemFontFace(int which) {
 GpFont* MakeFont(std::string_view face, float sizePixels, int style) {
     const std::wstring wide = ToWide(face);
     if (wide.size() <= 1) return nullptr;
-    UniqueFontFamily family;
-    if (GdipCreateFontFamilyFromName(wide.c_str(), nullptr, family.out()) != Gdiplus::Ok ||
-        !family) {
+    UniqueFontFamily family = DefaultFamilyFor(wide.c_str());
+    if (!family &&
+        GdipCreateFontFamilyFromName(wide.c_str(), nullptr, family.out()) != Gdiplus::Ok) {
         return nullptr;
     }
+    if (!family) return nullptr;
     return FontFromFamily(family.get(), sizePixels, style);
 }
 
