@@ -68,6 +68,14 @@ TEST(PhotoResampleTest, InterpolatesBetweenPixelCentres) {
                       target.Rows());
         for (int i = 0; i < c.size; ++i)
             EXPECT_EQ(target.At(c.down ? 0 : i, c.down ? i : 0), Opaque(c.expected[i])) << i;
+
+        // The same levels in pixels of 3 bytes (a photograph resampled ahead), and no further.
+        std::vector<std::uint8_t> packed(static_cast<size_t>(c.size) * 3 + 1, 0xAB);
+        ResamplePhoto(photo.Rows(), fullWidth, fullHeight, width, height, {0, 0, width, height},
+                      PixelRows{packed.data(), width, height, width * 3, 3});
+        for (int i = 0; i < c.size * 3; ++i)
+            EXPECT_EQ(packed[i], c.expected[i / 3]) << "3 bytes a pixel: " << i;
+        EXPECT_EQ(packed.back(), 0xAB) << "written past the last pixel";
     }
 }
 
