@@ -173,8 +173,7 @@ GpFont* MakeFont(std::string_view face, float sizePixels, int style) {
         GdipCreateFontFamilyFromName(wide.c_str(), nullptr, family.out()) != Gdiplus::Ok) {
         return nullptr;
     }
-    if (!family) return nullptr;
-    return FontFromFamily(family.get(), sizePixels, style);
+    return family ? FontFromFamily(family.get(), sizePixels, style) : nullptr;
 }
 
 const std::wstring& DefaultFontFace() {

@@ -70,22 +70,18 @@ template <int kBytes>
 void MixRows(const std::uint16_t* upper, const std::uint16_t* lower, unsigned takeLower,
              size_t span, std::uint8_t* out) {
     const unsigned keepUpper = kOne - takeLower;
+    const auto level = [&](size_t i) {
+        return (upper[i] * keepUpper + lower[i] * takeLower + kOne * kOne / 2) / (kOne * kOne);
+    };
     if constexpr (kBytes == 3) {
         // Channel for channel, in one run the compiler can vectorise.
-        for (size_t i = 0; i < span; ++i) {
-            out[i] = static_cast<std::uint8_t>(
-                (upper[i] * keepUpper + lower[i] * takeLower + kOne * kOne / 2) / (kOne * kOne));
+        for (size_t i = 0; i < span; ++i)
+            out[i] = static_cast<std::uint8_t>(level(i));
+    } else {
+        for (size_t i = 0; i < span; i += 3) {
+            WritePixel<kBytes>(out, level(i), level(i + 1), level(i + 2));
+            out += kBytes;
         }
-        return;
-    }
-    for (size_t i = 0; i < span; i += 3) {
-        unsigned level[3];
-        for (int c = 0; c < 3; ++c) {
-            level[c] = (upper[i + c] * keepUpper + lower[i + c] * takeLower + kOne * kOne / 2) /
-                       (kOne * kOne);
-        }
-        WritePixel<kBytes>(out, level[0], level[1], level[2]);
-        out += kBytes;
     }
 }
 
